@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QRect>
+#include <QSettings>
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace core {
+
+// The per-user settings store: organisation and application "Varnholt",
+// sections Main, Schaden and Print. Values are text; numbers are written as
+// their shortest decimal text and read back leniently.
+class UserSettings {
+public:
+    static std::unique_ptr<QSettings> open();
+
+    // Points the store at a folder of its own (tests, portable runs).
+    static void useFolder(const QString &folder);
+
+    static QString value(const QString &section, const QString &key, const QString &defaultValue = {});
+    static void setValue(const QString &section, const QString &key, const QString &value);
+    // Numeric reading as the classic Val(): leading number, anything else 0.
+    static double number(const QString &section, const QString &key, double defaultValue);
+    static void setNumber(const QString &section, const QString &key, double value);
+
+    // Window placement in twips: Left, Top, Width, Height of a section.
+    // Missing keys keep the window's current value; a placement that lies
+    // entirely off every screen is pulled back onto the primary one.
+    static void restorePlacement(QWidget *window, const QString &section);
+    static void savePlacement(const QWidget *window, const QString &section);
+};
+
+} // namespace core

@@ -1,0 +1,22 @@
+#include "core/Clock.h"
+
+namespace core {
+namespace {
+QDateTime &fixedMoment()
+{
+    static QDateTime moment;
+    return moment;
+}
+} // namespace
+
+QDateTime Clock::now()
+{
+    const QDateTime &fixed = fixedMoment();
+    return fixed.isValid() ? fixed : QDateTime::currentDateTime();
+}
+
+void Clock::setFixed(const QDateTime &moment) { fixedMoment() = moment; }
+
+void Clock::reset() { fixedMoment() = QDateTime(); }
+
+} // namespace core

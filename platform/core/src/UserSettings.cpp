@@ -1,0 +1,82 @@
+#include "core/UserSettings.h"
+
+#include "core/Twips.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+namespace core {
+namespace {
+QString &folderOverride()
+{
+    static QString folder;
+    return folder;
+}
+} // namespace
+
+std::unique_ptr<QSettings> UserSettings::open()
+{
+    const QString &folder = folderOverride();
+    if (!folder.isEmpty())
+        return std::make_unique<QSettings>(folder + QStringLiteral("/Varnholt.conf"), QSettings::IniFormat);
+    return std::make_unique<QSettings>(QStringLiteral("Varnholt"), QStringLiteral("Varnholt"));
+}
+
+void UserSettings::useFolder(const QString &folder) { folderOverride() = folder; }
+
+QString UserSettings::value(const QString &section, const QString &key, const QString &defaultValue)
+{
+    auto s = open();
+    return s->value(section + u'/' + key, defaultValue).toString();
+}
+
+void UserSettings::setValue(const QString &section, const QString &key, const QString &value)
+{
+    auto s = open();
+    s->setValue(section + u'/' + key, value);
+}
+
+double UserSettings::number(const QString &section, const QString &key, double defaultValue)
+{
+    auto s = open();
+    const QVariant v = s->value(section + u'/' + key);
+    if (!v.isValid())
+        return defaultValue;
+    return leadingNumber(v.toString());
+}
+
+void UserSettings::setNumber(const QString &section, const QString &key, double value)
+{
+    setValue(section, key, shortestText(value));
+}
+
+void UserSettings::restorePlacement(QWidget *window, const QString &section)
+{
+    const QRect now = window->geometry();
+    const int left = twipsToPixels(number(section, QStringLiteral("Left"), pixelsToTwips(now.x())));
+    const int top = twipsToPixels(number(section, QStringLiteral("Top"), pixelsToTwips(now.y())));
+    const int width = twipsToPixels(number(section, QStringLiteral("Width"), pixelsToTwips(now.width())));
+    const int height = twipsToPixels(number(section, QStringLiteral("Height"), pixelsToTwips(now.height())));
+    QRect wanted(left, top, qMax(width, 1), qMax(height, 1));
+    bool visible = false;
+    for (const QScreen *screen : QGuiApplication::screens())
+        visible = visible || screen->availableGeometry().intersects(wanted);
+    if (!visible && QGuiApplication::primaryScreen())
+        wanted.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    window->resize(wanted.size());
+    window->move(wanted.topLeft());
+}
+
+void UserSettings::savePlacement(const QWidget *window, const QString &section)
+{
+    // A maximised or minimised window keeps the placement it will return to.
+    const QRect r = window->isMaximized() || window->isMinimized() ? window->normalGeometry() : window->geometry();
+    const QPoint topLeft = window->isMaximized() || window->isMinimized() ? r.topLeft() : window->pos();
+    setNumber(section, QStringLiteral("Left"), pixelsToTwips(topLeft.x()));
+    setNumber(section, QStringLiteral("Top"), pixelsToTwips(topLeft.y()));
+    setNumber(section, QStringLiteral("Width"), pixelsToTwips(r.width()));
+    setNumber(section, QStringLiteral("Height"), pixelsToTwips(r.height()));
+}
+
+} // namespace core

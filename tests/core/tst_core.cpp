@@ -1,0 +1,73 @@
+#include "core/Clock.h"
+#include "core/MessageService.h"
+#include "core/Twips.h"
+#include "core/UserSettings.h"
+
+#include <QTemporaryDir>
+#include <QWidget>
+#include <QtTest>
+
+using namespace core;
+
+class TestCore : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void leadingNumber_readsLikeTheClassicVal()
+    {
+        QCOMPARE(core::leadingNumber("12ab"), 12.0);
+        QCOMPARE(core::leadingNumber("abc"), 0.0);
+        QCOMPARE(core::leadingNumber("  -3"), -3.0);
+        QCOMPARE(core::leadingNumber("1.5x"), 1.5);
+        QCOMPARE(core::leadingNumber("3,5"), 3.0);
+        QCOMPARE(core::leadingNumber(""), 0.0);
+        QCOMPARE(core::leadingNumber("-"), 0.0);
+        QCOMPARE(core::shortestText(1440), QStringLiteral("1440"));
+    }
+
+    void clock_canBeFixedAndReleased()
+    {
+        const QDateTime moment(QDate(2010, 3, 5), QTime(9, 30));
+        Clock::setFixed(moment);
+        QCOMPARE(Clock::now(), moment);
+        QCOMPARE(Clock::today(), QDate(2010, 3, 5));
+        Clock::reset();
+        QVERIFY(qAbs(Clock::now().secsTo(QDateTime::currentDateTime())) < 5);
+    }
+
+    void recordingService_recordsAndAnswersThenRestoresThePrevious()
+    {
+        MessageService *before = &MessageService::instance();
+        {
+            RecordingMessageService rec;
+            rec.answers = {MsgAnswer::No};
+            QCOMPARE(showMessage("Frage?", MsgIcon::Question, MsgButtons::YesNo), MsgAnswer::No);
+            QCOMPARE(showMessage("Noch eine?", MsgIcon::Question, MsgButtons::YesNoCancel), MsgAnswer::Yes);
+            QCOMPARE(rec.shown.size(), 2);
+            QCOMPARE(rec.shown.first().icon, MsgIcon::Question);
+            QCOMPARE(rec.lastText(), QStringLiteral("Noch eine?"));
+        }
+        QCOMPARE(&MessageService::instance(), before);
+        QCOMPARE(buttonsFromStyle(4 + 32), MsgButtons::YesNo);
+        QCOMPARE(iconFromStyle(4 + 32), MsgIcon::Question);
+        QCOMPARE(iconFromStyle(48), MsgIcon::Exclamation);
+    }
+
+    void placement_survivesARoundTripInTwips()
+    {
+        QTemporaryDir dir;
+        UserSettings::useFolder(dir.path());
+        QWidget w;
+        w.setGeometry(100, 120, 640, 480);
+        UserSettings::savePlacement(&w, "Main");
+        QCOMPARE(UserSettings::value("Main", "Width"), QStringLiteral("9600"));
+        QWidget other;
+        other.setGeometry(0, 0, 200, 200);
+        UserSettings::restorePlacement(&other, "Main");
+        QCOMPARE(other.size(), QSize(640, 480));
+        QCOMPARE(UserSettings::number("Main", "Missing", 7), 7.0);
+        UserSettings::useFolder({});
+    }
+};
+
+QTEST_MAIN(TestCore)
+#include "tst_core.moc"

@@ -27,3 +27,14 @@ public:
 };
 
 } // namespace varnholt
+
+#include <functional>
+
+namespace varnholt {
+
+class CaseList;
+
+// Makes the one case form; the form is a window owned by (parented to) owner.
+using CaseFormFactory = std::function<CaseForm *(CaseList &list, QWidget *owner)>;
+
+} // namespace varnholt

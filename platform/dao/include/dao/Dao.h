@@ -122,6 +122,11 @@ private:
     void requireOpen() const;
     void requireCurrent() const;
     void requireEditing() const;
+    void requireUpdatable() const;
+    bool positionOnRow(long row, int direction);
+    long current() const;
+    void updateRow();
+    void insertRow();
 
     Database *m_db;
     RecordsetType m_type;
@@ -131,6 +136,8 @@ private:
     EditMode m_editMode = EditMode::None;
     std::vector<QVariant> m_buffer;        // edit buffer, one entry per field
     std::vector<bool> m_touched;           // fields set since Edit/AddNew
+    long m_position = -1;                  // current row; -1 before the first
+    bool m_afterLast = false;
 };
 
 class Database {
@@ -168,11 +175,15 @@ public:
 
 private:
     friend class Workspace;
+    friend class Recordset;
     Database(QString name, std::unique_ptr<detail::Connection> connection);
+
+    void requireOpen() const;
 
     QString m_name;
     std::unique_ptr<detail::Connection> m_connection;
     int m_transactionDepth = 0;
+    std::vector<Recordset *> m_recordsets;   // open ones, closed with the database
 };
 
 // Commits on commit(), rolls back when left any other way.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -14,6 +15,9 @@ enum ErrorNumber : long {
     ErrDuplicateKey = 3022,
     ErrNotUpdatable = 3027,        // "Aktualisieren nicht möglich; Datenbank oder Objekt ist schreibgeschützt."
     ErrDatabaseNotFound = 3024,
+    ErrNoTransaction = 3034,       // CommitTrans or Rollback without BeginTrans
+    ErrRecordDeleted = 3167,       // "Datensatz ist gelöscht."
+    ErrDatabaseExists = 3204,      // "Datenbank existiert bereits."
     ErrNotADatabase = 3343,        // "Nicht erkanntes Datenbankformat"
     ErrSyntax = 3075,
     ErrTableNotFound = 3078,

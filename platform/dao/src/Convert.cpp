@@ -1,0 +1,209 @@
+#include "Engine.h"
+
+#include <QDate>
+#include <QRegularExpression>
+
+#include <cmath>
+
+namespace dao::detail {
+namespace {
+
+[[noreturn]] void conversionError(const QVariant &value)
+{
+    DBEngine::instance().raise(ErrConversion,
+                               QStringLiteral("Fehler bei der Datentypkonvertierung: \"%1\".")
+                                   .arg(value.toString()));
+}
+
+bool isNumber(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::Int: case QMetaType::UInt: case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Long: case QMetaType::ULong: case QMetaType::Short: case QMetaType::UShort:
+    case QMetaType::Double: case QMetaType::Float:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool isInteger(const QVariant &v)
+{
+    return isNumber(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
+}
+
+std::optional<double> numberFromText(const QString &text)
+{
+    QString t = text.trimmed();
+    if (t.count(u',') + t.count(u'.') > 1)
+        return std::nullopt;
+    t.replace(u',', u'.');
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    return ok ? std::optional<double>(d) : std::nullopt;
+}
+
+int expandYear(int year, int digits)
+{
+    if (digits > 2)
+        return year;
+    return year < 30 ? 2000 + year : 1900 + year;
+}
+
+} // namespace
+
+QDateTime parseDateText(const QString &text)
+{
+    static const QRegularExpression german(QStringLiteral(
+        R"(^\s*(\d{1,2})\.(\d{1,2})\.(\d{2}|\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
+    static const QRegularExpression iso(QStringLiteral(
+        R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:\.\d+)?)?)?\s*$)"));
+    int year = 0, month = 0, day = 0;
+    QRegularExpressionMatch m = german.match(text);
+    if (m.hasMatch()) {
+        day = m.captured(1).toInt();
+        month = m.captured(2).toInt();
+        year = expandYear(m.captured(3).toInt(), int(m.captured(3).size()));
+    } else {
+        m = iso.match(text);
+        if (!m.hasMatch())
+            return {};
+        year = m.captured(1).toInt();
+        month = m.captured(2).toInt();
+        day = m.captured(3).toInt();
+    }
+    const QDate date(year, month, day);
+    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+
+QString storedDateText(const QDateTime &moment)
+{
+    return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+}
+
+QVariant canonicalParameter(const QVariant &value)
+{
+    if (isNull(value))
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Double:
+    case QMetaType::QString:
+    case QMetaType::QByteArray:
+        return value;
+    case QMetaType::Float:
+        return value.toDouble();
+    case QMetaType::QDateTime: {
+        const QDateTime dt = value.toDateTime();
+        return QDateTime(dt.date(), QTime(dt.time().hour(), dt.time().minute(), dt.time().second()));
+    }
+    case QMetaType::QDate:
+        return QDateTime(value.toDate(), QTime(0, 0));
+    default:
+        if (value.typeId() == qMetaTypeId<Currency>())
+            return value;
+        if (isInteger(value))
+            return value.toLongLong();
+        return value.toString();
+    }
+}
+
+QVariant canonicalValue(const QVariant &value, FieldKind kind)
+{
+    if (isNull(value))
+        return {};
+    const bool isCurrency = value.typeId() == qMetaTypeId<Currency>();
+    const bool isText = value.typeId() == QMetaType::QString;
+    switch (kind) {
+    case FieldKind::Long: {
+        if (value.typeId() == QMetaType::Bool)
+            return qlonglong(value.toBool() ? -1 : 0);
+        if (isInteger(value))
+            return value.toLongLong();
+        std::optional<double> d;
+        if (isText)
+            d = numberFromText(value.toString());
+        else if (isNumber(value) || isCurrency)
+            d = value.toDouble();
+        if (!d || !std::isfinite(*d) || std::fabs(*d) > 9.2e18)
+            conversionError(value);
+        return qlonglong(std::llround(*d));
+    }
+    case FieldKind::Double: {
+        if (value.typeId() == QMetaType::Bool)
+            return value.toBool() ? -1.0 : 0.0;
+        if (isNumber(value) || isCurrency)
+            return value.toDouble();
+        if (isText)
+            if (const auto d = numberFromText(value.toString()))
+                return *d;
+        conversionError(value);
+    }
+    case FieldKind::Currency: {
+        if (isCurrency)
+            return value;
+        if (value.typeId() == QMetaType::Bool)
+            return QVariant::fromValue(Currency::fromUnits(value.toBool() ? -10000 : 0));
+        if (isInteger(value))
+            return QVariant::fromValue(Currency::fromUnits(value.toLongLong() * 10000));
+        if (isNumber(value))
+            return QVariant::fromValue(Currency::fromDouble(value.toDouble()));
+        if (isText)
+            if (const auto c = Currency::fromText(value.toString()))
+                return QVariant::fromValue(*c);
+        conversionError(value);
+    }
+    case FieldKind::Bool: {
+        if (value.typeId() == QMetaType::Bool)
+            return value;
+        if (isNumber(value) || isCurrency)
+            return value.toDouble() != 0.0;
+        if (isText) {
+            const QString t = value.toString().trimmed().toLower();
+            if (t == u"true" || t == u"wahr" || t == u"ja" || t == u"yes")
+                return true;
+            if (t == u"false" || t == u"falsch" || t == u"nein" || t == u"no")
+                return false;
+            if (const auto d = numberFromText(t))
+                return *d != 0.0;
+        }
+        conversionError(value);
+    }
+    case FieldKind::Text:
+    case FieldKind::Memo:
+        if (value.typeId() == QMetaType::QByteArray)
+            return QString::fromUtf8(value.toByteArray());
+        if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate) {
+            const QDateTime dt = canonicalParameter(value).toDateTime();
+            return dt.time() == QTime(0, 0) ? dt.toString(QStringLiteral("dd.MM.yyyy"))
+                                            : dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+        }
+        return value.toString();
+    case FieldKind::Date: {
+        if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate)
+            return canonicalParameter(value);
+        if (isText) {
+            if (value.toString().trimmed().isEmpty())
+                return {};
+            const QDateTime dt = parseDateText(value.toString());
+            if (dt.isValid())
+                return dt;
+        }
+        conversionError(value);
+    }
+    case FieldKind::Binary:
+        if (value.typeId() == QMetaType::QByteArray)
+            return value;
+        if (isText)
+            return value.toString().toUtf8();
+        conversionError(value);
+    case FieldKind::Unknown:
+        break;
+    }
+    return canonicalParameter(value);
+}
+
+} // namespace dao::detail

@@ -1,0 +1,80 @@
+#include "Cursor.h"
+
+namespace dao::detail {
+
+Cursor::Cursor(const Dialect &dialect, std::unique_ptr<Statement> statement, bool scrollable)
+    : m_dialect(dialect), m_statement(std::move(statement)), m_scrollable(scrollable)
+{
+    for (int c = 0; c < m_statement->columnCount(); ++c)
+        m_columns.append(m_statement->column(c));
+    if (m_scrollable)
+        m_cache.emplace(int(m_columns.size()));
+}
+
+Cursor::Cursor(const Dialect &dialect, QList<ColumnInfo> tableColumns)
+    : m_dialect(dialect), m_columns(std::move(tableColumns)), m_scrollable(true), m_exhausted(true)
+{
+    m_cache.emplace(int(m_columns.size()));
+}
+
+bool Cursor::fetchTo(long row)
+{
+    while (m_cache->rows() <= row) {
+        if (m_exhausted || !m_statement->step()) {
+            finish();
+            return false;
+        }
+        m_cache->append(*m_statement);
+    }
+    return true;
+}
+
+void Cursor::fetchAll()
+{
+    while (!m_exhausted) {
+        if (!m_statement->step()) {
+            finish();
+            return;
+        }
+        m_cache->append(*m_statement);
+    }
+}
+
+long Cursor::rowsRead() const
+{
+    return m_scrollable ? m_cache->rows() : m_liveRows;
+}
+
+QVariant Cursor::value(long row, int column) const
+{
+    const auto changed = rewritten.find(row);
+    if (changed != rewritten.end())
+        return changed->second[size_t(column)];
+    return m_dialect.toVariant(m_cache->raw(row, column), m_columns[column].kind);
+}
+
+bool Cursor::stepLive()
+{
+    if (m_exhausted)
+        return false;
+    if (!m_statement->step()) {
+        finish();
+        return false;
+    }
+    ++m_liveRows;
+    return true;
+}
+
+QVariant Cursor::liveValue(int column) const
+{
+    return m_dialect.toVariant(m_statement->raw(column), m_columns[column].kind);
+}
+
+void Cursor::finish()
+{
+    m_exhausted = true;
+    if (m_statement)
+        m_statement->finish();
+}
+
+} // namespace dao::detail

@@ -1,0 +1,206 @@
+#include "Cursor.h"
+
+#include <QRegularExpression>
+
+namespace dao {
+namespace {
+
+// A recordset source that names a table rather than a statement.
+QString tableNameOf(const QString &source)
+{
+    static const QRegularExpression name(QStringLiteral(R"(^\s*(?:\[([^\]]+)\]|([\w]+))\s*$)"),
+                                         QRegularExpression::UseUnicodePropertiesOption);
+    const QRegularExpressionMatch m = name.match(source);
+    if (!m.hasMatch())
+        return {};
+    return m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
+}
+
+[[noreturn]] void tableNotFound(const QString &table)
+{
+    DBEngine::instance().raise(ErrTableNotFound,
+                               QStringLiteral("Die Tabelle oder Abfrage '%1' wurde nicht gefunden.").arg(table));
+}
+
+} // namespace
+
+Transaction::~Transaction()
+{
+    if (m_done || !m_db.IsOpen() || m_db.TransactionDepth() == 0)
+        return;
+    try {
+        m_db.Rollback();
+    } catch (const DaoError &) {
+        // Leaving a scope must not throw; the error collection keeps the cause.
+    }
+}
+
+void Transaction::commit()
+{
+    m_db.CommitTrans();
+    m_done = true;
+}
+
+Database::Database(QString name, std::unique_ptr<detail::Connection> connection)
+    : m_name(std::move(name)), m_connection(std::move(connection))
+{
+}
+
+Database::~Database()
+{
+    Close();
+}
+
+QString Database::EngineName() const
+{
+    return m_connection ? m_connection->engineName() : QString();
+}
+
+bool Database::IsOpen() const { return m_connection && m_connection->isOpen(); }
+
+void Database::requireOpen() const
+{
+    if (!IsOpen())
+        DBEngine::instance().raise(ErrObjectClosed, QStringLiteral("Objekt ungültig oder nicht mehr festgelegt."));
+}
+
+detail::Connection &Database::connection()
+{
+    requireOpen();
+    return *m_connection;
+}
+
+void Database::Close()
+{
+    if (!m_connection)
+        return;
+    while (!m_recordsets.empty())
+        m_recordsets.back()->Close();
+    if (m_transactionDepth > 0) {
+        try {
+            m_connection->rollback();
+        } catch (const DaoError &) {
+            // Closing goes on; the engine drops an open transaction anyway.
+        }
+        m_transactionDepth = 0;
+    }
+    m_connection->close();
+    m_connection.reset();
+}
+
+std::unique_ptr<Recordset> Database::OpenRecordset(const QString &source, RecordsetType type,
+                                                   RecordsetOption option, const Params &params)
+{
+    requireOpen();
+    DBEngine::instance().clearErrors();
+    const detail::Dialect &dialect = m_connection->dialect();
+    const QString table = tableNameOf(source);
+    std::unique_ptr<detail::Cursor> cursor;
+
+    if (option == RecordsetOption::AppendOnly) {
+        if (type != RecordsetType::Dynaset || table.isEmpty())
+            DBEngine::instance().raise(ErrNotSupported,
+                                       QStringLiteral("Dieser Vorgang wird für diesen Objekttyp nicht unterstützt."));
+        QList<detail::ColumnInfo> columns = m_connection->tableColumns(table);
+        if (columns.isEmpty())
+            tableNotFound(table);
+        cursor = std::make_unique<detail::Cursor>(dialect, std::move(columns));
+        cursor->table = cursor->columns().first().table;
+    } else {
+        QString statement;
+        if (!table.isEmpty()) {
+            if (m_connection->tableColumns(table).isEmpty())
+                tableNotFound(table);
+            statement = QStringLiteral("SELECT * FROM ") + dialect.quoteIdentifier(table);
+        } else {
+            statement = dialect.translate(source);
+        }
+        cursor = std::make_unique<detail::Cursor>(dialect, m_connection->prepare(statement, params),
+                                                  type != RecordsetType::ForwardOnly);
+        if (type == RecordsetType::Dynaset) {
+            for (const detail::ColumnInfo &column : cursor->columns())
+                if (!column.table.isEmpty()) {
+                    cursor->table = column.table;
+                    break;
+                }
+            if (!cursor->table.isEmpty()) {
+                const QStringList key = m_connection->primaryKey(cursor->table);
+                for (const QString &keyColumn : key) {
+                    for (int i = 0; i < cursor->columns().size(); ++i) {
+                        const detail::ColumnInfo &column = cursor->columns()[i];
+                        if (column.table.compare(cursor->table, Qt::CaseInsensitive) == 0
+                            && column.origin.compare(keyColumn, Qt::CaseInsensitive) == 0) {
+                            cursor->keyColumns.push_back(i);
+                            break;
+                        }
+                    }
+                }
+                if (key.isEmpty() || cursor->keyColumns.size() != size_t(key.size()))
+                    cursor->keyColumns.clear();
+            }
+        }
+    }
+    std::unique_ptr<Recordset> rs(new Recordset(this, type, option, std::move(cursor)));
+    m_recordsets.push_back(rs.get());
+    return rs;
+}
+
+long Database::Execute(const QString &statement, const Params &params)
+{
+    requireOpen();
+    DBEngine::instance().clearErrors();
+    return m_connection->execute(m_connection->dialect().translate(statement), params);
+}
+
+void Database::BeginTrans()
+{
+    requireOpen();
+    DBEngine::instance().clearErrors();
+    if (m_transactionDepth == 0)
+        m_connection->begin();
+    else
+        m_connection->savepoint(QStringLiteral("dao_level_%1").arg(m_transactionDepth));
+    ++m_transactionDepth;
+}
+
+void Database::CommitTrans()
+{
+    requireOpen();
+    DBEngine::instance().clearErrors();
+    if (m_transactionDepth == 0)
+        DBEngine::instance().raise(ErrNoTransaction,
+                                   QStringLiteral("Übernehmen oder Rückgängigmachen ohne BeginTrans."));
+    if (m_transactionDepth == 1)
+        m_connection->commit();
+    else
+        m_connection->release(QStringLiteral("dao_level_%1").arg(m_transactionDepth - 1));
+    --m_transactionDepth;
+}
+
+void Database::Rollback()
+{
+    requireOpen();
+    DBEngine::instance().clearErrors();
+    if (m_transactionDepth == 0)
+        DBEngine::instance().raise(ErrNoTransaction,
+                                   QStringLiteral("Übernehmen oder Rückgängigmachen ohne BeginTrans."));
+    --m_transactionDepth;
+    if (m_transactionDepth == 0) {
+        m_connection->rollback();
+    } else {
+        const QString name = QStringLiteral("dao_level_%1").arg(m_transactionDepth);
+        m_connection->rollbackTo(name);
+        m_connection->release(name);
+    }
+}
+
+bool Database::TableHasColumn(const QString &table, const QString &column)
+{
+    requireOpen();
+    for (const detail::ColumnInfo &info : m_connection->tableColumns(table))
+        if (info.name.compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+} // namespace dao

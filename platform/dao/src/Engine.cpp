@@ -1,0 +1,48 @@
+#include "Engine.h"
+
+#include <QFileInfo>
+
+namespace dao {
+
+DaoError::DaoError(long number, QString description)
+    : m_number(number), m_description(std::move(description)),
+      m_what(QByteArray::number(qlonglong(number)) + ' ' + m_description.toUtf8())
+{
+}
+
+DBEngine::DBEngine()
+{
+    registerValueTypes();
+}
+
+DBEngine &DBEngine::instance()
+{
+    static DBEngine engine;
+    return engine;
+}
+
+Workspace &DBEngine::Workspaces(int index)
+{
+    if (index != 0)
+        raise(ErrItemNotFound, QStringLiteral("Element in dieser Auflistung nicht gefunden."));
+    return m_workspace;
+}
+
+void DBEngine::raise(long number, const QString &description, const QList<ErrorEntry> &engineEntries)
+{
+    m_errors = engineEntries;
+    m_errors.append(ErrorEntry{number, description, QStringLiteral("DAO")});
+    throw DaoError(number, description);
+}
+
+std::unique_ptr<Database> Workspace::OpenDatabase(const QString &name, const OpenOptions &options)
+{
+    DBEngine &engine = DBEngine::instance();
+    engine.clearErrors();
+    if (name.startsWith(QLatin1String("postgresql://")) || name.startsWith(QLatin1String("postgres://")))
+        engine.raise(ErrNotSupported,
+                     QStringLiteral("Dieses Datenbanksystem wird nicht unterstützt: %1").arg(name));
+    return std::unique_ptr<Database>(new Database(name, detail::openSqlite(name, options)));
+}
+
+} // namespace dao

@@ -1,0 +1,100 @@
+#pragma once
+
+// What an engine (SQLite, PostgreSQL) supplies to the layer. Everything above
+// this line -- recordset kinds, positions, edit buffers, the error
+// collection -- is the same for every engine.
+
+#include "dao/Dao.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace dao::detail {
+
+// One value as the engine delivered it, before it becomes a QVariant. The
+// bytes stay owned by whoever produced the view.
+struct RawValue {
+    enum Type : quint8 { Null, Integer, Real, Text, Blob };
+    Type type = Null;
+    qint64 integer = 0;
+    double real = 0;
+    const char *data = nullptr;  // Text (UTF-8) and Blob
+    qint64 size = 0;
+    // Set when the bytes already live in a QByteArray that may be shared
+    // instead of copied (large values).
+    const QByteArray *shared = nullptr;
+};
+
+struct ColumnInfo {
+    QString name;        // as the statement names it (alias or column)
+    FieldKind kind = FieldKind::Unknown;
+    QString table;       // base table of a plain column, else empty
+    QString origin;      // the column's name in that table
+};
+
+// The engine-specific parts of statement text and value types.
+class Dialect {
+public:
+    virtual ~Dialect() = default;
+    // The program's statement in the engine's own words.
+    virtual QString translate(const QString &statement) const = 0;
+    virtual QString quoteIdentifier(const QString &name) const = 0;
+    // A declared column type as the layer's kind.
+    virtual FieldKind kindOfDeclaredType(const QString &declaredType) const = 0;
+    // A delivered value as the value of a field of that kind.
+    virtual QVariant toVariant(const RawValue &raw, FieldKind kind) const = 0;
+};
+
+// A prepared statement with its parameters bound, positioned before its first row.
+class Statement {
+public:
+    virtual ~Statement() = default;
+    virtual int columnCount() const = 0;
+    virtual const ColumnInfo &column(int index) const = 0;
+    // Advances to the next row; false at the end.
+    virtual bool step() = 0;
+    // The current row's value; valid until the next step.
+    virtual RawValue raw(int index) const = 0;
+    // Releases what the engine holds for the statement once its rows are read.
+    virtual void finish() = 0;
+};
+
+class Connection {
+public:
+    virtual ~Connection() = default;
+    virtual QString engineName() const = 0;
+    virtual const Dialect &dialect() const = 0;
+
+    // The statement text is already translated.
+    virtual std::unique_ptr<Statement> prepare(const QString &statement, const Params &params) = 0;
+    virtual long execute(const QString &statement, const Params &params) = 0;
+
+    virtual void begin() = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    virtual void savepoint(const QString &name) = 0;
+    virtual void release(const QString &name) = 0;
+    virtual void rollbackTo(const QString &name) = 0;
+
+    // Columns of a table (empty when there is no such table) and its key.
+    virtual QList<ColumnInfo> tableColumns(const QString &table) = 0;
+    virtual QStringList primaryKey(const QString &table) = 0;
+
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+};
+
+std::unique_ptr<Connection> openSqlite(const QString &path, const OpenOptions &options);
+
+// Field values in the canonical form every engine binds: bool, qlonglong,
+// double, Currency, QString, QDateTime, QByteArray or Null.
+QVariant canonicalValue(const QVariant &value, FieldKind kind);
+QVariant canonicalParameter(const QVariant &value);
+// "31.01.2009", "31.01.2009 14:30", "2009-01-31 14:30:00", "2009-01-31".
+QDateTime parseDateText(const QString &text);
+QString storedDateText(const QDateTime &moment);
+
+} // namespace dao::detail

@@ -250,8 +250,14 @@ private:
             return sqlite3_bind_blob64(m_stmt, index, bytes.constData(), sqlite3_uint64(bytes.size()), SQLITE_STATIC);
         }
         default:
-            if (v.typeId() == qMetaTypeId<Currency>())
-                return sqlite3_bind_int64(m_stmt, index, v.value<Currency>().units());
+            if (v.typeId() == qMetaTypeId<Currency>()) {
+                // Stored as the amount itself, so that sums and comparisons with
+                // plain numbers in statements mean what they say.
+                const Currency c = v.value<Currency>();
+                if (c.units() % 10000 == 0)
+                    return sqlite3_bind_int64(m_stmt, index, c.units() / 10000);
+                return sqlite3_bind_double(m_stmt, index, c.toDouble());
+            }
             return bindText(index, v.toString().toUtf8());
         }
     }

@@ -137,7 +137,7 @@ QVariant SqliteDialect::toVariant(const RawValue &raw, FieldKind kind) const
         return text(raw).trimmed().replace(u',', u'.').toDouble();
     case FieldKind::Currency:
         if (raw.type == RawValue::Integer)
-            return QVariant::fromValue(Currency::fromUnits(raw.integer));
+            return QVariant::fromValue(Currency::fromUnits(raw.integer * 10000));
         if (raw.type == RawValue::Real)
             return QVariant::fromValue(Currency::fromDouble(raw.real));
         if (const auto c = Currency::fromText(text(raw)))

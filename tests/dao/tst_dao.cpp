@@ -1,0 +1,304 @@
+#include "core/Clock.h"
+#include "dao/Dao.h"
+
+#include <QCryptographicHash>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+using namespace dao;
+
+namespace {
+
+// Runs the call and gives back the number it raised; 0 when nothing was raised.
+long raisedNumber(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const DaoError &e) {
+        return e.number();
+    }
+    return 0;
+}
+
+QByteArray fileDigest(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256);
+}
+
+} // namespace
+
+class TestDao : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+
+    std::unique_ptr<Database> open(const QString &file, const OpenOptions &options = {})
+    {
+        return DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath(file), options);
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        QFile::remove(m_dir.filePath("t.db"));
+        OpenOptions create;
+        create.create = true;
+        m_db = open("t.db", create);
+        m_db->Execute("CREATE TABLE Schaden (ID INTEGER PRIMARY KEY AUTOINCREMENT, Kennzeichen TEXT, "
+                      "Betrag CURRENCY, Erledigt YESNO, Datum DATE, Notiz MEMO, Bild LONGBINARY)");
+    }
+    void cleanup()
+    {
+        m_db.reset();
+        core::Clock::reset();
+    }
+
+    void recordsetKindsKeepTheirLimits()
+    {
+        for (int i = 1; i <= 3; ++i)
+            m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES (?)", {QString("B-%1").arg(i)});
+
+        auto snap = m_db->OpenRecordset("SELECT * FROM Schaden ORDER BY ID", RecordsetType::Snapshot);
+        QVERIFY(!snap->Updatable());
+        QCOMPARE(raisedNumber([&] { snap->Edit(); }), long(ErrNotUpdatable));
+        snap->MoveLast();
+        QCOMPARE(snap->RecordCount(), 3L);
+        QCOMPARE(snap->Value("kennzeichen").toString(), QString("B-3"));   // names case-insensitive
+        snap->MovePrevious();
+        QCOMPARE(snap->Value("Kennzeichen").toString(), QString("B-2"));
+        QCOMPARE(raisedNumber([&] { snap->Fields("Keins"); }), long(ErrItemNotFound));
+
+        auto fwd = m_db->OpenRecordset("SELECT * FROM Schaden ORDER BY ID", RecordsetType::ForwardOnly);
+        fwd->MoveNext();
+        QCOMPARE(fwd->Value("Kennzeichen").toString(), QString("B-2"));
+        QCOMPARE(raisedNumber([&] { fwd->MovePrevious(); }), long(ErrNotSupported));
+        QCOMPARE(raisedNumber([&] { fwd->MoveFirst(); }), long(ErrNotSupported));
+
+        auto app = m_db->OpenRecordset("Schaden", RecordsetType::Dynaset, RecordsetOption::AppendOnly);
+        QVERIFY(app->IsEOF() && app->IsBOF());
+        QCOMPARE(app->RecordCount(), 0L);
+        app->AddNew();
+        app->SetValue("Kennzeichen", "B-4");
+        app->Update();
+        QCOMPARE(raisedNumber([&] { app->Edit(); }), long(ErrNoCurrentRecord));
+
+        auto dyn = m_db->OpenRecordset("SELECT ID, Kennzeichen FROM Schaden WHERE ID = ?",
+                                       RecordsetType::Dynaset, RecordsetOption::None, {2});
+        dyn->Edit();
+        dyn->SetValue("Kennzeichen", "B-2X");
+        dyn->Update();
+        QCOMPARE(dyn->Value("Kennzeichen").toString(), QString("B-2X"));
+        dyn->Edit();
+        dyn->SetValue("Kennzeichen", "verworfen");
+        dyn->CancelUpdate();
+        QCOMPARE(dyn->Value("Kennzeichen").toString(), QString("B-2X"));
+        QCOMPARE(raisedNumber([&] { dyn->Update(); }), long(ErrUpdateWithoutEdit));
+
+        auto all = m_db->OpenRecordset("SELECT Kennzeichen FROM Schaden ORDER BY ID", RecordsetType::Snapshot);
+        QStringList plates;
+        for (; !all->IsEOF(); all->MoveNext())
+            plates << all->Value("Kennzeichen").toString();
+        QCOMPARE(plates, QStringList({"B-1", "B-2X", "B-3", "B-4"}));
+    }
+
+    void deletedRowsAreSkipped()
+    {
+        for (int i = 1; i <= 3; ++i)
+            m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES (?)", {QString("B-%1").arg(i)});
+        auto dyn = m_db->OpenRecordset("SELECT * FROM Schaden ORDER BY ID");
+        dyn->MoveNext();
+        dyn->Delete();
+        QCOMPARE(raisedNumber([&] { dyn->Value("Kennzeichen"); }), long(ErrRecordDeleted));
+        dyn->MoveNext();
+        QCOMPARE(dyn->Value("Kennzeichen").toString(), QString("B-3"));
+        dyn->MovePrevious();
+        QCOMPARE(dyn->Value("Kennzeichen").toString(), QString("B-1"));
+        dyn->MoveLast();
+        QCOMPARE(dyn->RecordCount(), 2L);
+        auto count = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden", RecordsetType::Snapshot);
+        QCOMPARE(count->Value("n").toInt(), 2);
+    }
+
+    void valuesRoundTripExactly()
+    {
+        const QDateTime when(QDate(2009, 1, 31), QTime(14, 5, 7));
+        auto rs = m_db->OpenRecordset("Schaden");
+        rs->AddNew();
+        rs->SetValue("Kennzeichen", "O'NEIL 1");
+        rs->SetValue("Betrag", "1234,5");
+        rs->SetValue("Erledigt", 1);
+        rs->SetValue("Datum", "31.01.2009 14:05:07");
+        rs->SetValue("Notiz", Null());
+        rs->Update();
+        rs->AddNew();
+        rs->SetValue("Kennzeichen", Null());
+        rs->SetValue("Betrag", QVariant::fromValue(Currency::fromText("0.1").value()));
+        rs->SetValue("Erledigt", false);
+        rs->SetValue("Datum", when.addDays(1));
+        rs->Update();
+        QCOMPARE(raisedNumber([&] { rs->AddNew(); rs->SetValue("Betrag", "zwölf"); }), long(ErrConversion));
+        rs->CancelUpdate();
+
+        auto read = m_db->OpenRecordset("SELECT * FROM Schaden WHERE Kennzeichen = ?", RecordsetType::Snapshot,
+                                        RecordsetOption::None, {QString("O'NEIL 1")});
+        QVERIFY(!read->IsEOF());
+        QCOMPARE(read->Value("Betrag").value<Currency>().toString(), QString("1234.50"));
+        QCOMPARE(read->Value("Erledigt").toBool(), true);
+        QCOMPARE(read->Value("Datum").toDateTime(), when);
+        QVERIFY(read->Fields("Notiz").IsNull());
+        QVERIFY(read->Fields("Bild").IsNull());
+
+        // Yes is stored as -1, as the statements of the program compare it.
+        auto yes = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden WHERE Erledigt = True", RecordsetType::Snapshot);
+        QCOMPARE(yes->Value("n").toInt(), 1);
+        auto raw = m_db->OpenRecordset("SELECT Erledigt + 0 AS e FROM Schaden ORDER BY ID", RecordsetType::Snapshot);
+        QCOMPARE(raw->Value("e").toInt(), -1);
+
+        // Amounts are stored as such: sums and comparisons with plain numbers work.
+        auto sum = m_db->OpenRecordset("SELECT Sum(Betrag) AS s FROM Schaden WHERE Betrag > 0.05",
+                                       RecordsetType::Snapshot);
+        QCOMPARE(Currency::fromDouble(sum->Value("s").toDouble()).toString(), QString("1234.60"));
+        auto nulls = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden WHERE Kennzeichen IS NULL",
+                                         RecordsetType::Snapshot);
+        QCOMPARE(nulls->Value("n").toInt(), 1);
+    }
+
+    void jetFunctionsWork()
+    {
+        core::Clock::setFixed(QDateTime(QDate(2010, 3, 15), QTime(12, 0)));
+        auto empty = m_db->OpenRecordset("SELECT Max(ID) AS m FROM Schaden", RecordsetType::Snapshot);
+        QVERIFY(empty->Fields("m").IsNull());
+
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen, Datum) VALUES (?, ?)",
+                      {QString("A"), QDateTime(QDate(2010, 3, 1), QTime(8, 0))});
+        auto rs = m_db->OpenRecordset("SELECT DateDiff('d', Datum, now) AS tage, IIF(Erledigt, 'ja', 'nein') AS e, "
+                                      "[Kennzeichen] FROM Schaden", RecordsetType::Snapshot);
+        QCOMPARE(rs->Value("tage").toInt(), 14);
+        QCOMPARE(rs->Value("e").toString(), QString("nein"));
+        QCOMPARE(rs->Value("Kennzeichen").toString(), QString("A"));
+        QCOMPARE(m_db->Execute("UPDATE Schaden SET Erledigt = True WHERE DateDiff('m', Datum, now) = 0"), 1L);
+    }
+
+    void longBinaryByChunks()
+    {
+        QByteArray bytes(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((qint64(i) * 7919) >> 3);
+        auto rs = m_db->OpenRecordset("Schaden");
+        rs->AddNew();
+        rs->Fields("Bild").AppendChunk(bytes.left(1000));
+        rs->Fields("Bild").AppendChunk(bytes.mid(1000));
+        rs->Update();
+
+        auto read = m_db->OpenRecordset("SELECT Bild FROM Schaden", RecordsetType::Snapshot);
+        Field &f = read->Fields("Bild");
+        QCOMPARE(f.FieldSize(), qint64(bytes.size()));
+        QCOMPARE(f.GetChunk(0, f.FieldSize()), bytes);
+        QCOMPARE(f.GetChunk(bytes.size() - 5, 100), bytes.right(5));
+
+        // Setting Null clears what was there; the next chunks start afresh.
+        auto edit = m_db->OpenRecordset("SELECT ID, Bild FROM Schaden");
+        edit->Edit();
+        edit->SetValue("Bild", Null());
+        edit->Fields("Bild").AppendChunk("kurz");
+        edit->Update();
+        auto again = m_db->OpenRecordset("SELECT Bild FROM Schaden", RecordsetType::Snapshot);
+        QCOMPARE(again->Value("Bild").toByteArray(), QByteArray("kurz"));
+    }
+
+    void errorsAreCollectedEngineFirst()
+    {
+        QCOMPARE(raisedNumber([&] { m_db->Execute("SELEKT * FROM Schaden"); }), long(ErrSyntax));
+        auto errors = DBEngine::instance().Errors();
+        QVERIFY(errors.size() >= 2);
+        QCOMPARE(errors.first().source, QString("SQLite"));
+        QCOMPARE(errors.last().number, long(ErrSyntax));
+        QCOMPARE(errors.last().source, QString("DAO"));
+
+        QCOMPARE(raisedNumber([&] { m_db->OpenRecordset("Fehlt"); }), long(ErrTableNotFound));
+        QCOMPARE(DBEngine::instance().Errors().last().number, long(ErrTableNotFound));
+        QCOMPARE(raisedNumber([&] { m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES (?)"); }),
+                 long(ErrTooFewParameters));
+        QCOMPARE(raisedNumber([&] { m_db->CommitTrans(); }), long(ErrNoTransaction));
+    }
+
+    void transactionsNest()
+    {
+        m_db->BeginTrans();
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('außen')");
+        {
+            Transaction inner(*m_db);
+            m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('innen')");
+            QCOMPARE(m_db->TransactionDepth(), 2);
+        }   // left without commit: only the inner work is undone
+        {
+            Transaction kept(*m_db);
+            m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('behalten')");
+            kept.commit();
+        }
+        m_db->CommitTrans();
+        QCOMPARE(m_db->TransactionDepth(), 0);
+
+        auto rs = m_db->OpenRecordset("SELECT Kennzeichen FROM Schaden ORDER BY ID", RecordsetType::Snapshot);
+        QStringList plates;
+        for (; !rs->IsEOF(); rs->MoveNext())
+            plates << rs->Value("Kennzeichen").toString();
+        QCOMPARE(plates, QStringList({"außen", "behalten"}));
+
+        m_db->BeginTrans();
+        m_db->Execute("DELETE FROM Schaden");
+        m_db->Rollback();
+        auto count = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden", RecordsetType::Snapshot);
+        QCOMPARE(count->Value("n").toInt(), 2);
+    }
+
+    void badFilesAreRefusedUntouched()
+    {
+        QCOMPARE(raisedNumber([&] { open("fehlt.db"); }), long(ErrDatabaseNotFound));
+        QVERIFY(!QFile::exists(m_dir.filePath("fehlt.db")));
+
+        const QString empty = m_dir.filePath("leer.db");
+        QFile(empty).open(QIODevice::WriteOnly);
+        QCOMPARE(raisedNumber([&] { open("leer.db"); }), long(ErrNotADatabase));
+        QCOMPARE(QFileInfo(empty).size(), 0);
+
+        const QString garbage = m_dir.filePath("text.db");
+        {
+            QFile f(garbage);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QByteArray("Dies ist keine Datenbank, nur ein Brief.\n").repeated(200));
+        }
+        const QByteArray before = fileDigest(garbage);
+        QCOMPARE(raisedNumber([&] { open("text.db"); }), long(ErrNotADatabase));
+        QCOMPARE(fileDigest(garbage), before);
+        QVERIFY(!QFile::exists(garbage + "-wal"));
+
+        OpenOptions create;
+        create.create = true;
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('bleibt')");
+        QCOMPARE(raisedNumber([&] { open("t.db", create); }), long(ErrDatabaseExists));
+        auto rs = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden", RecordsetType::Snapshot);
+        QCOMPARE(rs->Value("n").toInt(), 1);
+    }
+
+    void closingTheDatabaseClosesItsRecordsets()
+    {
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('x')");
+        auto rs = m_db->OpenRecordset("SELECT * FROM Schaden", RecordsetType::Snapshot);
+        m_db->Close();
+        QVERIFY(!rs->IsOpen());
+        QCOMPARE(raisedNumber([&] { rs->MoveNext(); }), long(ErrObjectClosed));
+        QCOMPARE(raisedNumber([&] { m_db->Execute("DELETE FROM Schaden"); }), long(ErrObjectClosed));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDao)
+#include "tst_dao.moc"

@@ -12,4 +12,5 @@ function(varnholt_add_test name)
     LABELS "${T_LABELS}"
     TIMEOUT 600)
   file(MAKE_DIRECTORY ${home}/run)
+  file(CHMOD ${home}/run DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
 endfunction()

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+namespace varnholt {
+
+// Where the script options of the program report, and where the program lives
+// (for the database the settings file names).
+struct CommandIo {
+    QTextStream &out;
+    QTextStream &err;
+    QString programFolder;
+};
+
+// A script option: its arguments after the option name; the exit code.
+using CommandHandler = int (*)(const QStringList &args, CommandIo &io);
+
+// --create-database [PATH]: a new, empty database; an existing file is never overwritten.
+int createDatabaseCommand(const QStringList &args, CommandIo &io);
+// --demo N [PATH]: N demo cases added to an existing database.
+int demoCommand(const QStringList &args, CommandIo &io);
+
+} // namespace varnholt

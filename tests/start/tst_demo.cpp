@@ -1,0 +1,231 @@
+#include "TestDatabase.h"
+
+#include "varnholt/CommandLine.h"
+#include "varnholt/DemoData.h"
+#include "varnholt/Globals.h"
+
+#include "core/Clock.h"
+#include "dao/Dao.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace varnholt;
+
+namespace {
+
+struct Run {
+    int code = -1;
+    QString out;
+    QString err;
+};
+
+Run run(CommandHandler handler, const QStringList &args, const QString &programFolder = {})
+{
+    Run r;
+    QTextStream out(&r.out);
+    QTextStream err(&r.err);
+    CommandIo io{out, err, programFolder};
+    r.code = handler(args, io);
+    return r;
+}
+
+std::unique_ptr<dao::Database> open(const QString &path)
+{
+    return dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
+}
+
+QStringList column(dao::Database &db, const QString &statement)
+{
+    QStringList values;
+    auto rs = db.OpenRecordset(statement, dao::RecordsetType::ForwardOnly);
+    for (; !rs->IsEOF(); rs->MoveNext())
+        values.append(rs->Fields(0).Value().toString());
+    return values;
+}
+
+long count(dao::Database &db, const QString &statement)
+{
+    auto rs = db.OpenRecordset(statement, dao::RecordsetType::Snapshot);
+    return rs->Fields(0).Value().toLongLong();
+}
+
+} // namespace
+
+class TestDemo : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void createDatabase_makesBothTablesAndNeverOverwrites()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("neu.db");
+        Run r = run(createDatabaseCommand, {path});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(path), qPrintable(r.out));
+        {
+            auto db = open(path);
+            QVERIFY(db->TableHasColumn("Schaden", QStringLiteral("tsGeändert")));
+            QVERIFY(db->TableHasColumn("Schaden", "Objekt_ID_3"));
+            QVERIFY(db->TableHasColumn("Objekt", "mScript"));
+            QCOMPARE(count(*db, "Select Count(*) From Schaden"), 0L);
+        }
+        const QString other = dir.filePath("brief.txt");
+        {
+            QFile f(other);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("kein Datenbankinhalt");
+        }
+        for (const QString &existing : {path, other}) {
+            QFile before(existing);
+            QVERIFY(before.open(QIODevice::ReadOnly));
+            const QByteArray bytes = before.readAll();
+            r = run(createDatabaseCommand, {existing});
+            QCOMPARE(r.code, 1);
+            QVERIFY2(r.err.contains(QStringLiteral("besteht bereits")), qPrintable(r.err));
+            QFile after(existing);
+            QVERIFY(after.open(QIODevice::ReadOnly));
+            QCOMPARE(after.readAll(), bytes);
+        }
+    }
+
+    void createDatabase_withoutPathUsesTheDatabaseOfTheSettingsFile()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(run(createDatabaseCommand, {}, dir.path()).code, 0);
+        QVERIFY(QFile::exists(dir.filePath("Varnholt.db")));
+        QCOMPARE(run(createDatabaseCommand, {"a", "b"}, dir.path()).code, 1);
+        // A folder that does not exist leaves nothing behind.
+        QCOMPARE(run(createDatabaseCommand, {dir.filePath("fehlt/x.db")}).code, 1);
+        QVERIFY(!QFile::exists(dir.filePath("fehlt")));
+    }
+
+    void demo_refusesBadCountsAndMissingDatabases()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(run(demoCommand, {}).code, 1);
+        QCOMPARE(run(demoCommand, {"zehn"}).code, 1);
+        QCOMPARE(run(demoCommand, {"0"}).code, 1);
+        const Run r = run(demoCommand, {"10", dir.filePath("fehlt.db")});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains(QStringLiteral("Die Datenbank liegt nicht im Pfad: ")));
+        QVERIFY(!QFile::exists(dir.filePath("fehlt.db")));
+    }
+
+    void demo_fillsEveryFieldTheWayTheProgramWould()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("demo.db");
+        createTestDatabase(path);
+        const Run r = run(demoCommand, {"800", path});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(QStringLiteral("800 Demo-Schadensfälle")), qPrintable(r.out));
+
+        auto db = open(path);
+        QCOMPARE(count(*db, "Select Count(*) From Schaden"), 800L);
+        QCOMPARE(count(*db, "Select Count(Distinct ID) From Schaden"), 800L);
+        QCOMPARE(count(*db, "Select Min(ID) From Schaden"), 1L);
+        QCOMPARE(count(*db, "Select Max(ID) From Schaden"), 800L);
+
+        // Numbers as the form gives them: per year of creation from 001, rising with the ID.
+        const QStringList numbers = column(*db, "Select Schadennummer From Schaden order by ID");
+        QCOMPARE(QSet<QString>(numbers.cbegin(), numbers.cend()).size(), 800);
+        const QStringList created = column(*db, "Select tsErstellt From Schaden order by ID");
+        QHash<QString, int> last;
+        static const QRegularExpression form(QStringLiteral("^(\\d\\d)/(\\d{3,})$"));
+        for (int i = 0; i < numbers.size(); ++i) {
+            const QRegularExpressionMatch m = form.match(numbers.at(i));
+            QVERIFY2(m.hasMatch(), qPrintable(numbers.at(i)));
+            QCOMPARE(m.captured(2).toInt(), last.value(m.captured(1)) + 1);
+            last[m.captured(1)] = m.captured(2).toInt();
+            if (i > 0)
+                QVERIFY(created.at(i - 1) <= created.at(i));
+        }
+        QVERIFY2(last.size() >= 6, "dates spread over several years");
+
+        const QList<QPair<QString, QStringList>> fixedLists = {
+            {"Schadenart", {"Einzelschaden", QStringLiteral("Kleinstschäden")}},
+            {"Schuldfrage", {"Kundenverantwortung", "Unfallgegner", QStringLiteral("ungeklärt"), "Unser Kunde"}},
+            {"Unfallbericht", {"liegt vor", "nicht notwendig", "wurde verschickt"}},
+            {"Begutachtung", {"Gutachten", QStringLiteral("Kostenschätzung"), "Kostenvoranschlag", "Rechnung"}},
+            {"Reparaturstatus", {QStringLiteral("bei Rückgabe"), "erfolgt", "nicht erfolgt"}},
+        };
+        for (const auto &[name, values] : fixedLists) {
+            QStringList found = column(*db, "Select Distinct " + name + " From Schaden where " + name + " is not Null order by 1");
+            QStringList expected = values;
+            expected.sort();
+            found.sort();
+            QCOMPARE(found, expected);
+        }
+        for (const char *flag : {"fEigenSchaden", "fFremdSchaden", "fPersonenSchaden", "fSonstigerSchaden",
+                                 "fAstabuskunde", "Sicherheitspaket", "fErledigt"}) {
+            QVERIFY2(count(*db, QStringLiteral("Select Count(*) From Schaden where %1<>0").arg(flag)) > 0, flag);
+            QVERIFY2(count(*db, QStringLiteral("Select Count(*) From Schaden where %1=0").arg(flag)) > 0, flag);
+        }
+        QVERIFY(count(*db, "Select Count(*) From Schaden where fErledigt=0 AND DateDiff('d',Datum,now)>60") > 0);
+
+        // A vehicle keeps its type and parking place, a customer its number.
+        const long plates = count(*db, "Select Count(Distinct EigenKZ) From Schaden");
+        QVERIFY(plates > 100 && plates <= DemoData::FleetSize);
+        QCOMPARE(count(*db, "Select Count(*) From (Select Distinct EigenKZ, Fahrzeugtyp, Stellplatz From Schaden)"), plates);
+        QCOMPARE(count(*db, "Select Count(*) From (Select Distinct Kundenname, Kundennummer From Schaden where Kundennummer is not Null)"),
+                 count(*db, "Select Count(Distinct Kundenname) From Schaden where Kundennummer is not Null"));
+        QVERIFY(count(*db, "Select Count(Distinct Melder) From Schaden") > 10);
+        QVERIFY(count(*db, "Select Count(Distinct Begutachter) From Schaden") >= 5);
+        QCOMPARE(count(*db, "Select Count(*) From Schaden where Datum > tsErstellt"), 0L);
+        QCOMPARE(count(*db, "Select Count(*) From Schaden where Selbstbeteiligung > Schadenbetrag"), 0L);
+
+        const QStringList texts = column(*db, "Select Schadenbeschreibung From Schaden");
+        const QString all = texts.join(u'\n');
+        QVERIFY(all.contains(u'ä') && all.contains(u'ü') && all.contains(u'ß'));
+        int total = 0;
+        for (const QString &t : texts)
+            total += t.size();
+        QVERIFY2(total / texts.size() > 80, "descriptions of real length");
+    }
+
+    void demo_continuesAfterExistingCasesAndRepeatsForTheSameSeed()
+    {
+        // Dates count back from now; both runs must see the same moment.
+        core::Clock::setFixed(QDateTime(QDate(2026, 5, 4), QTime(10, 30)));
+        QTemporaryDir dir;
+        const QString a = dir.filePath("a.db");
+        const QString b = dir.filePath("b.db");
+        createTestDatabase(a);
+        createTestDatabase(b);
+        auto dbA = open(a);
+        auto dbB = open(b);
+
+        QList<long> given;
+        int hookDepth = -1;
+        DemoData demo;
+        demo.setAttachmentHook([&](dao::Database &db, const QList<long> &ids) {
+            given = ids;
+            hookDepth = db.TransactionDepth();
+        });
+        QCOMPARE(demo.addCases(*dbA, 40), given);
+        QCOMPARE(given.first(), 1L);
+        QCOMPARE(given.last(), 40L);
+        QVERIFY(hookDepth > 0);
+        QCOMPARE(demo.addCases(*dbA, 25).first(), 41L);
+        QCOMPARE(count(*dbA, "Select Count(Distinct Schadennummer) From Schaden"), 65L);
+
+        DemoData().addCases(*dbB, 40);
+        DemoData().addCases(*dbB, 25);
+        const QString all = QStringLiteral("Select * From Schaden order by ID");
+        auto rsA = dbA->OpenRecordset(all, dao::RecordsetType::ForwardOnly);
+        auto rsB = dbB->OpenRecordset(all, dao::RecordsetType::ForwardOnly);
+        for (; !rsA->IsEOF(); rsA->MoveNext(), rsB->MoveNext()) {
+            QVERIFY(!rsB->IsEOF());
+            for (int f = 0; f < rsA->FieldCount(); ++f)
+                QCOMPARE(rsA->Fields(f).Value(), rsB->Fields(f).Value());
+        }
+        QVERIFY(rsB->IsEOF());
+        core::Clock::reset();
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDemo)
+#include "tst_demo.moc"

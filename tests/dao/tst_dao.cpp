@@ -109,6 +109,30 @@ private Q_SLOTS:
         QCOMPARE(plates, QStringList({"B-1", "B-2X", "B-3", "B-4"}));
     }
 
+    void scrollingBackGivesEveryRowAsItWasRead()
+    {
+        // Enough text to fill several of the snapshot's storage blocks, and
+        // values on both sides of the size kept apart from the rest.
+        auto note = [](int i) { return QString(QChar(u'a' + i % 26)).repeated(i % 7 == 0 ? 20000 : 9000 + i); };
+        Transaction tx(*m_db);
+        for (int i = 0; i < 300; ++i)
+            m_db->Execute("INSERT INTO Schaden (Kennzeichen, Notiz, Betrag) VALUES (?, ?, ?)",
+                          {i % 5 ? QVariant(QString("K-%1").arg(i)) : Null(), note(i), i * 1.25});
+        tx.commit();
+
+        auto rs = m_db->OpenRecordset("SELECT Kennzeichen, Notiz, Betrag FROM Schaden ORDER BY ID",
+                                      RecordsetType::Snapshot);
+        rs->MoveLast();
+        QCOMPARE(rs->RecordCount(), 300L);
+        int i = 299;
+        for (; !rs->IsBOF(); rs->MovePrevious(), --i) {
+            QCOMPARE(rs->Value("Notiz").toString(), note(i));
+            QCOMPARE(rs->Fields("Kennzeichen").IsNull(), i % 5 == 0);
+            QCOMPARE(rs->Value("Betrag").value<Currency>().toString(), Currency::fromDouble(i * 1.25).toString());
+        }
+        QCOMPARE(i, -1);
+    }
+
     void deletedRowsAreSkipped()
     {
         for (int i = 1; i <= 3; ++i)

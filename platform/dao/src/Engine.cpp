@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace dao {
@@ -13,6 +14,11 @@ DaoError::DaoError(long number, QString description)
 DBEngine::DBEngine()
 {
     registerValueTypes();
+    // With TZ unset the C library looks at the zone file again on every
+    // local-time conversion, a system call per date read. Naming the file it
+    // reads anyway makes it load the zone once.
+    if (!qEnvironmentVariableIsSet("TZ") && QFile::exists(QStringLiteral("/etc/localtime")))
+        qputenv("TZ", ":/etc/localtime");
 }
 
 DBEngine &DBEngine::instance()

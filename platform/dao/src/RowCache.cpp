@@ -3,76 +3,137 @@
 #include <cstring>
 
 namespace dao::detail {
+namespace {
 
-qint64 RowCache::store(const char *data, qint64 size)
+template <typename T>
+char *put(char *p, T value)
 {
-    if (m_blockUsed + size > BlockSize) {
-        m_blocks.push_back(std::make_unique<char[]>(BlockSize));
-        m_blockUsed = 0;
-    }
-    const qint64 offset = qint64(m_blocks.size() - 1) * BlockSize + m_blockUsed;
-    if (size > 0)
-        std::memcpy(m_blocks.back().get() + m_blockUsed, data, size_t(size));
-    m_blockUsed += size;
-    return offset;
+    std::memcpy(p, &value, sizeof value);
+    return p + sizeof value;
+}
+
+template <typename T>
+T get(const char *p)
+{
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+}
+
+} // namespace
+
+char *RowCache::room(char *p, size_t size)
+{
+    if (size_t(p - m_blockStart) + size <= m_blockSize)
+        return p;
+    // The row does not fit: it moves, with what it has so far, to a new block.
+    const size_t written = size_t(p - m_rowStart);
+    const size_t wanted = std::max(BlockSize, (written + size) * 2);
+    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(wanted));
+    char *block = m_blocks.back().get();
+    if (written > 0)
+        std::memcpy(block, m_rowStart, written);
+    m_blockStart = block;
+    m_blockSize = wanted;
+    m_rowStart = block;
+    return block + written;
 }
 
 void RowCache::append(const Statement &statement)
 {
-    ++m_rowCount;
+    m_rowStart = m_blockEnd;
+    char *p = m_blockEnd;
     for (int c = 0; c < m_columns; ++c) {
         const RawValue raw = statement.raw(c);
-        Cell cell;
-        cell.type = raw.type;
         switch (raw.type) {
         case RawValue::Null:
+            p = room(p, 1);
+            *p++ = TagNull;
             break;
         case RawValue::Integer:
-            cell.value = raw.integer;
+            p = room(p, 9);
+            *p++ = TagInteger;
+            p = put(p, raw.integer);
             break;
         case RawValue::Real:
-            std::memcpy(&cell.value, &raw.real, sizeof raw.real);
+            p = room(p, 9);
+            *p++ = TagReal;
+            p = put(p, raw.real);
             break;
         case RawValue::Text:
         case RawValue::Blob:
             if (raw.size > BigValue) {
-                cell.big = true;
-                cell.value = qint64(m_big.size());
+                p = room(p, 5);
+                *p++ = raw.type == RawValue::Text ? TagBigText : TagBigBlob;
+                p = put(p, quint32(m_big.size()));
                 m_big.push_back(raw.shared ? *raw.shared : QByteArray(raw.data, raw.size));
             } else {
-                cell.size = qint32(raw.size);
-                cell.value = store(raw.data, raw.size);
+                p = room(p, 5 + size_t(raw.size));
+                *p++ = raw.type == RawValue::Text ? TagText : TagBlob;
+                p = put(p, quint32(raw.size));
+                if (raw.size > 0)
+                    std::memcpy(p, raw.data, size_t(raw.size));
+                p += raw.size;
             }
             break;
         }
-        m_cells.push_back(cell);
     }
+    m_rows.push_back(m_rowStart);
+    m_blockEnd = p;
+}
+
+void RowCache::locate(long row) const
+{
+    m_places.resize(size_t(m_columns));
+    const char *p = m_rows[size_t(row)];
+    for (int c = 0; c < m_columns; ++c) {
+        m_places[size_t(c)] = p;
+        switch (*p++) {
+        case TagNull:
+            break;
+        case TagInteger:
+        case TagReal:
+        case TagBigText:
+        case TagBigBlob:
+            p += *(p - 1) == TagBigText || *(p - 1) == TagBigBlob ? 4 : 8;
+            break;
+        default:
+            p += 4 + get<quint32>(p);
+            break;
+        }
+    }
+    m_located = row;
 }
 
 RawValue RowCache::raw(long row, int column) const
 {
-    const Cell &cell = m_cells[size_t(row) * size_t(m_columns) + size_t(column)];
+    if (row != m_located)
+        locate(row);
+    const char *p = m_places[size_t(column)];
+    const char tag = *p++;
     RawValue raw;
-    raw.type = RawValue::Type(cell.type);
-    switch (raw.type) {
-    case RawValue::Null:
+    switch (tag) {
+    case TagNull:
         break;
-    case RawValue::Integer:
-        raw.integer = cell.value;
+    case TagInteger:
+        raw.type = RawValue::Integer;
+        raw.integer = get<qint64>(p);
         break;
-    case RawValue::Real:
-        std::memcpy(&raw.real, &cell.value, sizeof raw.real);
+    case TagReal:
+        raw.type = RawValue::Real;
+        raw.real = get<double>(p);
         break;
-    case RawValue::Text:
-    case RawValue::Blob:
-        if (cell.big) {
-            raw.shared = &m_big[size_t(cell.value)];
-            raw.data = raw.shared->constData();
-            raw.size = raw.shared->size();
-        } else {
-            raw.data = m_blocks[size_t(cell.value / BlockSize)].get() + cell.value % BlockSize;
-            raw.size = cell.size;
-        }
+    case TagText:
+    case TagBlob:
+        raw.type = tag == TagText ? RawValue::Text : RawValue::Blob;
+        raw.size = get<quint32>(p);
+        raw.data = p + 4;
+        break;
+    default:
+        raw.type = tag == TagBigText ? RawValue::Text : RawValue::Blob;
+        raw.shared = &m_big[get<quint32>(p)];
+        raw.data = raw.shared->constData();
+        raw.size = raw.shared->size();
         break;
     }
     return raw;

@@ -19,6 +19,15 @@ QString text(const RawValue &raw)
     return QString::fromUtf8(raw.data, raw.size);
 }
 
+// Built in place: QVariant of this Qt takes a string only by copy, and the
+// reference counting of copy and temporary shows on every text read.
+QVariant textVariant(const RawValue &raw)
+{
+    QVariant v(QMetaType::fromType<QString>(), nullptr);
+    *static_cast<QString *>(v.data()) = QString::fromUtf8(raw.data, raw.size);
+    return v;
+}
+
 int digits(const char *p, int n)
 {
     int v = 0;
@@ -159,7 +168,7 @@ QVariant SqliteDialect::toVariant(const RawValue &raw, FieldKind kind) const
             return QString::number(raw.integer);
         if (raw.type == RawValue::Real)
             return QString::number(raw.real);
-        return text(raw);
+        return textVariant(raw);
     case FieldKind::Binary:
         if (raw.shared)
             return *raw.shared;
@@ -175,7 +184,7 @@ QVariant SqliteDialect::toVariant(const RawValue &raw, FieldKind kind) const
     case RawValue::Real:
         return raw.real;
     case RawValue::Text:
-        return text(raw);
+        return textVariant(raw);
     case RawValue::Blob:
         return raw.shared ? *raw.shared : QByteArray(raw.data, raw.size);
     case RawValue::Null:

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QVariant>
+#include <QWidget>
+
+#include <functional>
+
+namespace dao {
+class Database;
+}
+
+namespace form {
+
+// What the case form needs of an attachment control: the number of its
+// Objekt row (Null = none), whether the user changed it, and writing it back.
+// The control asks its host for a new number when it has content but none.
+class Attachment {
+public:
+    virtual ~Attachment() = default;
+
+    virtual QVariant value() const = 0;
+    virtual void setValue(const QVariant &objektId) = 0;
+    virtual bool changed() const = 0;
+    virtual void setChanged(bool changed) = 0;
+    virtual bool save() = 0;
+    virtual QString dataField() const = 0;
+    virtual void setDatabase(dao::Database *db) = 0;
+    virtual void setNewPrimarySource(std::function<long()> source) = 0;
+};
+
+// Stands in the picture tabs until the attachment control is built in: it
+// holds the case's numbers unchanged, so saving a case keeps its attachments.
+class KeptAttachment : public QWidget, public Attachment {
+public:
+    KeptAttachment(const QString &dataField, QWidget *parent);
+
+    QVariant value() const override { return m_value; }
+    void setValue(const QVariant &objektId) override { m_value = objektId; }
+    bool changed() const override { return false; }
+    void setChanged(bool) override {}
+    bool save() override { return true; }
+    QString dataField() const override { return m_dataField; }
+    void setDatabase(dao::Database *) override {}
+    void setNewPrimarySource(std::function<long()>) override {}
+
+private:
+    QString m_dataField;
+    QVariant m_value;
+};
+
+} // namespace form

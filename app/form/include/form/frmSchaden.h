@@ -1,0 +1,77 @@
+#pragma once
+
+#include "form/CaseBinding.h"
+#include "form/SchadenPage.h"
+#include "varnholt/CaseForm.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QTabWidget;
+
+namespace dao {
+class Database;
+}
+namespace varnholt {
+class CaseList;
+}
+
+namespace form {
+class Attachment;
+}
+
+// The case form "Schadensmeldung": one window, made once and shown for a new
+// or an existing case by the list window, hidden when the user leaves it.
+class frmSchaden : public QWidget, public varnholt::CaseForm {
+public:
+    frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *owner);
+
+    // What the list window asks.
+    void FillSchaden(long lID) override;
+    bool FormChanged() override;
+    bool FormSaved() override;
+    long CaseID() const override { return m_caseId; }
+    QWidget *window() override { return this; }
+    void addVehicle(const QString &plate) override;
+    void clearVehicles() override;
+    void unload() override;
+
+    void SetLocked(bool bLock);
+    void ResetChanged();
+    bool SaveCase();
+    void AddToPickList(QComboBox &combo, const QString &column);
+    bool DataChanged() const { return m_dataChanged; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void connectChangeTracking();
+    void connectButtons();
+    void loadPickLists();
+    void markChanged() { if (!m_filling) m_dataChanged = true; }
+    void markMandatory();
+    void chooseVehicle();
+    void chooseCustomer();
+    void lookUpCustomer();
+    void pressNow();
+    void pressMelder();
+    void layOutTabs();
+
+    varnholt::CaseList &m_list;
+    dao::Database &m_db;
+    QTabWidget *m_tabs;
+    form::SchadenPage m_page;
+    std::array<QWidget *, 3> m_ole{};
+    std::unique_ptr<form::CaseBinding> m_binding;
+    long m_caseId = 0;
+    bool m_dataChanged = false;
+    bool m_filling = false;     // FillSchaden is putting a case in: no user edit
+    bool m_unloading = false;   // the list window's shutdown, not the close box
+};
+
+// How the list window makes its case form.
+varnholt::CaseFormFactory caseFormFactory(dao::Database &db);

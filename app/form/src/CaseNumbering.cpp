@@ -1,0 +1,76 @@
+#include "form/CaseNumbering.h"
+
+#include "core/Twips.h"
+#include "dao/Dao.h"
+
+#include <QThread>
+
+#include <cmath>
+
+namespace form {
+
+QString nextCaseNumber(const QString &reference, const QDate &today)
+{
+    const QString year = today.toString(QStringLiteral("yy"));
+    long running = 1;
+    if (reference.left(2).compare(year, Qt::CaseInsensitive) == 0) {
+        const qsizetype slash = reference.indexOf(u'/');
+        const QString counted = slash >= 0 ? reference.mid(slash + 1) : reference.right(3);
+        running = static_cast<long>(core::leadingNumber(counted)) + 1;
+    }
+    return year + u'/' + QStringLiteral("%1").arg(running, 3, 10, QLatin1Char('0'));
+}
+
+long CaseStore::save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            return writeOnce(caseId, now, fill);
+        } catch (const dao::DaoError &error) {
+            // Another workstation holds the write lock longer than the engine waits.
+            if (error.number() != dao::ErrLocked || attempt == Attempts)
+                throw;
+            QThread::msleep(50);
+        }
+    }
+}
+
+long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill)
+{
+    dao::Transaction tx(m_db);
+    std::unique_ptr<dao::Recordset> row;
+    long id = caseId;
+    if (caseId != 0) {
+        row = m_db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Dynaset,
+                                 dao::RecordsetOption::None, {qlonglong(caseId)});
+        row->Edit();
+        row->SetValue(QStringLiteral("tsGeändert"), now);
+    } else {
+        QString reference = QStringLiteral("1");
+        id = 1;
+        {
+            auto last = m_db.OpenRecordset(QStringLiteral("Select ID,Schadennummer from Schaden order by ID desc"),
+                                           dao::RecordsetType::Snapshot);
+            if (!last->IsEOF()) {
+                id = static_cast<long>(std::llround(last->Value(QStringLiteral("ID")).toDouble())) + 1;
+                reference = last->Value(QStringLiteral("Schadennummer")).toString();
+            }
+        }
+        row = m_db.OpenRecordset(QStringLiteral("Schaden"), dao::RecordsetType::Dynaset,
+                                 dao::RecordsetOption::AppendOnly);
+        row->AddNew();
+        row->SetValue(QStringLiteral("ID"), qlonglong(id));
+        row->SetValue(QStringLiteral("Schadennummer"), nextCaseNumber(reference, now.date()));
+        row->SetValue(QStringLiteral("tsErstellt"), now);
+    }
+    fill(*row);
+    const bool pictures = !row->Fields(QStringLiteral("Objekt_ID_1")).IsNull()
+        || !row->Fields(QStringLiteral("Objekt_ID_2")).IsNull() || !row->Fields(QStringLiteral("Objekt_ID_3")).IsNull();
+    row->SetValue(QStringLiteral("Schadenbilder"), pictures);
+    row->Update();
+    row->Close();
+    tx.commit();
+    return id;
+}
+
+} // namespace form

@@ -1,0 +1,372 @@
+#include "form/CaseNumbering.h"
+#include "form/frmSchaden.h"
+
+#include "varnholt/CaseList.h"
+#include "varnholt/Schema.h"
+
+#include "core/Clock.h"
+#include "core/GermanLocale.h"
+#include "core/MessageService.h"
+#include "core/UserSettings.h"
+#include "dao/Dao.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+// The list window as far as the form sees it.
+class ListSide : public varnholt::CaseList {
+public:
+    void RefreshGrid(long lID) override { refreshed.append(lID); }
+    void addVehicle(const QString &plate) override { vehicles.append(plate); }
+    QList<long> refreshed;
+    QStringList vehicles;
+};
+
+template <typename T>
+T *control(QWidget &form, const QString &name)
+{
+    T *found = form.findChild<T *>(name);
+    if (!found)
+        qFatal("no control %s", qPrintable(name));
+    return found;
+}
+
+bool isYellow(const QWidget &w) { return w.palette().color(QPalette::Base) == QColor(255, 255, 0); }
+
+} // namespace
+
+class TestForm : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<dao::Database> m_db;
+    std::unique_ptr<core::RecordingMessageService> m_messages;
+    ListSide m_list;
+    std::unique_ptr<QWidget> m_owner;
+    frmSchaden *m_form = nullptr;
+
+    long insertCase(const QString &plate, const QString &number, const QVariantMap &more = {})
+    {
+        QStringList columns = {QStringLiteral("EigenKZ"), QStringLiteral("Schadennummer"), QStringLiteral("Schadenart")};
+        dao::Params values = {plate, number, QStringLiteral("Einzelschaden")};
+        for (auto it = more.begin(); it != more.end(); ++it) {
+            columns << it.key();
+            values << it.value();
+        }
+        QStringList marks;
+        for (int i = 0; i < columns.size(); ++i)
+            marks << QStringLiteral("?");
+        m_db->Execute(QStringLiteral("INSERT INTO Schaden (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u',')),
+                      values);
+        auto rs = m_db->OpenRecordset(QStringLiteral("SELECT Max(ID) AS m FROM Schaden"), dao::RecordsetType::Snapshot);
+        return rs->Value(QStringLiteral("m")).toLongLong();
+    }
+
+    QVariant stored(long id, const QString &column)
+    {
+        auto rs = m_db->OpenRecordset(QStringLiteral("SELECT * FROM Schaden WHERE ID = ?"), dao::RecordsetType::Snapshot,
+                                      dao::RecordsetOption::None, {qlonglong(id)});
+        return rs->IsEOF() ? QVariant() : rs->Value(column);
+    }
+
+    long caseCount()
+    {
+        auto rs = m_db->OpenRecordset(QStringLiteral("SELECT Count(*) AS n FROM Schaden"), dao::RecordsetType::Snapshot);
+        return rs->Value(QStringLiteral("n")).toLongLong();
+    }
+
+    void makeForm()
+    {
+        m_owner = std::make_unique<QWidget>();
+        m_form = static_cast<frmSchaden *>(caseFormFactory(*m_db)(m_list, m_owner.get()));
+        for (const QString &plate : {QStringLiteral("B-AB 1"), QStringLiteral("B-CD 2")})
+            m_form->addVehicle(plate);
+        m_form->show();
+    }
+
+    QComboBox *combo(const QString &name) { return control<QComboBox>(*m_form, name); }
+    QLineEdit *line(const QString &name) { return control<QLineEdit>(*m_form, name); }
+    QLabel *label(const QString &name) { return control<QLabel>(*m_form, name); }
+    QCheckBox *check(const QString &name) { return control<QCheckBox>(*m_form, name); }
+
+    // Types a plate and a damage kind as a user would, so the case can be saved.
+    void fillMandatory(const QString &plate)
+    {
+        combo("cboAuto")->setEditText(plate);
+        combo("cboSchadenart")->setCurrentIndex(0);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { core::applyGermanLocaleDefault(); }
+
+    void init()
+    {
+        core::UserSettings::useFolder(m_dir.filePath("user"));
+        core::Clock::setFixed(QDateTime(QDate(2010, 3, 5), QTime(9, 30)));
+        QFile::remove(m_dir.filePath("f.db"));
+        dao::OpenOptions create;
+        create.create = true;
+        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath("f.db"), create);
+        varnholt::createSchema(*m_db);
+        m_messages = std::make_unique<core::RecordingMessageService>();
+        m_list = ListSide();
+    }
+
+    void cleanup()
+    {
+        m_owner.reset();
+        m_messages.reset();
+        m_db.reset();
+        core::Clock::reset();
+    }
+
+    void newAndClosedCasesShowTheirState()
+    {
+        const long closed = insertCase("B-AB 1", "10/007",
+                                       {{"fErledigt", true}, {"Schadenbilder", true}, {"Schadenbetrag", "1234,5"},
+                                        {"Kundenname", "Meier"}, {"Kundennummer", 7}});
+        makeForm();
+        m_form->FillSchaden(0);
+        for (const char *name : {"lblNr", "Label25", "lblGeändert", "lblBilder"})
+            QVERIFY2(label(name)->text().isEmpty(), name);
+        QVERIFY(isYellow(*combo("cboAuto")) && isYellow(*combo("cboSchadenart")));
+        QVERIFY(!check("chkSchaden_0")->isChecked() && check("chkSchaden_0")->isEnabled());
+        QVERIFY(!line("txtFeld_1")->isReadOnly());
+        QVERIFY(!m_form->FormChanged());
+
+        m_form->FillSchaden(closed);
+        QCOMPARE(label("lblNr")->text(), QString("10/007"));
+        QCOMPARE(label("lblBilder")->text(), QString("Ja"));
+        QCOMPARE(line("txtKosten_1")->text(), QString("1234,50"));
+        QVERIFY(line("txtFeld_1")->isReadOnly());
+        QVERIFY(control<QPlainTextEdit>(*m_form, "txtFeld_2")->isReadOnly());
+        QVERIFY(!check("chkSchaden_0")->isEnabled() && !check("chkSicherheit")->isEnabled());
+        QVERIFY(check("chkVorgang")->isEnabled() && check("chkVorgang")->isChecked());
+        QVERIFY(!m_form->FormChanged());
+
+        // While closed, "vom" and "= Melder" change nothing.
+        control<QPushButton>(*m_form, "cmdNow")->click();
+        control<QPushButton>(*m_form, "cmdMelder")->click();
+        QVERIFY(line("txtVom")->text().isEmpty());
+        QVERIFY(combo("cboMelder")->currentText().isEmpty());
+        QVERIFY(!m_form->FormChanged());
+
+        // Reopening unlocks; "vom" gives today.
+        check("chkVorgang")->click();
+        QVERIFY(!line("txtFeld_1")->isReadOnly());
+        control<QPushButton>(*m_form, "cmdNow")->click();
+        QCOMPARE(line("txtVom")->text(), QString("05.03.2010"));
+        QVERIFY(m_form->FormChanged());
+    }
+
+    void numberingFollowsTheYearAndGoesBeyond999()
+    {
+        const QDate today(2010, 3, 5);
+        QCOMPARE(form::nextCaseNumber("1", today), QString("10/001"));
+        QCOMPARE(form::nextCaseNumber("09/231", today), QString("10/001"));
+        QCOMPARE(form::nextCaseNumber("10/041", today), QString("10/042"));
+        QCOMPARE(form::nextCaseNumber("10/999", today), QString("10/1000"));
+        QCOMPARE(form::nextCaseNumber("10/1000", today), QString("10/1001"));
+        QCOMPARE(form::nextCaseNumber("10/x12", today), QString("10/001"));
+
+        makeForm();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(m_form->CaseID(), 1L);
+        QCOMPARE(stored(1, "Schadennummer").toString(), QString("10/001"));
+        QCOMPARE(stored(1, "tsErstellt").toDateTime(), core::Clock::now());
+        QCOMPARE(m_list.refreshed, QList<long>{1});
+
+        insertCase("B-CD 2", "10/999");
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(stored(m_form->CaseID(), "Schadennummer").toString(), QString("10/1000"));
+        QCOMPARE(m_form->CaseID(), 3L);
+
+        // Saving again edits the same row and stamps the change.
+        line("txtFeld_1")->setText("Gegner GmbH");
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(caseCount(), 3L);
+        QCOMPARE(stored(3, "Name").toString(), QString("Gegner GmbH"));
+        QCOMPARE(stored(3, "tsGeändert").toDateTime(), core::Clock::now());
+    }
+
+    void okWithoutChangeWritesNothing()
+    {
+        const long id = insertCase("B-AB 1", "10/001");
+        makeForm();
+        m_form->FillSchaden(id);
+        control<QPushButton>(*m_form, "cmdOK")->click();
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(m_list.refreshed.isEmpty());
+        QVERIFY(stored(id, "tsGeändert").isNull());
+    }
+
+    void amountBoxesTakeDigitsAndOneSeparator()
+    {
+        makeForm();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        QLineEdit *amount = line("txtKosten_1");
+        QTest::keyClicks(amount, "12,5,.x9");
+        QCOMPARE(amount->text(), QString("12,59"));
+        QLineEdit *deductible = line("txtKosten_0");
+        QTest::keyClicks(deductible, "300.5");
+        QCOMPARE(deductible->text(), QString("300.5"));
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(stored(1, "Schadenbetrag").value<dao::Currency>().toString(), QString("12.59"));
+        QCOMPARE(stored(1, "Selbstbeteiligung").value<dao::Currency>().toString(), QString("300.50"));
+    }
+
+    void refusedSavesWriteNothing()
+    {
+        makeForm();
+        m_form->FillSchaden(0);
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(m_messages->lastText(), QString("Bitte wählen Sie ein Fahrzeug aus!"));
+        combo("cboAuto")->setEditText("B-AB 1");
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(m_messages->lastText(), QString("Bitte wählen Sie die Schadenart aus!"));
+
+        combo("cboSchadenart")->setCurrentIndex(1);
+        line("txtFeld_5")->setText("01.02.2009");
+        line("txtFeld_3")->setText("31.02.2009");
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(m_messages->lastText(), QString("Ungültiges Datum: '31.02.2009' !"));
+        QCOMPARE(m_messages->shown.last().icon, core::MsgIcon::Critical);
+        QCOMPARE(caseCount(), 0L);
+
+        // An engine error in the middle of the write leaves no case behind.
+        line("txtFeld_3")->clear();
+        m_db->Execute("CREATE TRIGGER refuse AFTER INSERT ON Schaden BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
+        QVERIFY(!m_form->SaveCase());
+        QVERIFY(m_messages->lastText().startsWith("Folgender Fehler ist aufgetreten: "));
+        QCOMPARE(caseCount(), 0L);
+        QCOMPARE(m_form->CaseID(), 0L);
+        QVERIFY(m_form->FormChanged());
+
+        m_db->Execute("DROP TRIGGER refuse");
+        QVERIFY(m_form->SaveCase());
+        QVERIFY(stored(1, "am").isNull());
+        QCOMPARE(stored(1, "tsKundeninfo").toDateTime(), QDateTime(QDate(2009, 2, 1), QTime(0, 0)));
+    }
+
+    void theSaveQuestionHasThreeAnswers()
+    {
+        const long first = insertCase("B-AB 1", "10/001");
+        const long second = insertCase("B-CD 2", "10/002");
+        makeForm();
+        m_form->FillSchaden(first);
+
+        line("txtFeld_1")->setText("geändert");
+        m_messages->answers = {core::MsgAnswer::Cancel};
+        m_form->FillSchaden(second);
+        QCOMPARE(m_messages->lastText(), QString("Möchten Sie Ihre Änderung speichern ?"));
+        QCOMPARE(label("lblNr")->text(), QString("10/001"));
+        QVERIFY(m_form->FormChanged());
+
+        m_messages->answers = {core::MsgAnswer::No};
+        m_form->FillSchaden(second);
+        QCOMPARE(label("lblNr")->text(), QString("10/002"));
+        QVERIFY(stored(first, "Name").isNull());
+
+        line("txtFeld_1")->setText("gespeichert");
+        m_messages->answers = {core::MsgAnswer::Yes};
+        QVERIFY(m_form->FormSaved());
+        QCOMPARE(stored(second, "Name").toString(), QString("gespeichert"));
+
+        // The close box only hides, after asking.
+        line("txtFeld_1")->setText("noch einmal");
+        m_messages->answers = {core::MsgAnswer::Cancel};
+        m_form->close();
+        QVERIFY(m_form->isVisible());
+        m_messages->answers = {core::MsgAnswer::No};
+        m_form->close();
+        QVERIFY(!m_form->isVisible());
+    }
+
+    void loadingShowsTheStoredValuesAndTypedValuesJoinTheLists()
+    {
+        insertCase("B-AB 1", "10/001", {{"Fahrzeugtyp", "Golf"}, {"Stellplatz", "Halle 1"}});
+        const long odd = insertCase("B-AB 1", "10/002",
+                                    {{"Fahrzeugtyp", "Polo"}, {"Stellplatz", "Hof"}, {"Schuldfrage", "teilweise"}});
+        insertCase("B-CD 2", "10/003", {{"Kundenname", "Kunde Sieben"}, {"Kundennummer", 7}});
+        makeForm();
+        m_form->FillSchaden(odd);
+        QCOMPARE(combo("cboTyp")->currentText(), QString("Polo"));
+        QCOMPARE(combo("cboStellplatz")->currentText(), QString("Hof"));
+        QCOMPARE(combo("cboSchuld")->currentText(), QString("teilweise"));
+        line("txtFeld_1")->setText("x");
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(stored(odd, "Schuldfrage").toString(), QString("teilweise"));
+        QCOMPARE(stored(odd, "Fahrzeugtyp").toString(), QString("Polo"));
+
+        // Choosing the vehicle by hand does look it up.
+        m_form->FillSchaden(0);
+        QComboBox *cars = combo("cboAuto");
+        cars->setCurrentIndex(cars->findText("B-AB 1"));
+        Q_EMIT cars->activated(cars->currentIndex());
+        QCOMPARE(combo("cboTyp")->currentText(), QString("Golf"));
+
+        // The customer look-up by number.
+        line("txtKndNr")->setText("007");
+        Q_EMIT line("txtKndNr")->editingFinished();
+        QCOMPARE(line("txtKndNr")->text(), QString("7"));
+        QCOMPARE(combo("cboKunde")->currentText(), QString("Kunde Sieben"));
+
+        // A new plate with a quote joins both vehicle lists; a new customer keeps its number.
+        m_form->FillSchaden(0);
+        fillMandatory("O'NEIL 1");
+        combo("cboKunde")->setEditText("Neukunde");
+        line("txtKndNr")->setText("42");
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(m_list.vehicles, QStringList{"O'NEIL 1"});
+        QVERIFY(cars->findText("O'NEIL 1") >= 0);
+        const int customer = combo("cboKunde")->findText("Neukunde");
+        QVERIFY(customer >= 0);
+        QCOMPARE(combo("cboKunde")->itemData(customer).toLongLong(), 42LL);
+        QCOMPARE(stored(m_form->CaseID(), "Kundennummer").toLongLong(), 42LL);
+    }
+
+    void twoProcessesSavingAtOnceGetUniqueNumbers()
+    {
+        m_db->Close();
+        const QString saver = QCoreApplication::applicationDirPath() + "/case_saver";
+        constexpr int each = 150;
+        QProcess a, b;
+        a.start(saver, {m_dir.filePath("f.db"), QString::number(each), "A"});
+        b.start(saver, {m_dir.filePath("f.db"), QString::number(each), "B"});
+        QVERIFY(a.waitForFinished(120000) && b.waitForFinished(120000));
+        QCOMPARE(a.exitCode(), 0);
+        QCOMPARE(b.exitCode(), 0);
+
+        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath("f.db"));
+        auto rs = m_db->OpenRecordset("SELECT ID, Schadennummer FROM Schaden ORDER BY ID", dao::RecordsetType::Snapshot);
+        QSet<QString> numbers;
+        long expected = 1;
+        for (; !rs->IsEOF(); rs->MoveNext(), ++expected) {
+            QCOMPARE(rs->Value("ID").toLongLong(), qlonglong(expected));
+            numbers.insert(rs->Value("Schadennummer").toString());
+        }
+        QCOMPARE(expected - 1, long(2 * each));
+        QCOMPARE(numbers.size(), 2 * each);
+        QVERIFY(numbers.contains(QStringLiteral("10/001")));
+        QVERIFY(numbers.contains(QStringLiteral("10/%1").arg(2 * each)));
+    }
+};
+
+QTEST_MAIN(TestForm)
+#include "tst_form.moc"

@@ -195,20 +195,20 @@ SchadenPage SchadenPage::build(QWidget &page)
 
     label(page, QStringLiteral("Selbstbeteiligung Kunde"), LeftLabel, 6630, 3000);
     p.txtKosten[0] = line(page, QStringLiteral("txtKosten_0"), QStringLiteral("Selbstbeteiligung"));
-    place(p.txtKosten[0], 3150, 6630, 1300);
-    label(page, QStringLiteral("€"), 3150 + 1360, 6630, 300);
-    rightLabel(QStringLiteral("Schadenbilder"), 6630);
+    place(p.txtKosten[0], 3150, 6630, 1100);
+    label(page, QStringLiteral("€"), 3150 + 1160, 6630, 300);
+    label(page, QStringLiteral("Schadenbilder"), RightColumn, 6630, 1200);
     p.lblBilder = make<QLabel>(page, QStringLiteral("lblBilder"), QStringLiteral("Schadennummer"));
-    right(p.lblBilder, 6630, 800);
+    place(p.lblBilder, RightColumn + 1260, 6630, 800);
 
-    label(page, QStringLiteral("Kunde über Selbstbeteiligung informiert am"), LeftLabel, 6930, 3000)->setWordWrap(true);
-    place(p.txtFeld[5], 3150, 6930, 1300);
+    label(page, QStringLiteral("Kunde über Selbstbeteiligung informiert am"), 60, 6930, 3080);
+    place(p.txtFeld[5], 3150, 6930, 1100);
     p.chkSicherheit = check(page, QStringLiteral("chkSicherheit"), QStringLiteral("Sicherheitspaket"),
                             QStringLiteral("Sicherheitspaket"));
     right(p.chkSicherheit, 6930);
 
     label(page, QStringLiteral("PML erstellt am"), LeftLabel, 7260, 3000);
-    place(p.txtFeld[6], 3150, 7260, 1300);
+    place(p.txtFeld[6], 3150, 7260, 1100);
     p.chkSchaden[4] = check(page, QStringLiteral("chkSchaden_4"), QStringLiteral("fAstabuskunde"),
                             QStringLiteral("AStA-Bus-Kunde"));
     right(p.chkSchaden[4], 7260);
@@ -225,9 +225,9 @@ SchadenPage SchadenPage::build(QWidget &page)
     label(page, QStringLiteral("Erstellt:"), LeftLabel, 8050, 700);
     p.Label25 = make<QLabel>(page, QStringLiteral("Label25"), QStringLiteral("tsErstellt"));
     place(p.Label25, 840, 8050, 2500);
-    label(page, QStringLiteral("Geändert:"), RightLabel, 8050, 800);
+    label(page, QStringLiteral("Geändert:"), RightLabel, 8050, 1000);
     p.lblGeaendert = make<QLabel>(page, QStringLiteral("lblGeändert"), QStringLiteral("tsGeändert"));
-    place(p.lblGeaendert, 4320, 8050, 2500);
+    place(p.lblGeaendert, 4500, 8050, 2500);
     return p;
 }
 

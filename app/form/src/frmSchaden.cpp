@@ -17,6 +17,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -38,6 +39,8 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
 {
     setObjectName(QStringLiteral("frmSchaden"));
     setWindowTitle(QStringLiteral("Schadensmeldung"));
+    // The positions are laid out in twips for the classic 8-point dialog font.
+    setFont(QFont(QStringLiteral("Liberation Sans"), 8));
     m_tabs->setObjectName(QStringLiteral("tabSchaden"));
     auto *page = new QWidget;
     m_page = form::SchadenPage::build(*page);

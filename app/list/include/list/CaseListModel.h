@@ -1,0 +1,66 @@
+#pragma once
+
+#include "dao/Dao.h"
+
+#include <QAbstractTableModel>
+#include <QHash>
+
+#include <memory>
+
+namespace list {
+
+// The rows of the list's statement for a view, read from a snapshot as the
+// view scrolls to them: opening costs the first screen, not the whole list.
+// Column 0 is the case ID, the others what the statement names them.
+class CaseListModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    static constexpr int ColumnCount = 9;
+    static constexpr int FetchBatch = 256;
+
+    explicit CaseListModel(dao::Database &db, QObject *parent = nullptr);
+    ~CaseListModel() override;
+
+    // The statement the next requery runs.
+    void setSource(const QString &statement, const dao::Params &params);
+    const QString &statement() const { return m_statement; }
+    const dao::Params &params() const { return m_params; }
+
+    // Runs the statement again and shows its first rows. Throws dao::DaoError;
+    // the list is then empty.
+    void requery();
+    // Lets go of the rows and the statement's recordset.
+    void release();
+
+    long caseId(int row) const;
+    QString text(int row, int column) const;
+    // The row of a case, reading further rows as far as needed; -1 when the
+    // statement does not select it. Rows read on the way join the model at once.
+    int findCase(long id);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    bool canFetchMore(const QModelIndex &parent = {}) const override;
+    void fetchMore(const QModelIndex &parent = {}) override;
+
+private:
+    bool moveTo(long row) const;
+    QVariant value(int row, int column) const;
+    // Reads rows after the model's last one until `enough` says so or the
+    // statement ends, then hands them to the views in one go.
+    template <typename Enough> void readOn(Enough enough);
+
+    dao::Database &m_db;
+    QString m_statement;
+    dao::Params m_params;
+    std::unique_ptr<dao::Recordset> m_rs;
+    mutable long m_position = -1;       // the recordset's current row, -1 when unknown
+    int m_rows = 0;                     // rows the views know
+    long m_read = 0;                    // rows read from the statement
+    bool m_atEnd = true;
+    QHash<qint64, int> m_rowOfCase;     // of every row read
+};
+
+} // namespace list

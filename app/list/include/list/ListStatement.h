@@ -1,0 +1,30 @@
+#pragma once
+
+#include "dao/Dao.h"
+
+#include <QString>
+
+namespace list {
+
+class SortState;
+
+// What the filter controls of the list window hold when the list is built.
+struct FilterInput {
+    bool overdue = false;      // the Termin button: only open cases older than the day limit
+    QString days;              // text of the day box; its leading number is the limit
+    int vehicleIndex = 0;      // position of the typed plate in the vehicle list; 0 "Alle", -1 none
+    QString vehicle;           // text of the vehicle box
+    int statusIndex = 0;       // 0 "Alle", 1 "Erledigt", 2 "Nicht erledigt"
+    int kindIndex = 0;         // 0 "Alle", 1 "Einzelschaden", 2 "Kleinstschäden"
+};
+
+struct ListStatement {
+    QString text;
+    dao::Params params;
+};
+
+// The list's statement with its filter and order; the plate and the day
+// limit travel as parameters.
+ListStatement buildListStatement(const FilterInput &filter, const SortState &sort);
+
+} // namespace list

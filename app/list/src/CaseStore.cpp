@@ -1,0 +1,38 @@
+#include "list/CaseStore.h"
+
+#include "dao/Dao.h"
+
+namespace list {
+
+QStringList vehiclePlates(dao::Database &db)
+{
+    QStringList plates;
+    auto rs = db.OpenRecordset(QStringLiteral("Select Distinct [EIGENKZ] as Auto From Schaden order by 1"),
+                               dao::RecordsetType::ForwardOnly);
+    for (; !rs->IsEOF(); rs->MoveNext()) {
+        const QVariant plate = rs->Value(QStringLiteral("Auto"));
+        if (!dao::isNull(plate))
+            plates.append(plate.toString());
+    }
+    rs->Close();
+    return plates;
+}
+
+void deleteCase(dao::Database &db, long id)
+{
+    dao::Transaction transaction(db);
+    auto rs = db.OpenRecordset(QStringLiteral("Select * From Schaden Where ID=?"), dao::RecordsetType::Snapshot,
+                               dao::RecordsetOption::None, {qlonglong(id)});
+    if (!rs->IsEOF()) {
+        for (const char *column : {"Objekt_ID_1", "Objekt_ID_2", "Objekt_ID_3"}) {
+            const QVariant objectId = rs->Value(QString::fromLatin1(column));
+            if (!dao::isNull(objectId))
+                db.Execute(QStringLiteral("Delete from Objekt where ID=?"), {objectId});
+        }
+    }
+    rs->Close();
+    db.Execute(QStringLiteral("Delete from Schaden where ID=?"), {qlonglong(id)});
+    transaction.commit();
+}
+
+} // namespace list

@@ -1,0 +1,60 @@
+#include "list/ListStatement.h"
+
+#include "list/SortState.h"
+
+#include "core/Twips.h"
+
+#include <cmath>
+
+namespace list {
+namespace {
+
+const QString kBase = QStringLiteral(
+    "Select ID,Schadennummer as Nr,EIGENKZ as Auto,Datum,Kundenname as Kunde,"
+    "Schadenbeschreibung as Schaden,IIF(fErledigt,'Ja','-') as Erledigt,"
+    "Reparaturstatus as Reparatur,IIF(Schadenbilder,'Ja','') as Bilder From Schaden");
+
+void join(QString &filter)
+{
+    filter += filter.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and");
+}
+
+// A whole number binds as an integer, so that the comparison with the
+// day difference stays an integer one.
+QVariant dayLimit(const QString &text)
+{
+    const double value = core::leadingNumber(text);
+    if (std::floor(value) == value && std::abs(value) < 1e15)
+        return QVariant(qlonglong(value));
+    return QVariant(value);
+}
+
+} // namespace
+
+ListStatement buildListStatement(const FilterInput &filter, const SortState &sort)
+{
+    ListStatement statement;
+    QString where;
+    if (filter.overdue) {
+        where = QStringLiteral(" where fErledigt=0 AND DateDiff('d',Datum,now)>?");
+        statement.params.append(dayLimit(filter.days));
+    } else {
+        if (filter.vehicleIndex > 0 && !filter.vehicle.isEmpty()) {
+            where = QStringLiteral(" where [EIGENKZ]=? ");
+            statement.params.append(filter.vehicle);
+        }
+        if (filter.statusIndex > 0) {
+            join(where);
+            where += filter.statusIndex == 1 ? QStringLiteral(" fErledigt<>0") : QStringLiteral(" fErledigt=0");
+        }
+        if (filter.kindIndex > 0) {
+            join(where);
+            where += filter.kindIndex == 1 ? QStringLiteral(" Schadenart='Einzelschaden'")
+                                           : QStringLiteral(" Schadenart<>'Einzelschaden'");
+        }
+    }
+    statement.text = kBase + where + sort.orderClause();
+    return statement;
+}
+
+} // namespace list

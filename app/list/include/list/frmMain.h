@@ -1,0 +1,101 @@
+#pragma once
+
+#include "list/ColumnWidths.h"
+#include "list/SortState.h"
+
+#include "varnholt/CaseForm.h"
+#include "varnholt/CaseList.h"
+
+#include <QMainWindow>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableView;
+class QTimer;
+class QToolBar;
+
+namespace dao {
+class Database;
+class DaoError;
+} // namespace dao
+
+namespace list {
+class CaseListModel;
+}
+
+// The program's main window "Varnholt": the filterable, sortable list of the
+// damage cases with the toolbar that creates, edits and deletes them. It loads
+// as it is made (settings, placement, the case form, the vehicle list, the
+// list) and, once the case form agrees to close, saves the settings and closes
+// the database as it closes.
+class frmMain : public QMainWindow, public varnholt::CaseList {
+    Q_OBJECT
+public:
+    // Without a case form factory the window lists and deletes, but cannot edit.
+    explicit frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm = {}, QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    void RefreshGrid(long lID = 0) override;
+    void addVehicle(const QString &plate) override;
+
+    // Builds the list's statement from the filter boxes (bTermin: the overdue
+    // cases instead) and runs it.
+    void ApplyFilter(bool bTermin);
+    // Reads the case ID of the grid's current row into CurrentID; true when there is one.
+    bool GetCurrentID();
+    long CurrentID() const { return m_currentId; }
+    // A click on the header of grid column `column`: sorts by it.
+    void HeadClick(int column);
+    // The toolbar's buttons by key: New, Edit, Del, Schaden, Termin, Print, Info, Exit.
+    void ButtonClick(const QString &key);
+
+    const list::SortState &sortState() const { return m_sort; }
+    const list::ColumnWidths &columnWidths() const { return m_columnWidths; }
+    varnholt::CaseForm *caseForm() const { return m_caseForm; }
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void buildWindow();
+    QAction *addButton(const QString &key, const QString &caption, const QString &icon);
+    void connectFilters();
+    void Form_Load();
+    void FillVehicleList();
+    void SaveColumnWidths();
+    void SetColumn();
+    void showSortIndicator();
+    void showCaseForm();
+    void deleteCurrentCase();
+    void comboClicked();
+    int vehicleIndex() const;
+    void reportError(const dao::DaoError &error);
+    void updateClock();
+
+    dao::Database &m_db;
+    varnholt::CaseFormFactory m_makeCaseForm;
+    varnholt::CaseForm *m_caseForm = nullptr;   // a window owned by this one
+
+    QToolBar *m_toolbar = nullptr;
+    QAction *m_termin = nullptr;
+    QComboBox *m_cboAuto = nullptr;
+    QComboBox *m_cboStatus = nullptr;
+    QComboBox *m_cboSchadenart = nullptr;
+    QLineEdit *m_txtTage = nullptr;
+    QTableView *m_grid = nullptr;
+    list::CaseListModel *m_model = nullptr;
+    QLabel *m_date = nullptr;
+    QLabel *m_time = nullptr;
+    QTimer *m_clock = nullptr;
+
+    bool m_loading = false;
+    bool m_inLoad = false;             // errors are load errors
+    bool m_vehicleTextChanged = false; // the current event already re-ran the list
+    bool m_columnsShown = false;
+    bool m_unloaded = false;
+    long m_currentId = 0;
+    list::SortState m_sort;
+    list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
+};

@@ -1,0 +1,485 @@
+#include "ListDatabase.h"
+
+#include "list/CaseListModel.h"
+#include "list/frmMain.h"
+
+#include "varnholt/Globals.h"
+
+#include "core/Clock.h"
+#include "core/MessageService.h"
+#include "core/Twips.h"
+#include "core/UserSettings.h"
+#include "profile/Profile.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QToolBar>
+
+namespace {
+
+const QDate kToday(2009, 3, 17);
+
+// Stands in for the case form: remembers what the list asked and answers
+// as a test tells it.
+class TestCaseForm : public QWidget, public varnholt::CaseForm {
+public:
+    explicit TestCaseForm(QWidget *owner) : QWidget(owner, Qt::Window) {}
+
+    void FillSchaden(long lID) override { filled.append(lID); caseId = lID; }
+    bool FormChanged() override { return changed; }
+    bool FormSaved() override { ++savedAsked; return mayClose; }
+    long CaseID() const override { return caseId; }
+    QWidget *window() override { return this; }
+    void addVehicle(const QString &plate) override { vehicles.append(plate); }
+    void clearVehicles() override { vehicles.clear(); }
+    void unload() override { unloaded = true; }
+
+    QList<long> filled;
+    QStringList vehicles;
+    long caseId = 0;
+    bool changed = false;
+    bool mayClose = true;
+    int savedAsked = 0;
+    bool unloaded = false;
+};
+
+// A program folder with its database, settings file and per-user store.
+struct Setup {
+    Setup()
+    {
+        varnholt::gAppPath = data.folder() + u'/';
+        varnholt::gIniFile = data.folder() + QStringLiteral("/Varnholt.ini");
+        varnholt::gDbPath = data.path();
+        core::UserSettings::useFolder(data.folder() + QStringLiteral("/user"));
+    }
+
+    std::unique_ptr<frmMain> open()
+    {
+        auto window = std::make_unique<frmMain>(*data.db, [this](varnholt::CaseList &, QWidget *owner) {
+            form = new TestCaseForm(owner);
+            return form;
+        });
+        return window;
+    }
+
+    QString ini(const QString &key)
+    {
+        return profile::readProfileString(varnholt::gIniFile, QStringLiteral("Daten"), key, QStringLiteral("(fehlt)"));
+    }
+
+    ListDatabase data;
+    TestCaseForm *form = nullptr;
+    core::RecordingMessageService messages;
+};
+
+QTableView *grid(frmMain &w) { return w.findChild<QTableView *>(QStringLiteral("DBGrid1")); }
+QComboBox *combo(frmMain &w, const char *name) { return w.findChild<QComboBox *>(QLatin1String(name)); }
+QAction *button(frmMain &w, const char *key) { return w.findChild<QAction *>(QLatin1String(key)); }
+
+// What the user's pick of an entry does.
+void choose(QComboBox *box, int index)
+{
+    box->setCurrentIndex(index);
+    Q_EMIT box->activated(index);
+}
+
+QList<long> shownIds(frmMain &w)
+{
+    auto *model = qobject_cast<list::CaseListModel *>(grid(w)->model());
+    while (model->canFetchMore())
+        model->fetchMore();
+    QList<long> ids;
+    for (int row = 0; row < model->rowCount(); ++row)
+        ids.append(model->caseId(row));
+    return ids;
+}
+
+int currentRow(frmMain &w) { return grid(w)->currentIndex().row(); }
+
+void selectCase(frmMain &w, long id)
+{
+    w.RefreshGrid(id);
+    QVERIFY(w.GetCurrentID());
+    QCOMPARE(w.CurrentID(), id);
+}
+
+// Twelve cases: three plates (one Null), both kinds and a third one, closed
+// and open, a date every 20 days back from today.
+void addCases(ListDatabase &data)
+{
+    const QVariant plates[] = {QStringLiteral("O'NEIL 1"), QStringLiteral("AB-C 12"), QVariant()};
+    for (int i = 1; i <= 12; ++i) {
+        TestCase c;
+        c.id = i;
+        c.plate = plates[i % 3];
+        c.kind = i % 4 == 0 ? QStringLiteral("Einzelschaden") : i % 4 == 1 ? QStringLiteral("Kleinstschäden") : QStringLiteral("Glas");
+        c.done = i % 2 == 0;
+        c.datum = kToday.addDays(-20 * i);
+        c.customer = QStringLiteral("Kunde %1").arg(QChar(u'A' + (i * 5) % 12));
+        data.add(c);
+    }
+}
+
+} // namespace
+
+class TestFrmMain : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { core::Clock::setFixed(QDateTime(kToday, QTime(9, 41))); }
+    void cleanupTestCase() { core::Clock::reset(); }
+
+    void windowAndFilters()
+    {
+        Setup s;
+        addCases(s.data);
+        auto w = s.open();
+        QVERIFY(s.messages.shown.isEmpty());
+        QCOMPARE(w->windowTitle(), QStringLiteral("Varnholt"));
+
+        auto *toolbar = w->findChild<QToolBar *>(QStringLiteral("tlbMain"));
+        QVERIFY(toolbar);
+        QStringList captions, keys;
+        for (QAction *a : toolbar->actions()) {
+            if (a->isSeparator())
+                continue;
+            captions.append(a->text());
+            keys.append(a->objectName());
+            QVERIFY(!a->icon().isNull());
+            QVERIFY(!a->icon().pixmap(32).isNull());
+        }
+        QCOMPARE(captions, (QStringList{"Neu", "Bearbeiten", "Löschen", "Schaden", "Termin", "Liste", "Info", "Beenden"}));
+        QCOMPARE(keys, (QStringList{"New", "Edit", "Del", "Schaden", "Termin", "Print", "Info", "Exit"}));
+        QVERIFY(button(*w, "Termin")->isCheckable());
+        QVERIFY(!button(*w, "Schaden")->isEnabled());
+        QVERIFY(!button(*w, "Print")->isEnabled());
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("lblTermin"))->text(), QStringLiteral("Termin nach"));
+        QCOMPARE(w->findChild<QLineEdit *>(QStringLiteral("txtTage"))->text(), QStringLiteral("60"));
+        auto *status = w->findChild<QStatusBar *>(QStringLiteral("barStatus"));
+        QCOMPARE(status->findChild<QLabel *>(QStringLiteral("panDatum"))->text().trimmed(), QStringLiteral("17.03.2009"));
+        QCOMPARE(status->findChild<QLabel *>(QStringLiteral("panZeit"))->toolTip(), QStringLiteral("Aktuelle Zeit"));
+
+        // The vehicle lists skip the cases without a plate.
+        QComboBox *autoBox = combo(*w, "cboAuto");
+        QStringList items;
+        for (int i = 0; i < autoBox->count(); ++i)
+            items.append(autoBox->itemText(i));
+        QCOMPARE(items, (QStringList{"Alle", "AB-C 12", "O'NEIL 1"}));
+        QCOMPARE(s.form->vehicles, (QStringList{"AB-C 12", "O'NEIL 1"}));
+
+        const QString base = QStringLiteral("Select ID From Schaden");
+        QCOMPARE(shownIds(*w), s.data.ids(base + QStringLiteral(" order by Datum desc")));
+        QCOMPARE(shownIds(*w).first(), 1L);
+        QCOMPARE(grid(*w)->model()->headerData(4, Qt::Horizontal).toString(), QStringLiteral("Kunde"));
+        QVERIFY(grid(*w)->isColumnHidden(0));
+
+        // The quote in the plate is a value like any other.
+        choose(autoBox, 2);
+        QCOMPARE(shownIds(*w), (QList<long>{3, 6, 9, 12}));
+        choose(combo(*w, "cboStatus"), 1);
+        QCOMPARE(shownIds(*w), (QList<long>{6, 12}));
+        choose(combo(*w, "cboSchadenart"), 2);
+        QCOMPARE(shownIds(*w), (QList<long>{6}));
+        choose(combo(*w, "cboSchadenart"), 1);
+        QCOMPARE(shownIds(*w), (QList<long>{12}));
+        // Vehicle, "Erledigt", "Kleinstschäden", Datum descending.
+        choose(autoBox, 1);
+        choose(combo(*w, "cboSchadenart"), 2);
+        QCOMPARE(shownIds(*w), (QList<long>{10}));
+        choose(combo(*w, "cboStatus"), 2);
+        QCOMPARE(shownIds(*w), (QList<long>{1, 7}));
+
+        // A typed plate filters once it names an entry, in any case; other text lists all.
+        autoBox->setEditText(QStringLiteral("o'neil 1"));
+        QCOMPARE(shownIds(*w), (QList<long>{3, 9}));
+        autoBox->setEditText(QStringLiteral("O'NE"));
+        QCOMPARE(shownIds(*w), (QList<long>{1, 3, 5, 7, 9, 11}));
+
+        // Overdue: the boxes do not count; "abc" is a limit of 0.
+        w->findChild<QLineEdit *>(QStringLiteral("txtTage"))->setText(QStringLiteral("100"));
+        QCOMPARE(shownIds(*w), (QList<long>{1, 3, 5, 7, 9, 11}));   // the day box alone changes nothing
+        button(*w, "Termin")->trigger();
+        QVERIFY(button(*w, "Termin")->isChecked());
+        QCOMPARE(shownIds(*w), (QList<long>{7, 9, 11}));
+        w->findChild<QLineEdit *>(QStringLiteral("txtTage"))->setText(QStringLiteral("abc"));
+        w->HeadClick(3);   // a header click keeps the mode
+        QVERIFY(button(*w, "Termin")->isChecked());
+        QCOMPARE(shownIds(*w), (QList<long>{1, 3, 5, 7, 9, 11}));
+        // Any combo event goes back to the filters and releases the button.
+        choose(combo(*w, "cboStatus"), 0);
+        QVERIFY(!button(*w, "Termin")->isChecked());
+        const QList<long> notSingle = {1, 2, 3, 5, 6, 7, 9, 10, 11};
+        QCOMPARE(shownIds(*w), notSingle);
+        button(*w, "Termin")->trigger();
+        button(*w, "Termin")->trigger();
+        QCOMPARE(shownIds(*w), notSingle);
+        QVERIFY(s.messages.shown.isEmpty());
+    }
+
+    void headerClicks()
+    {
+        Setup s;
+        addCases(s.data);
+        auto w = s.open();
+        QHeaderView *header = grid(*w)->horizontalHeader();
+        const QList<long> newestFirst = s.data.ids(QStringLiteral("Select ID From Schaden order by Datum desc"));
+        QCOMPARE(shownIds(*w), newestFirst);
+
+        // The first click on the column it is already sorted by sorts descending, the second ascending.
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(3) + 5, header->height() / 2));
+        QCOMPARE(w->sortState().column(), QStringLiteral("Datum"));
+        QVERIFY(!w->sortState().flag());
+        QCOMPARE(shownIds(*w), newestFirst);
+        QCOMPARE(header->sortIndicatorSection(), 3);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
+        w->HeadClick(3);
+        QVERIFY(w->sortState().flag());
+        QList<long> oldestFirst = newestFirst;
+        std::reverse(oldestFirst.begin(), oldestFirst.end());
+        QCOMPARE(shownIds(*w), oldestFirst);
+        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
+
+        w->HeadClick(4);
+        QCOMPARE(w->sortState().column(), QStringLiteral("Kundenname"));
+        QCOMPARE(shownIds(*w), s.data.ids(QStringLiteral("Select ID From Schaden order by Kundenname desc")));
+        // A header without a column flips the last one.
+        w->HeadClick(0);
+        QCOMPARE(w->sortState().column(), QStringLiteral("Kundenname"));
+        QVERIFY(w->sortState().flag());
+        QCOMPARE(shownIds(*w), s.data.ids(QStringLiteral("Select ID From Schaden order by Kundenname asc")));
+
+        w->close();
+        QCOMPARE(s.ini(QStringLiteral("SortSpalte")), QStringLiteral("Kundenname"));
+        QCOMPARE(s.ini(QStringLiteral("SortDesc")), QStringLiteral("-1"));
+
+        // Back at the next start; the header then starts the column descending.
+        auto again = s.open();
+        QCOMPARE(again->sortState().column(), QStringLiteral("Kundenname"));
+        QVERIFY(again->sortState().flag());
+        QCOMPARE(shownIds(*again), s.data.ids(QStringLiteral("Select ID From Schaden order by Kundenname asc")));
+        again->HeadClick(4);
+        QVERIFY(!again->sortState().flag());
+    }
+
+    void storedSettings()
+    {
+        Setup s;
+        addCases(s.data);
+        const auto widthOf = [](frmMain &w, int column) { return grid(w)->horizontalHeader()->sectionSize(column); };
+
+        // First run: no settings file; closing creates it with the Daten keys.
+        auto w = s.open();
+        QCOMPARE(w->columnWidths(), (list::ColumnWidths{600, 1000, 900, 2000, 6500, 700, 1200, 600}));
+        QCOMPARE(widthOf(*w, 4), core::twipsToPixels(2000));
+        w->setGeometry(40, 50, 800, 450);
+        grid(*w)->horizontalHeader()->resizeSection(2, 120);
+        w->ApplyFilter(false);   // a re-query keeps the dragged width
+        QCOMPARE(widthOf(*w, 2), 120);
+        w->findChild<QLineEdit *>(QStringLiteral("txtTage"))->setText(QStringLiteral("45"));
+        w->close();
+        QCOMPARE(s.form->savedAsked, 1);
+        QVERIFY(s.form->unloaded);
+        QFile file(varnholt::gIniFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        const QByteArray firstLines = "[Datenbank]\r\nPfad = " + s.data.path().toUtf8() + "\r\n";
+        QVERIFY(content.startsWith(firstLines));
+        QVERIFY(content.contains("[Schaden]"));
+        QCOMPARE(s.ini(QStringLiteral("Tage")), QStringLiteral("45"));
+        QCOMPARE(s.ini(QStringLiteral("SortSpalte")), QStringLiteral("Datum"));
+        QCOMPARE(s.ini(QStringLiteral("SortDesc")), QStringLiteral("0"));
+        QCOMPARE(s.ini(QStringLiteral("Spalten")), QStringLiteral("600;1800;900;2000;6500;700;1200;600;"));
+
+        // A restart brings back placement, widths and the day box.
+        auto second = s.open();
+        QCOMPARE(second->geometry(), QRect(40, 50, 800, 450));
+        QCOMPARE(widthOf(*second, 2), 120);
+        QCOMPARE(widthOf(*second, 3), core::twipsToPixels(900));
+        QCOMPARE(second->findChild<QLineEdit *>(QStringLiteral("txtTage"))->text(), QStringLiteral("45"));
+        second->resize(100, 100);   // not below the smallest size
+        QCOMPARE(second->width(), core::twipsToPixels(10000));
+        QCOMPARE(second->height(), core::twipsToPixels(5710));
+        second->close();
+
+        // 0 hides "Nr" for good, 20000 becomes 1000; too few parts give the defaults.
+        profile::writeProfileString(varnholt::gIniFile, QStringLiteral("Daten"), QStringLiteral("Spalten"),
+                                    QStringLiteral("0;20000;900;2000;6500;700;1200;600;"));
+        auto third = s.open();
+        QVERIFY(grid(*third)->isColumnHidden(1));
+        QCOMPARE(widthOf(*third, 2), core::twipsToPixels(1000));
+        third->ApplyFilter(false);
+        QVERIFY(grid(*third)->isColumnHidden(1));
+        third->close();
+        QCOMPARE(s.ini(QStringLiteral("Spalten")), QStringLiteral("0;1000;900;2000;6500;700;1200;600;"));
+        profile::writeProfileString(varnholt::gIniFile, QStringLiteral("Daten"), QStringLiteral("Spalten"),
+                                    QStringLiteral("100;200;"));
+        auto fourth = s.open();
+        QCOMPARE(fourth->columnWidths(), (list::ColumnWidths{600, 1000, 900, 2000, 6500, 700, 1200, 600}));
+        QVERIFY(s.messages.shown.isEmpty());
+        fourth->close();
+
+        // A part that is no number is a load error; a sort column that is no
+        // column of the cases gives way to the date.
+        profile::writeProfileString(varnholt::gIniFile, QStringLiteral("Daten"), QStringLiteral("Spalten"),
+                                    QStringLiteral("600;breit;900;2000;6500;700;1200;600;"));
+        profile::writeProfileString(varnholt::gIniFile, QStringLiteral("Daten"), QStringLiteral("SortSpalte"),
+                                    QStringLiteral("Datum; drop table Schaden"));
+        auto fifth = s.open();
+        QCOMPARE(s.messages.lastText(), QStringLiteral("Fehler beim Laden: 13: Typen unverträglich"));
+        QCOMPARE(fifth->sortState().column(), QStringLiteral("Datum"));
+        fifth->close();
+        QCOMPARE(s.ini(QStringLiteral("Spalten")), QStringLiteral("600;1000;900;2000;6500;700;1200;600;"));
+        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Schaden")), 12L);
+    }
+
+    void deleting()
+    {
+        Setup s;
+        for (long id : {7, 8, 9})
+            s.data.addObject(id);
+        addCases(s.data);
+        s.data.db->Execute(QStringLiteral("Update Schaden set Objekt_ID_2=8 where ID=3"));
+        s.data.db->Execute(QStringLiteral("Update Schaden set Objekt_ID_1=7, Objekt_ID_3=9 where ID=4"));
+        auto w = s.open();
+
+        selectCase(*w, 3);
+        s.messages.answers = {core::MsgAnswer::No};
+        w->ButtonClick(QStringLiteral("del"));
+        QCOMPARE(s.messages.lastText(), QStringLiteral("Möchten Sie die Nummer '09/003' löschen ?"));
+        QCOMPARE(s.messages.shown.last().icon, core::MsgIcon::Question);
+        QCOMPARE(s.messages.shown.last().buttons, core::MsgButtons::YesNo);
+        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Schaden")), 12L);
+
+        s.messages.answers = {core::MsgAnswer::Yes};
+        w->ButtonClick(QStringLiteral("Del"));
+        QCOMPARE(s.data.ids(QStringLiteral("Select ID from Objekt order by ID")), (QList<long>{7, 9}));
+        QVERIFY(!shownIds(*w).contains(3));
+        QCOMPARE(shownIds(*w).size(), 11);
+        QCOMPARE(currentRow(*w), 0);
+
+        // The case being edited with unsaved changes stays.
+        selectCase(*w, 4);
+        s.form->caseId = 4;
+        s.form->changed = true;
+        s.messages.clear();
+        w->ButtonClick(QStringLiteral("Del"));
+        QCOMPARE(s.messages.shown.size(), 1);
+        QCOMPARE(s.messages.lastText(), QStringLiteral("Dieser Datensatz wird gerade bearbeitet'"));
+        QCOMPARE(s.messages.shown.last().icon, core::MsgIcon::Information);
+        QVERIFY(s.form->isVisible());
+        QCOMPARE(s.data.ids(QStringLiteral("Select ID from Objekt order by ID")), (QList<long>{7, 9}));
+
+        // Unsaved changes of another case, or none: it goes, with its attachments.
+        s.form->caseId = 5;
+        s.messages.answers = {core::MsgAnswer::Yes};
+        w->ButtonClick(QStringLiteral("Del"));
+        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Objekt")), 0L);
+        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Schaden where ID=4")), 0L);
+        selectCase(*w, 5);
+        s.form->changed = false;
+        s.messages.answers = {core::MsgAnswer::Yes};
+        w->ButtonClick(QStringLiteral("Del"));
+        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Schaden")), 9L);
+
+        // A failing delete is reported, and the case keeps its attachments.
+        s.data.addObject(20);
+        s.data.db->Execute(QStringLiteral("Update Schaden set Objekt_ID_2=20 where ID=6"));
+        s.data.db->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON Schaden BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
+        selectCase(*w, 6);
+        s.messages.answers = {core::MsgAnswer::Yes};
+        w->ButtonClick(QStringLiteral("Del"));
+        QVERIFY(s.messages.lastText().startsWith(QStringLiteral("Folgender Fehler ist aufgetreten: ")));
+        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Objekt where ID=20")), 1L);
+        QVERIFY(shownIds(*w).contains(6));
+    }
+
+    void caseFormAndClosing()
+    {
+        Setup s;
+        addCases(s.data);
+        auto w = s.open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+        w->ButtonClick(QStringLiteral("New"));
+        QVERIFY(s.form->isVisible());
+        QCOMPARE(s.form->filled, (QList<long>{0}));
+        s.form->hide();
+
+        // Double-click on a row edits it; a minimised form comes back.
+        s.form->showMinimized();
+        QTableView *view = grid(*w);
+        const QModelIndex third = view->model()->index(2, 4);
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(third).center());
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(third).center());
+        QCOMPARE(s.form->filled, (QList<long>{0, 3}));
+        QVERIFY(!s.form->isMinimized());
+
+        // A plate typed in the form joins the vehicle filter, in order, once.
+        w->addVehicle(QStringLiteral("HH-X 9"));
+        w->addVehicle(QStringLiteral("hh-x 9"));
+        w->addVehicle(QStringLiteral("AA-A 1"));
+        QComboBox *autoBox = combo(*w, "cboAuto");
+        QCOMPARE(autoBox->count(), 5);
+        QCOMPARE(autoBox->itemText(1), QStringLiteral("AA-A 1"));
+        QCOMPARE(autoBox->itemText(3), QStringLiteral("HH-X 9"));
+        QCOMPARE(autoBox->currentText(), QStringLiteral("Alle"));
+
+        // The form may refuse the close: everything stays open, nothing is written.
+        s.form->mayClose = false;
+        QVERIFY(!w->close());
+        QVERIFY(!QFile::exists(varnholt::gIniFile));
+        QVERIFY(!s.form->unloaded);
+        QCOMPARE(shownIds(*w).size(), 12);
+        s.form->mayClose = true;
+        w->ButtonClick(QStringLiteral("Exit"));
+        QVERIFY(s.form->unloaded);
+        QVERIFY(QFile::exists(varnholt::gIniFile));
+        QVERIFY(s.messages.shown.isEmpty());
+    }
+
+    void largeList()
+    {
+        Setup s;
+        const int total = 3000;
+        s.data.db->BeginTrans();
+        for (int i = 1; i <= total; ++i) {
+            TestCase c;
+            c.id = i;
+            c.plate = QStringLiteral("P-%1").arg(i % 40);
+            c.datum = kToday.addDays(-i);
+            s.data.add(c);
+        }
+        s.data.db->CommitTrans();
+        auto w = s.open();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QTableView *view = grid(*w);
+        // Only the first rows are read until the list is scrolled.
+        QVERIFY(view->model()->rowCount() < total);
+
+        // The oldest case, at the very end, is found, selected and in sight.
+        w->RefreshGrid(total);
+        QCOMPARE(currentRow(*w), total - 1);
+        QVERIFY(w->GetCurrentID());
+        QCOMPARE(w->CurrentID(), long(total));
+        QVERIFY(view->viewport()->rect().contains(view->visualRect(view->currentIndex()).center()));
+        // A case the list does not show leaves the first row current.
+        choose(combo(*w, "cboAuto"), 2);
+        w->RefreshGrid(2);
+        QCOMPARE(currentRow(*w), 0);
+        w->close();
+    }
+};
+
+QTEST_MAIN(TestFrmMain)
+#include "tst_frmmain.moc"

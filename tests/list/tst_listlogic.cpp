@@ -209,6 +209,21 @@ private Q_SLOTS:
         QCOMPARE(parseColumnWidths(QString()), defaults);
         QVERIFY_THROWS_EXCEPTION(WidthsError, parseColumnWidths(QStringLiteral("600;breit;900;2000;6500;700;1200;600;")));
         QVERIFY_THROWS_EXCEPTION(WidthsError, parseColumnWidths(QStringLiteral(";1000;900;2000;6500;700;1200;600;")));
+
+        // In the classic font a twip is a fifteenth of a pixel; a wider font widens
+        // every column, never narrows one, and a hidden column stays hidden.
+        const ColumnScale classic;
+        QCOMPARE(classic.toPixels(900), 60);
+        QCOMPARE(ColumnScale(4).toPixels(900), 60);
+        const ColumnScale wide(6);
+        QCOMPARE(wide.toPixels(900), 72);
+        QCOMPARE(wide.toPixels(0), 0);
+        QCOMPARE(wide.toPixels(2), 1);
+        // Widths nobody dragged keep their stored values across any number of runs.
+        for (int twips : {1, 600, 1000, 1234, 6500, 10000})
+            QCOMPARE(wide.keptOrMeasured(twips, wide.toPixels(twips)), twips);
+        QCOMPARE(wide.keptOrMeasured(1000, 0), 0);
+        QCOMPARE(wide.keptOrMeasured(1000, 120), 1500);
     }
 
     void vehicleList()

@@ -202,8 +202,11 @@ QVariant CaseListModel::data(const QModelIndex &index, int role) const
 
 QVariant CaseListModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section >= ColumnCount)
-        return QAbstractTableModel::headerData(section, orientation, role);
+    // The rows' header is a plain record selector, without numbers.
+    if (orientation == Qt::Vertical)
+        return {};
+    if (section < 0 || section >= ColumnCount)
+        return {};
     if (role == Qt::DisplayRole) {
         if (m_rs && section < m_rs->FieldCount())
             return m_rs->Fields(section).Name();

@@ -23,4 +23,21 @@ ColumnWidths parseColumnWidths(const QString &text)
     return widths;
 }
 
+int ColumnScale::toPixels(int twips) const
+{
+    if (twips == 0)
+        return 0;
+    return qMax(1, int(std::lround(twips / 15.0 * m_factor)));
+}
+
+int ColumnScale::toTwips(int pixels) const
+{
+    return int(std::lround(pixels * 15.0 / m_factor));
+}
+
+int ColumnScale::keptOrMeasured(int twips, int pixels) const
+{
+    return pixels == toPixels(twips) ? twips : toTwips(pixels);
+}
+
 } // namespace list

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -40,7 +41,7 @@ const QString kDaten = QStringLiteral("Daten");
 const QString kMain = QStringLiteral("Main");
 
 // Design size and the smallest size the window may take, in twips.
-constexpr int kDesignWidth = 14000;
+constexpr int kDesignWidth = 16500;
 constexpr int kDesignHeight = 7500;
 constexpr int kMinimumWidth = 10000;
 constexpr int kMinimumHeight = 5710;
@@ -71,6 +72,8 @@ QAction *frmMain::addButton(const QString &key, const QString &caption, const QS
 void frmMain::buildWindow()
 {
     setWindowTitle(QStringLiteral("Varnholt"));
+    // The stored column widths were made for the 8-point dialog font.
+    setFont(QFont(QStringLiteral("Liberation Sans"), 8));
     setMinimumSize(core::twipsToPixels(kMinimumWidth), core::twipsToPixels(kMinimumHeight));
     resize(core::twipsToPixels(kDesignWidth), core::twipsToPixels(kDesignHeight));
 
@@ -146,6 +149,7 @@ void frmMain::buildWindow()
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setWordWrap(false);
+    m_columnScale = list::ColumnScale(m_grid->fontMetrics().averageCharWidth());
     m_grid->setSortingEnabled(false);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
@@ -356,9 +360,7 @@ void frmMain::SaveColumnWidths()
     for (int n = 1; n <= kVisibleColumns; ++n) {
         const int pixels = header->isSectionHidden(n) ? 0 : header->sectionSize(n);
         int &twips = m_columnWidths[size_t(n - 1)];
-        // A width the user left alone keeps its exact stored value.
-        if (pixels != (twips == 0 ? 0 : qMax(1, core::twipsToPixels(twips))))
-            twips = core::pixelsToTwips(pixels);
+        twips = m_columnScale.keptOrMeasured(twips, pixels);
     }
 }
 
@@ -370,7 +372,7 @@ void frmMain::SetColumn()
         const int twips = m_columnWidths[size_t(n - 1)];
         m_grid->setColumnHidden(n, twips == 0);
         if (twips != 0)
-            header->resizeSection(n, qMax(1, core::twipsToPixels(twips)));
+            header->resizeSection(n, m_columnScale.toPixels(twips));
     }
 }
 

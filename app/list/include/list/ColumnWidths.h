@@ -25,4 +25,25 @@ public:
 // Throws WidthsError for a part that is no number.
 ColumnWidths parseColumnWidths(const QString &text);
 
+// The stored widths were measured against the classic 8-point dialog font,
+// whose average character is 5 pixels wide at 96 dots per inch: a wider font
+// widens the columns alike, so that the texts they were made for still fit.
+class ColumnScale {
+public:
+    static constexpr int ClassicCharWidth = 5;
+
+    explicit ColumnScale(int averageCharWidth = ClassicCharWidth)
+        : m_factor(averageCharWidth > ClassicCharWidth ? double(averageCharWidth) / ClassicCharWidth : 1.0) {}
+
+    // 0 stays 0 (a hidden column); any other width is at least one pixel.
+    int toPixels(int twips) const;
+    int toTwips(int pixels) const;
+    // The width to store for a column now `pixels` wide that was laid out
+    // from `twips`: unchanged unless the user changed the column.
+    int keptOrMeasured(int twips, int pixels) const;
+
+private:
+    double m_factor;
+};
+
 } // namespace list

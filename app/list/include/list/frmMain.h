@@ -53,6 +53,7 @@ public:
 
     const list::SortState &sortState() const { return m_sort; }
     const list::ColumnWidths &columnWidths() const { return m_columnWidths; }
+    const list::ColumnScale &columnScale() const { return m_columnScale; }
     varnholt::CaseForm *caseForm() const { return m_caseForm; }
 
 protected:
@@ -97,5 +98,6 @@ private:
     bool m_unloaded = false;
     long m_currentId = 0;
     list::SortState m_sort;
+    list::ColumnScale m_columnScale;
     list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
 };

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+namespace report {
+
+class GridSource;
+
+// Report kinds of the print request.
+enum PrintKind : short {
+    PrintKindList = 3,   // the filtered case list, through its grid
+    PrintKindCase = 6,   // one case, through Protokoll.def
+};
+
+// The print request: the list window and the case form set these before
+// they ask for a report.
+extern short gPrintKind;
+extern long gPrintRecord;        // single case: its ID; case list: the number of listed cases
+extern QString gPrintSubtitle;   // case list: the filter description
+extern bool gPrintDirect;        // lay out only, without showing or drawing anything
+extern GridSource *gPrintGrid;   // case list: the list's grid (borrowed)
+
+// The request's values taken together, for one report run.
+struct PrintRequest {
+    short kind = 0;
+    long record = 0;
+    QString subtitle;
+    bool direct = false;
+    GridSource *grid = nullptr;
+
+    static PrintRequest current();
+};
+
+// The case list's subtitle: what its three filter boxes show.
+QString listSubtitle(const QString &vehicle, const QString &status, const QString &kind);
+
+} // namespace report

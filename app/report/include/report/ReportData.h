@@ -1,0 +1,57 @@
+#pragma once
+
+#include "report/PrintRequest.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+
+namespace dao {
+class Database;
+class Recordset;
+} // namespace dao
+
+namespace report {
+
+// The data side of one report run: which body section to lay out and the
+// values of the definition's field placeholders, from the case row.
+class ReportData {
+public:
+    // db may be null for a report that binds no case (the list).
+    ReportData(dao::Database *db, const PrintRequest &request);
+    ~ReportData();
+    ReportData(const ReportData &) = delete;
+    ReportData &operator=(const ReportData &) = delete;
+
+    const PrintRequest &request() const { return m_request; }
+
+    // Single case: opens the case row as a read-only snapshot. Every kind:
+    // the body section becomes available once. Throws dao::DaoError.
+    void PrepareReportData();
+    // Single case: whether the case row exists (after PrepareReportData).
+    bool hasCase() const;
+    // "LISTE" or "SCHADEN" the first time after PrepareReportData, then "".
+    QString NextBodySection();
+
+    // "S_Kundenname;anything" with a format: "" the trimmed value, "n" its
+    // first n characters, "D..." a date picture, anything else a picture.
+    // Whatever cannot be read or formatted gives "".
+    QString ResolveField(const QString &placeholder, const QString &format);
+    // One field of the case row as text (the prefix addresses the case row
+    // whatever it is); "" for other kinds of report and unknown fields.
+    QString CaseFieldValue(const QString &prefix, const QString &name);
+
+    // Closes the case row.
+    void close();
+
+private:
+    QVariant fieldValue(const QString &name);
+
+    dao::Database *m_db;
+    PrintRequest m_request;
+    std::unique_ptr<dao::Recordset> m_case;
+    bool m_dataAvailable = false;
+};
+
+} // namespace report

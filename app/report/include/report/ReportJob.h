@@ -1,0 +1,72 @@
+#pragma once
+
+#include "report/PageItems.h"
+#include "report/PageRenderer.h"
+#include "report/PrintRequest.h"
+#include "report/ReportData.h"
+#include "report/ReportDefinition.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QPainter;
+
+namespace dao {
+class Database;
+}
+
+namespace report {
+
+class AttachmentSource;
+class ReportLayout;
+
+// One report from request to pages: the definition the request calls for,
+// parsed, laid out on its sheet with its data, and drawn page by page.
+class ReportJob {
+public:
+    // The definition text of a request: the list template with its subtitle,
+    // or Protokoll.def from programFolder (read whole, as bytes). Nothing
+    // and the message to show when the file is missing or unreadable.
+    static std::optional<QString> definitionText(const PrintRequest &request, const QString &programFolder,
+                                                 QString *message);
+    // The list is printed across the sheet, a single case upright.
+    static QPageLayout::Orientation orientationOf(const PrintRequest &request);
+
+    // db may be null for a list report. attachments may be null: no pictures.
+    ReportJob(dao::Database *db, const PrintRequest &request, QString definition,
+              QPageSize pageSize = QPageSize(QPageSize::A4), AttachmentSource *attachments = nullptr);
+    ~ReportJob();
+
+    QPageLayout pageLayout() const;
+    QSizeF paperCm() const { return m_paper; }
+    const ReportDefinition &definition() const { return m_definition; }
+    ReportData &data() { return m_data; }
+
+    // Lays the report out. Throws dao::DaoError when its case cannot be read.
+    bool layout();
+    int totalPages() const;
+    const PageItemList &pageItems() const;
+
+    // Draws page into target, the device rectangle of the whole sheet.
+    bool renderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options = {});
+
+    // Every page into one PDF file. False, with the reason, when the file
+    // cannot be written.
+    bool writePdf(const QString &path, QString *message);
+
+private:
+    PrintRequest m_request;
+    ReportDefinition m_definition;
+    ReportData m_data;
+    QPageSize m_pageSize;
+    QSizeF m_paper;
+    AttachmentSource *m_attachments;
+    std::unique_ptr<ReportLayout> m_layout;
+    std::unique_ptr<PageRenderer> m_renderer;
+};
+
+} // namespace report

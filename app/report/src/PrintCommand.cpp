@@ -1,0 +1,267 @@
+#include "report/PrintCommand.h"
+
+#include "report/AttachmentSource.h"
+#include "report/GridSource.h"
+#include "report/ReportJob.h"
+
+#include "list/ColumnWidths.h"
+#include "list/ListStatement.h"
+#include "list/SortState.h"
+
+#include "varnholt/Globals.h"
+#include "varnholt/modMain.h"
+
+#include "core/MessageService.h"
+#include "core/Twips.h"
+#include "dao/Dao.h"
+
+#include <QFileInfo>
+
+#include <optional>
+
+namespace report {
+namespace {
+
+const char *const kUsage =
+    "Aufruf: varnholt --print list [--vehicle KENNZEICHEN] [--status Erledigt|\"Nicht erledigt\"]\n"
+    "                 [--kind Einzelschaden|Kleinstschäden] [--overdue TAGE] --pdf DATEI [PFAD]\n"
+    "   oder: varnholt --print ID --pdf DATEI [PFAD]\n";
+
+// Without a window, what the report would show in a message box goes to the
+// error stream.
+class StreamMessageService : public core::MessageService {
+public:
+    explicit StreamMessageService(QTextStream &err) : m_err(err) {}
+    core::MsgAnswer show(const core::Message &message) override
+    {
+        m_err << message.text.trimmed() << '\n';
+        return core::MsgAnswer::Ok;
+    }
+
+private:
+    QTextStream &m_err;
+};
+
+class MessagesTo {
+public:
+    explicit MessagesTo(QTextStream &err)
+        : m_previous(core::MessageService::install(std::make_unique<StreamMessageService>(err)))
+    {
+    }
+    ~MessagesTo() { core::MessageService::install(std::move(m_previous)); }
+    MessagesTo(const MessagesTo &) = delete;
+    MessagesTo &operator=(const MessagesTo &) = delete;
+
+private:
+    std::unique_ptr<core::MessageService> m_previous;
+};
+
+struct Options {
+    bool list = false;
+    long caseId = 0;
+    QString vehicle;
+    QString status = QStringLiteral("Alle");
+    QString kind = QStringLiteral("Alle");
+    std::optional<QString> overdueDays;
+    QString pdf;
+    QString database;
+};
+
+int indexOf(const QString &value, const QStringList &choices)
+{
+    for (int i = 0; i < choices.size(); ++i) {
+        if (value.compare(choices[i], Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+std::optional<Options> parseOptions(const QStringList &args, QTextStream &err)
+{
+    Options o;
+    if (args.isEmpty())
+        return std::nullopt;
+    if (args.first() == u"list") {
+        o.list = true;
+    } else {
+        bool ok = false;
+        o.caseId = args.first().toLong(&ok);
+        if (!ok || o.caseId <= 0) {
+            err << "Keine gültige Schadens-ID: " << args.first() << '\n';
+            return std::nullopt;
+        }
+    }
+    for (qsizetype i = 1; i < args.size(); ++i) {
+        const QString &arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == u"--pdf" && hasValue) {
+            o.pdf = args[++i];
+        } else if (o.list && arg == u"--vehicle" && hasValue) {
+            o.vehicle = args[++i];
+        } else if (o.list && arg == u"--status" && hasValue) {
+            o.status = args[++i];
+            if (indexOf(o.status, {QStringLiteral("Alle"), QStringLiteral("Erledigt"),
+                                   QStringLiteral("Nicht erledigt")}) < 0) {
+                err << "Unbekannter Status: " << o.status << '\n';
+                return std::nullopt;
+            }
+        } else if (o.list && arg == u"--kind" && hasValue) {
+            o.kind = args[++i];
+            if (indexOf(o.kind, {QStringLiteral("Alle"), QStringLiteral("Einzelschaden"),
+                                 QStringLiteral("Kleinstschäden")}) < 0) {
+                err << "Unbekannte Schadenart: " << o.kind << '\n';
+                return std::nullopt;
+            }
+        } else if (o.list && arg == u"--overdue" && hasValue) {
+            o.overdueDays = args[++i];
+        } else if (!arg.startsWith(u"--") && o.database.isEmpty()) {
+            o.database = arg;
+        } else {
+            err << "Unbekannte Angabe: " << arg << '\n';
+            return std::nullopt;
+        }
+    }
+    if (o.pdf.isEmpty())
+        return std::nullopt;
+    return o;
+}
+
+// The list's order and column widths as the list window keeps them in the
+// settings file.
+list::SortState savedSort()
+{
+    const QString daten = QStringLiteral("Daten");
+    const QString column = varnholt::ReadIniValue(daten, QStringLiteral("SortSpalte"), list::SortState::DefaultColumn);
+    const bool flag = core::leadingNumber(varnholt::ReadIniValue(daten, QStringLiteral("SortDesc"),
+                                                                 QStringLiteral("0"))) != 0;
+    return list::SortState(list::SortState::isPlainName(column) ? column : list::SortState::DefaultColumn, flag);
+}
+
+QList<GridColumn> listColumns()
+{
+    list::ColumnWidths widths{};
+    try {
+        widths = list::parseColumnWidths(varnholt::ReadIniValue(QStringLiteral("Daten"), QStringLiteral("Spalten"),
+                                                                list::DefaultColumnWidthsText));
+    } catch (const list::WidthsError &) {
+        widths = list::parseColumnWidths(list::DefaultColumnWidthsText);
+    }
+    static const char *const captions[] = {"Nr", "Auto", "Datum", "Kunde", "Schaden", "Erledigt", "Reparatur", "Bilder"};
+    QList<GridColumn> columns{{QStringLiteral("ID"), 0, 0}};
+    for (int n = 1; n <= 8; ++n) {
+        const bool centred = n == 3 || n == 6 || n == 8;
+        columns.append({QString::fromLatin1(captions[n - 1]), double(widths[size_t(n - 1)]), centred ? 2 : 0});
+    }
+    return columns;
+}
+
+int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &err)
+{
+    list::FilterInput filter;
+    filter.overdue = o.overdueDays.has_value();
+    filter.days = o.overdueDays.value_or(QString());
+    const bool allVehicles = o.vehicle.isEmpty() || o.vehicle.compare(u"Alle", Qt::CaseInsensitive) == 0;
+    filter.vehicleIndex = allVehicles ? 0 : 1;
+    filter.vehicle = allVehicles ? QStringLiteral("Alle") : o.vehicle;
+    filter.statusIndex = indexOf(o.status, {QStringLiteral("Alle"), QStringLiteral("Erledigt"),
+                                            QStringLiteral("Nicht erledigt")});
+    filter.kindIndex = indexOf(o.kind, {QStringLiteral("Alle"), QStringLiteral("Einzelschaden"),
+                                        QStringLiteral("Kleinstschäden")});
+    const list::ListStatement statement = list::buildListStatement(filter, savedSort());
+
+    static const QStringList statusTexts = {QStringLiteral("Alle"), QStringLiteral("Erledigt"),
+                                            QStringLiteral("Nicht erledigt")};
+    static const QStringList kindTexts = {QStringLiteral("Alle"), QStringLiteral("Einzelschaden"),
+                                          QStringLiteral("Kleinstschäden")};
+    QueryGridSource grid(db, statement.text, statement.params, listColumns());
+    gPrintKind = PrintKindList;
+    gPrintGrid = &grid;
+    gPrintRecord = grid.rowCount();
+    gPrintSubtitle = listSubtitle(filter.vehicle, statusTexts[filter.statusIndex], kindTexts[filter.kindIndex]);
+    gPrintDirect = false;
+    const PrintRequest request = PrintRequest::current();
+    gPrintGrid = nullptr;
+
+    ReportJob job(&db, request, *ReportJob::definitionText(request, QString(), nullptr));
+    job.layout();
+    QString message;
+    if (!job.writePdf(o.pdf, &message)) {
+        err << message << '\n';
+        return 1;
+    }
+    out << "Liste mit " << request.record << " Schadensfällen auf " << job.totalPages() << " Seiten: " << o.pdf
+        << '\n';
+    return 0;
+}
+
+int runCase(const Options &o, dao::Database &db, const QString &programFolder, QTextStream &out, QTextStream &err)
+{
+    gPrintKind = PrintKindCase;
+    gPrintRecord = o.caseId;
+    gPrintSubtitle.clear();
+    gPrintDirect = false;
+    const PrintRequest request = PrintRequest::current();
+
+    QString message;
+    const std::optional<QString> definition = ReportJob::definitionText(request, programFolder, &message);
+    if (!definition) {
+        err << message << '\n';
+        return 1;
+    }
+    {
+        auto rs = db.OpenRecordset(QStringLiteral("Select ID From Schaden Where ID=?"), dao::RecordsetType::ForwardOnly,
+                                   dao::RecordsetOption::None, {QVariant(qlonglong(o.caseId))});
+        if (rs->IsEOF()) {
+            err << "Es gibt keinen Schadensfall mit der ID " << o.caseId << ".\n";
+            return 1;
+        }
+    }
+    StoredPictureSource pictures(db);
+    ReportJob job(&db, request, *definition, QPageSize(QPageSize::A4), &pictures);
+    job.layout();
+    if (!job.writePdf(o.pdf, &message)) {
+        err << message << '\n';
+        return 1;
+    }
+    out << "Schadensfall " << o.caseId << " auf " << job.totalPages() << " Seiten: " << o.pdf << '\n';
+    return 0;
+}
+
+} // namespace
+
+int printCommand(const QStringList &args, QTextStream &out, QTextStream &err, const QString &programFolder)
+{
+    const std::optional<Options> options = parseOptions(args, err);
+    if (!options) {
+        err << kUsage;
+        return 1;
+    }
+    // The settings file gives the database and the list's order and widths.
+    varnholt::locateDatabase(programFolder);
+    QString path = varnholt::gDbPath;
+    if (!options->database.isEmpty()) {
+        path = options->database.startsWith(u"postgresql://", Qt::CaseInsensitive)
+                   ? options->database
+                   : QFileInfo(options->database).absoluteFilePath();
+    }
+    if (!path.startsWith(u"postgresql://", Qt::CaseInsensitive) && !QFileInfo(path).isFile()) {
+        err << "Die Datenbank liegt nicht im Pfad: " << path << '\n';
+        return 1;
+    }
+
+    const MessagesTo messages(err);
+    try {
+        dao::OpenOptions open;
+        open.readOnly = true;
+        auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path, open);
+        const int code = options->list ? runList(*options, *db, out, err)
+                                       : runCase(*options, *db, programFolder, out, err);
+        db->Close();
+        return code;
+    } catch (const dao::DaoError &error) {
+        err << "Fehler beim Drucken: " << error.description() << '\n';
+        return 1;
+    }
+}
+
+} // namespace report

@@ -401,7 +401,7 @@ void RenderTest::commandFailures()
                   pdf, base.path()},
                  base.dir.path()),
              0);
-    QVERIFY(output.contains(QStringLiteral("1 Schadensfällen")));
+    QVERIFY(output.contains(QStringLiteral("Liste mit 1 Schadensfall auf 1 Seite: ")));
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         return;
     const QString text = pdfText(pdf);

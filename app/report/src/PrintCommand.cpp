@@ -67,6 +67,11 @@ struct Options {
     QString database;
 };
 
+QString pagesText(int pages)
+{
+    return QString::number(pages) + (pages == 1 ? QStringLiteral(" Seite") : QStringLiteral(" Seiten"));
+}
+
 int indexOf(const QString &value, const QStringList &choices)
 {
     for (int i = 0; i < choices.size(); ++i) {
@@ -189,8 +194,8 @@ int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &
         err << message << '\n';
         return 1;
     }
-    out << "Liste mit " << request.record << " Schadensfällen auf " << job.totalPages() << " Seiten: " << o.pdf
-        << '\n';
+    out << "Liste mit " << request.record << (request.record == 1 ? " Schadensfall" : " Schadensfällen") << " auf "
+        << pagesText(job.totalPages()) << ": " << o.pdf << '\n';
     return 0;
 }
 
@@ -223,7 +228,7 @@ int runCase(const Options &o, dao::Database &db, const QString &programFolder, Q
         err << message << '\n';
         return 1;
     }
-    out << "Schadensfall " << o.caseId << " auf " << job.totalPages() << " Seiten: " << o.pdf << '\n';
+    out << "Schadensfall " << o.caseId << " auf " << pagesText(job.totalPages()) << ": " << o.pdf << '\n';
     return 0;
 }
 

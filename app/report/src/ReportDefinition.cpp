@@ -28,6 +28,16 @@ QString trimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
+// Colours keep their full 24 bits; what lies outside any 32-bit code is
+// no colour, which the renderer passes over.
+std::int32_t colourCode(const QString &field)
+{
+    const double rounded = std::nearbyint(definitionNumber(field));
+    constexpr double lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr double highest = std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(std::clamp(rounded, lowest, highest));
+}
+
 double number(QString &line) { return definitionNumber(NextToken(line)); }
 std::int16_t integer(QString &line) { return definitionInteger(NextToken(line)); }
 
@@ -75,13 +85,13 @@ void readElement(QString &line, ReportElement &e, ReportDefinition &definition)
         readCorners(line, e);
         e.lineWidth = number(line);
         e.align = integer(line);
-        e.extra = static_cast<std::int32_t>(std::nearbyint(definitionNumber(NextToken(line))));
+        e.extra = colourCode(NextToken(line));
         break;
     case ElementKind::Memo:
         readCorners(line, e);
         e.align = integer(line);
         readFont(line, e);
-        e.extra = static_cast<std::int32_t>(std::nearbyint(definitionNumber(NextToken(line))));
+        e.extra = colourCode(NextToken(line));
         e.field = NextToken(line);
         e.format = NextToken(line);
         break;

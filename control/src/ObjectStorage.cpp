@@ -1,0 +1,185 @@
+#include "kelvane/ObjectStorage.h"
+
+#include "kelvane/ErrorMessage.h"
+#include "kelvane/FileRoutines.h"
+
+#include "dao/Dao.h"
+#include "sendral/OverlayGraphic.h"
+
+#include <QDir>
+
+#include <optional>
+
+namespace kelvane {
+namespace {
+
+const QString kSeparator = QStringLiteral("[CAQOSCRIPT]");
+const QString kSaveTitle = QStringLiteral("Kelvane: SaveObject");
+const QString kLoadTitle = QStringLiteral("Kelvane: LoadObject");
+
+// The extension after the file name's last ".", or nothing when the name has
+// none (a dot in a folder name is no extension).
+std::optional<QString> extensionOf(const QString &filePath)
+{
+    const qsizetype dot = filePath.lastIndexOf(u'.');
+    if (dot < 0)
+        return std::nullopt;
+    if (filePath.lastIndexOf(QDir::separator()) > dot)
+        return std::nullopt;
+    return filePath.mid(dot + 1);
+}
+
+// A stored extension as a file name's extension: it must not lead elsewhere.
+QString safeExtension(QString extension)
+{
+    extension.replace(u'/', u'_');
+    extension.replace(u'\\', u'_');
+    return extension;
+}
+
+void rollbackQuietly(dao::Database &db)
+{
+    try {
+        if (db.IsOpen() && db.TransactionDepth() > 0)
+            db.Rollback();
+    } catch (const dao::DaoError &) {
+        // The engine drops the transaction with the connection anyway.
+    }
+}
+
+} // namespace
+
+dao::Database &ObjectStorage::requireDatabase() const
+{
+    if (!m_db)
+        throw KelvaneError(ErrNoObject, QStringLiteral("Objektvariable oder With-Blockvariable nicht festgelegt"));
+    return *m_db;
+}
+
+bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::OverlayGraphic *overlay,
+                               const QString &scriptText)
+{
+    dao::DBEngine &engine = dao::DBEngine::instance();
+    engine.clearErrors();
+    dao::Database *db = nullptr;
+    try {
+        const QByteArray bytes = ReadFileBytes(filePath);
+        db = &requireDatabase();
+        db->BeginTrans();
+        auto rs = db->OpenRecordset(QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?"),
+                                    dao::RecordsetType::Dynaset, dao::RecordsetOption::None, {qlonglong(id)});
+        if (rs->RecordCount() > 0)
+            rs->Edit();
+        else
+            rs->AddNew();
+        rs->SetValue(QStringLiteral("ID"), qlonglong(id));
+        // Emptied first, so that the one chunk replaces the old bytes instead of extending them.
+        rs->SetValue(QStringLiteral("lbObjekt"), dao::Null());
+        rs->SetValue(QStringLiteral("fBitmap"), IsPictureFileName(filePath));
+        if (const std::optional<QString> extension = extensionOf(filePath))
+            rs->SetValue(QStringLiteral("tClass"), *extension);
+        rs->Fields(QStringLiteral("lbObjekt")).AppendChunk(bytes);
+        rs->Update();
+        rs->Close();
+
+        if (!overlay) {
+            db->Execute(QStringLiteral("Update Objekt Set mScript = Null WHERE ID = ?"), {qlonglong(id)});
+        } else {
+            auto script = db->OpenRecordset(QStringLiteral("Select ID, mScript FROM Objekt WHERE ID = ?"),
+                                            dao::RecordsetType::Dynaset, dao::RecordsetOption::None,
+                                            {qlonglong(id)});
+            script->Edit();
+            script->SetValue(QStringLiteral("mScript"), QString(BytesToHex(overlay->Data()) + kSeparator + scriptText));
+            script->Update();
+            script->Close();
+        }
+        db->CommitTrans();
+        return true;
+    } catch (const dao::DaoError &e) {
+        const QList<dao::ErrorEntry> collected = engine.Errors();
+        if (db)
+            rollbackQuietly(*db);
+        ShowErrorMessage(ErrObject{e.number(), e.description()}, QString(), 0, kSaveTitle, collected);
+    } catch (const KelvaneError &e) {
+        const QList<dao::ErrorEntry> collected = engine.Errors();
+        if (db)
+            rollbackQuietly(*db);
+        ShowErrorMessage(e.error(), QString(), 0, kSaveTitle, collected);
+    }
+    return false;
+}
+
+bool ObjectStorage::LoadObject(long id, QString &tempFile, bool &isBitmap,
+                               std::shared_ptr<sendral::OverlayGraphic> &overlay, QString &scriptText)
+{
+    dao::DBEngine::instance().clearErrors();
+    try {
+        dao::Database &db = requireDatabase();
+        auto rs = db.OpenRecordset(QStringLiteral("Select ID, lbObjekt, fBitmap, tClass from Objekt where ID =?"),
+                                   dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {qlonglong(id)});
+        if (rs->RecordCount() == 0) {
+            rs->Close();
+            return false;
+        }
+        isBitmap = rs->Value(QStringLiteral("fBitmap")).toBool();
+
+        // Databases of older versions have no script column; they load without overlays.
+        QVariant script;
+        try {
+            auto scriptRs = db.OpenRecordset(QStringLiteral("Select mScript FROM Objekt WHERE ID = ?"),
+                                             dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
+                                             {qlonglong(id)});
+            if (scriptRs->RecordCount() > 0)
+                script = scriptRs->Value(QStringLiteral("mScript"));
+            scriptRs->Close();
+        } catch (const dao::DaoError &) {
+            dao::DBEngine::instance().clearErrors();
+        }
+
+        if (isBitmap && !dao::isNull(script)) {
+            const QString stored = script.toString();
+            const qsizetype at = stored.indexOf(kSeparator, 0, Qt::CaseInsensitive);
+            if (at < 0)
+                throw KelvaneError(ErrSubscript, QStringLiteral("Index außerhalb des gültigen Bereichs"));
+            auto loaded = std::make_shared<sendral::OverlayGraphic>();
+            if (!loaded->SetData(HexToBytes(stored.left(at))))
+                throw KelvaneError(ErrInvalidPicture, QStringLiteral("Ungültiges Bild"));
+            overlay = std::move(loaded);
+            // Everything after the first separator, so that a script quoting it stays whole.
+            scriptText = stored.mid(at + kSeparator.size());
+        }
+
+        dao::Field &bytesField = rs->Fields(QStringLiteral("lbObjekt"));
+        const qint64 size = bytesField.FieldSize();
+        bool produced = false;
+        if (size > 0) {
+            const QByteArray bytes = bytesField.GetChunk(0, size);
+            const QString extension = isBitmap ? safeExtension(rs->Value(QStringLiteral("tClass")).toString())
+                                               : QStringLiteral("OLE");
+            const QString path = MakeTempFileName(QStringLiteral("tmp") + QString::number(id), extension);
+            try {
+                WriteFileBytes(path, bytes);
+            } catch (const KelvaneError &) {
+                QString partial = path;
+                DeleteTempFile(path, partial);
+                throw;
+            }
+            tempFile = path;
+            produced = true;
+        }
+        rs->Close();
+        return produced;
+    } catch (const dao::DaoError &e) {
+        ShowErrorMessage(ErrObject{e.number(), e.description()}, QString(), 0, kLoadTitle);
+    } catch (const KelvaneError &e) {
+        ShowErrorMessage(e.error(), QString(), 0, kLoadTitle);
+    }
+    return false;
+}
+
+void ObjectStorage::DeleteObjectRecord(long id)
+{
+    requireDatabase().Execute(QStringLiteral("Delete from Objekt where ID =?"), {qlonglong(id)});
+}
+
+} // namespace kelvane

@@ -1,0 +1,461 @@
+#include "kelvane/ErrorMessage.h"
+#include "kelvane/FileRoutines.h"
+#include "kelvane/ObjectStorage.h"
+
+#include "varnholt/Schema.h"
+
+#include "core/MessageService.h"
+#include "dao/Dao.h"
+#include "sendral/OverlayGraphic.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kelvane;
+
+namespace {
+
+const QChar CR(13);
+
+QByteArray randomBytes(int size, quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (char &b : bytes)
+        b = char(random.bounded(256));
+    return bytes;
+}
+
+QString writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::shared_ptr<sendral::OverlayGraphic> sampleOverlay()
+{
+    auto overlay = std::make_shared<sendral::OverlayGraphic>();
+    QPainter *p = overlay->BeginDraw(nullptr, sendral::OverlayGraphic::HimetricFromPixels(64, 96),
+                                     sendral::OverlayGraphic::HimetricFromPixels(48, 96), QString());
+    p->setPen(QPen(Qt::red, 3));
+    p->drawLine(2, 2, 60, 40);
+    p->fillRect(QRect(30, 5, 20, 10), QColor(0, 0, 255, 100));
+    overlay->EndDraw();
+    return overlay;
+}
+
+// What a load hands back, starting from values a load must leave alone.
+struct Loaded {
+    QString tempFile = QStringLiteral("unchanged");
+    bool isBitmap = false;
+    std::shared_ptr<sendral::OverlayGraphic> overlay;
+    QString script = QStringLiteral("unchanged");
+    bool result = false;
+};
+
+// Sets an environment variable for the length of a test function.
+class EnvironmentGuard {
+public:
+    explicit EnvironmentGuard(const char *name) : m_name(name), m_had(qEnvironmentVariableIsSet(name)),
+                                                   m_value(qgetenv(name)) {}
+    ~EnvironmentGuard()
+    {
+        if (m_had)
+            qputenv(m_name, m_value);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    bool m_had;
+    QByteArray m_value;
+};
+
+} // namespace
+
+class TestStorage : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void savingReplacesTheBytesAndRecordsTheKind();
+    void overlayAndScriptTravelWithThePicture();
+    void rowsWithoutBytesOrScriptsLoadAsStated();
+    void unusableFilesAreRefusedBeforeTheTableIsTouched();
+    void rowAndScriptAreWrittenTogetherOrNotAtAll();
+    void temporaryNamesAvoidExistingFiles();
+    void errorBoxText();
+    void fileAndHexRoutines();
+
+private:
+    Loaded load(long id);
+    QVariant column(long id, const QString &name);
+
+    QTemporaryDir m_dir;
+    QString m_temp;
+    std::unique_ptr<dao::Database> m_db;
+    std::unique_ptr<ObjectStorage> m_storage;
+    std::unique_ptr<core::RecordingMessageService> m_boxes;
+    int m_dbCount = 0;
+};
+
+void TestStorage::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    // Variables that would count as "Temp" or "Tmp" on the original platform.
+    for (const char *name : {"TEMP", "temp", "TMP", "tmp"})
+        qunsetenv(name);
+}
+
+void TestStorage::init()
+{
+    m_temp = m_dir.filePath(QStringLiteral("temp%1").arg(++m_dbCount));
+    QDir().mkpath(m_temp);
+    qputenv("Temp", m_temp.toLocal8Bit());
+    dao::OpenOptions create;
+    create.create = true;
+    m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(
+        m_dir.filePath(QStringLiteral("objekte%1.db").arg(m_dbCount)), create);
+    varnholt::createSchema(*m_db);
+    m_storage = std::make_unique<ObjectStorage>(m_db.get());
+    m_boxes = std::make_unique<core::RecordingMessageService>();
+}
+
+void TestStorage::cleanup()
+{
+    m_boxes.reset();
+    m_storage.reset();
+    m_db.reset();
+    qunsetenv("Temp");
+}
+
+Loaded TestStorage::load(long id)
+{
+    Loaded l;
+    l.result = m_storage->LoadObject(id, l.tempFile, l.isBitmap, l.overlay, l.script);
+    return l;
+}
+
+QVariant TestStorage::column(long id, const QString &name)
+{
+    auto rs = m_db->OpenRecordset(QStringLiteral("SELECT * FROM Objekt WHERE ID = ?"), dao::RecordsetType::Snapshot,
+                                  dao::RecordsetOption::None, {qlonglong(id)});
+    return rs->RecordCount() > 0 ? rs->Value(name) : QVariant(QStringLiteral("<no row>"));
+}
+
+void TestStorage::savingReplacesTheBytesAndRecordsTheKind()
+{
+    const QByteArray first = randomBytes(30000, 1);
+    const QByteArray second = randomBytes(1000, 2);
+    QVERIFY(m_storage->SaveObject(5, writeFile(m_dir.filePath(QStringLiteral("in/first.bmp")), first), nullptr, {}));
+    QCOMPARE(column(5, QStringLiteral("tClass")).toString(), QStringLiteral("bmp"));
+    QVERIFY(m_storage->SaveObject(5, writeFile(m_dir.filePath(QStringLiteral("in/Foto.JPG")), second), nullptr, {}));
+    QCOMPARE(column(5, QStringLiteral("lbObjekt")).toByteArray(), second);
+    QCOMPARE(column(5, QStringLiteral("fBitmap")).toBool(), true);
+    QCOMPARE(column(5, QStringLiteral("tClass")).toString(), QStringLiteral("JPG"));
+
+    Loaded l = load(5);
+    QVERIFY(l.result);
+    QVERIFY(l.isBitmap);
+    QCOMPARE(l.tempFile, m_temp + QStringLiteral("/tmp5.JPG"));
+    QCOMPARE(readFile(l.tempFile), second);
+    QVERIFY(!l.overlay);
+    QCOMPARE(l.script, QStringLiteral("unchanged"));
+
+    // A name without a dot, also one whose folder has a dot, keeps the stored extension.
+    QVERIFY(m_storage->SaveObject(5, writeFile(m_dir.filePath(QStringLiteral("in/scan")), first), nullptr, {}));
+    QCOMPARE(column(5, QStringLiteral("tClass")).toString(), QStringLiteral("JPG"));
+    QCOMPARE(column(5, QStringLiteral("fBitmap")).toBool(), false);
+    QVERIFY(m_storage->SaveObject(5, writeFile(m_dir.filePath(QStringLiteral("in/v1.2/scan")), first), nullptr, {}));
+    QCOMPARE(column(5, QStringLiteral("tClass")).toString(), QStringLiteral("JPG"));
+
+    // A document: not a picture, loaded under the document extension.
+    QVERIFY(m_storage->SaveObject(6, writeFile(m_dir.filePath(QStringLiteral("in/Bericht.odt")), second), nullptr, {}));
+    QCOMPARE(column(6, QStringLiteral("tClass")).toString(), QStringLiteral("odt"));
+    l = load(6);
+    QVERIFY(l.result);
+    QVERIFY(!l.isBitmap);
+    QCOMPARE(l.tempFile, m_temp + QStringLiteral("/tmp6.OLE"));
+    QCOMPARE(readFile(l.tempFile), second);
+    QVERIFY(m_boxes->shown.isEmpty());
+
+    m_storage->DeleteObjectRecord(6);
+    QCOMPARE(column(6, QStringLiteral("ID")).toString(), QStringLiteral("<no row>"));
+}
+
+void TestStorage::overlayAndScriptTravelWithThePicture()
+{
+    const auto overlay = sampleOverlay();
+    const QString script = QStringLiteral("1;10;10;50;40;255#4;5;5;Beule [CAQOSCRIPT] vorn#");
+    const QString picture = writeFile(m_dir.filePath(QStringLiteral("in/a.gif")), randomBytes(500, 3));
+    QVERIFY(m_storage->SaveObject(9, picture, overlay.get(), script));
+    const QString stored = column(9, QStringLiteral("mScript")).toString();
+    QCOMPARE(stored, BytesToHex(overlay->Data()) + QStringLiteral("[CAQOSCRIPT]") + script);
+
+    Loaded l = load(9);
+    QVERIFY(l.result);
+    QVERIFY(l.overlay);
+    QCOMPARE(l.overlay->Width(), 64);
+    QCOMPARE(l.overlay->Height(), 48);
+    QCOMPARE(l.overlay->Image(), overlay->Image());
+    QCOMPARE(l.script, script);
+
+    // The separator is found in any case; an empty script part stays empty.
+    m_db->Execute(QStringLiteral("UPDATE Objekt SET mScript = ? WHERE ID = 9"),
+                  {QString(BytesToHex(overlay->Data()) + QStringLiteral("[caqoScript]"))});
+    l = load(9);
+    QVERIFY(l.overlay);
+    QCOMPARE(l.script, QString());
+
+    // Saving without an overlay removes the one stored before.
+    QVERIFY(m_storage->SaveObject(9, picture, nullptr, script));
+    QVERIFY(column(9, QStringLiteral("mScript")).isNull());
+    l = load(9);
+    QVERIFY(!l.overlay);
+    QCOMPARE(l.script, QStringLiteral("unchanged"));
+
+    // A document's script is not looked at, even when one is there.
+    QVERIFY(m_storage->SaveObject(10, writeFile(m_dir.filePath(QStringLiteral("in/b.txt")), "text"), nullptr, {}));
+    m_db->Execute(QStringLiteral("UPDATE Objekt SET mScript = 'kein Skript' WHERE ID = 10"));
+    l = load(10);
+    QVERIFY(l.result);
+    QVERIFY(!l.overlay);
+    QCOMPARE(l.script, QStringLiteral("unchanged"));
+    QVERIFY(m_boxes->shown.isEmpty());
+
+    // A picture's script without the separator is an error of the load.
+    m_db->Execute(QStringLiteral("UPDATE Objekt SET mScript = 'kein Skript' WHERE ID = 9"));
+    l = load(9);
+    QVERIFY(!l.result);
+    QCOMPARE(l.tempFile, QStringLiteral("unchanged"));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: LoadObject"));
+    QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("Fehlermeldung:") + CR));
+}
+
+void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
+{
+    // No row: nothing changes, nothing is shown.
+    Loaded l = load(77);
+    QVERIFY(!l.result);
+    QCOMPARE(l.tempFile, QStringLiteral("unchanged"));
+
+    // A row without bytes (Null or empty) makes no file.
+    m_db->Execute(QStringLiteral("INSERT INTO Objekt (ID, fBitmap, tClass) VALUES (3, -1, 'jpg')"));
+    m_db->Execute(QStringLiteral("INSERT INTO Objekt (ID, lbObjekt, fBitmap, tClass) VALUES (4, ?, -1, 'jpg')"),
+                  {QByteArray("")});
+    for (long id : {3L, 4L}) {
+        l = load(id);
+        QVERIFY(!l.result);
+        QVERIFY(l.isBitmap);
+        QCOMPARE(l.tempFile, QStringLiteral("unchanged"));
+    }
+    QCOMPARE(QDir(m_temp).entryList(QDir::Files), QStringList());
+    QVERIFY(m_boxes->shown.isEmpty());
+
+    // A database from before overlays existed, without the script column.
+    dao::OpenOptions create;
+    create.create = true;
+    auto old = dao::DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath(QStringLiteral("alt.db")), create);
+    old->Execute(QStringLiteral("CREATE TABLE Objekt (ID INTEGER PRIMARY KEY NOT NULL, lbObjekt LONGBINARY,"
+                                " fBitmap YESNO NOT NULL DEFAULT 0, tClass TEXT)"));
+    old->Execute(QStringLiteral("INSERT INTO Objekt VALUES (8, ?, -1, 'bmp')"), {QByteArray("BM picture")});
+    ObjectStorage oldStorage(old.get());
+    l = Loaded();
+    l.result = oldStorage.LoadObject(8, l.tempFile, l.isBitmap, l.overlay, l.script);
+    QVERIFY(l.result);
+    QCOMPARE(readFile(l.tempFile), QByteArray("BM picture"));
+    QVERIFY(!l.overlay);
+    QVERIFY(m_boxes->shown.isEmpty());
+    // The ignored failure leaves nothing behind for a later error box.
+    QVERIFY(dao::DBEngine::instance().Errors().isEmpty());
+}
+
+void TestStorage::unusableFilesAreRefusedBeforeTheTableIsTouched()
+{
+    const QByteArray kept = randomBytes(100, 4);
+    QVERIFY(m_storage->SaveObject(2, writeFile(m_dir.filePath(QStringLiteral("in/kept.jpg")), kept), nullptr, {}));
+
+    const QString empty = writeFile(m_dir.filePath(QStringLiteral("in/leer.jpg")), QByteArray());
+    QVERIFY(!m_storage->SaveObject(2, empty, nullptr, {}));
+    QVERIFY(!m_storage->SaveObject(3, m_dir.filePath(QStringLiteral("in/fehlt.jpg")), nullptr, {}));
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: SaveObject"));
+    QCOMPARE(m_boxes->shown[0].text, QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("9: Index außerhalb des gültigen Bereichs"));
+    QCOMPARE(m_boxes->shown[1].text, QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("53: Datei nicht gefunden"));
+    QCOMPARE(column(2, QStringLiteral("lbObjekt")).toByteArray(), kept);
+    QCOMPARE(column(3, QStringLiteral("ID")).toString(), QStringLiteral("<no row>"));
+
+    // Without a database nothing can be stored or read, and the box says so.
+    m_boxes->clear();
+    ObjectStorage unset;
+    QVERIFY(!unset.SaveObject(2, m_dir.filePath(QStringLiteral("in/kept.jpg")), nullptr, {}));
+    Loaded l;
+    QVERIFY(!unset.LoadObject(2, l.tempFile, l.isBitmap, l.overlay, l.script));
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QVERIFY(m_boxes->shown[1].text.startsWith(QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("91: ")));
+    QCOMPARE(m_boxes->shown[1].title, QStringLiteral("Kelvane: LoadObject"));
+}
+
+void TestStorage::rowAndScriptAreWrittenTogetherOrNotAtAll()
+{
+    const QByteArray oldBytes = randomBytes(2000, 5);
+    const auto oldOverlay = sampleOverlay();
+    QVERIFY(m_storage->SaveObject(4, writeFile(m_dir.filePath(QStringLiteral("in/alt.jpg")), oldBytes),
+                                  oldOverlay.get(), QStringLiteral("alt#")));
+    const QVariant oldScript = column(4, QStringLiteral("mScript"));
+
+    // The script cannot be written: neither may the new picture be.
+    m_db->Execute(QStringLiteral("CREATE TRIGGER ScriptLocked BEFORE UPDATE OF mScript ON Objekt "
+                                 "BEGIN SELECT RAISE(ABORT, 'Skript gesperrt'); END"));
+    auto newOverlay = std::make_shared<sendral::OverlayGraphic>();
+    QVERIFY(!m_storage->SaveObject(4, writeFile(m_dir.filePath(QStringLiteral("in/neu.bmp")), randomBytes(3000, 6)),
+                                   newOverlay.get(), QStringLiteral("neu#")));
+    QCOMPARE(column(4, QStringLiteral("lbObjekt")).toByteArray(), oldBytes);
+    QCOMPARE(column(4, QStringLiteral("tClass")).toString(), QStringLiteral("jpg"));
+    QCOMPARE(column(4, QStringLiteral("mScript")), oldScript);
+    QCOMPARE(m_db->TransactionDepth(), 0);
+
+    QCOMPARE(m_boxes->shown.size(), 1);
+    const core::Message box = m_boxes->shown[0];
+    QCOMPARE(box.title, QStringLiteral("Kelvane: SaveObject"));
+    QVERIFY(box.text.startsWith(QStringLiteral("Fehlermeldung:") + CR));
+    QVERIFY2(box.text.contains(QStringLiteral("Skript gesperrt")), qPrintable(box.text));
+
+    // Inside the host's own transaction the failed save takes back only its own part.
+    m_db->Execute(QStringLiteral("DROP TRIGGER ScriptLocked"));
+    m_db->BeginTrans();
+    m_db->Execute(QStringLiteral("INSERT INTO Schaden (ID) VALUES (1)"));
+    QVERIFY(!m_storage->SaveObject(4, m_dir.filePath(QStringLiteral("in/fehlt.bmp")), nullptr, {}));
+    QVERIFY(m_storage->SaveObject(11, m_dir.filePath(QStringLiteral("in/alt.jpg")), nullptr, {}));
+    QCOMPARE(m_db->TransactionDepth(), 1);
+    m_db->CommitTrans();
+    QCOMPARE(column(11, QStringLiteral("lbObjekt")).toByteArray(), oldBytes);
+}
+
+void TestStorage::temporaryNamesAvoidExistingFiles()
+{
+    EnvironmentGuard tmp("Tmp");
+    const QString tmpFolder = m_dir.filePath(QStringLiteral("tmpfolder"));
+    QDir().mkpath(tmpFolder);
+    qputenv("Tmp", tmpFolder.toLocal8Bit());
+    QCOMPARE(TempFolder(), m_temp);
+    qputenv("Temp", QByteArray());
+    QCOMPARE(TempFolder(), tmpFolder);
+
+    const QByteArray jpeg = randomBytes(700, 7);
+    QVERIFY(m_storage->SaveObject(7, writeFile(m_dir.filePath(QStringLiteral("in/seven.jpg")), jpeg), nullptr, {}));
+    writeFile(tmpFolder + QStringLiteral("/tmp7.jpg"), "a");
+    writeFile(tmpFolder + QStringLiteral("/tmp7(1).jpg"), "b");
+    QCOMPARE(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg")), tmpFolder + QStringLiteral("/tmp7(2).jpg"));
+    Loaded l = load(7);
+    QVERIFY(l.result);
+    QCOMPARE(l.tempFile, tmpFolder + QStringLiteral("/tmp7(2).jpg"));
+    QCOMPARE(readFile(l.tempFile), jpeg);
+    QCOMPARE(readFile(tmpFolder + QStringLiteral("/tmp7.jpg")), QByteArray("a"));
+
+    // The control's temporary file goes, and its name with it; a named file goes on its own.
+    DeleteTempFile(QString(), l.tempFile);
+    QVERIFY(l.tempFile.isEmpty());
+    QVERIFY(!QFile::exists(tmpFolder + QStringLiteral("/tmp7(2).jpg")));
+    QString keep = tmpFolder + QStringLiteral("/tmp7(1).jpg");
+    DeleteTempFile(tmpFolder + QStringLiteral("/tmp7.jpg"), keep);
+    QVERIFY(!QFile::exists(tmpFolder + QStringLiteral("/tmp7.jpg")));
+    QVERIFY(QFile::exists(keep));
+
+    // Every candidate taken: no name, and the load fails instead of overwriting.
+    writeFile(tmpFolder + QStringLiteral("/tmp7.jpg"), "a");
+    for (int n = 2; n <= 999; ++n)
+        writeFile(tmpFolder + QStringLiteral("/tmp7(%1).jpg").arg(n), "x");
+    QCOMPARE(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg")), QString());
+    QVERIFY(!load(7).result);
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: LoadObject"));
+
+    // Neither variable set: the platform's temporary folder, not the root.
+    qputenv("Tmp", QByteArray());
+    QCOMPARE(TempFolder(), QDir::tempPath());
+    QVERIFY(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg")).startsWith(QDir::tempPath() + u'/'));
+}
+
+void TestStorage::errorBoxText()
+{
+    const QList<dao::ErrorEntry> engine = {{3146, QStringLiteral("ODBC-Aufruf fehlgeschlagen."), {}},
+                                           {1, QStringLiteral("database is locked"), {}},
+                                           {3260, QStringLiteral("Gesperrt."), {}}};
+    QCOMPARE(ErrorMessageText({3260, QStringLiteral("Gesperrt.")}, QStringLiteral("Fehler beim Speichern: "), engine),
+             QStringLiteral("Fehler beim Speichern: ") + CR + CR + QStringLiteral("Fehlermeldung:") + CR
+                 + QStringLiteral("3260: Gesperrt.") + CR + CR + QStringLiteral("Zusätzliche Datenbank-Fehlermeldungen:")
+                 + CR + QStringLiteral("DBErr 3146: ODBC-Aufruf fehlgeschlagen.") + CR
+                 + QStringLiteral("DBErr 1: database is locked"));
+    // One entry is the error itself: no further lines.
+    QCOMPARE(ErrorMessageText({53, QStringLiteral("Datei nicht gefunden")}, QString(), {engine.last()}),
+             QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("53: Datei nicht gefunden"));
+
+    m_boxes->answers = {core::MsgAnswer::Yes, core::MsgAnswer::Ok};
+    QCOMPARE(ShowErrorMessage({3260, QStringLiteral("Gesperrt.")}, QString(), 4 + 48, QStringLiteral("Titel"), engine),
+             core::MsgAnswer::Yes);
+    QCOMPARE(m_boxes->shown[0].buttons, core::MsgButtons::YesNo);
+    QCOMPARE(m_boxes->shown[0].icon, core::MsgIcon::Exclamation);
+    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Titel"));
+    // No error: the plain notice with an OK button, whatever style was asked for.
+    ShowErrorMessage({0, QString()}, QStringLiteral("Prüfung"), 4 + 48, QStringLiteral("Titel"));
+    QCOMPARE(m_boxes->shown[1].text, QStringLiteral("Prüfung") + CR + CR + QStringLiteral("Keine Fehler!"));
+    QCOMPARE(m_boxes->shown[1].buttons, core::MsgButtons::Ok);
+    QCOMPARE(m_boxes->shown[1].icon, core::MsgIcon::None);
+}
+
+void TestStorage::fileAndHexRoutines()
+{
+    QCOMPARE(BytesToHex(QByteArray("\x00\x0a\xff", 3)), QStringLiteral("000AFF"));
+    QCOMPARE(HexToBytes(QStringLiteral("000AFF")), QByteArray("\x00\x0a\xff", 3));
+    QCOMPARE(HexToBytes(QStringLiteral("ff1Zzz")), QByteArray("\xff\x01\x00", 3));
+    // Odd lengths: half the length rounded to even.
+    QCOMPARE(HexToBytes(QStringLiteral("A")), QByteArray());
+    QCOMPARE(HexToBytes(QStringLiteral("ABC")), QByteArray("\xab\x0c", 2));
+    QCOMPARE(HexToBytes(QStringLiteral("ABCDE")), QByteArray("\xab\xcd", 2));
+    const QByteArray all = randomBytes(4096, 8);
+    QCOMPARE(HexToBytes(BytesToHex(all)), all);
+
+    QVERIFY(IsPictureFileName(QStringLiteral("/x/Foto.JPG")));
+    QVERIFY(IsPictureFileName(QStringLiteral("scan.jpeg")));
+    QVERIFY(IsPictureFileName(QStringLiteral("a.gif.txt")));
+    QVERIFY(IsPictureFileName(QStringLiteral("Plan.PNG")));
+    QVERIFY(!IsPictureFileName(QStringLiteral("bmp")));
+    QVERIFY(!IsPictureFileName(QStringLiteral("tmp3.OLE")));
+
+    const QString path = writeFile(m_dir.filePath(QStringLiteral("f/datei.bin")), "0123456789");
+    QVERIFY(FileExists(path));
+    QVERIFY(!FileExists(m_dir.filePath(QStringLiteral("f"))));
+    QVERIFY(!FileExists(m_dir.filePath(QStringLiteral("f/fehlt"))));
+    QVERIFY(!FileExists(QString()));
+    // Written bytes are the file's whole content, also over a longer file.
+    WriteFileBytes(path, "abc");
+    QCOMPARE(ReadFileBytes(path), QByteArray("abc"));
+    try {
+        WriteFileBytes(m_dir.filePath(QStringLiteral("nirgends/x.bin")), "abc");
+        QFAIL("a file in a missing folder was written");
+    } catch (const KelvaneError &e) {
+        QCOMPARE(e.error().Number, 75L);
+    }
+}
+
+QTEST_MAIN(TestStorage)
+#include "tst_storage.moc"

@@ -66,7 +66,17 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
         const QByteArray bytes = ReadFileBytes(filePath);
         db = &requireDatabase();
         db->BeginTrans();
-        auto rs = db->OpenRecordset(QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?"),
+        // The old bytes go before the row is read, so that they are not read
+        // into memory only to be replaced.
+        db->Execute(QStringLiteral("Update Objekt Set lbObjekt = Null WHERE ID = ?"), {qlonglong(id)});
+        // The row and its script in one write: a second statement on the
+        // script would write the whole row with its bytes once more. A
+        // database from before overlays has no script column; without an
+        // overlay there is nothing to keep in it.
+        const bool withScript = overlay || db->TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
+        auto rs = db->OpenRecordset(withScript
+                                        ? QStringLiteral("Select ID, fBitmap, lbObjekt, tClass, mScript FROM Objekt where ID =?")
+                                        : QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?"),
                                     dao::RecordsetType::Dynaset, dao::RecordsetOption::None, {qlonglong(id)});
         if (rs->RecordCount() > 0)
             rs->Edit();
@@ -79,20 +89,11 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
         if (const std::optional<QString> extension = extensionOf(filePath))
             rs->SetValue(QStringLiteral("tClass"), *extension);
         rs->Fields(QStringLiteral("lbObjekt")).AppendChunk(bytes);
+        if (withScript)
+            rs->SetValue(QStringLiteral("mScript"),
+                         overlay ? QVariant(QString(BytesToHex(overlay->Data()) + kSeparator + scriptText)) : dao::Null());
         rs->Update();
         rs->Close();
-
-        if (!overlay) {
-            db->Execute(QStringLiteral("Update Objekt Set mScript = Null WHERE ID = ?"), {qlonglong(id)});
-        } else {
-            auto script = db->OpenRecordset(QStringLiteral("Select ID, mScript FROM Objekt WHERE ID = ?"),
-                                            dao::RecordsetType::Dynaset, dao::RecordsetOption::None,
-                                            {qlonglong(id)});
-            script->Edit();
-            script->SetValue(QStringLiteral("mScript"), QString(BytesToHex(overlay->Data()) + kSeparator + scriptText));
-            script->Update();
-            script->Close();
-        }
         db->CommitTrans();
         return true;
     } catch (const dao::DaoError &e) {

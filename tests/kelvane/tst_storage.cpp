@@ -286,6 +286,19 @@ void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
     QVERIFY(m_boxes->shown.isEmpty());
     // The ignored failure leaves nothing behind for a later error box.
     QVERIFY(dao::DBEngine::instance().Errors().isEmpty());
+
+    // Such a database takes pictures without overlays; one with an overlay is refused whole.
+    const QByteArray picture = randomBytes(300, 9);
+    const QString path = writeFile(m_dir.filePath(QStringLiteral("in/alt.bmp")), picture);
+    QVERIFY(oldStorage.SaveObject(8, path, nullptr, QString()));
+    const auto overlay = sampleOverlay();
+    QVERIFY(!oldStorage.SaveObject(8, writeFile(m_dir.filePath(QStringLiteral("in/neu.bmp")), "BM neu"),
+                                   overlay.get(), QStringLiteral("#")));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: SaveObject"));
+    l = Loaded();
+    QVERIFY(oldStorage.LoadObject(8, l.tempFile, l.isBitmap, l.overlay, l.script));
+    QCOMPARE(readFile(l.tempFile), picture);
 }
 
 void TestStorage::unusableFilesAreRefusedBeforeTheTableIsTouched()

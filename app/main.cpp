@@ -1,14 +1,12 @@
+#include "form/frmSchaden.h"
+#include "list/frmMain.h"
+#include "report/PrintCommand.h"
 #include "varnholt/CommandLine.h"
-#include "varnholt/Globals.h"
-#include "varnholt/Shutdown.h"
 #include "varnholt/modMain.h"
 
 #include "core/GermanLocale.h"
-#include "core/Twips.h"
 
 #include <QApplication>
-#include <QCloseEvent>
-#include <QMainWindow>
 
 #include <cstring>
 
@@ -25,6 +23,10 @@ struct ScriptOption {
 constexpr ScriptOption kScriptOptions[] = {
     {"--create-database", "--create-database [PFAD]", varnholt::createDatabaseCommand},
     {"--demo", "--demo N [PFAD]", varnholt::demoCommand},
+    {"--print", "--print list|ID --pdf DATEI [PFAD]",
+     [](const QStringList &args, varnholt::CommandIo &io) {
+         return report::printCommand(args, io.out, io.err, io.programFolder);
+     }},
 };
 
 const ScriptOption *findScriptOption(const char *name)
@@ -54,29 +56,6 @@ int refuseArguments(const QString &given)
     return 2;
 }
 
-// Stands in for the case list until it is part of the program; closing it
-// saves the settings as the list will.
-class EmptyListWindow : public QMainWindow {
-public:
-    EmptyListWindow()
-    {
-        setWindowTitle(QStringLiteral("Varnholt"));
-        resize(800, 500);
-    }
-
-protected:
-    void closeEvent(QCloseEvent *event) override
-    {
-        using varnholt::ReadIniValue;
-        const QString daten = QStringLiteral("Daten");
-        varnholt::shutdown(*this, {ReadIniValue(daten, QStringLiteral("Tage"), QStringLiteral("60")),
-                                   ReadIniValue(daten, QStringLiteral("SortSpalte"), QStringLiteral("Datum")),
-                                   core::leadingNumber(ReadIniValue(daten, QStringLiteral("SortDesc"), QStringLiteral("0"))) != 0,
-                                   {600, 1000, 900, 2000, 6500, 700, 1200, 600}});
-        event->accept();
-    }
-};
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -98,7 +77,7 @@ int main(int argc, char *argv[])
         return refuseArguments(args.first());
 
     const std::unique_ptr<QWidget> listWindow =
-        varnholt::Main([](dao::Database &) { return std::make_unique<EmptyListWindow>(); });
+        varnholt::Main([](dao::Database &db) { return std::make_unique<frmMain>(db, caseFormFactory(db)); });
     if (!listWindow)
         return 1;
     return QApplication::exec();

@@ -8,6 +8,7 @@
 #include "dao/Dao.h"
 
 #include <QFile>
+#include <QImage>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -119,11 +120,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath("demo.db");
         createTestDatabase(path);
-        const Run r = run(demoCommand, {"800", path});
-        QCOMPARE(r.code, 0);
-        QVERIFY2(r.out.contains(QStringLiteral("800 Demo-Schadensfälle")), qPrintable(r.out));
-
         auto db = open(path);
+        DemoData().addCases(*db, 800);
         QCOMPARE(count(*db, "Select Count(*) From Schaden"), 800L);
         QCOMPARE(count(*db, "Select Count(Distinct ID) From Schaden"), 800L);
         QCOMPARE(count(*db, "Select Min(ID) From Schaden"), 1L);
@@ -225,7 +223,51 @@ private Q_SLOTS:
         QVERIFY(rsB->IsEOF());
         core::Clock::reset();
     }
+
+    void demo_givesAboutAThirdOfTheCasesTheirOwnPhotos()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("bilder.db");
+        createTestDatabase(path);
+        const Run r = run(demoCommand, {"36", path});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("36 Demo-Schadensfälle")), qPrintable(r.out));
+
+        auto db = open(path);
+        auto cases = db->OpenRecordset("Select * From Schaden order by ID", dao::RecordsetType::Snapshot);
+        int withPictures = 0;
+        int pictures = 0;
+        QSet<QByteArray> seen;
+        for (; !cases->IsEOF(); cases->MoveNext()) {
+            const bool flagged = cases->Value("Schadenbilder").toBool();
+            int refs = 0;
+            for (const char *column : {"Objekt_ID_1", "Objekt_ID_2", "Objekt_ID_3"}) {
+                const QVariant id = cases->Value(column);
+                if (dao::isNull(id))
+                    continue;
+                ++refs;
+                auto object = db->OpenRecordset("Select * From Objekt Where ID = ?", dao::RecordsetType::Snapshot,
+                                                dao::RecordsetOption::None, {id});
+                QVERIFY2(!object->IsEOF(), "a case names a picture that is not stored");
+                const QByteArray bytes = object->Value("lbObjekt").toByteArray();
+                const QString kind = object->Value("tClass").toString();
+                QVERIFY(object->Value("fBitmap").toBool());
+                QVERIFY(kind == "jpg" || kind == "png");
+                QVERIFY2(bytes.size() > 100 * 1024, qPrintable(QString::number(bytes.size())));
+                QVERIFY(!QImage::fromData(bytes).isNull());
+                QVERIFY2(!seen.contains(bytes), "two pictures are the same");
+                seen.insert(bytes);
+            }
+            QCOMPARE(flagged, refs > 0);
+            withPictures += refs > 0;
+            pictures += refs;
+        }
+        QVERIFY2(withPictures >= 4 && withPictures <= 24, qPrintable(QString::number(withPictures)));
+        QCOMPARE(count(*db, "Select Count(*) From Objekt"), long(pictures));
+        QVERIFY(r.out.contains(QString::number(pictures) + " Bilder"));
+    }
 };
 
-QTEST_GUILESS_MAIN(TestDemo)
+QTEST_MAIN(TestDemo)
 #include "tst_demo.moc"

@@ -1,10 +1,12 @@
 #include "varnholt/CommandLine.h"
 
 #include "varnholt/DemoData.h"
+#include "varnholt/DemoPictures.h"
 #include "varnholt/Globals.h"
 #include "varnholt/Schema.h"
 #include "varnholt/modMain.h"
 
+#include "core/MessageService.h"
 #include "dao/Dao.h"
 
 #include <QElapsedTimer>
@@ -25,6 +27,36 @@ QString databaseArgument(const QStringList &args, qsizetype index, const QString
     locateDatabase(programFolder);
     return gDbPath;
 }
+
+// A script option has no window to show a message box on: what the storage
+// would show goes to the error output.
+class ConsoleMessages : public core::MessageService {
+public:
+    explicit ConsoleMessages(QTextStream &err) : m_err(err) {}
+    core::MsgAnswer show(const core::Message &message) override
+    {
+        m_err << message.title << ": " << message.text << '\n';
+        return core::MsgAnswer::Ok;
+    }
+
+private:
+    QTextStream &m_err;
+};
+
+// Installed for the lifetime of the object, the previous service put back after.
+class ScopedConsoleMessages {
+public:
+    explicit ScopedConsoleMessages(QTextStream &err)
+        : m_previous(core::MessageService::install(std::make_unique<ConsoleMessages>(err)))
+    {
+    }
+    ~ScopedConsoleMessages() { core::MessageService::install(std::move(m_previous)); }
+    ScopedConsoleMessages(const ScopedConsoleMessages &) = delete;
+    ScopedConsoleMessages &operator=(const ScopedConsoleMessages &) = delete;
+
+private:
+    std::unique_ptr<core::MessageService> m_previous;
+};
 
 } // namespace
 
@@ -72,11 +104,16 @@ int demoCommand(const QStringList &args, CommandIo &io)
     try {
         QElapsedTimer timer;
         timer.start();
+        const ScopedConsoleMessages messages(io.err);
         auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
-        const QList<long> ids = DemoData().addCases(*db, count);
+        DemoData data;
+        DemoPictures pictures(DemoData::DefaultSeed);
+        data.setAttachmentHook([&pictures](dao::Database &target, const QList<long> &ids) { pictures.attach(target, ids); });
+        const QList<long> ids = data.addCases(*db, count);
         db->Close();
         io.out << count << " Demo-Schadensfälle in " << path << " eingetragen (ID " << ids.first() << " bis "
-               << ids.last() << ", " << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s).\n";
+               << ids.last() << ", " << pictures.stored() << " Bilder, "
+               << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s).\n";
     } catch (const dao::DaoError &error) {
         io.err << "Die Demo-Schadensfälle konnten nicht eingetragen werden: " << error.description() << '\n';
         return 1;

@@ -441,8 +441,6 @@ std::unique_ptr<Connection> openSqlite(const QString &path, const OpenOptions &o
         sqlite3_exec(db, "PRAGMA locking_mode=EXCLUSIVE", nullptr, nullptr, nullptr);
     if (!options.readOnly)
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
-    // Pages read straight from the mapped file rather than copied in.
-    sqlite3_exec(db, "PRAGMA mmap_size=1073741824", nullptr, nullptr, nullptr);
     registerFunctions(db);
     return connection;
 }

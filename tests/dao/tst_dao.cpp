@@ -1,3 +1,5 @@
+#include "TestEngine.h"
+
 #include "core/Clock.h"
 #include "dao/Dao.h"
 
@@ -37,18 +39,20 @@ class TestDao : public QObject {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
+    testengine::Databases m_databases;
     std::unique_ptr<Database> m_db;
 
     std::unique_ptr<Database> open(const QString &file, const OpenOptions &options = {})
     {
-        return DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath(file), options);
+        return DBEngine::instance().Workspaces().OpenDatabase(m_databases.path(file), options);
     }
 
 private Q_SLOTS:
+    void initTestCase() { VARNHOLT_REQUIRE_TEST_ENGINE(); }
+
     void init()
     {
-        QFile::remove(m_dir.filePath("t.db"));
+        m_databases.remove("t.db");
         OpenOptions create;
         create.create = true;
         m_db = open("t.db", create);
@@ -243,7 +247,7 @@ private Q_SLOTS:
         QCOMPARE(raisedNumber([&] { m_db->Execute("SELEKT * FROM Schaden"); }), long(ErrSyntax));
         auto errors = DBEngine::instance().Errors();
         QVERIFY(errors.size() >= 2);
-        QCOMPARE(errors.first().source, QString("SQLite"));
+        QCOMPARE(errors.first().source, m_db->EngineName());
         QCOMPARE(errors.last().number, long(ErrSyntax));
         QCOMPARE(errors.last().source, QString("DAO"));
 
@@ -287,14 +291,22 @@ private Q_SLOTS:
     void badFilesAreRefusedUntouched()
     {
         QCOMPARE(raisedNumber([&] { open("fehlt.db"); }), long(ErrDatabaseNotFound));
-        QVERIFY(!QFile::exists(m_dir.filePath("fehlt.db")));
+        OpenOptions create;
+        create.create = true;
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('bleibt')");
+        QCOMPARE(raisedNumber([&] { open("t.db", create); }), long(ErrDatabaseExists));
+        auto rs = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden", RecordsetType::Snapshot);
+        QCOMPARE(rs->Value("n").toInt(), 1);
+        if (testengine::onServer())
+            return;
+        QVERIFY(!QFile::exists(m_databases.path("fehlt.db")));
 
-        const QString empty = m_dir.filePath("leer.db");
+        const QString empty = m_databases.path("leer.db");
         QFile(empty).open(QIODevice::WriteOnly);
         QCOMPARE(raisedNumber([&] { open("leer.db"); }), long(ErrNotADatabase));
         QCOMPARE(QFileInfo(empty).size(), 0);
 
-        const QString garbage = m_dir.filePath("text.db");
+        const QString garbage = m_databases.path("text.db");
         {
             QFile f(garbage);
             QVERIFY(f.open(QIODevice::WriteOnly));
@@ -304,13 +316,76 @@ private Q_SLOTS:
         QCOMPARE(raisedNumber([&] { open("text.db"); }), long(ErrNotADatabase));
         QCOMPARE(fileDigest(garbage), before);
         QVERIFY(!QFile::exists(garbage + "-wal"));
+    }
 
-        OpenOptions create;
-        create.create = true;
-        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('bleibt')");
-        QCOMPARE(raisedNumber([&] { open("t.db", create); }), long(ErrDatabaseExists));
-        auto rs = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden", RecordsetType::Snapshot);
-        QCOMPARE(rs->Value("n").toInt(), 1);
+    void textKindsAndCaseAsTheProgramExpects()
+    {
+        m_db->Execute("CREATE TABLE Fahrzeug (ID INTEGER PRIMARY KEY NOT NULL, KZ TEXT COLLATE NOCASE, "
+                      "Notiz MEMO TEXT COLLATE NOCASE, Preis CURRENCY, Frei YESNO NOT NULL DEFAULT 0, "
+                      "[Geändert] DATETIME, Bild LONGBINARY)");
+        const QStringList plates = {"b-xy 2", "B-XY 1", "a-b 3", "Ä-1"};
+        for (int i = 0; i < plates.size(); ++i)
+            m_db->Execute("INSERT INTO Fahrzeug (ID, KZ, Preis) VALUES (?, ?, ?)", {i + 1, plates[i], QVariant::fromValue(Currency::fromUnits(122500))});
+        auto same = m_db->OpenRecordset("SELECT Count(*) AS n FROM Fahrzeug WHERE [KZ] = ?", RecordsetType::Snapshot,
+                                        RecordsetOption::None, {QString("b-XY 1")});
+        QCOMPARE(same->Value("n").toInt(), 1);
+        auto distinct = m_db->OpenRecordset("SELECT Distinct Upper(KZ) AS k FROM Fahrzeug WHERE KZ LIKE 'b-%'",
+                                            RecordsetType::Snapshot);
+        distinct->MoveLast();
+        QCOMPARE(distinct->RecordCount(), 2L);
+        auto ordered = m_db->OpenRecordset("SELECT KZ FROM Fahrzeug ORDER BY KZ", RecordsetType::Snapshot);
+        QStringList order;
+        for (; !ordered->IsEOF(); ordered->MoveNext())
+            order << ordered->Value("kz").toString();
+        QCOMPARE(order, QStringList({"a-b 3", "B-XY 1", "b-xy 2", "Ä-1"}));
+
+        // Every kind comes back as the layer names it, the statement's spelling kept.
+        auto rs = m_db->OpenRecordset("SELECT ID, KZ AS Kennzeichen, Notiz, Preis, Frei, [Geändert], Bild, "
+                                      "IIF(Frei, 'ja', 'nein') AS Anzeige, Max(ID) AS Hoechste FROM Fahrzeug "
+                                      "GROUP BY ID, KZ, Notiz, Preis, Frei, [Geändert], Bild");
+        const QList<FieldKind> kinds = {FieldKind::Long, FieldKind::Text, FieldKind::Memo, FieldKind::Currency,
+                                        FieldKind::Bool, FieldKind::Date, FieldKind::Binary};
+        for (int i = 0; i < kinds.size(); ++i)
+            QCOMPARE(rs->Fields(i).Kind(), kinds[i]);
+        QCOMPARE(rs->Fields(1).Name(), QString("Kennzeichen"));
+        QCOMPARE(rs->Fields(5).Name(), QString("Geändert"));
+        QCOMPARE(rs->Fields(7).Name(), QString("Anzeige"));
+        QCOMPARE(rs->Value("Preis").value<Currency>().units(), 122500LL);
+        QCOMPARE(rs->Value("Frei").typeId(), int(QMetaType::Bool));
+        QVERIFY(rs->Updatable());
+        rs->Edit();
+        rs->SetValue("Geändert", "31.12.2009 23:59:59");
+        rs->SetValue("Preis", "0,0001");
+        rs->Update();
+        auto back = m_db->OpenRecordset("SELECT [Geändert], Preis FROM Fahrzeug WHERE Preis < 1", RecordsetType::Snapshot);
+        QCOMPARE(back->Value("Geändert").toDateTime(), QDateTime(QDate(2009, 12, 31), QTime(23, 59, 59)));
+        QCOMPARE(back->Value("Preis").value<Currency>().units(), 1LL);
+    }
+
+    void lostServerConnectionIsReportedAndRepaired()
+    {
+        if (!testengine::onServer())
+            QSKIP("a database file has no connection to lose");
+        auto pid = m_db->OpenRecordset("SELECT pg_backend_pid() AS p", RecordsetType::Snapshot);
+        const qlonglong backend = pid->Value("p").toLongLong();
+        auto other = open("t.db");
+
+        m_db->BeginTrans();
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('halb')");
+        other->Execute("SELECT pg_terminate_backend(CAST(? AS integer))", {backend});
+        QCOMPARE(raisedNumber([&] { m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('zweite')"); }),
+                 long(ErrConnectionLost));
+        QVERIFY(DBEngine::instance().Errors().last().description.startsWith("Die Verbindung zum Datenbankserver"));
+        // The rest of the lost transaction fails alike; its rollback does not.
+        QCOMPARE(raisedNumber([&] { m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('dritte')"); }),
+                 long(ErrConnectionLost));
+        m_db->Rollback();
+
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('danach')");
+        auto rs = other->OpenRecordset("SELECT Kennzeichen FROM Schaden", RecordsetType::Snapshot);
+        QCOMPARE(rs->Value("Kennzeichen").toString(), QString("danach"));
+        rs->MoveLast();
+        QCOMPARE(rs->RecordCount(), 1L);
     }
 
     void closingTheDatabaseClosesItsRecordsets()

@@ -45,9 +45,9 @@ std::unique_ptr<Database> Workspace::OpenDatabase(const QString &name, const Ope
 {
     DBEngine &engine = DBEngine::instance();
     engine.clearErrors();
-    if (name.startsWith(QLatin1String("postgresql://")) || name.startsWith(QLatin1String("postgres://")))
-        engine.raise(ErrNotSupported,
-                     QStringLiteral("Dieses Datenbanksystem wird nicht unterstützt: %1").arg(name));
+    if (name.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive)
+        || name.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive))
+        return std::unique_ptr<Database>(new Database(name, detail::openPostgres(name, options)));
     return std::unique_ptr<Database>(new Database(name, detail::openSqlite(name, options)));
 }
 

@@ -88,6 +88,8 @@ public:
 };
 
 std::unique_ptr<Connection> openSqlite(const QString &path, const OpenOptions &options);
+// address: a "postgresql://" URI as libpq reads it.
+std::unique_ptr<Connection> openPostgres(const QString &address, const OpenOptions &options);
 
 // Field values in the canonical form every engine binds: bool, qlonglong,
 // double, Currency, QString, QDateTime, QByteArray or Null.

@@ -359,7 +359,7 @@ void Recordset::updateRow()
     const QString statement = QStringLiteral("UPDATE ") + dialect.quoteIdentifier(m_cursor->table)
         + QStringLiteral(" SET ") + assignments.join(u',') + QStringLiteral(" WHERE ")
         + conditions.join(QStringLiteral(" AND "));
-    if (m_db->connection().execute(statement, params) == 0)
+    if (m_db->connection().execute(dialect.translate(statement), params) == 0)
         raise(ErrRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
     m_cursor->rewritten[m_position] = m_buffer;
 }
@@ -382,7 +382,7 @@ void Recordset::insertRow()
         ? QString(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" DEFAULT VALUES"))
         : QString(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + names.join(u',')
                   + QStringLiteral(") VALUES (") + marks.join(u',') + u')');
-    m_db->connection().execute(statement, params);
+    m_db->connection().execute(dialect.translate(statement), params);
 }
 
 void Recordset::Delete()
@@ -398,8 +398,8 @@ void Recordset::Delete()
         conditions.append(dialect.quoteIdentifier(m_cursor->columns()[key].origin) + QStringLiteral("=?"));
         params.append(m_cursor->value(row, key));
     }
-    m_db->connection().execute(QStringLiteral("DELETE FROM ") + dialect.quoteIdentifier(m_cursor->table)
-                                   + QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND ")),
+    m_db->connection().execute(dialect.translate(QStringLiteral("DELETE FROM ") + dialect.quoteIdentifier(m_cursor->table)
+                                                 + QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "))),
                                params);
     m_cursor->deleted.insert(row);
 }

@@ -1,3 +1,6 @@
+#include "AttachmentBytes.h"
+#include "TestEngine.h"
+
 #include "form/CaseNumbering.h"
 #include "form/frmSchaden.h"
 
@@ -50,6 +53,7 @@ class TestForm : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    testengine::Databases m_databases;
     std::unique_ptr<dao::Database> m_db;
     std::unique_ptr<core::RecordingMessageService> m_messages;
     ListSide m_list;
@@ -58,8 +62,11 @@ private:
 
     long insertCase(const QString &plate, const QString &number, const QVariantMap &more = {})
     {
-        QStringList columns = {QStringLiteral("EigenKZ"), QStringLiteral("Schadennummer"), QStringLiteral("Schadenart")};
-        dao::Params values = {plate, number, QStringLiteral("Einzelschaden")};
+        auto highest = m_db->OpenRecordset(QStringLiteral("SELECT Max(ID) AS m FROM Schaden"), dao::RecordsetType::Snapshot);
+        const qlonglong id = highest->Value(QStringLiteral("m")).toLongLong() + 1;
+        QStringList columns = {QStringLiteral("ID"), QStringLiteral("EigenKZ"), QStringLiteral("Schadennummer"),
+                               QStringLiteral("Schadenart")};
+        dao::Params values = {id, plate, number, QStringLiteral("Einzelschaden")};
         for (auto it = more.begin(); it != more.end(); ++it) {
             columns << it.key();
             values << it.value();
@@ -69,8 +76,7 @@ private:
             marks << QStringLiteral("?");
         m_db->Execute(QStringLiteral("INSERT INTO Schaden (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u',')),
                       values);
-        auto rs = m_db->OpenRecordset(QStringLiteral("SELECT Max(ID) AS m FROM Schaden"), dao::RecordsetType::Snapshot);
-        return rs->Value(QStringLiteral("m")).toLongLong();
+        return long(id);
     }
 
     QVariant stored(long id, const QString &column)
@@ -108,16 +114,20 @@ private:
     }
 
 private Q_SLOTS:
-    void initTestCase() { core::applyGermanLocaleDefault(); }
+    void initTestCase()
+    {
+        VARNHOLT_REQUIRE_TEST_ENGINE();
+        core::applyGermanLocaleDefault();
+    }
 
     void init()
     {
         core::UserSettings::useFolder(m_dir.filePath("user"));
         core::Clock::setFixed(QDateTime(QDate(2010, 3, 5), QTime(9, 30)));
-        QFile::remove(m_dir.filePath("f.db"));
+        m_databases.remove("f.db");
         dao::OpenOptions create;
         create.create = true;
-        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath("f.db"), create);
+        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_databases.path("f.db"), create);
         varnholt::createSchema(*m_db);
         m_messages = std::make_unique<core::RecordingMessageService>();
         m_list = ListSide();
@@ -134,7 +144,7 @@ private Q_SLOTS:
     void newAndClosedCasesShowTheirState()
     {
         const long closed = insertCase("B-AB 1", "10/007",
-                                       {{"fErledigt", true}, {"Schadenbilder", true}, {"Schadenbetrag", "1234,5"},
+                                       {{"fErledigt", true}, {"Schadenbilder", true}, {"Schadenbetrag", QVariant::fromValue(dao::Currency::fromUnits(12345000))},
                                         {"Kundenname", "Meier"}, {"Kundennummer", 7}});
         makeForm();
         m_form->FillSchaden(0);
@@ -251,14 +261,20 @@ private Q_SLOTS:
 
         // An engine error in the middle of the write leaves no case behind.
         line("txtFeld_3")->clear();
-        m_db->Execute("CREATE TRIGGER refuse AFTER INSERT ON Schaden BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
+        if (testengine::onServer()) {
+            m_db->Execute("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
+                          "$$BEGIN RAISE EXCEPTION 'gesperrt'; END$$");
+            m_db->Execute("CREATE TRIGGER refuse AFTER INSERT ON Schaden FOR EACH ROW EXECUTE FUNCTION refuse()");
+        } else {
+            m_db->Execute("CREATE TRIGGER refuse AFTER INSERT ON Schaden BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
+        }
         QVERIFY(!m_form->SaveCase());
         QVERIFY(m_messages->lastText().startsWith("Folgender Fehler ist aufgetreten: "));
         QCOMPARE(caseCount(), 0L);
         QCOMPARE(m_form->CaseID(), 0L);
         QVERIFY(m_form->FormChanged());
 
-        m_db->Execute("DROP TRIGGER refuse");
+        m_db->Execute(testengine::onServer() ? "DROP TRIGGER refuse ON Schaden" : "DROP TRIGGER refuse");
         QVERIFY(m_form->SaveCase());
         QVERIFY(stored(1, "am").isNull());
         QCOMPARE(stored(1, "tsKundeninfo").toDateTime(), QDateTime(QDate(2009, 2, 1), QTime(0, 0)));
@@ -341,30 +357,56 @@ private Q_SLOTS:
         QCOMPARE(stored(m_form->CaseID(), "Kundennummer").toLongLong(), 42LL);
     }
 
-    void twoProcessesSavingAtOnceGetUniqueNumbers()
+    void workstationsSavingAtOnceGetUniqueNumbersAndKeepTheirPictures()
     {
         m_db->Close();
         const QString saver = QCoreApplication::applicationDirPath() + "/case_saver";
-        constexpr int each = 150;
-        QProcess a, b;
-        a.start(saver, {m_dir.filePath("f.db"), QString::number(each), "A"});
-        b.start(saver, {m_dir.filePath("f.db"), QString::number(each), "B"});
-        QVERIFY(a.waitForFinished(120000) && b.waitForFinished(120000));
-        QCOMPARE(a.exitCode(), 0);
-        QCOMPARE(b.exitCode(), 0);
+        // Four workstations on a server; two on one file, whose writers queue on its lock.
+        const int each = testengine::onServer() ? 250 : 150;
+        const QStringList plates = testengine::onServer() ? QStringList{"A", "B", "C", "D"} : QStringList{"A", "B"};
+        std::vector<std::unique_ptr<QProcess>> savers;
+        for (const QString &plate : plates) {
+            savers.push_back(std::make_unique<QProcess>());
+            savers.back()->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+            savers.back()->start(saver, {m_databases.path("f.db"), QString::number(each), plate, m_dir.path()});
+        }
+        for (auto &process : savers) {
+            QVERIFY(process->waitForFinished(300000));
+            QCOMPARE(process->exitCode(), 0);
+        }
+        const int total = each * int(plates.size());
 
-        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath("f.db"));
-        auto rs = m_db->OpenRecordset("SELECT ID, Schadennummer FROM Schaden ORDER BY ID", dao::RecordsetType::Snapshot);
+        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_databases.path("f.db"));
+        auto rs = m_db->OpenRecordset("SELECT ID, Schadennummer, Schadenbeschreibung, Objekt_ID_1, Schadenbilder "
+                                      "FROM Schaden ORDER BY ID", dao::RecordsetType::Snapshot);
         QSet<QString> numbers;
+        QSet<qlonglong> objects;
+        QHash<qlonglong, QString> owner;
         long expected = 1;
         for (; !rs->IsEOF(); rs->MoveNext(), ++expected) {
             QCOMPARE(rs->Value("ID").toLongLong(), qlonglong(expected));
             numbers.insert(rs->Value("Schadennummer").toString());
+            QVERIFY(rs->Value("Schadenbilder").toBool());
+            const qlonglong object = rs->Value("Objekt_ID_1").toLongLong();
+            objects.insert(object);
+            owner.insert(object, rs->Value("Schadenbeschreibung").toString());
         }
-        QCOMPARE(expected - 1, long(2 * each));
-        QCOMPARE(numbers.size(), 2 * each);
-        QVERIFY(numbers.contains(QStringLiteral("10/001")));
-        QVERIFY(numbers.contains(QStringLiteral("10/%1").arg(2 * each)));
+        QCOMPARE(expected - 1, long(total));
+        QCOMPARE(objects.size(), total);
+        for (int n = 1; n <= total; ++n)
+            QVERIFY2(numbers.contains(QStringLiteral("10/%1").arg(n, 3, 10, QLatin1Char('0'))), qPrintable(QString::number(n)));
+
+        // Every attachment row holds the picture of the case that refers to it.
+        auto pictures = m_db->OpenRecordset("SELECT ID, lbObjekt, fBitmap, tClass FROM Objekt", dao::RecordsetType::Snapshot);
+        long rows = 0;
+        for (; !pictures->IsEOF(); pictures->MoveNext(), ++rows) {
+            const qlonglong id = pictures->Value("ID").toLongLong();
+            QVERIFY(owner.contains(id));
+            QCOMPARE(pictures->Value("lbObjekt").toByteArray(), attachmentBytes(owner.value(id)));
+            QVERIFY(pictures->Value("fBitmap").toBool());
+            QCOMPARE(pictures->Value("tClass").toString(), QString("png"));
+        }
+        QCOMPARE(rows, long(total));
     }
 };
 

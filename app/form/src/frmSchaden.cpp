@@ -61,7 +61,7 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
     loadPickLists();
     for (form::Attachment *attachment : m_binding->attachments()) {
         attachment->setDatabase(&m_db);
-        attachment->setNewPrimarySource([this] { return form::nextObjektId(m_db); });
+        attachment->setNewPrimarySource([this] { return form::reserveObjektId(m_db); });
     }
     connectChangeTracking();
     connectButtons();

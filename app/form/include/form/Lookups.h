@@ -28,8 +28,11 @@ struct VehicleDetails {
 // Type and parking place from the first case of the vehicle that has a parking place.
 std::optional<VehicleDetails> lookUpVehicle(dao::Database &db, const QString &plate);
 
-// The number a new attachment row gets: one more than the largest there is.
-long nextObjektId(dao::Database &db);
+// The number a new attachment gets: one more than the largest there is. The
+// number is reserved at once by an empty row of that ID, written in the same
+// write transaction as the read, so that no other workstation is given it
+// and the attachment's save only fills the row in.
+long reserveObjektId(dao::Database &db);
 
 // The customer number box as the program reads it: its leading number in
 // plain decimal ("007" -> "7", "12ab" -> "12"), empty for none or 0.

@@ -261,20 +261,14 @@ private Q_SLOTS:
 
         // An engine error in the middle of the write leaves no case behind.
         line("txtFeld_3")->clear();
-        if (testengine::onServer()) {
-            m_db->Execute("CREATE FUNCTION refuse() RETURNS trigger LANGUAGE plpgsql AS "
-                          "$$BEGIN RAISE EXCEPTION 'gesperrt'; END$$");
-            m_db->Execute("CREATE TRIGGER refuse AFTER INSERT ON Schaden FOR EACH ROW EXECUTE FUNCTION refuse()");
-        } else {
-            m_db->Execute("CREATE TRIGGER refuse AFTER INSERT ON Schaden BEGIN SELECT RAISE(ABORT, 'gesperrt'); END");
-        }
+        testengine::refuseWrites(*m_db, "refuse", "AFTER INSERT", "Schaden", "gesperrt");
         QVERIFY(!m_form->SaveCase());
         QVERIFY(m_messages->lastText().startsWith("Folgender Fehler ist aufgetreten: "));
         QCOMPARE(caseCount(), 0L);
         QCOMPARE(m_form->CaseID(), 0L);
         QVERIFY(m_form->FormChanged());
 
-        m_db->Execute(testengine::onServer() ? "DROP TRIGGER refuse ON Schaden" : "DROP TRIGGER refuse");
+        testengine::allowWrites(*m_db, "refuse", "Schaden");
         QVERIFY(m_form->SaveCase());
         QVERIFY(stored(1, "am").isNull());
         QCOMPARE(stored(1, "tsKundeninfo").toDateTime(), QDateTime(QDate(2009, 2, 1), QTime(0, 0)));

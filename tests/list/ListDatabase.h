@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TestEngine.h"
+
 #include "varnholt/Schema.h"
 
 #include "dao/Dao.h"
@@ -24,7 +26,8 @@ struct TestCase {
     bool pictures = false;
 };
 
-// A real database file with the program's tables in a folder of its own.
+// A real database with the program's tables: a file in a folder of its own,
+// or a database on the test server.
 class ListDatabase {
 public:
     ListDatabase()
@@ -35,8 +38,8 @@ public:
         varnholt::createSchema(*db);
     }
 
-    QString path() const { return dir.filePath(QStringLiteral("Varnholt.db")); }
-    QString folder() const { return dir.path(); }
+    QString path() { return databases.path(QStringLiteral("Varnholt.db")); }
+    QString folder() const { return databases.folder(); }
 
     void add(const TestCase &c)
     {
@@ -75,6 +78,6 @@ public:
         return result;
     }
 
-    QTemporaryDir dir;
+    testengine::Databases databases;
     std::unique_ptr<dao::Database> db;
 };

@@ -133,7 +133,11 @@ class TestFrmMain : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { core::Clock::setFixed(QDateTime(kToday, QTime(9, 41))); }
+    void initTestCase()
+    {
+        VARNHOLT_REQUIRE_TEST_ENGINE();
+        core::Clock::setFixed(QDateTime(kToday, QTime(9, 41)));
+    }
     void cleanupTestCase() { core::Clock::reset(); }
 
     void windowAndFilters()
@@ -380,7 +384,7 @@ private Q_SLOTS:
         // A failing delete is reported, and the case keeps its attachments.
         s.data.addObject(20);
         s.data.db->Execute(QStringLiteral("Update Schaden set Objekt_ID_2=20 where ID=6"));
-        s.data.db->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON Schaden BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
+        testengine::refuseWrites(*s.data.db, "keep", "BEFORE DELETE", "Schaden", "gesperrt");
         selectCase(*w, 6);
         s.messages.answers = {core::MsgAnswer::Yes};
         w->ButtonClick(QStringLiteral("Del"));

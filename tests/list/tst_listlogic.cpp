@@ -38,7 +38,11 @@ class TestListLogic : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { core::Clock::setFixed(QDateTime(kToday, QTime(10, 0))); }
+    void initTestCase()
+    {
+        VARNHOLT_REQUIRE_TEST_ENGINE();
+        core::Clock::setFixed(QDateTime(kToday, QTime(10, 0)));
+    }
     void cleanupTestCase() { core::Clock::reset(); }
 
     void statementText()
@@ -168,7 +172,7 @@ private Q_SLOTS:
         QCOMPARE(data.db->TransactionDepth(), 0);
 
         // A failure after the attachments are gone keeps them all with the case.
-        data.db->Execute(QStringLiteral("CREATE TRIGGER keep BEFORE DELETE ON Schaden BEGIN SELECT RAISE(ABORT, 'gesperrt'); END"));
+        testengine::refuseWrites(*data.db, "keep", "BEFORE DELETE", "Schaden", "gesperrt");
         QVERIFY_THROWS_EXCEPTION(dao::DaoError, deleteCase(*data.db, 2));
         QCOMPARE(data.ids(QStringLiteral("Select ID from Objekt order by ID")), (QList<long>{7, 9}));
         QCOMPARE(data.ids(QStringLiteral("Select ID from Schaden")), (QList<long>{2}));

@@ -29,6 +29,27 @@ inline QString serverAddress() { return qEnvironmentVariable("VARNHOLT_TEST_PG")
         }                                                                                                          \
     } while (false)
 
+// A trigger that makes `when` ("BEFORE DELETE", "BEFORE UPDATE OF mScript" ...)
+// on table fail with message, in the engine's own trigger language.
+inline void refuseWrites(dao::Database &db, const QString &name, const QString &when, const QString &table,
+                         const QString &message)
+{
+    if (onServer()) {
+        db.Execute(QStringLiteral("CREATE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS "
+                                  "$$BEGIN RAISE EXCEPTION '%2'; END$$").arg(name, message));
+        db.Execute(QStringLiteral("CREATE TRIGGER %1 %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()").arg(name, when, table));
+    } else {
+        db.Execute(QStringLiteral("CREATE TRIGGER %1 %2 ON %3 BEGIN SELECT RAISE(ABORT, '%4'); END")
+                       .arg(name, when, table, message));
+    }
+}
+
+inline void allowWrites(dao::Database &db, const QString &name, const QString &table)
+{
+    db.Execute(onServer() ? QStringLiteral("DROP TRIGGER %1 ON %2").arg(name, table)
+                          : QStringLiteral("DROP TRIGGER %1").arg(name));
+}
+
 // Names of databases that do not exist yet: files in a temporary folder, or
 // databases on the test server, which the layer makes when opened with
 // OpenOptions::create. Server databases are dropped again at the end.

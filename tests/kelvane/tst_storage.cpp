@@ -2,6 +2,8 @@
 #include "kelvane/FileRoutines.h"
 #include "kelvane/ObjectStorage.h"
 
+#include "TestEngine.h"
+
 #include "varnholt/Schema.h"
 
 #include "core/MessageService.h"
@@ -90,6 +92,7 @@ private:
     QVariant column(long id, const QString &name);
 
     QTemporaryDir m_dir;
+    testengine::Databases m_databases;
     QString m_temp;
     std::unique_ptr<dao::Database> m_db;
     std::unique_ptr<ObjectStorage> m_storage;
@@ -99,6 +102,7 @@ private:
 
 void TestStorage::initTestCase()
 {
+    VARNHOLT_REQUIRE_TEST_ENGINE();
     QVERIFY(m_dir.isValid());
     // Variables that would count as "Temp" or "Tmp" on the original platform.
     for (const char *name : {"TEMP", "temp", "TMP", "tmp"})
@@ -113,7 +117,7 @@ void TestStorage::init()
     dao::OpenOptions create;
     create.create = true;
     m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(
-        m_dir.filePath(QStringLiteral("objekte%1.db").arg(m_dbCount)), create);
+        m_databases.path(QStringLiteral("objekte%1.db").arg(m_dbCount)), create);
     varnholt::createSchema(*m_db);
     m_storage = std::make_unique<ObjectStorage>(m_db.get());
     m_boxes = std::make_unique<core::RecordingMessageService>();
@@ -252,7 +256,7 @@ void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
     // A database from before overlays existed, without the script column.
     dao::OpenOptions create;
     create.create = true;
-    auto old = dao::DBEngine::instance().Workspaces().OpenDatabase(m_dir.filePath(QStringLiteral("alt.db")), create);
+    auto old = dao::DBEngine::instance().Workspaces().OpenDatabase(m_databases.path(QStringLiteral("alt.db")), create);
     old->Execute(QStringLiteral("CREATE TABLE Objekt (ID INTEGER PRIMARY KEY NOT NULL, lbObjekt LONGBINARY,"
                                 " fBitmap YESNO NOT NULL DEFAULT 0, tClass TEXT)"));
     old->Execute(QStringLiteral("INSERT INTO Objekt VALUES (8, ?, -1, 'bmp')"), {QByteArray("BM picture")});
@@ -315,8 +319,8 @@ void TestStorage::rowAndScriptAreWrittenTogetherOrNotAtAll()
     const QVariant oldScript = column(4, QStringLiteral("mScript"));
 
     // The script cannot be written: neither may the new picture be.
-    m_db->Execute(QStringLiteral("CREATE TRIGGER ScriptLocked BEFORE UPDATE OF mScript ON Objekt "
-                                 "BEGIN SELECT RAISE(ABORT, 'Skript gesperrt'); END"));
+    testengine::refuseWrites(*m_db, QStringLiteral("ScriptLocked"), QStringLiteral("BEFORE UPDATE OF mScript"),
+                             QStringLiteral("Objekt"), QStringLiteral("Skript gesperrt"));
     auto newOverlay = std::make_shared<sendral::OverlayGraphic>();
     QVERIFY(!m_storage->SaveObject(4, writeFile(m_dir.filePath(QStringLiteral("in/neu.bmp")), randomBytes(3000, 6)),
                                    newOverlay.get(), QStringLiteral("neu#")));
@@ -337,7 +341,7 @@ void TestStorage::rowAndScriptAreWrittenTogetherOrNotAtAll()
     QVERIFY(!m_storage->SaveObject(4, m_dir.filePath(QStringLiteral("in/alt.jpg")), newOverlay.get(), QString()));
     QVERIFY(!m_storage->SaveObject(4, m_dir.filePath(QStringLiteral("in/fehlt.bmp")), nullptr, {}));
     QCOMPARE(m_db->TransactionDepth(), 1);
-    m_db->Execute(QStringLiteral("DROP TRIGGER ScriptLocked"));
+    testengine::allowWrites(*m_db, QStringLiteral("ScriptLocked"), QStringLiteral("Objekt"));
     QVERIFY(m_storage->SaveObject(11, m_dir.filePath(QStringLiteral("in/alt.jpg")), nullptr, {}));
     m_db->CommitTrans();
     QCOMPARE(column(11, QStringLiteral("lbObjekt")).toByteArray(), oldBytes);

@@ -5,6 +5,8 @@
 #include "report/ReportDefinition.h"
 #include "report/ReportLayout.h"
 
+#include "TestEngine.h"
+
 #include "varnholt/Schema.h"
 
 #include "dao/Dao.h"
@@ -16,7 +18,8 @@
 
 #include <memory>
 
-// A real database file with the program's tables, in a folder of its own.
+// A real database with the program's tables: a file in a folder of its own
+// (dir, which also takes the test's other files) or one on the test server.
 class ReportDatabase {
 public:
     ReportDatabase()
@@ -27,7 +30,7 @@ public:
         varnholt::createSchema(*db);
     }
 
-    QString path() const { return dir.filePath(QStringLiteral("Varnholt.db")); }
+    QString path() { return databases.path(QStringLiteral("Varnholt.db")); }
 
     // One case with the given columns; the rest stays empty.
     void addCase(long id, const QVariantMap &columns = {})
@@ -51,6 +54,7 @@ public:
     }
 
     QTemporaryDir dir;
+    testengine::Databases databases;
     std::unique_ptr<dao::Database> db;
 };
 

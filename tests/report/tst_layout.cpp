@@ -46,7 +46,11 @@ class LayoutTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { useGermanLocale(); }
+    void initTestCase()
+    {
+        VARNHOLT_REQUIRE_TEST_ENGINE();
+        useGermanLocale();
+    }
     void pageBreaks();
     void filters();
     void filterOperators();

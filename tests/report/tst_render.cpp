@@ -129,7 +129,11 @@ class RenderTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { useGermanLocale(); }
+    void initTestCase()
+    {
+        VARNHOLT_REQUIRE_TEST_ENGINE();
+        useGermanLocale();
+    }
     void textWhereTheDefinitionPutsIt();
     void coloursAndFrames();
     void greeking();

@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "TestEngine.h"
 
 #include "varnholt/CommandLine.h"
 #include "varnholt/DemoData.h"
@@ -59,6 +60,33 @@ long count(dao::Database &db, const QString &statement)
 class TestDemo : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    void serverDatabase_isMadeAndFilledByTheSameCommands()
+    {
+        if (testengine::serverAddress().isEmpty()) {
+            if (!qEnvironmentVariableIsEmpty("CI"))
+                QFAIL("VARNHOLT_TEST_PG is not set: the PostgreSQL server of scripts/services.sh is missing");
+            QSKIP("no PostgreSQL server (VARNHOLT_TEST_PG)");
+        }
+        testengine::Databases databases;
+        const QString address = databases.serverPath("demo");
+        Run r = run(createDatabaseCommand, {address});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.out.contains(address), qPrintable(r.out));
+        r = run(createDatabaseCommand, {address});
+        QCOMPARE(r.code, 1);
+        QVERIFY2(r.err.contains(QStringLiteral("existiert bereits")), qPrintable(r.err));
+
+        r = run(demoCommand, {"12", address});
+        QCOMPARE(r.code, 0);
+        auto db = open(address);
+        QCOMPARE(db->EngineName(), QStringLiteral("PostgreSQL"));
+        QCOMPARE(count(*db, "Select Count(Distinct Schadennummer) From Schaden"), 12L);
+        QCOMPARE(count(*db, "Select Count(*) From Schaden Where Schadenbilder <> 0 And Objekt_ID_1 Is Null"), 0L);
+        QCOMPARE(count(*db, "Select Count(*) From Objekt o Where Not Exists (Select 1 From Schaden s Where "
+                            "s.Objekt_ID_1 = o.ID Or s.Objekt_ID_2 = o.ID Or s.Objekt_ID_3 = o.ID)"),
+                 0L);
+    }
+
     void createDatabase_makesBothTablesAndNeverOverwrites()
     {
         QTemporaryDir dir;

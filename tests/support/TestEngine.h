@@ -73,8 +73,12 @@ public:
     // "t.db" -> a path in the folder, or the address of database vt_<pid>_t_db.
     QString path(const QString &name)
     {
-        if (!onServer())
-            return m_dir.filePath(name);
+        return onServer() ? serverPath(name) : m_dir.filePath(name);
+    }
+
+    // A database on the test server, whatever engine the suite runs on.
+    QString serverPath(const QString &name)
+    {
         const QString database = serverName(name);
         if (!m_made.contains(database))
             m_made.append(database);

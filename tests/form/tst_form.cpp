@@ -351,6 +351,33 @@ private Q_SLOTS:
         QCOMPARE(stored(m_form->CaseID(), "Kundennummer").toLongLong(), 42LL);
     }
 
+    void aServerGoneInTheMiddleOfASaveLosesNothing()
+    {
+        if (!testengine::onServer())
+            QSKIP("a database file has no server to lose");
+        // The server ends the form's connection while the new case is being written.
+        m_db->Execute("CREATE FUNCTION gone() RETURNS trigger LANGUAGE plpgsql AS "
+                      "$$BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NEW; END$$");
+        m_db->Execute("CREATE TRIGGER gone AFTER INSERT ON Schaden FOR EACH ROW EXECUTE FUNCTION gone()");
+        makeForm();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        line("txtFeld_1")->setText("Gegner");
+        QVERIFY(!m_form->SaveCase());
+        QVERIFY2(m_messages->lastText().startsWith("Folgender Fehler ist aufgetreten: Die Verbindung zum Datenbankserver"),
+                 qPrintable(m_messages->lastText()));
+        QCOMPARE(m_form->CaseID(), 0L);
+        QVERIFY(m_form->FormChanged());
+
+        // The next action opens the connection again; nothing of the first try was kept.
+        testengine::allowWrites(*m_db, "gone", "Schaden");
+        QCOMPARE(caseCount(), 0L);
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(m_form->CaseID(), 1L);
+        QCOMPARE(stored(1, "Name").toString(), QString("Gegner"));
+        QCOMPARE(stored(1, "Schadennummer").toString(), QString("10/001"));
+    }
+
     void workstationsSavingAtOnceGetUniqueNumbersAndKeepTheirPictures()
     {
         m_db->Close();

@@ -83,6 +83,7 @@ private Q_SLOTS:
     void rowsWithoutBytesOrScriptsLoadAsStated();
     void unusableFilesAreRefusedBeforeTheTableIsTouched();
     void rowAndScriptAreWrittenTogetherOrNotAtAll();
+    void aServerGoneDuringASaveKeepsTheOldPicture();
     void temporaryNamesAvoidExistingFiles();
     void errorBoxText();
     void fileAndHexRoutines();
@@ -144,6 +145,32 @@ QVariant TestStorage::column(long id, const QString &name)
     auto rs = m_db->OpenRecordset(QStringLiteral("SELECT * FROM Objekt WHERE ID = ?"), dao::RecordsetType::Snapshot,
                                   dao::RecordsetOption::None, {qlonglong(id)});
     return rs->RecordCount() > 0 ? rs->Value(name) : QVariant(QStringLiteral("<no row>"));
+}
+
+void TestStorage::aServerGoneDuringASaveKeepsTheOldPicture()
+{
+    if (!testengine::onServer())
+        QSKIP("a database file has no server to lose");
+    const QByteArray old = randomBytes(5000, 7);
+    QVERIFY(m_storage->SaveObject(3, writeFile(m_dir.filePath(QStringLiteral("in/alt.png")), old), nullptr, {}));
+    // The server ends the connection while the new bytes are written.
+    m_db->Execute(QStringLiteral("CREATE FUNCTION gone() RETURNS trigger LANGUAGE plpgsql AS "
+                                 "$$BEGIN IF NEW.lbObjekt IS NOT NULL THEN PERFORM pg_terminate_backend(pg_backend_pid()); "
+                                 "END IF; RETURN NEW; END$$"));
+    m_db->Execute(QStringLiteral("CREATE TRIGGER gone BEFORE UPDATE ON Objekt FOR EACH ROW EXECUTE FUNCTION gone()"));
+    const QString fresh = writeFile(m_dir.filePath(QStringLiteral("in/neu.png")), randomBytes(8000, 8));
+    QVERIFY(!m_storage->SaveObject(3, fresh, nullptr, {}));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: SaveObject"));
+    QVERIFY2(m_boxes->shown[0].text.contains(QStringLiteral("Die Verbindung zum Datenbankserver")),
+             qPrintable(m_boxes->shown[0].text));
+    QCOMPARE(m_db->TransactionDepth(), 0);
+
+    // The next action opens the connection again and finds the old picture whole.
+    testengine::allowWrites(*m_db, QStringLiteral("gone"), QStringLiteral("Objekt"));
+    QCOMPARE(column(3, QStringLiteral("lbObjekt")).toByteArray(), old);
+    QVERIFY(m_storage->SaveObject(3, fresh, nullptr, {}));
+    QCOMPARE(column(3, QStringLiteral("lbObjekt")).toByteArray(), readFile(fresh));
 }
 
 void TestStorage::savingReplacesTheBytesAndRecordsTheKind()

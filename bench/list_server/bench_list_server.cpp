@@ -1,0 +1,134 @@
+// The case list's statement on a PostgreSQL server, against psql running the
+// same statement in the same run: every row and value of it read through
+// the database layer, and the first screen the list window waits for, next
+// to psql printing every row.
+//
+// bench_list_server [CASES] [ADDRESS]: ADDRESS (default VARNHOLT_TEST_PG) is
+// a server database; a database bench_list_<CASES> beside it is made and
+// filled with demo cases when it holds none yet.
+
+#include "list/ListStatement.h"
+#include "list/SortState.h"
+
+#include "varnholt/DemoData.h"
+#include "varnholt/Schema.h"
+
+#include "dao/Dao.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+double bestOf(int runs, const std::function<void()> &work)
+{
+    double best = 1e300;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        best = std::min(best, timer.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+long countCases(dao::Database &db)
+{
+    auto rs = db.OpenRecordset(QStringLiteral("Select Count(*) As n From Schaden"), dao::RecordsetType::Snapshot);
+    return long(rs->Value(QStringLiteral("n")).toLongLong());
+}
+
+// Every row and value of the statement, as the layer delivers them to the
+// list model (the model formats only the rows it shows).
+long readAll(dao::Database &db, const list::ListStatement &statement)
+{
+    auto rs = db.OpenRecordset(statement.text, dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
+                               statement.params);
+    long rows = 0;
+    qint64 values = 0;
+    for (; !rs->IsEOF(); rs->MoveNext(), ++rows)
+        for (int i = 0; i < rs->FieldCount(); ++i)
+            values += rs->Fields(i).Value().isValid() ? 1 : 0;
+    return values > 0 ? rows : 0;
+}
+
+// What the list window waits for: the statement run and its first screen of rows read.
+long firstScreen(dao::Database &db, const list::ListStatement &statement, int screenRows)
+{
+    auto rs = db.OpenRecordset(statement.text, dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
+                               statement.params);
+    long rows = 0;
+    for (; !rs->IsEOF() && rows < screenRows; rs->MoveNext(), ++rows)
+        for (int i = 0; i < rs->FieldCount(); ++i)
+            rs->Fields(i).Value();
+    return rows;
+}
+
+bool runPsql(const QString &address, const QString &statement)
+{
+    QProcess psql;
+    psql.setStandardOutputFile(QProcess::nullDevice());
+    psql.start(QStringLiteral("psql"), {QStringLiteral("-X"), QStringLiteral("-q"), QStringLiteral("-A"),
+                                        QStringLiteral("-t"), QStringLiteral("-d"), address, QStringLiteral("-c"),
+                                        statement});
+    return psql.waitForFinished(-1) && psql.exitCode() == 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const int cases = argc > 1 ? atoi(argv[1]) : 100000;
+    const QString server = argc > 2 ? QString::fromLocal8Bit(argv[2]) : qEnvironmentVariable("VARNHOLT_TEST_PG");
+    if (cases < 1 || !server.startsWith(QLatin1String("postgresql://"))) {
+        std::fprintf(stderr, "Aufruf: bench_list_server [FAELLE] [postgresql://...] (oder VARNHOLT_TEST_PG)\n");
+        return 2;
+    }
+    const QString address = server.left(server.lastIndexOf(u'/') + 1) + QStringLiteral("bench_list_%1").arg(cases);
+    try {
+        std::unique_ptr<dao::Database> db;
+        try {
+            db = dao::DBEngine::instance().Workspaces().OpenDatabase(address);
+        } catch (const dao::DaoError &error) {
+            if (error.number() != dao::ErrDatabaseNotFound)
+                throw;
+            dao::OpenOptions create;
+            create.create = true;
+            db = dao::DBEngine::instance().Workspaces().OpenDatabase(address, create);
+            varnholt::createSchema(*db);
+        }
+        if (countCases(*db) == 0) {
+            QElapsedTimer filling;
+            filling.start();
+            varnholt::DemoData().addCases(*db, cases);
+            db->Execute(QStringLiteral("ANALYZE"));
+            std::printf("%d demo cases written in %.1f s\n", cases, filling.nsecsElapsed() / 1e9);
+        }
+        const list::ListStatement statement = list::buildListStatement(list::FilterInput{}, list::SortState());
+        long rows = 0;
+        const double layerMs = bestOf(5, [&] { rows = readAll(*db, statement); });
+        const double screenMs = bestOf(5, [&] { firstScreen(*db, statement, 40); });
+        bool psqlOk = true;
+        const double psqlMs = bestOf(5, [&] { psqlOk = runPsql(address, statement.text) && psqlOk; });
+        if (!psqlOk) {
+            std::fprintf(stderr, "psql could not run the statement\n");
+            return 1;
+        }
+        std::printf("statement: %s\n", qPrintable(statement.text));
+        std::printf("cases: %ld of %ld\n", rows, countCases(*db));
+        std::printf("database layer, every row and value:  %8.1f ms\n", layerMs);
+        std::printf("database layer, first screen (40 rows):%7.1f ms\n", screenMs);
+        std::printf("psql, every row printed:              %8.1f ms\n", psqlMs);
+        std::printf("ratio layer / psql:              %6.3f  (target <= 1.5)\n", layerMs / psqlMs);
+        std::printf("ratio first screen / psql:       %6.3f\n", screenMs / psqlMs);
+    } catch (const dao::DaoError &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return 0;
+}

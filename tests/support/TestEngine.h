@@ -8,6 +8,7 @@
 #include "dao/Dao.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>

@@ -158,9 +158,13 @@ public:
     // Runs a statement that returns no rows; the number of rows it touched.
     long Execute(const QString &statement, const Params &params = {});
 
-    // Transactions nest: the outermost is a real transaction (on SQLite an
-    // immediate one, so that a read-then-insert cannot interleave with another
-    // writer), every inner one a savepoint of it.
+    // Transactions nest: the outermost is a real transaction that shuts out
+    // every other writer (on SQLite an immediate one, on a server it takes
+    // the database's one write lock), so that a read-then-insert cannot
+    // interleave with another workstation; every inner one a savepoint of it.
+    // On a server that went away the transaction is lost: its statements
+    // raise ErrConnectionLost, its rollback does not, and the first action
+    // after it connects anew.
     void BeginTrans();
     void CommitTrans();
     void Rollback();

@@ -339,8 +339,8 @@ public:
 
     void configure()
     {
-        run("SET client_min_messages = warning; SET DateStyle = ISO; SET lock_timeout = '3s'; "
-            "SET idle_in_transaction_session_timeout = 0");
+        // A writer waits for another's transaction as long as SQLite waits for a busy file.
+        run("SET client_min_messages = warning; SET DateStyle = ISO; SET lock_timeout = '3s'");
         if (m_readOnly)
             run("SET default_transaction_read_only = on");
     }
@@ -619,7 +619,9 @@ PGconn *connectTo(const QByteArray &conninfo)
     return conn;
 }
 
-// A database that does not exist yet is made from the server's maintenance database.
+// A database that does not exist yet is made from the server's maintenance
+// database. Its C collation compares and sorts case-insensitive text as
+// SQLite's NOCASE does: ASCII letters folded, everything else by code.
 void createServerDatabase(const QByteArray &address)
 {
     char *error = nullptr;
@@ -650,7 +652,7 @@ void createServerDatabase(const QByteArray &address)
         raiseLost(message);
     }
     char *quotedName = PQescapeIdentifier(maintenance, name.constData(), size_t(name.size()));
-    const QByteArray create = "CREATE DATABASE " + QByteArray(quotedName) + " ENCODING 'UTF8' TEMPLATE template0";
+    const QByteArray create = "CREATE DATABASE " + QByteArray(quotedName) + " ENCODING 'UTF8' LC_COLLATE 'C' LC_CTYPE 'C' TEMPLATE template0";
     Result r(PQexec(maintenance, create.constData()));
     PQfreemem(quotedName);
     const bool ok = r && PQresultStatus(r.get()) == PGRES_COMMAND_OK;
@@ -680,7 +682,9 @@ std::unique_ptr<Connection> openPostgres(const QString &address, const OpenOptio
                                        QStringLiteral("Die Datenbank '%1' wurde auf dem Server nicht gefunden (%2).")
                                            .arg(address, message),
                                        {ErrorEntry{0, message, QStringLiteral("PostgreSQL")}});
-        raiseLost(message);
+        DBEngine::instance().raise(ErrConnectionLost,
+                                   QStringLiteral("Der Datenbankserver ist nicht erreichbar (%1).").arg(message),
+                                   {ErrorEntry{0, message, QStringLiteral("PostgreSQL")}});
     }
     auto connection = std::make_unique<PostgresConnection>(conn, options.readOnly);
     connection->configure();

@@ -21,9 +21,10 @@ QString nextCaseNumber(const QString &reference, const QDate &today);
 
 // Writes one case row: a new one (caseId 0) gets the next ID and case number
 // and its creation moment, an existing one its change moment; fill puts the
-// form's values into the row. Numbering and writing happen in one immediate
-// transaction, so two workstations cannot take the same ID or number, and a
-// failure anywhere in fill leaves the database as it was. Returns the ID.
+// form's values into the row. Numbering and writing happen in one write
+// transaction, which shuts out every other writer on a file as on a server,
+// so two workstations cannot take the same ID or number, and a failure
+// anywhere in fill leaves the database as it was. Returns the ID.
 class CaseStore {
 public:
     explicit CaseStore(dao::Database &db) : m_db(db) {}

@@ -5,6 +5,7 @@ VARNHOLT_SERVICES_STARTED=()
 
 start_services() {
   start_postgres
+  start_cups
 }
 
 # A PostgreSQL cluster of its own in a temporary folder, on loopback and a
@@ -41,6 +42,78 @@ stop_postgres() {
   [[ $(id -u) -eq 0 ]] && run_as=(runuser -u "$VARNHOLT_PG_USER" --)
   "${run_as[@]}" "$VARNHOLT_PG_BIN/pg_ctl" -D "$VARNHOLT_PG_DIR/data" -m fast -w stop >/dev/null || true
   rm -rf "$VARNHOLT_PG_DIR"
+}
+
+# A CUPS server of its own in a temporary folder, on a local socket, with one
+# cups-pdf queue. Exports CUPS_SERVER (so Qt's printer list sees only this
+# server), VARNHOLT_TEST_PRINTER (the queue) and VARNHOLT_TEST_PDF_DIR (where
+# cups-pdf writes each job, named with its job number).
+start_cups() {
+  local dir queue
+  dir=$(mktemp -d /tmp/varnholt-cups.XXXXXX) || return 1
+  chmod 755 "$dir"
+  mkdir -p "$dir"/{etc/ppd,spool/tmp,cache,state,log,pdf} || return 1
+  chmod 1777 "$dir/spool/tmp" "$dir/pdf"
+  queue=varnholt-${dir##*.}
+  cat >"$dir/etc/cupsd.conf" <<CONF
+Listen $dir/cups.sock
+Browsing No
+LogLevel warn
+WebInterface No
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+CONF
+  cat >"$dir/etc/cups-files.conf" <<CONF
+ServerRoot $dir/etc
+RequestRoot $dir/spool
+TempDir $dir/spool/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+AccessLog $dir/log/access_log
+ErrorLog $dir/log/error_log
+PageLog $dir/log/page_log
+ServerBin /usr/lib/cups
+DataDir /usr/share/cups
+CONF
+  # cups-pdf reads the settings of a queue named in its device address from
+  # a file beside its own; that file is the only thing placed outside $dir.
+  cat >"/etc/cups/cups-pdf-$queue.conf" <<CONF
+Out $dir/pdf
+Label 2
+AnonDirName $dir/pdf
+CONF
+  VARNHOLT_CUPS_DIR=$dir
+  VARNHOLT_CUPS_QUEUE=$queue
+  VARNHOLT_SERVICES_STARTED+=(cups)
+  /usr/sbin/cupsd -f -c "$dir/etc/cupsd.conf" -s "$dir/etc/cups-files.conf" &
+  VARNHOLT_CUPS_PID=$!
+  local i
+  for i in $(seq 100); do
+    [[ -S $dir/cups.sock ]] && break
+    sleep 0.1
+  done
+  export CUPS_SERVER=$dir/cups.sock
+  lpadmin -p "$queue" -E -v "cups-pdf:/$queue" -P /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd \
+    2>"$dir/log/lpadmin.log" || { cat "$dir/log/lpadmin.log" "$dir/log/error_log" >&2; return 1; }
+  lpadmin -d "$queue" || return 1
+  export VARNHOLT_TEST_PRINTER=$queue
+  export VARNHOLT_TEST_PDF_DIR=$dir/pdf
+}
+
+stop_cups() {
+  [[ -n "${VARNHOLT_CUPS_DIR:-}" ]] || return 0
+  if [[ -n "${VARNHOLT_CUPS_PID:-}" ]]; then
+    kill "$VARNHOLT_CUPS_PID" 2>/dev/null && wait "$VARNHOLT_CUPS_PID" 2>/dev/null
+  fi
+  rm -f "/etc/cups/cups-pdf-$VARNHOLT_CUPS_QUEUE.conf"
+  rm -rf "$VARNHOLT_CUPS_DIR"
 }
 
 stop_services() {

@@ -2,8 +2,8 @@
 
 namespace dao::detail {
 
-Cursor::Cursor(const Dialect &dialect, std::unique_ptr<Statement> statement, bool scrollable)
-    : m_dialect(dialect), m_statement(std::move(statement)), m_scrollable(scrollable)
+Cursor::Cursor(std::unique_ptr<Statement> statement, bool scrollable)
+    : m_statement(std::move(statement)), m_scrollable(scrollable)
 {
     for (int c = 0; c < m_statement->columnCount(); ++c)
         m_columns.append(m_statement->column(c));
@@ -11,8 +11,8 @@ Cursor::Cursor(const Dialect &dialect, std::unique_ptr<Statement> statement, boo
         m_cache.emplace(int(m_columns.size()));
 }
 
-Cursor::Cursor(const Dialect &dialect, QList<ColumnInfo> tableColumns)
-    : m_dialect(dialect), m_columns(std::move(tableColumns)), m_scrollable(true), m_exhausted(true)
+Cursor::Cursor(QList<ColumnInfo> tableColumns)
+    : m_columns(std::move(tableColumns)), m_scrollable(true), m_exhausted(true)
 {
     m_cache.emplace(int(m_columns.size()));
 }
@@ -50,7 +50,7 @@ QVariant Cursor::value(long row, int column) const
     const auto changed = rewritten.find(row);
     if (changed != rewritten.end())
         return changed->second[size_t(column)];
-    return m_dialect.toVariant(m_cache->raw(row, column), m_columns[column].kind);
+    return fieldVariant(m_cache->raw(row, column), m_columns[column].kind);
 }
 
 bool Cursor::stepLive()
@@ -67,7 +67,7 @@ bool Cursor::stepLive()
 
 QVariant Cursor::liveValue(int column) const
 {
-    return m_dialect.toVariant(m_statement->raw(column), m_columns[column].kind);
+    return fieldVariant(m_statement->raw(column), m_columns[column].kind);
 }
 
 void Cursor::finish()

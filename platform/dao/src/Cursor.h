@@ -13,9 +13,9 @@ namespace dao::detail {
 // kinds, the rows read so far. Dynasets also know their table and key.
 class Cursor {
 public:
-    Cursor(const Dialect &dialect, std::unique_ptr<Statement> statement, bool scrollable);
+    Cursor(std::unique_ptr<Statement> statement, bool scrollable);
     // An append-only dynaset: the table's columns, no rows.
-    Cursor(const Dialect &dialect, QList<ColumnInfo> tableColumns);
+    explicit Cursor(QList<ColumnInfo> tableColumns);
 
     const QList<ColumnInfo> &columns() const { return m_columns; }
     bool scrollable() const { return m_scrollable; }
@@ -41,7 +41,6 @@ public:
     std::set<long> deleted;
 
 private:
-    const Dialect &m_dialect;
     std::unique_ptr<Statement> m_statement;
     QList<ColumnInfo> m_columns;
     bool m_scrollable;

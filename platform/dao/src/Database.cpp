@@ -104,7 +104,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString &source, Record
         QList<detail::ColumnInfo> columns = m_connection->tableColumns(table);
         if (columns.isEmpty())
             tableNotFound(table);
-        cursor = std::make_unique<detail::Cursor>(dialect, std::move(columns));
+        cursor = std::make_unique<detail::Cursor>(std::move(columns));
         cursor->table = cursor->columns().first().table;
     } else {
         QString statement;
@@ -115,7 +115,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString &source, Record
         } else {
             statement = dialect.translate(source);
         }
-        cursor = std::make_unique<detail::Cursor>(dialect, m_connection->prepare(statement, params),
+        cursor = std::make_unique<detail::Cursor>(m_connection->prepare(statement, params),
                                                   type != RecordsetType::ForwardOnly);
         if (type == RecordsetType::Dynaset) {
             for (const detail::ColumnInfo &column : cursor->columns())

@@ -44,8 +44,6 @@ public:
     virtual QString quoteIdentifier(const QString &name) const = 0;
     // A declared column type as the layer's kind.
     virtual FieldKind kindOfDeclaredType(const QString &declaredType) const = 0;
-    // A delivered value as the value of a field of that kind.
-    virtual QVariant toVariant(const RawValue &raw, FieldKind kind) const = 0;
 };
 
 // A prepared statement with its parameters bound, positioned before its first row.
@@ -98,5 +96,8 @@ QVariant canonicalParameter(const QVariant &value);
 // "31.01.2009", "31.01.2009 14:30", "2009-01-31 14:30:00", "2009-01-31".
 QDateTime parseDateText(const QString &text);
 QString storedDateText(const QDateTime &moment);
+// A delivered value as the value of a field of that kind. The same for every
+// engine: each delivers integers, reals, text and bytes, dates as ISO text.
+QVariant fieldVariant(const RawValue &raw, FieldKind kind);
 
 } // namespace dao::detail

@@ -17,7 +17,6 @@ public:
     QString quoteIdentifier(const QString &name) const override;
     // Takes the server's type names, as the catalog spells them (yesno, int4 ...).
     FieldKind kindOfDeclaredType(const QString &declaredType) const override;
-    QVariant toVariant(const RawValue &raw, FieldKind kind) const override;
 };
 
 } // namespace dao::detail

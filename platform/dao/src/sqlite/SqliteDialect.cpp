@@ -1,57 +1,11 @@
 #include "SqliteDialect.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace dao::detail {
 namespace {
 
 bool isWordChar(QChar c) { return c.isLetterOrNumber() || c == u'_'; }
-
-QVariant integerVariant(qint64 v)
-{
-    if (v >= std::numeric_limits<int>::min() && v <= std::numeric_limits<int>::max())
-        return int(v);
-    return qlonglong(v);
-}
-
-QString text(const RawValue &raw)
-{
-    return QString::fromUtf8(raw.data, raw.size);
-}
-
-// Built in place: QVariant of this Qt takes a string only by copy, and the
-// reference counting of copy and temporary shows on every text read.
-QVariant textVariant(const RawValue &raw)
-{
-    QVariant v(QMetaType::fromType<QString>(), nullptr);
-    *static_cast<QString *>(v.data()) = QString::fromUtf8(raw.data, raw.size);
-    return v;
-}
-
-int digits(const char *p, int n)
-{
-    int v = 0;
-    for (int i = 0; i < n; ++i) {
-        if (p[i] < '0' || p[i] > '9')
-            return -1;
-        v = v * 10 + (p[i] - '0');
-    }
-    return v;
-}
-
-// The stored form "yyyy-MM-dd HH:mm:ss" without the cost of a general parser.
-QVariant dateVariant(const RawValue &raw)
-{
-    const char *p = raw.data;
-    if (raw.size == 19 && p[4] == '-' && p[7] == '-' && p[10] == ' ' && p[13] == ':' && p[16] == ':') {
-        const QDate date(digits(p, 4), digits(p + 5, 2), digits(p + 8, 2));
-        const QTime time(digits(p + 11, 2), digits(p + 14, 2), digits(p + 17, 2));
-        if (date.isValid() && time.isValid())
-            return QDateTime(date, time);
-    }
-    const QDateTime dt = parseDateText(text(raw));
-    return dt.isValid() ? QVariant(dt) : QVariant();
-}
 
 } // namespace
 
@@ -125,72 +79,6 @@ FieldKind SqliteDialect::kindOfDeclaredType(const QString &declaredType) const
         || t.contains(u"DECIMAL"))
         return FieldKind::Double;
     return FieldKind::Text;
-}
-
-QVariant SqliteDialect::toVariant(const RawValue &raw, FieldKind kind) const
-{
-    if (raw.type == RawValue::Null)
-        return {};
-    switch (kind) {
-    case FieldKind::Long:
-        if (raw.type == RawValue::Integer)
-            return integerVariant(raw.integer);
-        if (raw.type == RawValue::Real)
-            return integerVariant(std::llround(raw.real));
-        return integerVariant(text(raw).trimmed().toLongLong());
-    case FieldKind::Double:
-        if (raw.type == RawValue::Integer)
-            return double(raw.integer);
-        if (raw.type == RawValue::Real)
-            return raw.real;
-        return text(raw).trimmed().replace(u',', u'.').toDouble();
-    case FieldKind::Currency:
-        if (raw.type == RawValue::Integer)
-            return QVariant::fromValue(Currency::fromUnits(raw.integer * 10000));
-        if (raw.type == RawValue::Real)
-            return QVariant::fromValue(Currency::fromDouble(raw.real));
-        if (const auto c = Currency::fromText(text(raw)))
-            return QVariant::fromValue(*c);
-        return {};
-    case FieldKind::Bool:
-        if (raw.type == RawValue::Integer)
-            return raw.integer != 0;
-        if (raw.type == RawValue::Real)
-            return raw.real != 0.0;
-        return text(raw).trimmed().toLongLong() != 0;
-    case FieldKind::Date:
-        if (raw.type == RawValue::Text)
-            return dateVariant(raw);
-        return {};
-    case FieldKind::Text:
-    case FieldKind::Memo:
-        if (raw.type == RawValue::Integer)
-            return QString::number(raw.integer);
-        if (raw.type == RawValue::Real)
-            return QString::number(raw.real);
-        return textVariant(raw);
-    case FieldKind::Binary:
-        if (raw.shared)
-            return *raw.shared;
-        if (raw.type == RawValue::Integer || raw.type == RawValue::Real)
-            return toVariant(raw, FieldKind::Text).toString().toUtf8();
-        return QByteArray(raw.data, raw.size);
-    case FieldKind::Unknown:
-        break;
-    }
-    switch (raw.type) {
-    case RawValue::Integer:
-        return integerVariant(raw.integer);
-    case RawValue::Real:
-        return raw.real;
-    case RawValue::Text:
-        return textVariant(raw);
-    case RawValue::Blob:
-        return raw.shared ? *raw.shared : QByteArray(raw.data, raw.size);
-    case RawValue::Null:
-        break;
-    }
-    return {};
 }
 
 } // namespace dao::detail

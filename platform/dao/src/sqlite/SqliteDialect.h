@@ -6,14 +6,12 @@ namespace dao::detail {
 
 // SQLite keeps most of the program's statement text as it is ([name]
 // quoting, IIF, Max on an empty table); `now`, `True` and `False` need words
-// of its own, and the layer's storage conventions are read back here:
-// Yes/No as -1/0, currency as integer units of 1/10000, dates as ISO text.
+// of its own.
 class SqliteDialect final : public Dialect {
 public:
     QString translate(const QString &statement) const override;
     QString quoteIdentifier(const QString &name) const override;
     FieldKind kindOfDeclaredType(const QString &declaredType) const override;
-    QVariant toVariant(const RawValue &raw, FieldKind kind) const override;
 };
 
 } // namespace dao::detail

@@ -27,35 +27,6 @@ const char *const kUsage =
     "                 [--kind Einzelschaden|Kleinstschäden] [--overdue TAGE] --pdf DATEI [PFAD]\n"
     "   oder: varnholt --print ID --pdf DATEI [PFAD]\n";
 
-// Without a window, what the report would show in a message box goes to the
-// error stream.
-class StreamMessageService : public core::MessageService {
-public:
-    explicit StreamMessageService(QTextStream &err) : m_err(err) {}
-    core::MsgAnswer show(const core::Message &message) override
-    {
-        m_err << message.text.trimmed() << '\n';
-        return core::MsgAnswer::Ok;
-    }
-
-private:
-    QTextStream &m_err;
-};
-
-class MessagesTo {
-public:
-    explicit MessagesTo(QTextStream &err)
-        : m_previous(core::MessageService::install(std::make_unique<StreamMessageService>(err)))
-    {
-    }
-    ~MessagesTo() { core::MessageService::install(std::move(m_previous)); }
-    MessagesTo(const MessagesTo &) = delete;
-    MessagesTo &operator=(const MessagesTo &) = delete;
-
-private:
-    std::unique_ptr<core::MessageService> m_previous;
-};
-
 struct Options {
     bool list = false;
     long caseId = 0;
@@ -254,7 +225,7 @@ int printCommand(const QStringList &args, QTextStream &out, QTextStream &err, co
         return 1;
     }
 
-    const MessagesTo messages(err);
+    const core::StreamMessages messages(err);
     try {
         dao::OpenOptions open;
         open.readOnly = true;

@@ -28,36 +28,6 @@ QString databaseArgument(const QStringList &args, qsizetype index, const QString
     return gDbPath;
 }
 
-// A script option has no window to show a message box on: what the storage
-// would show goes to the error output.
-class ConsoleMessages : public core::MessageService {
-public:
-    explicit ConsoleMessages(QTextStream &err) : m_err(err) {}
-    core::MsgAnswer show(const core::Message &message) override
-    {
-        m_err << message.title << ": " << message.text << '\n';
-        return core::MsgAnswer::Ok;
-    }
-
-private:
-    QTextStream &m_err;
-};
-
-// Installed for the lifetime of the object, the previous service put back after.
-class ScopedConsoleMessages {
-public:
-    explicit ScopedConsoleMessages(QTextStream &err)
-        : m_previous(core::MessageService::install(std::make_unique<ConsoleMessages>(err)))
-    {
-    }
-    ~ScopedConsoleMessages() { core::MessageService::install(std::move(m_previous)); }
-    ScopedConsoleMessages(const ScopedConsoleMessages &) = delete;
-    ScopedConsoleMessages &operator=(const ScopedConsoleMessages &) = delete;
-
-private:
-    std::unique_ptr<core::MessageService> m_previous;
-};
-
 } // namespace
 
 int createDatabaseCommand(const QStringList &args, CommandIo &io)
@@ -104,7 +74,7 @@ int demoCommand(const QStringList &args, CommandIo &io)
     try {
         QElapsedTimer timer;
         timer.start();
-        const ScopedConsoleMessages messages(io.err);
+        const core::StreamMessages messages(io.err);
         auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
         DemoData data;
         DemoPictures pictures(DemoData::DefaultSeed);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextStream>
 
 namespace core {
 namespace {
@@ -125,6 +126,28 @@ public:
 private:
     RecordingMessageService *m_target;
 };
+
+class StreamMessages::Service : public MessageService {
+public:
+    explicit Service(QTextStream &stream) : m_stream(stream) {}
+    MsgAnswer show(const Message &message) override
+    {
+        if (!message.title.isEmpty())
+            m_stream << message.title << ": ";
+        m_stream << message.text.trimmed() << '\n';
+        return MsgAnswer::Ok;
+    }
+
+private:
+    QTextStream &m_stream;
+};
+
+StreamMessages::StreamMessages(QTextStream &stream)
+    : m_previous(MessageService::install(std::make_unique<Service>(stream)))
+{
+}
+
+StreamMessages::~StreamMessages() { MessageService::install(std::move(m_previous)); }
 
 RecordingMessageService::RecordingMessageService()
     : m_previous(MessageService::install(std::make_unique<Holder>(this)))

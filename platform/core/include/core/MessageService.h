@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+class QTextStream;
 class QWidget;
 
 namespace core {
@@ -47,6 +48,21 @@ MsgIcon iconFromStyle(long style);
 class DialogMessageService : public MessageService {
 public:
     MsgAnswer show(const Message &message) override;
+};
+
+// Where no window can show a box (the script options): while it exists every
+// message goes to the stream as a line ("title: text" when it has a title)
+// and is answered Ok; the previous service is put back after.
+class StreamMessages {
+public:
+    explicit StreamMessages(QTextStream &stream);
+    ~StreamMessages();
+    StreamMessages(const StreamMessages &) = delete;
+    StreamMessages &operator=(const StreamMessages &) = delete;
+
+private:
+    class Service;
+    std::unique_ptr<MessageService> m_previous;
 };
 
 // Records every message and answers from a queue (or with a default), for tests.

@@ -8,8 +8,9 @@
 
 #include "dao/Dao.h"
 
+#include "BestOf.h"
+
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,7 +19,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 
 namespace {
 
@@ -94,18 +94,6 @@ Tally readThroughShell(const QString &path)
     return {};
 }
 
-double bestOfThree(const std::function<Tally()> &read, Tally *tally)
-{
-    double best = 1e300;
-    for (int run = 0; run < 3; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        *tally = read();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
-
 } // namespace
 
 int main(int argc, char *argv[])
@@ -126,9 +114,9 @@ int main(int argc, char *argv[])
     }
 
     Tally viaDao, viaSqlite, viaShell;
-    const double shellMs = bestOfThree([&] { return readThroughShell(path); }, &viaShell);
-    const double sqliteMs = bestOfThree([&] { return readThroughSqlite(path); }, &viaSqlite);
-    const double daoMs = bestOfThree([&] { return readThroughDao(path); }, &viaDao);
+    const double shellMs = bestOf(3, [&] { viaShell = readThroughShell(path); });
+    const double sqliteMs = bestOf(3, [&] { viaSqlite = readThroughSqlite(path); });
+    const double daoMs = bestOf(3, [&] { viaDao = readThroughDao(path); });
 
     std::printf("cases: %d, values read: %lld (dao) / %lld (C API)\n", cases,
                 static_cast<long long>(viaDao.values), static_cast<long long>(viaSqlite.values));

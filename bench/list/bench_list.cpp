@@ -18,6 +18,8 @@
 #include "core/UserSettings.h"
 #include "dao/Dao.h"
 
+#include "BestOf.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -31,21 +33,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 namespace {
-
-double bestOf(int runs, const std::function<void()> &work)
-{
-    double best = 1e300;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 void createDatabase(const QString &path, int cases)
 {

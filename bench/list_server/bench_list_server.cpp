@@ -15,26 +15,15 @@
 
 #include "dao/Dao.h"
 
+#include "BestOf.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
 
 #include <cstdio>
-#include <functional>
 
 namespace {
-
-double bestOf(int runs, const std::function<void()> &work)
-{
-    double best = 1e300;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        best = std::min(best, timer.nsecsElapsed() / 1e6);
-    }
-    return best;
-}
 
 long countCases(dao::Database &db)
 {

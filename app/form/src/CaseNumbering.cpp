@@ -3,8 +3,6 @@
 #include "core/Twips.h"
 #include "dao/Dao.h"
 
-#include <QThread>
-
 #include <cmath>
 
 namespace form {
@@ -23,16 +21,9 @@ QString nextCaseNumber(const QString &reference, const QDate &today)
 
 long CaseStore::save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill)
 {
-    for (int attempt = 1;; ++attempt) {
-        try {
-            return writeOnce(caseId, now, fill);
-        } catch (const dao::DaoError &error) {
-            // Another workstation holds the write lock longer than the engine waits.
-            if (error.number() != dao::ErrLocked || attempt == Attempts)
-                throw;
-            QThread::msleep(50);
-        }
-    }
+    long id = 0;
+    dao::retryWhileLocked(m_db, [&] { id = writeOnce(caseId, now, fill); }, Attempts);
+    return id;
 }
 
 long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill)

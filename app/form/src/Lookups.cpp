@@ -4,7 +4,6 @@
 #include "dao/Dao.h"
 
 #include <QComboBox>
-#include <QThread>
 
 namespace form {
 
@@ -58,24 +57,17 @@ std::optional<VehicleDetails> lookUpVehicle(dao::Database &db, const QString &pl
 
 long reserveObjektId(dao::Database &db)
 {
-    constexpr int Attempts = 20;
-    for (int attempt = 1;; ++attempt) {
-        try {
-            dao::Transaction tx(db);
-            auto rs = db.OpenRecordset(QStringLiteral("Select Max(ID) FROM Objekt"), dao::RecordsetType::Snapshot);
-            const QVariant highest = rs->Fields(0).Value();
-            rs->Close();
-            const long id = long(dao::isNull(highest) ? 0 : highest.toLongLong()) + 1;
-            db.Execute(QStringLiteral("INSERT INTO Objekt (ID) VALUES (?)"), {qlonglong(id)});
-            tx.commit();
-            return id;
-        } catch (const dao::DaoError &error) {
-            // Another workstation holds the write lock longer than the engine waits.
-            if (error.number() != dao::ErrLocked || attempt == Attempts || db.TransactionDepth() > 0)
-                throw;
-            QThread::msleep(50);
-        }
-    }
+    long id = 0;
+    dao::retryWhileLocked(db, [&] {
+        dao::Transaction tx(db);
+        auto rs = db.OpenRecordset(QStringLiteral("Select Max(ID) FROM Objekt"), dao::RecordsetType::Snapshot);
+        const QVariant highest = rs->Fields(0).Value();
+        rs->Close();
+        id = long(dao::isNull(highest) ? 0 : highest.toLongLong()) + 1;
+        db.Execute(QStringLiteral("INSERT INTO Objekt (ID) VALUES (?)"), {qlonglong(id)});
+        tx.commit();
+    });
+    return id;
 }
 
 QString customerNumberText(const QString &typed)

@@ -1,6 +1,7 @@
 #include "Cursor.h"
 
 #include <QRegularExpression>
+#include <QThread>
 
 namespace dao {
 namespace {
@@ -39,6 +40,20 @@ void Transaction::commit()
 {
     m_db.CommitTrans();
     m_done = true;
+}
+
+void retryWhileLocked(Database &db, const std::function<void()> &write, int attempts)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            write();
+            return;
+        } catch (const DaoError &error) {
+            if (error.number() != ErrLocked || attempt >= attempts || db.TransactionDepth() > 0)
+                throw;
+            QThread::msleep(50);
+        }
+    }
 }
 
 Database::Database(QString name, std::unique_ptr<detail::Connection> connection)

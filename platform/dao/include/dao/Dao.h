@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -203,6 +204,12 @@ private:
     Database &m_db;
     bool m_done = false;
 };
+
+// Runs write, which makes one whole write transaction of its own, again while
+// another workstation holds the write lock longer than the engine waits; after
+// `attempts` tries the lock error goes to the caller. Inside the caller's own
+// transaction it runs once: that transaction is what would have to be repeated.
+void retryWhileLocked(Database &db, const std::function<void()> &write, int attempts = 20);
 
 struct OpenOptions {
     bool exclusive = false;

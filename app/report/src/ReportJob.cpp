@@ -1,5 +1,7 @@
 #include "report/ReportJob.h"
 
+#include "report/ClipText.h"
+#include "report/GridSource.h"
 #include "report/ReportLayout.h"
 #include "report/TextMeasure.h"
 
@@ -84,6 +86,13 @@ bool ReportJob::renderPage(QPainter &painter, int page, const QRectF &target, co
     if (!m_renderer)
         return false;
     return m_renderer->RenderPage(painter, page, target, options);
+}
+
+QString ReportJob::clipText()
+{
+    if (m_request.kind == PrintKindList)
+        return m_request.grid ? listClipText(*m_request.grid) : QString();
+    return caseClipText(pageItems(), m_definition, m_data);
 }
 
 bool ReportJob::writePdf(const QString &path, QString *message)

@@ -54,6 +54,9 @@ public:
     // Draws page into target, the device rectangle of the whole sheet.
     bool renderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options = {});
 
+    // The laid-out report as plain text, for the clipboard.
+    QString clipText();
+
     // Every page into one PDF file. False, with the reason, when the file
     // cannot be written.
     bool writePdf(const QString &path, QString *message);

@@ -3,6 +3,7 @@
 
 #include "form/CaseNumbering.h"
 #include "form/frmSchaden.h"
+#include "report/PrintRequest.h"
 
 #include "varnholt/CaseList.h"
 #include "varnholt/Schema.h"
@@ -92,10 +93,10 @@ private:
         return rs->Value(QStringLiteral("n")).toLongLong();
     }
 
-    void makeForm()
+    void makeForm(varnholt::PrintEntry print = {})
     {
         m_owner = std::make_unique<QWidget>();
-        m_form = static_cast<frmSchaden *>(caseFormFactory(*m_db)(m_list, m_owner.get()));
+        m_form = static_cast<frmSchaden *>(caseFormFactory(*m_db, std::move(print))(m_list, m_owner.get()));
         for (const QString &plate : {QStringLiteral("B-AB 1"), QStringLiteral("B-CD 2")})
             m_form->addVehicle(plate);
         m_form->show();
@@ -306,6 +307,41 @@ private Q_SLOTS:
         m_messages->answers = {core::MsgAnswer::No};
         m_form->close();
         QVERIFY(!m_form->isVisible());
+    }
+
+    void printingSavesFirstAndAsksForTheStoredCase()
+    {
+        makeForm();
+        QVERIFY(!control<QPushButton>(*m_form, "cmdPrint")->isEnabled());
+
+        const long id = insertCase("B-AB 1", "10/001");
+        QList<QPair<short, long>> asked;
+        QStringList storedWhenAsked;
+        makeForm([&](QWidget *) {
+            asked.append({report::gPrintKind, report::gPrintRecord});
+            storedWhenAsked.append(stored(report::gPrintRecord, "Name").toString());
+        });
+        auto *print = control<QPushButton>(*m_form, "cmdPrint");
+        QVERIFY(print->isEnabled());
+
+        // A new case that was never saved has nothing to print.
+        m_form->FillSchaden(0);
+        print->click();
+        QVERIFY(asked.isEmpty());
+
+        // A change is saved before the report reads the case.
+        m_form->FillSchaden(id);
+        line("txtFeld_1")->setText("Gegner");
+        m_messages->answers = {core::MsgAnswer::Yes};
+        print->click();
+        QCOMPARE(asked, (QList<QPair<short, long>>{{short(report::PrintKindCase), id}}));
+        QCOMPARE(storedWhenAsked, QStringList{"Gegner"});
+
+        // Cancelling the save question prints nothing.
+        line("txtFeld_1")->setText("verworfen");
+        m_messages->answers = {core::MsgAnswer::Cancel};
+        print->click();
+        QCOMPARE(asked.size(), 1);
     }
 
     void loadingShowsTheStoredValuesAndTypedValuesJoinTheLists()

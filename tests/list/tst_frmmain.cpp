@@ -3,6 +3,9 @@
 #include "list/CaseListModel.h"
 #include "list/frmMain.h"
 
+#include "report/GridSource.h"
+#include "report/PrintRequest.h"
+
 #include "varnholt/Globals.h"
 
 #include "core/Clock.h"
@@ -60,12 +63,15 @@ struct Setup {
         core::UserSettings::useFolder(data.folder() + QStringLiteral("/user"));
     }
 
-    std::unique_ptr<frmMain> open()
+    std::unique_ptr<frmMain> open(varnholt::PrintEntry print = {})
     {
-        auto window = std::make_unique<frmMain>(*data.db, [this](varnholt::CaseList &, QWidget *owner) {
-            form = new TestCaseForm(owner);
-            return form;
-        });
+        auto window = std::make_unique<frmMain>(
+            *data.db,
+            [this](varnholt::CaseList &, QWidget *owner) {
+                form = new TestCaseForm(owner);
+                return form;
+            },
+            std::move(print));
         return window;
     }
 
@@ -436,6 +442,72 @@ private Q_SLOTS:
         QVERIFY(s.form->unloaded);
         QVERIFY(QFile::exists(varnholt::gIniFile));
         QVERIFY(s.messages.shown.isEmpty());
+    }
+
+    void printing()
+    {
+        Setup s;
+        addCases(s.data);
+        // What the print entry is asked for, read while it runs.
+        struct Asked {
+            short kind;
+            long record;
+            QString subtitle;
+            bool direct;
+            QStringList rows;
+            QStringList captions;
+            QWidget *parent;
+        };
+        QList<Asked> asked;
+        auto w = s.open([&](QWidget *parent) {
+            Asked a{report::gPrintKind, report::gPrintRecord, report::gPrintSubtitle, report::gPrintDirect, {}, {}, parent};
+            if (report::GridSource *g = report::gPrintGrid) {
+                for (const report::GridColumn &c : g->columns()) {
+                    if (c.width > 0)
+                        a.captions.append(c.caption);
+                }
+                for (long row = 0; g->moveToRow(row); ++row)
+                    a.rows.append(g->cellText(0) + u'|' + g->cellText(1));
+            }
+            asked.append(a);
+        });
+        QVERIFY(button(*w, "Schaden")->isEnabled());
+        QVERIFY(button(*w, "Print")->isEnabled());
+
+        selectCase(*w, 7);
+        button(*w, "Schaden")->trigger();
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].kind, short(report::PrintKindCase));
+        QCOMPARE(asked[0].record, 7L);
+        QCOMPARE(asked[0].parent, w.get());
+        QVERIFY(asked[0].subtitle.isEmpty() && !asked[0].direct && asked[0].rows.isEmpty());
+
+        // The list prints the cases it shows, in its order, under its filter.
+        choose(combo(*w, "cboStatus"), 1);
+        const QList<long> shown = shownIds(*w);
+        button(*w, "Print")->trigger();
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[1].kind, short(report::PrintKindList));
+        QCOMPARE(asked[1].record, long(shown.size()));
+        QCOMPARE(asked[1].subtitle, QStringLiteral("Fahrzeug: Alle - Status: Erledigt - Schadenart: Alle"));
+        QCOMPARE(asked[1].captions.first(), QStringLiteral("Nr"));
+        QCOMPARE(asked[1].rows.size(), shown.size());
+        for (int i = 0; i < shown.size(); ++i)
+            QVERIFY(asked[1].rows[i].startsWith(QString::number(shown[i]) + u'|'));
+        QCOMPARE(report::gPrintGrid, nullptr);
+
+        // An empty list still prints its header, with no rows.
+        w->findChild<QLineEdit *>(QStringLiteral("txtTage"))->setText(QStringLiteral("100000"));
+        button(*w, "Termin")->trigger();
+        button(*w, "Print")->trigger();
+        QCOMPARE(asked.size(), 3);
+        QCOMPARE(asked[2].record, 0L);
+        QVERIFY(asked[2].rows.isEmpty());
+        // Without a current case "Schaden" asks for nothing.
+        button(*w, "Schaden")->trigger();
+        QCOMPARE(asked.size(), 3);
+        QVERIFY(s.messages.shown.isEmpty());
+        w->close();
     }
 
     void largeList()

@@ -5,6 +5,8 @@
 #include "form/CaseNumbering.h"
 #include "form/Lookups.h"
 
+#include "report/PrintRequest.h"
+
 #include "core/Clock.h"
 #include "core/MessageService.h"
 #include "core/Twips.h"
@@ -34,8 +36,8 @@ constexpr int MinHeightTwips = 8860;
 
 } // namespace
 
-frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *owner)
-    : QWidget(owner, Qt::Window), m_list(list), m_db(db), m_tabs(new QTabWidget(this))
+frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *owner, varnholt::PrintEntry print)
+    : QWidget(owner, Qt::Window), m_list(list), m_db(db), m_print(std::move(print)), m_tabs(new QTabWidget(this))
 {
     setObjectName(QStringLiteral("frmSchaden"));
     setWindowTitle(QStringLiteral("Schadensmeldung"));
@@ -129,8 +131,8 @@ void frmSchaden::connectButtons()
         if (FormSaved())
             hide();
     });
-    // The damage report comes with the report module.
-    m_page.cmdPrint->setEnabled(false);
+    m_page.cmdPrint->setEnabled(bool(m_print));
+    connect(m_page.cmdPrint, &QPushButton::clicked, this, [this] { printCase(); });
     connect(m_page.cmdNow, &QPushButton::clicked, this, [this] { pressNow(); });
     connect(m_page.cmdMelder, &QPushButton::clicked, this, [this] { pressMelder(); });
 }
@@ -344,6 +346,20 @@ void frmSchaden::pressMelder()
     markChanged();
 }
 
+void frmSchaden::printCase()
+{
+    // The report shows what is stored, so the case is saved first; a new
+    // case that was never saved has nothing to print.
+    if (!m_print || !FormSaved() || m_caseId == 0)
+        return;
+    report::gPrintKind = report::PrintKindCase;
+    report::gPrintSubtitle.clear();
+    report::gPrintDirect = false;
+    report::gPrintRecord = m_caseId;
+    report::gPrintGrid = nullptr;
+    m_print(this);
+}
+
 void frmSchaden::unload()
 {
     m_unloading = true;
@@ -382,9 +398,9 @@ void frmSchaden::layOutTabs()
                          m_tabs->width() - core::twipsToPixels(200), m_tabs->height() - core::twipsToPixels(550));
 }
 
-varnholt::CaseFormFactory caseFormFactory(dao::Database &db)
+varnholt::CaseFormFactory caseFormFactory(dao::Database &db, varnholt::PrintEntry print)
 {
-    return [&db](varnholt::CaseList &list, QWidget *owner) -> varnholt::CaseForm * {
-        return new frmSchaden(list, db, owner);
+    return [&db, print](varnholt::CaseList &list, QWidget *owner) -> varnholt::CaseForm * {
+        return new frmSchaden(list, db, owner, print);
     };
 }

@@ -2,7 +2,11 @@
 
 #include "list/CaseListModel.h"
 #include "list/CaseStore.h"
+#include "list/ListReport.h"
 #include "list/ListStatement.h"
+
+#include "report/GridSource.h"
+#include "report/PrintRequest.h"
 
 #include "varnholt/Shutdown.h"
 #include "varnholt/frmLogo.h"
@@ -29,6 +33,8 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+#include <optional>
+
 // Resources of a static library are registered by hand, outside any namespace.
 static void initListResources()
 {
@@ -50,8 +56,9 @@ constexpr int kVisibleColumns = 8;
 
 } // namespace
 
-frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, QWidget *parent)
-    : QMainWindow(parent), m_db(db), m_makeCaseForm(std::move(makeCaseForm))
+frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, varnholt::PrintEntry print,
+                 QWidget *parent)
+    : QMainWindow(parent), m_db(db), m_makeCaseForm(std::move(makeCaseForm)), m_print(std::move(print))
 {
     initListResources();
     buildWindow();
@@ -88,11 +95,10 @@ void frmMain::buildWindow()
     addButton(QStringLiteral("Edit"), QStringLiteral("Bearbeiten"), QStringLiteral("edit"));
     addButton(QStringLiteral("Del"), QStringLiteral("Löschen"), QStringLiteral("delete"));
     m_toolbar->addSeparator();
-    // Printing comes with the report module; until then the buttons stay off.
-    addButton(QStringLiteral("Schaden"), QStringLiteral("Schaden"), QStringLiteral("schaden"))->setEnabled(false);
+    addButton(QStringLiteral("Schaden"), QStringLiteral("Schaden"), QStringLiteral("schaden"))->setEnabled(bool(m_print));
     m_termin = addButton(QStringLiteral("Termin"), QStringLiteral("Termin"), QStringLiteral("termin"));
     m_termin->setCheckable(true);
-    addButton(QStringLiteral("Print"), QStringLiteral("Liste"), QStringLiteral("liste"))->setEnabled(false);
+    addButton(QStringLiteral("Print"), QStringLiteral("Liste"), QStringLiteral("liste"))->setEnabled(bool(m_print));
     m_toolbar->addSeparator();
     addButton(QStringLiteral("Info"), QStringLiteral("Info"), QStringLiteral("info"));
     addButton(QStringLiteral("Exit"), QStringLiteral("Beenden"), QStringLiteral("exit"));
@@ -427,6 +433,10 @@ void frmMain::ButtonClick(const QString &key)
         m_caseForm->FillSchaden(m_currentId);
     } else if (is("Del")) {
         deleteCurrentCase();
+    } else if (is("Schaden")) {
+        printCurrentCase();
+    } else if (is("Print")) {
+        printList();
     } else if (is("Termin")) {
         ApplyFilter(m_termin->isChecked());
     } else if (is("Info")) {
@@ -435,6 +445,46 @@ void frmMain::ButtonClick(const QString &key)
     } else if (is("Exit")) {
         close();
     }
+}
+
+void frmMain::printCurrentCase()
+{
+    if (!m_print || !GetCurrentID())
+        return;
+    report::gPrintKind = report::PrintKindCase;
+    report::gPrintSubtitle.clear();
+    report::gPrintDirect = false;
+    report::gPrintRecord = m_currentId;
+    report::gPrintGrid = nullptr;
+    m_print(this);
+}
+
+void frmMain::printList()
+{
+    if (!m_print || m_model->statement().isEmpty())
+        return;
+    SaveColumnWidths();
+    // The report reads the list's rows through a snapshot of its own, in the
+    // list's order and with the columns as wide as they are shown.
+    std::optional<report::QueryGridSource> grid;
+    try {
+        const core::WaitCursor wait;
+        grid.emplace(m_db, m_model->statement(), m_model->params(), list::reportColumns(m_columnWidths));
+        report::gPrintRecord = grid->rowCount();
+    } catch (const dao::DaoError &error) {
+        reportError(error);
+        return;
+    }
+    // The request must not point at the grid once it is gone.
+    struct ForgetGrid {
+        ~ForgetGrid() { report::gPrintGrid = nullptr; }
+    } forget;
+    report::gPrintKind = report::PrintKindList;
+    report::gPrintGrid = &*grid;
+    report::gPrintSubtitle =
+        report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(), m_cboSchadenart->currentText());
+    report::gPrintDirect = false;
+    m_print(this);
 }
 
 void frmMain::deleteCurrentCase()

@@ -5,6 +5,7 @@
 #include "report/ReportJob.h"
 
 #include "list/ColumnWidths.h"
+#include "list/ListReport.h"
 #include "list/ListStatement.h"
 #include "list/SortState.h"
 
@@ -115,20 +116,12 @@ list::SortState savedSort()
 
 QList<GridColumn> listColumns()
 {
-    list::ColumnWidths widths{};
     try {
-        widths = list::parseColumnWidths(varnholt::ReadIniValue(QStringLiteral("Daten"), QStringLiteral("Spalten"),
-                                                                list::DefaultColumnWidthsText));
+        return list::reportColumns(list::parseColumnWidths(
+            varnholt::ReadIniValue(QStringLiteral("Daten"), QStringLiteral("Spalten"), list::DefaultColumnWidthsText)));
     } catch (const list::WidthsError &) {
-        widths = list::parseColumnWidths(list::DefaultColumnWidthsText);
+        return list::reportColumns(list::parseColumnWidths(list::DefaultColumnWidthsText));
     }
-    static const char *const captions[] = {"Nr", "Auto", "Datum", "Kunde", "Schaden", "Erledigt", "Reparatur", "Bilder"};
-    QList<GridColumn> columns{{QStringLiteral("ID"), 0, 0}};
-    for (int n = 1; n <= 8; ++n) {
-        const bool centred = n == 3 || n == 6 || n == 8;
-        columns.append({QString::fromLatin1(captions[n - 1]), double(widths[size_t(n - 1)]), centred ? 2 : 0});
-    }
-    return columns;
 }
 
 int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &err)

@@ -3,6 +3,7 @@
 #include "form/CaseBinding.h"
 #include "form/SchadenPage.h"
 #include "varnholt/CaseForm.h"
+#include "varnholt/PrintEntry.h"
 
 #include <QWidget>
 
@@ -26,7 +27,8 @@ class Attachment;
 // or an existing case by the list window, hidden when the user leaves it.
 class frmSchaden : public QWidget, public varnholt::CaseForm {
 public:
-    frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *owner);
+    // Without a print entry the form's "Drucken" stays off.
+    frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *owner, varnholt::PrintEntry print = {});
 
     // What the list window asks.
     void FillSchaden(long lID) override;
@@ -59,10 +61,12 @@ private:
     void lookUpCustomer();
     void pressNow();
     void pressMelder();
+    void printCase();
     void layOutTabs();
 
     varnholt::CaseList &m_list;
     dao::Database &m_db;
+    varnholt::PrintEntry m_print;
     QTabWidget *m_tabs;
     form::SchadenPage m_page;
     std::array<QWidget *, 3> m_ole{};
@@ -74,4 +78,4 @@ private:
 };
 
 // How the list window makes its case form.
-varnholt::CaseFormFactory caseFormFactory(dao::Database &db);
+varnholt::CaseFormFactory caseFormFactory(dao::Database &db, varnholt::PrintEntry print = {});

@@ -5,6 +5,7 @@
 
 #include "varnholt/CaseForm.h"
 #include "varnholt/CaseList.h"
+#include "varnholt/PrintEntry.h"
 
 #include <QMainWindow>
 
@@ -33,8 +34,10 @@ class CaseListModel;
 class frmMain : public QMainWindow, public varnholt::CaseList {
     Q_OBJECT
 public:
-    // Without a case form factory the window lists and deletes, but cannot edit.
-    explicit frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm = {}, QWidget *parent = nullptr);
+    // Without a case form factory the window lists and deletes, but cannot
+    // edit; without a print entry it cannot print.
+    explicit frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm = {}, varnholt::PrintEntry print = {},
+                     QWidget *parent = nullptr);
     ~frmMain() override;
 
     void RefreshGrid(long lID = 0) override;
@@ -70,6 +73,8 @@ private:
     void showSortIndicator();
     void showCaseForm();
     void deleteCurrentCase();
+    void printCurrentCase();
+    void printList();
     void comboClicked();
     int vehicleIndex() const;
     void reportError(const dao::DaoError &error);
@@ -77,6 +82,7 @@ private:
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;
+    varnholt::PrintEntry m_print;
     varnholt::CaseForm *m_caseForm = nullptr;   // a window owned by this one
 
     QToolBar *m_toolbar = nullptr;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "list/ColumnWidths.h"
+
+#include "report/GridSource.h"
+
+#include <QList>
+
+namespace list {
+
+// The grid columns of the case list report: the hidden case ID, then the
+// list's columns with their captions, widths in twips (0 hides one) and
+// alignment, as the list shows them.
+QList<report::GridColumn> reportColumns(const ColumnWidths &widths);
+
+} // namespace list

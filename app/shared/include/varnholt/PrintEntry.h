@@ -1,0 +1,14 @@
+#pragma once
+
+#include <functional>
+
+class QWidget;
+
+namespace varnholt {
+
+// Prints the report the print request names (kind, record, subtitle, grid):
+// the program's print entry. The windows that print are handed it, so that
+// they need not know the report module and a test can see what was asked.
+using PrintEntry = std::function<void(QWidget *parent)>;
+
+} // namespace varnholt

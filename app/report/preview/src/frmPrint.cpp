@@ -145,8 +145,11 @@ QAction *frmPrint::addPlaceholder(int widthTwips, const QList<QWidget *> &conten
 
 QSize frmPrint::pageTwips() const
 {
-    const QRectF page = m_printer.pageLayout().fullRect(QPageLayout::Point);
-    return QSize(static_cast<int>(std::lround(page.width() * 20)), static_cast<int>(std::lround(page.height() * 20)));
+    // Millimetres, as points are whole numbers and would lose the sheet's last twips.
+    const QRectF page = m_printer.pageLayout().fullRect(QPageLayout::Millimeter);
+    constexpr double twipsPerMm = 1440 / 25.4;
+    return QSize(static_cast<int>(std::lround(page.width() * twipsPerMm)),
+                 static_cast<int>(std::lround(page.height() * twipsPerMm)));
 }
 
 QSize frmPrint::canvasSize() const

@@ -54,11 +54,14 @@ void PreviewLogicTest::canvasPlacement()
 void PreviewLogicTest::windowSizeRule()
 {
     // An upright A4 page on a wide screen: the height decides.
-    const QSize upright = previewWindowSize(QSizeF(11906, 16838), QSize(1600, 1000), 50);
+    const QSize upright = previewWindowSize(QSizeF(11906, 16838), QSize(1600, 1000), QSize(500, 50));
     QCOMPARE(upright.height(), 950);
     QCOMPARE(upright.width(), qRound(900 * 11906.0 / 16838));
+    // Wide enough for every button, within the screen.
+    QCOMPARE(previewWindowSize(QSizeF(11906, 16838), QSize(1600, 1000), QSize(700, 50)).width(), 700);
+    QCOMPARE(previewWindowSize(QSizeF(11906, 16838), QSize(600, 1000), QSize(700, 50)).width(), 570);
     // A landscape page on a narrow screen: the width decides.
-    const QSize across = previewWindowSize(QSizeF(16838, 11906), QSize(800, 1000), 50);
+    const QSize across = previewWindowSize(QSizeF(16838, 11906), QSize(800, 1000), QSize(500, 50));
     QCOMPARE(across.width(), 760);
     QCOMPARE(across.height(), qRound(760 * 11906.0 / 16838) + 50);
     QVERIFY(across.height() <= 950);

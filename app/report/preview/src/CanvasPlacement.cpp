@@ -38,17 +38,21 @@ CanvasPlacement placeCanvas(QSize inner, int toolbarHeight, QSize canvas, int ho
     return p;
 }
 
-QSize previewWindowSize(QSizeF page, QSize screen, int toolbarHeight)
+QSize previewWindowSize(QSizeF page, QSize screen, QSize toolbar)
 {
     const double width = screen.width() * 0.95;
     const double height = screen.height() * 0.95;
-    const double room = std::max(1.0, height - toolbarHeight);
+    const double room = std::max(1.0, height - toolbar.height());
+    QSize size(static_cast<int>(width), static_cast<int>(height));
     if (page.isEmpty())
-        return QSize(static_cast<int>(width), static_cast<int>(height));
+        return size;
     // Relatively wider than the room below the toolbar: the width decides.
     if (page.width() / page.height() > width / room)
-        return QSize(static_cast<int>(width), static_cast<int>(std::lround(width * page.height() / page.width())) + toolbarHeight);
-    return QSize(static_cast<int>(std::lround(room * page.width() / page.height())), static_cast<int>(height));
+        size.setHeight(static_cast<int>(std::lround(width * page.height() / page.width())) + toolbar.height());
+    else
+        size.setWidth(static_cast<int>(std::lround(room * page.width() / page.height())));
+    size.setWidth(std::min(std::max(size.width(), toolbar.width()), static_cast<int>(width)));
+    return size;
 }
 
 } // namespace report

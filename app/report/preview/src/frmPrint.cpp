@@ -162,8 +162,12 @@ QSize frmPrint::canvasSize() const
 bool frmPrint::ReadIt()
 {
     try {
-        return m_job.layout();
+        const bool done = m_job.layout();
+        m_navigation.setTotal(m_job.totalPages());
+        return done;
     } catch (const dao::DaoError &error) {
+        // A run broken off leaves no pages to show.
+        m_navigation.setTotal(0);
         core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
                           core::MsgButtons::Ok, {}, this);
         return false;
@@ -173,7 +177,6 @@ bool frmPrint::ReadIt()
 void frmPrint::Output()
 {
     ReadIt();
-    m_navigation.setTotal(m_job.totalPages());
     m_txtPage->setText(QString::number(m_navigation.total()));
     m_txtPages->setText(QString::number(m_navigation.total()));
     RenderPage(true, 1);
@@ -187,7 +190,7 @@ void frmPrint::loadOnScreen()
     const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen) {
         const QRect room = screen->availableGeometry();
-        const QSize size = previewWindowSize(QSizeF(page), room.size(), m_toolbar->sizeHint().height());
+        const QSize size = previewWindowSize(QSizeF(page), room.size(), m_toolbar->sizeHint());
         resize(size);
         move(room.x() + (room.width() - size.width()) / 2, room.y() + (room.height() - size.height()) / 2);
     }
@@ -218,7 +221,7 @@ void frmPrint::zoomBy(int steps)
 
 bool frmPrint::RenderPage(bool toScreen, int page)
 {
-    if (page < 1 || page > m_job.totalPages())
+    if (page < 1 || page > m_navigation.total())
         return false;
     core::WaitCursor hourglass;
     bool drawn = false;

@@ -34,7 +34,8 @@ constexpr int CanvasMarginRightTwips = 300;
 CanvasPlacement placeCanvas(QSize inner, int toolbarHeight, QSize canvas, int horizontalValue, int verticalValue);
 
 // The largest window that shows a page of the given proportions whole below
-// the toolbar within 95 % of the screen's width and height.
-QSize previewWindowSize(QSizeF page, QSize screen, int toolbarHeight);
+// the toolbar within 95 % of the screen's width and height; never narrower
+// than the toolbar's buttons need, as far as those 95 % allow.
+QSize previewWindowSize(QSizeF page, QSize screen, QSize toolbar);
 
 } // namespace report

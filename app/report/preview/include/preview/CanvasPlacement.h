@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+#include <QSizeF>
+
+namespace report {
+
+// One scroll bar of the preview: whether it shows, how far it goes, and
+// its steps (a fifth and a twentieth of the way).
+struct ScrollRange {
+    bool shown = false;
+    int maximum = 0;
+    int largeChange = 1;
+    int smallChange = 1;
+    int value = 0;   // the value asked for, kept within 0 .. maximum
+};
+
+// Where the page canvas sits in the preview window, all in pixels.
+struct CanvasPlacement {
+    QPoint canvasPos;
+    ScrollRange horizontal;
+    ScrollRange vertical;
+};
+
+// Margins left below and right of a canvas that does not fit, so that the
+// page's edge can be scrolled clear of the window's edge.
+constexpr int CanvasMarginBelowTwips = 200;
+constexpr int CanvasMarginRightTwips = 300;
+
+// Places a canvas of canvas size in a window of inner size with the toolbar
+// at its top. A canvas that fits one way is centred that way; one that does
+// not follows that way's scroll bar value.
+CanvasPlacement placeCanvas(QSize inner, int toolbarHeight, QSize canvas, int horizontalValue, int verticalValue);
+
+// The largest window that shows a page of the given proportions whole below
+// the toolbar within 95 % of the screen's width and height; never narrower
+// than the toolbar's buttons need, as far as those 95 % allow.
+QSize previewWindowSize(QSizeF page, QSize screen, QSize toolbar);
+
+} // namespace report

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+namespace report {
+
+// Which page the preview shows and where its four paging buttons lead.
+class PageNavigation {
+public:
+    void setTotal(int total) { m_total = total; }
+    void setShown(int page) { m_shown = page; }
+    int total() const { return m_total; }
+    int shown() const { return m_shown; }
+
+    // "Erste" and "Zurueck" from page 2 on, "Vor" and "Letzte" before the last.
+    bool backEnabled() const { return m_shown >= 2; }
+    bool forwardEnabled() const { return m_shown < m_total; }
+
+    // The page a button key ("Erste", "Zurueck", "Vor", "Letzte") leads
+    // to; 0 when it leads nowhere from the page shown.
+    int target(const QString &key) const;
+
+private:
+    int m_total = 0;
+    int m_shown = 0;
+};
+
+} // namespace report

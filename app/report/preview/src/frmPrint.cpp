@@ -1,0 +1,387 @@
+#include "preview/frmPrint.h"
+
+#include "preview/CanvasPlacement.h"
+#include "preview/PageCanvas.h"
+#include "preview/PagePrinter.h"
+#include "preview/PrintChoice.h"
+#include "preview/ToolbarIcons.h"
+#include "preview/UpDownButtons.h"
+#include "preview/frmDruckmenu.h"
+
+#include "report/ReportJob.h"
+
+#include "core/MessageService.h"
+#include "core/Twips.h"
+#include "core/UserSettings.h"
+#include "core/WaitCursor.h"
+
+#include "dao/Error.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPrinter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QToolBar>
+
+#include <cmath>
+
+namespace report {
+namespace {
+
+const QString kPrint = QStringLiteral("Print");
+constexpr int kZoomPlaceholderTwips = 1400;
+constexpr int kCommandsPlaceholderTwips = 2000;
+
+QLineEdit *readOnlyBox(const QString &name, int width, QWidget *parent)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setAlignment(Qt::AlignRight);
+    box->setFixedWidth(width);
+    return box;
+}
+
+} // namespace
+
+frmPrint::frmPrint(ReportJob &job, QPrinter &printer, QWidget *parent)
+    : QDialog(parent), m_job(job), m_printer(printer)
+{
+    buildWindow();
+    m_zoom = ZoomFactor::fromSetting(core::UserSettings::number(kPrint, QStringLiteral("Scale"), ZoomFactor::DefaultSetting));
+}
+
+frmPrint::~frmPrint() = default;
+
+void frmPrint::buildWindow()
+{
+    setObjectName(QStringLiteral("frmPrint"));
+    setWindowTitle(QStringLiteral("Druckvorschau"));
+    setWindowFlag(Qt::WindowMaximizeButtonHint);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    setSizeGripEnabled(false);
+    QPalette shade = palette();
+    shade.setColor(QPalette::Window, QColor(128, 128, 128));
+    setPalette(shade);
+    setAutoFillBackground(true);
+
+    m_picView = new PageCanvas(this);
+    m_picView->setObjectName(QStringLiteral("picView"));
+    connect(m_picView, &PageCanvas::dragged, this, &frmPrint::pan);
+
+    m_hScroll = new QScrollBar(Qt::Horizontal, this);
+    m_hScroll->setObjectName(QStringLiteral("hScroll"));
+    m_vScroll = new QScrollBar(Qt::Vertical, this);
+    m_vScroll->setObjectName(QStringLiteral("VScroll"));
+    for (QScrollBar *bar : {m_hScroll, m_vScroll}) {
+        bar->hide();
+        connect(bar, &QScrollBar::valueChanged, this, &frmPrint::placeCanvas);
+    }
+
+    m_toolbar = new QToolBar(this);
+    m_toolbar->setObjectName(QStringLiteral("Toolbar"));
+    m_toolbar->setPalette(QGuiApplication::palette());
+    m_toolbar->setAutoFillBackground(true);
+    m_toolbar->setMovable(false);
+    m_toolbar->setFloatable(false);
+    m_toolbar->setIconSize(QSize(32, 32));
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
+
+    m_lblZoom = new QLabel(QStringLiteral("Zoom :"), m_toolbar);
+    m_lblZoom->setObjectName(QStringLiteral("lblZoom"));
+    m_txtScale = readOnlyBox(QStringLiteral("txtScale"), 52, m_toolbar);
+    m_updScale = new UpDownButtons(m_toolbar);
+    m_updScale->setObjectName(QStringLiteral("updScale"));
+    connect(m_updScale, &UpDownButtons::up, this, [this] { zoomBy(1); });
+    connect(m_updScale, &UpDownButtons::down, this, [this] { zoomBy(-1); });
+    m_txtPage = readOnlyBox(QStringLiteral("txtPage"), 40, m_toolbar);
+    m_txtPages = readOnlyBox(QStringLiteral("txtPages"), 40, m_toolbar);
+
+    addPlaceholder(kZoomPlaceholderTwips, {m_lblZoom, m_txtScale, m_updScale});
+    m_first = addButton(QStringLiteral("Erste"), QStringLiteral("Erste Seite"));
+    m_back = addButton(QStringLiteral("Zurueck"), QStringLiteral("Vorherige Seite"));
+    addPlaceholder(0, {m_txtPage, m_txtPages});
+    m_next = addButton(QStringLiteral("Vor"), QStringLiteral("Nächste Seite"));
+    m_last = addButton(QStringLiteral("Letzte"), QStringLiteral("Letzte Seite"));
+    addPlaceholder(kCommandsPlaceholderTwips);
+    addButton(QStringLiteral("Clip"), QStringLiteral("In die Zwischenablage kopieren"));
+    addButton(QStringLiteral("Print"), QStringLiteral("Seite ausdrucken"));
+    addButton(QStringLiteral("Ende"), QStringLiteral("Druckvorschau beenden"));
+    showNavigation();
+
+    resize(core::twipsToPixels(9000), core::twipsToPixels(11000));
+}
+
+QAction *frmPrint::addButton(const QString &key, const QString &tooltip)
+{
+    QAction *action = m_toolbar->addAction(previewIcon(key), tooltip);
+    action->setObjectName(key);
+    action->setData(key);
+    action->setToolTip(tooltip);
+    connect(action, &QAction::triggered, this, [this, key] { ButtonClick(key); });
+    return action;
+}
+
+QAction *frmPrint::addPlaceholder(int widthTwips, const QList<QWidget *> &content)
+{
+    auto *holder = new QWidget(m_toolbar);
+    auto *row = new QHBoxLayout(holder);
+    row->setContentsMargins(6, 0, 6, 0);
+    row->setSpacing(3);
+    for (QWidget *w : content)
+        row->addWidget(w);
+    holder->setMinimumWidth(std::max(core::twipsToPixels(widthTwips), holder->sizeHint().width()));
+    return m_toolbar->addWidget(holder);
+}
+
+QSize frmPrint::pageTwips() const
+{
+    // Millimetres, as points are whole numbers and would lose the sheet's last twips.
+    const QRectF page = m_printer.pageLayout().fullRect(QPageLayout::Millimeter);
+    constexpr double twipsPerMm = 1440 / 25.4;
+    return QSize(static_cast<int>(std::lround(page.width() * twipsPerMm)),
+                 static_cast<int>(std::lround(page.height() * twipsPerMm)));
+}
+
+QSize frmPrint::canvasSize() const
+{
+    const QSize page = pageTwips();
+    return QSize(std::max(1, core::twipsToPixels(page.width() * m_zoom.factor())),
+                 std::max(1, core::twipsToPixels(page.height() * m_zoom.factor())));
+}
+
+bool frmPrint::ReadIt()
+{
+    try {
+        const bool done = m_job.layout();
+        m_navigation.setTotal(m_job.totalPages());
+        return done;
+    } catch (const dao::DaoError &error) {
+        // A run broken off leaves no pages to show.
+        m_navigation.setTotal(0);
+        core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
+                          core::MsgButtons::Ok, {}, this);
+        return false;
+    }
+}
+
+void frmPrint::Output()
+{
+    ReadIt();
+    m_txtPage->setText(QString::number(m_navigation.total()));
+    m_txtPages->setText(QString::number(m_navigation.total()));
+    RenderPage(true, 1);
+}
+
+void frmPrint::loadOnScreen()
+{
+    m_loaded = true;
+    m_onScreen = true;
+    const QSize page = pageTwips();
+    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect room = screen->availableGeometry();
+        const QSize size = previewWindowSize(QSizeF(page), room.size(), m_toolbar->sizeHint());
+        resize(size);
+        move(room.x() + (room.width() - size.width()) / 2, room.y() + (room.height() - size.height()) / 2);
+    }
+    m_txtScale->setText(m_zoom.percentText());
+    m_picView->resize(canvasSize());
+    core::UserSettings::restorePlacement(this, kPrint);
+    placeCanvas();
+    // Drawn once the canvas has the size it is shown at.
+    Output();
+}
+
+void frmPrint::SetScale()
+{
+    m_txtScale->setText(m_zoom.percentText());
+    m_picView->hide();
+    m_picView->resize(canvasSize());
+    placeCanvas();
+    if (m_navigation.shown() >= 1)
+        RenderPage(true, m_navigation.shown());
+    m_picView->show();
+}
+
+void frmPrint::zoomBy(int steps)
+{
+    if (steps > 0 ? m_zoom.stepUp() : m_zoom.stepDown())
+        SetScale();
+}
+
+bool frmPrint::RenderPage(bool toScreen, int page)
+{
+    if (page < 1 || page > m_navigation.total())
+        return false;
+    core::WaitCursor hourglass;
+    bool drawn = false;
+    if (toScreen) {
+        QImage image = m_picView->blankPage();
+        QPainter painter(&image);
+        drawn = m_job.renderPage(painter, page, QRectF(QPointF(0, 0), QSizeF(m_picView->size())),
+                                 RenderOptions{true, m_zoom.factor()});
+        painter.end();
+        if (drawn) {
+            m_picView->setPage(std::move(image));
+            m_navigation.setShown(page);
+        }
+    } else {
+        // Printing leaves the page shown as it is.
+        drawn = PagePrinter(m_job, m_printer).printPage(page);
+    }
+    showNavigation();
+    return drawn;
+}
+
+void frmPrint::showNavigation()
+{
+    if (m_navigation.shown() >= 1)
+        m_txtPage->setText(QString::number(m_navigation.shown()));
+    m_first->setEnabled(m_navigation.backEnabled());
+    m_back->setEnabled(m_navigation.backEnabled());
+    m_next->setEnabled(m_navigation.forwardEnabled());
+    m_last->setEnabled(m_navigation.forwardEnabled());
+}
+
+void frmPrint::placeCanvas()
+{
+    if (m_placing)
+        return;
+    m_placing = true;
+    const int toolbarHeight = m_toolbar->sizeHint().height();
+    m_toolbar->setGeometry(0, 0, width(), toolbarHeight);
+    const CanvasPlacement p =
+        report::placeCanvas(size(), toolbarHeight, m_picView->size(), m_hScroll->value(), m_vScroll->value());
+    const int barWidth = m_vScroll->sizeHint().width();
+    const int barHeight = m_hScroll->sizeHint().height();
+    const auto apply = [](QScrollBar *bar, const ScrollRange &r) {
+        bar->setRange(0, r.maximum);
+        bar->setPageStep(r.largeChange);
+        bar->setSingleStep(r.smallChange);
+        bar->setValue(r.value);
+        bar->setVisible(r.shown);
+    };
+    apply(m_hScroll, p.horizontal);
+    apply(m_vScroll, p.vertical);
+    m_vScroll->setGeometry(width() - barWidth, toolbarHeight, barWidth,
+                           height() - toolbarHeight - (p.horizontal.shown ? barHeight : 0));
+    m_hScroll->setGeometry(0, height() - barHeight, width() - (p.vertical.shown ? barWidth : 0), barHeight);
+    m_picView->move(p.canvasPos);
+    m_hScroll->raise();
+    m_vScroll->raise();
+    m_toolbar->raise();
+    m_placing = false;
+}
+
+void frmPrint::pan(QPoint displacement)
+{
+    // The bars keep their values within their range, and the canvas follows.
+    m_hScroll->setValue(m_hScroll->value() - displacement.x());
+    m_vScroll->setValue(m_vScroll->value() - displacement.y());
+}
+
+void frmPrint::ButtonClick(const QString &key)
+{
+    if (const int page = m_navigation.target(key))
+        RenderPage(true, page);
+    else if (key == u"Clip")
+        copyToClipboard();
+    else if (key == u"Print")
+        printChosen();
+    else if (key == u"Ende")
+        close();
+}
+
+void frmPrint::copyToClipboard()
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    QString text;
+    try {
+        if (m_clipText)
+            text = m_clipText();
+    } catch (...) {
+        return;
+    }
+    clipboard->clear();
+    clipboard->setText(text);
+    // The clipboard gives no answer of its own: a text that did not arrive
+    // is a failed copy, which shows nothing.
+    if (clipboard->text() != text)
+        return;
+    core::showMessage(QStringLiteral("Auswertung wurde in die Zwischenablage kopiert !"), core::MsgIcon::Information,
+                      core::MsgButtons::Ok, {}, this);
+}
+
+void frmPrint::printChosen()
+{
+    m_copies = 0;
+    m_allPages = false;
+    {
+        frmDruckmenu dialog(*this, m_navigation.total(), this);
+        dialog.exec();
+    }
+    core::WaitCursor hourglass;
+    for (int page : printPlan(m_copies, m_allPages, m_navigation.total(), m_navigation.shown())) {
+        // A printer that is not ready is reported once, not once per page.
+        if (!RenderPage(false, page))
+            break;
+    }
+}
+
+void frmPrint::showEvent(QShowEvent *event)
+{
+    if (!m_loaded)
+        loadOnScreen();
+    QDialog::showEvent(event);
+}
+
+void frmPrint::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    placeCanvas();
+}
+
+void frmPrint::changeEvent(QEvent *event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !m_onScreen)
+        return;
+    if (m_printer.pageLayout().orientation() != QPageLayout::Portrait)
+        return;
+    if (const QScreen *screen = this->screen()) {
+        const QRect room = screen->geometry();
+        move(room.x() + (room.width() - width()) / 2, y());
+    }
+}
+
+void frmPrint::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void frmPrint::done(int result)
+{
+    if (m_onScreen && isVisible()) {
+        core::UserSettings::setNumber(kPrint, QStringLiteral("Scale"), m_zoom.setting());
+        core::UserSettings::savePlacement(this, kPrint);
+    }
+    QDialog::done(result);
+}
+
+} // namespace report

@@ -1,6 +1,7 @@
 #include "form/frmSchaden.h"
 #include "list/frmMain.h"
 #include "report/PrintCommand.h"
+#include "report/PrintReport.h"
 #include "varnholt/CommandLine.h"
 #include "varnholt/modMain.h"
 
@@ -76,8 +77,10 @@ int main(int argc, char *argv[])
     if (!args.isEmpty())
         return refuseArguments(args.first());
 
-    const std::unique_ptr<QWidget> listWindow =
-        varnholt::Main([](dao::Database &db) { return std::make_unique<frmMain>(db, caseFormFactory(db)); });
+    const std::unique_ptr<QWidget> listWindow = varnholt::Main([](dao::Database &db) {
+        const varnholt::PrintEntry print = [&db](QWidget *parent) { report::PrintReport(db, parent); };
+        return std::make_unique<frmMain>(db, caseFormFactory(db, print), print);
+    });
     if (!listWindow)
         return 1;
     return QApplication::exec();

@@ -1,0 +1,90 @@
+#include "report/PrintReport.h"
+
+#include "preview/frmPrint.h"
+#include "report/AttachmentSource.h"
+#include "report/ReportJob.h"
+
+#include "varnholt/Globals.h"
+
+#include "core/MessageService.h"
+#include "core/WaitCursor.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <optional>
+
+namespace report {
+namespace {
+
+void tell(const QString &text, core::MsgIcon icon, QWidget *parent)
+{
+    core::showMessage(text, icon, core::MsgButtons::Ok, {}, parent);
+}
+
+} // namespace
+
+QString currentPrinterName()
+{
+    const QString standard = QPrinterInfo::defaultPrinterName();
+    if (!standard.isEmpty())
+        return standard;
+    const QStringList installed = QPrinterInfo::availablePrinterNames();
+    return installed.isEmpty() ? QString() : installed.first();
+}
+
+void PrintReport(dao::Database &db, QWidget *parent)
+{
+    const PrintRequest request = PrintRequest::current();
+    const QString folder = varnholt::gAppPath;
+    if (request.kind == PrintKindCase) {
+        const QString definitionFile = QDir::cleanPath(QFileInfo(folder).absoluteFilePath() + QStringLiteral("/Protokoll.def"));
+        if (!QFileInfo(definitionFile).isFile()) {
+            tell(QStringLiteral("Die Protokolldatei liegt nicht im Pfad: ") + definitionFile, core::MsgIcon::Critical,
+                 parent);
+            return;
+        }
+    }
+
+    std::optional<core::WaitCursor> wait(std::in_place);
+    const QString printerName = currentPrinterName();
+    if (printerName.isEmpty()) {
+        wait.reset();
+        tell(QStringLiteral("Bitte zuerst eine einen Drucker installieren!"), core::MsgIcon::Information, parent);
+        return;
+    }
+    QPrinter printer(QPrinterInfo::printerInfo(printerName), QPrinter::HighResolution);
+    if (!printer.isValid()) {
+        wait.reset();
+        tell(QStringLiteral("Fehler beim Drucken: Der Drucker ") + printerName + QStringLiteral(" ist nicht verfügbar."),
+             core::MsgIcon::Information, parent);
+        return;
+    }
+    QString message;
+    const std::optional<QString> definition = ReportJob::definitionText(request, folder, &message);
+    if (!definition) {
+        wait.reset();
+        tell(message, core::MsgIcon::Information, parent);
+        return;
+    }
+
+    printer.setPageOrientation(ReportJob::orientationOf(request));
+    StoredPictureSource pictures(db);
+    ReportJob job(&db, request, *definition, printer.pageLayout().pageSize(), &pictures);
+    {
+        // The preview tells a failed layout itself.
+        frmPrint preview(job, printer, parent);
+        preview.setClipText([&job] { return job.clipText(); });
+        if (request.direct) {
+            preview.ReadIt();
+        } else {
+            wait.reset();
+            preview.exec();
+        }
+    }
+    job.data().close();
+}
+
+} // namespace report

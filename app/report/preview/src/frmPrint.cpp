@@ -31,6 +31,7 @@
 #include <QToolBar>
 
 #include <cmath>
+#include <optional>
 
 namespace report {
 namespace {
@@ -161,6 +162,8 @@ QSize frmPrint::canvasSize() const
 
 bool frmPrint::ReadIt()
 {
+    // A long list takes a while to lay out.
+    std::optional<core::WaitCursor> hourglass(std::in_place);
     try {
         const bool done = m_job.layout();
         m_navigation.setTotal(m_job.totalPages());
@@ -168,6 +171,7 @@ bool frmPrint::ReadIt()
     } catch (const dao::DaoError &error) {
         // A run broken off leaves no pages to show.
         m_navigation.setTotal(0);
+        hourglass.reset();
         core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
                           core::MsgButtons::Ok, {}, this);
         return false;

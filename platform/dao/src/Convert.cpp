@@ -1,9 +1,12 @@
 #include "Engine.h"
 
+#include "DateCache.h"
+
 #include <QDate>
 #include <QRegularExpression>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace dao::detail {
@@ -84,14 +87,21 @@ int digits(const char *p, int n)
 }
 
 // The stored and delivered form "yyyy-MM-dd HH:mm:ss" without the cost of a general parser.
-QVariant dateVariant(const RawValue &raw)
+QVariant dateVariant(const RawValue &raw, DateCache &days)
 {
     const char *p = raw.data;
     if (raw.size == 19 && p[4] == '-' && p[7] == '-' && p[10] == ' ' && p[13] == ':' && p[16] == ':') {
-        const QDate date(digits(p, 4), digits(p + 5, 2), digits(p + 8, 2));
-        const QTime time(digits(p + 11, 2), digits(p + 14, 2), digits(p + 17, 2));
-        if (date.isValid() && time.isValid())
-            return QDateTime(date, time);
+        const int year = digits(p, 4), month = digits(p + 5, 2), day = digits(p + 8, 2);
+        if (std::memcmp(p + 10, " 00:00:00", 9) == 0) {
+            const QDateTime midnight = days.startOfDay(year, month, day);
+            if (midnight.isValid())
+                return midnight;
+        } else {
+            const QDate date(year, month, day);
+            const QTime time(digits(p + 11, 2), digits(p + 14, 2), digits(p + 17, 2));
+            if (date.isValid() && time.isValid())
+                return QDateTime(date, time);
+        }
     }
     const QDateTime dt = parseDateText(text(raw));
     return dt.isValid() ? QVariant(dt) : QVariant();
@@ -253,7 +263,7 @@ QVariant canonicalValue(const QVariant &value, FieldKind kind)
     return canonicalParameter(value);
 }
 
-QVariant fieldVariant(const RawValue &raw, FieldKind kind)
+QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days)
 {
     if (raw.type == RawValue::Null)
         return {};
@@ -286,7 +296,7 @@ QVariant fieldVariant(const RawValue &raw, FieldKind kind)
         return text(raw).trimmed().toLongLong() != 0;
     case FieldKind::Date:
         if (raw.type == RawValue::Text)
-            return dateVariant(raw);
+            return dateVariant(raw, days);
         return {};
     case FieldKind::Text:
     case FieldKind::Memo:
@@ -299,7 +309,7 @@ QVariant fieldVariant(const RawValue &raw, FieldKind kind)
         if (raw.shared)
             return *raw.shared;
         if (raw.type == RawValue::Integer || raw.type == RawValue::Real)
-            return fieldVariant(raw, FieldKind::Text).toString().toUtf8();
+            return fieldVariant(raw, FieldKind::Text, days).toString().toUtf8();
         return QByteArray(raw.data, raw.size);
     case FieldKind::Unknown:
         break;

@@ -56,6 +56,12 @@ public:
     virtual bool step() = 0;
     // The current row's value; valid until the next step.
     virtual RawValue raw(int index) const = 0;
+    // All of the current row's values, one for each column.
+    virtual void rawRow(RawValue *values) const
+    {
+        for (int c = 0; c < columnCount(); ++c)
+            values[c] = raw(c);
+    }
     // Releases what the engine holds for the statement once its rows are read.
     virtual void finish() = 0;
 };
@@ -96,8 +102,10 @@ QVariant canonicalParameter(const QVariant &value);
 // "31.01.2009", "31.01.2009 14:30", "2009-01-31 14:30:00", "2009-01-31".
 QDateTime parseDateText(const QString &text);
 QString storedDateText(const QDateTime &moment);
+class DateCache;
 // A delivered value as the value of a field of that kind. The same for every
 // engine: each delivers integers, reals, text and bytes, dates as ISO text.
-QVariant fieldVariant(const RawValue &raw, FieldKind kind);
+// Days are built once for each cache.
+QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days);
 
 } // namespace dao::detail

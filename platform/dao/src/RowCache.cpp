@@ -1,5 +1,7 @@
 #include "RowCache.h"
 
+#include "BlockPool.h"
+
 #include <cstring>
 
 namespace dao::detail {
@@ -14,14 +16,23 @@ char *put(char *p, T value)
 
 } // namespace
 
+RowCache::~RowCache()
+{
+    for (Block &block : m_blocks)
+        if (block.size == BlockPool::BlockSize)
+            BlockPool::instance().give(std::move(block.bytes));
+}
+
 char *RowCache::room(size_t size)
 {
     if (size_t(m_blockEnd - m_blockStart) + size <= m_blockSize)
         return m_blockEnd;
-    const size_t wanted = std::max(BlockSize, size);
-    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(wanted));
-    m_blockStart = m_blocks.back().get();
-    m_blockSize = wanted;
+    // Rows never span blocks; a row larger than a block gets one of its own.
+    const bool ordinary = size <= BlockPool::BlockSize;
+    m_blockSize = ordinary ? BlockPool::BlockSize : size;
+    m_blocks.push_back({ordinary ? BlockPool::instance().take() : std::make_unique_for_overwrite<char[]>(size),
+                        m_blockSize});
+    m_blockStart = m_blocks.back().bytes.get();
     m_blockEnd = m_blockStart;
     return m_blockEnd;
 }
@@ -48,8 +59,11 @@ void RowCache::append(const RawValue *values)
     }
     char *const start = room(size);
     char *p = start;
+    // Rows are mostly read just after they came: their places are kept on the way.
+    m_places.resize(size_t(m_columns));
     for (int c = 0; c < m_columns; ++c) {
         const RawValue &raw = values[c];
+        m_places[size_t(c)] = p;
         switch (raw.type) {
         case RawValue::Null:
             *p++ = TagNull;
@@ -79,6 +93,7 @@ void RowCache::append(const RawValue *values)
         }
     }
     m_rows.push_back(start);
+    m_located = rows() - 1;
     m_blockEnd = p;
 }
 

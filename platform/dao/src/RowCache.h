@@ -16,6 +16,9 @@ namespace dao::detail {
 class RowCache {
 public:
     explicit RowCache(int columns) : m_columns(columns) {}
+    ~RowCache();
+    RowCache(const RowCache &) = delete;
+    RowCache &operator=(const RowCache &) = delete;
 
     // One value for each column.
     void append(const RawValue *values);
@@ -32,7 +35,6 @@ private:
     }
 
     enum Tag : char { TagNull, TagInteger, TagReal, TagText, TagBlob, TagBigText, TagBigBlob };
-    static constexpr size_t BlockSize = 1024 * 1024;
     static constexpr qint64 BigValue = 16 * 1024;
 
     // Where a row of size bytes goes: the rest of the block, or a new one.
@@ -41,7 +43,11 @@ private:
 
     int m_columns;
     std::vector<const char *> m_rows;                 // where each row starts
-    std::vector<std::unique_ptr<char[]>> m_blocks;
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        size_t size;
+    };
+    std::vector<Block> m_blocks;
     char *m_blockStart = nullptr;
     size_t m_blockSize = 0;
     char *m_blockEnd = nullptr;                       // where the next row goes

@@ -66,15 +66,6 @@ QString text(const RawValue &raw)
     return QString::fromUtf8(raw.data, raw.size);
 }
 
-// Built in place: QVariant of this Qt takes a string only by copy, and the
-// reference counting of copy and temporary shows on every text read.
-QVariant textVariant(const RawValue &raw)
-{
-    QVariant v(QMetaType::fromType<QString>(), nullptr);
-    *static_cast<QString *>(v.data()) = QString::fromUtf8(raw.data, raw.size);
-    return v;
-}
-
 int digits(const char *p, int n)
 {
     int v = 0;
@@ -263,7 +254,7 @@ QVariant canonicalValue(const QVariant &value, FieldKind kind)
     return canonicalParameter(value);
 }
 
-QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days)
+QVariant convertedVariant(const RawValue &raw, FieldKind kind, DateCache &days)
 {
     if (raw.type == RawValue::Null)
         return {};
@@ -304,12 +295,12 @@ QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days)
             return QString::number(raw.integer);
         if (raw.type == RawValue::Real)
             return QString::number(raw.real);
-        return textVariant(raw);
+        return textVariant(raw.data, raw.size);
     case FieldKind::Binary:
         if (raw.shared)
             return *raw.shared;
         if (raw.type == RawValue::Integer || raw.type == RawValue::Real)
-            return fieldVariant(raw, FieldKind::Text, days).toString().toUtf8();
+            return convertedVariant(raw, FieldKind::Text, days).toString().toUtf8();
         return QByteArray(raw.data, raw.size);
     case FieldKind::Unknown:
         break;
@@ -320,7 +311,7 @@ QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days)
     case RawValue::Real:
         return raw.real;
     case RawValue::Text:
-        return textVariant(raw);
+        return textVariant(raw.data, raw.size);
     case RawValue::Blob:
         return raw.shared ? *raw.shared : QByteArray(raw.data, raw.size);
     case RawValue::Null:

@@ -106,6 +106,39 @@ class DateCache;
 // A delivered value as the value of a field of that kind. The same for every
 // engine: each delivers integers, reals, text and bytes, dates as ISO text.
 // Days are built once for each cache.
-QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days);
+QVariant convertedVariant(const RawValue &raw, FieldKind kind, DateCache &days);
+
+// Built in place: QVariant of this Qt takes a string only by copy, and the
+// reference counting of copy and temporary shows on every text read. data()
+// also marks the variant as holding a value.
+inline QVariant textVariant(const char *utf8, qint64 size)
+{
+    QVariant v(QMetaType::fromType<QString>(), nullptr);
+    *static_cast<QString *>(v.data()) = QString::fromUtf8(utf8, size);
+    return v;
+}
+
+// convertedVariant, with the pairs of kind and delivered form that nearly
+// every value has handled on the spot: it runs for every value read.
+inline QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days)
+{
+    switch (raw.type) {
+    case RawValue::Null:
+        return {};
+    case RawValue::Text:
+        if (kind == FieldKind::Text || kind == FieldKind::Memo || kind == FieldKind::Unknown)
+            return textVariant(raw.data, raw.size);
+        break;
+    case RawValue::Integer:
+        if (kind == FieldKind::Bool)
+            return raw.integer != 0;
+        if ((kind == FieldKind::Long || kind == FieldKind::Unknown) && raw.integer == qint64(int(raw.integer)))
+            return int(raw.integer);
+        break;
+    default:
+        break;
+    }
+    return convertedVariant(raw, kind, days);
+}
 
 } // namespace dao::detail

@@ -28,8 +28,6 @@ namespace {
 
 // ---- Field -----------------------------------------------------------------
 
-QVariant Field::Value() const { return m_owner->fieldValue(m_index); }
-
 void Field::SetValue(const QVariant &value) { m_owner->setFieldValue(m_index, value); }
 
 qint64 Field::FieldSize() const

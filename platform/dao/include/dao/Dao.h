@@ -141,6 +141,8 @@ private:
     bool m_afterLast = false;
 };
 
+inline QVariant Field::Value() const { return m_owner->fieldValue(m_index); }
+
 class Database {
 public:
     ~Database();

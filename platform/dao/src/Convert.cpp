@@ -82,17 +82,10 @@ QVariant dateVariant(const RawValue &raw, DateCache &days)
 {
     const char *p = raw.data;
     if (raw.size == 19 && p[4] == '-' && p[7] == '-' && p[10] == ' ' && p[13] == ':' && p[16] == ':') {
-        const int year = digits(p, 4), month = digits(p + 5, 2), day = digits(p + 8, 2);
-        if (std::memcmp(p + 10, " 00:00:00", 9) == 0) {
-            const QDateTime midnight = days.startOfDay(year, month, day);
-            if (midnight.isValid())
-                return midnight;
-        } else {
-            const QDate date(year, month, day);
-            const QTime time(digits(p + 11, 2), digits(p + 14, 2), digits(p + 17, 2));
-            if (date.isValid() && time.isValid())
-                return QDateTime(date, time);
-        }
+        const QDateTime moment = days.moment(digits(p, 4), digits(p + 5, 2), digits(p + 8, 2), digits(p + 11, 2),
+                                             digits(p + 14, 2), digits(p + 17, 2));
+        if (moment.isValid())
+            return moment;
     }
     const QDateTime dt = parseDateText(text(raw));
     return dt.isValid() ? QVariant(dt) : QVariant();

@@ -2,20 +2,47 @@
 
 namespace dao::detail {
 
-QDateTime DateCache::startOfDay(int year, int month, int day)
+DateCache::Day &DateCache::lookUp(int year, int month, int day)
 {
-    if (year < 0 || month < 0 || day < 0 || year > 9999 || month > 99 || day > 99)
-        return QDateTime(QDate(year, month, day), QTime(0, 0));
-    if (!m_slots)
-        m_slots = std::make_unique<Slot[]>(Slots);
+    if (!m_days)
+        m_days = std::make_unique<Day[]>(Slots);
     // Consecutive days take consecutive places.
-    Slot &slot = m_slots[size_t((year * 372 + month * 31 + day) % Slots)];
+    Day &slot = m_days[size_t((year * 372 + month * 31 + day) % Slots)];
     const int key = (year * 100 + month) * 100 + day;
     if (slot.key != key) {
         slot.key = key;
-        slot.moment = QDateTime(QDate(year, month, day), QTime(0, 0));
+        slot.start = QDateTime(QDate(year, month, day), QTime(0, 0));
+        slot.offset = Day::Unknown;
     }
-    return slot.moment;
+    return slot;
+}
+
+// A day of 24 hours keeps one offset from start to end: the offset would
+// have to change twice within it and come back.
+void DateCache::findOffset(Day &day)
+{
+    day.offset = Day::Uneven;
+    if (!day.start.isValid())
+        return;
+    const QDateTime next(day.start.date().addDays(1), QTime(0, 0));
+    day.startMs = day.start.toMSecsSinceEpoch();
+    if (next.isValid() && next.toMSecsSinceEpoch() - day.startMs == 24 * 3600 * 1000)
+        day.offset = Day::Even;
+}
+
+QDateTime DateCache::moment(int year, int month, int day, int hour, int minute, int second)
+{
+    const QTime time(hour, minute, second);
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || !time.isValid())
+        return QDateTime(QDate(year, month, day), time);
+    Day &d = lookUp(year, month, day);
+    if (time == QTime(0, 0))
+        return d.start;
+    if (d.offset == Day::Unknown)
+        findOffset(d);
+    if (d.offset == Day::Even)
+        return QDateTime::fromMSecsSinceEpoch(d.startMs + time.msecsSinceStartOfDay(), Qt::LocalTime);
+    return QDateTime(QDate(year, month, day), time);
 }
 
 } // namespace dao::detail

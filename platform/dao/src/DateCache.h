@@ -6,24 +6,32 @@
 
 namespace dao::detail {
 
-// The local-time start of each day a recordset reads. Building a local-time
-// QDateTime asks the C library for the zone's offset, the dearest step of
-// reading a date; dates without a time of day repeat from row to row, so each
-// day is built once and then copied. Room for some eleven years of days
-// without one pushing out another.
+// Local-time moments of the days a recordset reads. Building a local-time
+// QDateTime from a date and a time asks the C library to search the zone for
+// the offset, the dearest step of reading a date. Each day is looked up once:
+// its start is kept, and so is whether the day has one offset throughout, so
+// that a time of that day is its start plus the seconds since, which the
+// library turns into the local moment more cheaply. Room for some eleven
+// years of days without one pushing out another.
 class DateCache {
 public:
-    // Invalid for a day that does not exist.
-    QDateTime startOfDay(int year, int month, int day);
+    // Invalid for a moment that does not exist.
+    QDateTime moment(int year, int month, int day, int hour, int minute, int second);
 
 private:
-    struct Slot {
+    struct Day {
         int key = -1;
-        QDateTime moment;
+        QDateTime start;
+        // Found with the day's first time other than midnight.
+        enum { Unknown, Even, Uneven } offset = Unknown;
+        qint64 startMs = 0;        // since the epoch, when Even
     };
     static constexpr int Slots = 4096;
 
-    std::unique_ptr<Slot[]> m_slots;   // made with the first date
+    Day &lookUp(int year, int month, int day);
+    static void findOffset(Day &day);
+
+    std::unique_ptr<Day[]> m_days;   // made with the first date
 };
 
 } // namespace dao::detail

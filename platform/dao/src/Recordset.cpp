@@ -238,12 +238,10 @@ long Recordset::AbsolutePosition() const
     return m_position - deletedBefore;
 }
 
-Field &Recordset::Fields(int index)
+void Recordset::noSuchField() const
 {
     requireOpen();
-    if (index < 0 || index >= FieldCount())
-        raise(ErrItemNotFound, QStringLiteral("Element in dieser Auflistung nicht gefunden."));
-    return *m_fields[size_t(index)];
+    raise(ErrItemNotFound, QStringLiteral("Element in dieser Auflistung nicht gefunden."));
 }
 
 Field &Recordset::Fields(const QString &name)
@@ -265,6 +263,11 @@ bool Recordset::HasField(const QString &name) const
 
 QVariant Recordset::fieldValue(int index) const
 {
+    // Nearly every read: a row of a scrollable recordset, nothing being edited
+    // or deleted. The checks below would come to the same.
+    if (m_cursor && m_editMode == EditMode::None && m_type != RecordsetType::ForwardOnly && !m_afterLast
+        && m_position >= 0 && m_cursor->deleted.empty())
+        return m_cursor->value(m_position, index);
     requireOpen();
     if (m_editMode != EditMode::None)
         return m_buffer[size_t(index)];

@@ -32,17 +32,18 @@ void DateCache::findOffset(Day &day)
 
 QDateTime DateCache::moment(int year, int month, int day, int hour, int minute, int second)
 {
-    const QTime time(hour, minute, second);
-    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || !time.isValid())
-        return QDateTime(QDate(year, month, day), time);
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31 || hour < 0 || hour > 23
+        || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
     Day &d = lookUp(year, month, day);
-    if (time == QTime(0, 0))
+    if (hour == 0 && minute == 0 && second == 0)
         return d.start;
     if (d.offset == Day::Unknown)
         findOffset(d);
     if (d.offset == Day::Even)
-        return QDateTime::fromMSecsSinceEpoch(d.startMs + time.msecsSinceStartOfDay(), Qt::LocalTime);
-    return QDateTime(QDate(year, month, day), time);
+        return QDateTime::fromMSecsSinceEpoch(d.startMs + ((hour * 60 + minute) * 60 + second) * 1000,
+                                              Qt::LocalTime);
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
 }
 
 } // namespace dao::detail

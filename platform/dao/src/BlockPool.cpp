@@ -28,10 +28,4 @@ void BlockPool::give(std::unique_ptr<char[]> block)
         m_free.push_back(std::move(block));
 }
 
-size_t BlockPool::waiting() const
-{
-    const std::lock_guard lock(m_mutex);
-    return m_free.size();
-}
-
 } // namespace dao::detail

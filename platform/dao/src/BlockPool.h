@@ -22,10 +22,9 @@ public:
     std::unique_ptr<char[]> take();
     // Takes a block of BlockSize bytes back; frees it when the pool is full.
     void give(std::unique_ptr<char[]> block);
-    size_t waiting() const;
 
 private:
-    mutable std::mutex m_mutex;
+    std::mutex m_mutex;
     std::vector<std::unique_ptr<char[]>> m_free;
 };
 

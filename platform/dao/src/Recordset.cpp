@@ -264,10 +264,15 @@ bool Recordset::HasField(const QString &name) const
 QVariant Recordset::fieldValue(int index) const
 {
     // Nearly every read: a row of a scrollable recordset, nothing being edited
-    // or deleted. The checks below would come to the same.
+    // or deleted. checkedFieldValue would come to the same.
     if (m_cursor && m_editMode == EditMode::None && m_type != RecordsetType::ForwardOnly && !m_afterLast
         && m_position >= 0 && m_cursor->deleted.empty())
         return m_cursor->value(m_position, index);
+    return checkedFieldValue(index);
+}
+
+QVariant Recordset::checkedFieldValue(int index) const
+{
     requireOpen();
     if (m_editMode != EditMode::None)
         return m_buffer[size_t(index)];

@@ -124,6 +124,7 @@ private:
 
     [[noreturn]] void noSuchField() const;
     QVariant fieldValue(int index) const;
+    QVariant checkedFieldValue(int index) const;
     void setFieldValue(int index, const QVariant &value);
     void appendChunk(int index, const QByteArray &bytes);
     void requireOpen() const;

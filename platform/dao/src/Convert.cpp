@@ -1,9 +1,12 @@
 #include "Engine.h"
 
+#include "DateCache.h"
+
 #include <QDate>
 #include <QRegularExpression>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace dao::detail {
@@ -63,15 +66,6 @@ QString text(const RawValue &raw)
     return QString::fromUtf8(raw.data, raw.size);
 }
 
-// Built in place: QVariant of this Qt takes a string only by copy, and the
-// reference counting of copy and temporary shows on every text read.
-QVariant textVariant(const RawValue &raw)
-{
-    QVariant v(QMetaType::fromType<QString>(), nullptr);
-    *static_cast<QString *>(v.data()) = QString::fromUtf8(raw.data, raw.size);
-    return v;
-}
-
 int digits(const char *p, int n)
 {
     int v = 0;
@@ -84,14 +78,14 @@ int digits(const char *p, int n)
 }
 
 // The stored and delivered form "yyyy-MM-dd HH:mm:ss" without the cost of a general parser.
-QVariant dateVariant(const RawValue &raw)
+QVariant dateVariant(const RawValue &raw, DateCache &days)
 {
     const char *p = raw.data;
     if (raw.size == 19 && p[4] == '-' && p[7] == '-' && p[10] == ' ' && p[13] == ':' && p[16] == ':') {
-        const QDate date(digits(p, 4), digits(p + 5, 2), digits(p + 8, 2));
-        const QTime time(digits(p + 11, 2), digits(p + 14, 2), digits(p + 17, 2));
-        if (date.isValid() && time.isValid())
-            return QDateTime(date, time);
+        const QDateTime moment = days.moment(digits(p, 4), digits(p + 5, 2), digits(p + 8, 2), digits(p + 11, 2),
+                                             digits(p + 14, 2), digits(p + 17, 2));
+        if (moment.isValid())
+            return moment;
     }
     const QDateTime dt = parseDateText(text(raw));
     return dt.isValid() ? QVariant(dt) : QVariant();
@@ -253,7 +247,7 @@ QVariant canonicalValue(const QVariant &value, FieldKind kind)
     return canonicalParameter(value);
 }
 
-QVariant fieldVariant(const RawValue &raw, FieldKind kind)
+QVariant convertedVariant(const RawValue &raw, FieldKind kind, DateCache &days)
 {
     if (raw.type == RawValue::Null)
         return {};
@@ -286,7 +280,7 @@ QVariant fieldVariant(const RawValue &raw, FieldKind kind)
         return text(raw).trimmed().toLongLong() != 0;
     case FieldKind::Date:
         if (raw.type == RawValue::Text)
-            return dateVariant(raw);
+            return dateVariant(raw, days);
         return {};
     case FieldKind::Text:
     case FieldKind::Memo:
@@ -294,12 +288,12 @@ QVariant fieldVariant(const RawValue &raw, FieldKind kind)
             return QString::number(raw.integer);
         if (raw.type == RawValue::Real)
             return QString::number(raw.real);
-        return textVariant(raw);
+        return textVariant(raw.data, raw.size);
     case FieldKind::Binary:
         if (raw.shared)
             return *raw.shared;
         if (raw.type == RawValue::Integer || raw.type == RawValue::Real)
-            return fieldVariant(raw, FieldKind::Text).toString().toUtf8();
+            return convertedVariant(raw, FieldKind::Text, days).toString().toUtf8();
         return QByteArray(raw.data, raw.size);
     case FieldKind::Unknown:
         break;
@@ -310,7 +304,7 @@ QVariant fieldVariant(const RawValue &raw, FieldKind kind)
     case RawValue::Real:
         return raw.real;
     case RawValue::Text:
-        return textVariant(raw);
+        return textVariant(raw.data, raw.size);
     case RawValue::Blob:
         return raw.shared ? *raw.shared : QByteArray(raw.data, raw.size);
     case RawValue::Null:

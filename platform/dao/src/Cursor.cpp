@@ -5,8 +5,10 @@ namespace dao::detail {
 Cursor::Cursor(std::unique_ptr<Statement> statement, bool scrollable)
     : m_statement(std::move(statement)), m_scrollable(scrollable)
 {
-    for (int c = 0; c < m_statement->columnCount(); ++c)
+    for (int c = 0; c < m_statement->columnCount(); ++c) {
         m_columns.append(m_statement->column(c));
+        m_kinds.push_back(m_columns.back().kind);
+    }
     if (m_scrollable)
         m_cache.emplace(int(m_columns.size()));
 }
@@ -14,6 +16,8 @@ Cursor::Cursor(std::unique_ptr<Statement> statement, bool scrollable)
 Cursor::Cursor(QList<ColumnInfo> tableColumns)
     : m_columns(std::move(tableColumns)), m_scrollable(true), m_exhausted(true)
 {
+    for (const ColumnInfo &column : m_columns)
+        m_kinds.push_back(column.kind);
     m_cache.emplace(int(m_columns.size()));
 }
 
@@ -24,7 +28,7 @@ bool Cursor::fetchTo(long row)
             finish();
             return false;
         }
-        m_cache->append(*m_statement);
+        appendRow();
     }
     return true;
 }
@@ -36,8 +40,15 @@ void Cursor::fetchAll()
             finish();
             return;
         }
-        m_cache->append(*m_statement);
+        appendRow();
     }
+}
+
+void Cursor::appendRow()
+{
+    m_row.resize(m_columns.size());
+    m_statement->rawRow(m_row.data());
+    m_cache->append(m_row.data());
 }
 
 long Cursor::rowsRead() const
@@ -45,12 +56,12 @@ long Cursor::rowsRead() const
     return m_scrollable ? m_cache->rows() : m_liveRows;
 }
 
-QVariant Cursor::value(long row, int column) const
+QVariant Cursor::rewrittenValue(long row, int column) const
 {
     const auto changed = rewritten.find(row);
     if (changed != rewritten.end())
         return changed->second[size_t(column)];
-    return fieldVariant(m_cache->raw(row, column), m_columns[column].kind);
+    return fieldVariant(m_cache->raw(row, column), m_kinds[size_t(column)], m_days);
 }
 
 bool Cursor::stepLive()
@@ -67,7 +78,7 @@ bool Cursor::stepLive()
 
 QVariant Cursor::liveValue(int column) const
 {
-    return fieldVariant(m_statement->raw(column), m_columns[column].kind);
+    return fieldVariant(m_statement->raw(column), m_kinds[size_t(column)], m_days);
 }
 
 void Cursor::finish()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DateCache.h"
 #include "Engine.h"
 #include "RowCache.h"
 
@@ -26,7 +27,12 @@ public:
     long rowsRead() const;
     bool exhausted() const { return m_exhausted; }
 
-    QVariant value(long row, int column) const;
+    QVariant value(long row, int column) const
+    {
+        if (!rewritten.empty())
+            return rewrittenValue(row, column);
+        return fieldVariant(m_cache->raw(row, column), m_kinds[size_t(column)], m_days);
+    }
 
     // Forward-only reading: the statement's own current row.
     bool stepLive();
@@ -41,12 +47,18 @@ public:
     std::set<long> deleted;
 
 private:
+    QVariant rewrittenValue(long row, int column) const;
+    void appendRow();
+
     std::unique_ptr<Statement> m_statement;
     QList<ColumnInfo> m_columns;
+    std::vector<FieldKind> m_kinds;           // each column's, close together
     bool m_scrollable;
     bool m_exhausted = false;
     long m_liveRows = 0;
     std::optional<RowCache> m_cache;
+    std::vector<RawValue> m_row;              // the statement's current row, being kept
+    mutable DateCache m_days;
 };
 
 } // namespace dao::detail

@@ -56,6 +56,12 @@ public:
     virtual bool step() = 0;
     // The current row's value; valid until the next step.
     virtual RawValue raw(int index) const = 0;
+    // All of the current row's values, one for each column.
+    virtual void rawRow(RawValue *values) const
+    {
+        for (int c = 0; c < columnCount(); ++c)
+            values[c] = raw(c);
+    }
     // Releases what the engine holds for the statement once its rows are read.
     virtual void finish() = 0;
 };
@@ -96,8 +102,43 @@ QVariant canonicalParameter(const QVariant &value);
 // "31.01.2009", "31.01.2009 14:30", "2009-01-31 14:30:00", "2009-01-31".
 QDateTime parseDateText(const QString &text);
 QString storedDateText(const QDateTime &moment);
+class DateCache;
 // A delivered value as the value of a field of that kind. The same for every
 // engine: each delivers integers, reals, text and bytes, dates as ISO text.
-QVariant fieldVariant(const RawValue &raw, FieldKind kind);
+// Days are built once for each cache.
+QVariant convertedVariant(const RawValue &raw, FieldKind kind, DateCache &days);
+
+// Built in place: QVariant of this Qt takes a string only by copy, and the
+// reference counting of copy and temporary shows on every text read. data()
+// also marks the variant as holding a value.
+inline QVariant textVariant(const char *utf8, qint64 size)
+{
+    QVariant v(QMetaType::fromType<QString>(), nullptr);
+    *static_cast<QString *>(v.data()) = QString::fromUtf8(utf8, size);
+    return v;
+}
+
+// convertedVariant, with the pairs of kind and delivered form that nearly
+// every value has handled on the spot: it runs for every value read.
+inline QVariant fieldVariant(const RawValue &raw, FieldKind kind, DateCache &days)
+{
+    switch (raw.type) {
+    case RawValue::Null:
+        return {};
+    case RawValue::Text:
+        if (kind == FieldKind::Text || kind == FieldKind::Memo || kind == FieldKind::Unknown)
+            return textVariant(raw.data, raw.size);
+        break;
+    case RawValue::Integer:
+        if (kind == FieldKind::Bool)
+            return raw.integer != 0;
+        if ((kind == FieldKind::Long || kind == FieldKind::Unknown) && raw.integer == qint64(int(raw.integer)))
+            return int(raw.integer);
+        break;
+    default:
+        break;
+    }
+    return convertedVariant(raw, kind, days);
+}
 
 } // namespace dao::detail

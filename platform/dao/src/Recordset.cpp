@@ -28,8 +28,6 @@ namespace {
 
 // ---- Field -----------------------------------------------------------------
 
-QVariant Field::Value() const { return m_owner->fieldValue(m_index); }
-
 void Field::SetValue(const QVariant &value) { m_owner->setFieldValue(m_index, value); }
 
 qint64 Field::FieldSize() const
@@ -119,7 +117,7 @@ long Recordset::current() const
 {
     if (m_afterLast || m_position < 0)
         noCurrentRecord();
-    if (m_cursor->deleted.count(m_position))
+    if (!m_cursor->deleted.empty() && m_cursor->deleted.count(m_position))
         raise(ErrRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
     return m_position;
 }
@@ -240,12 +238,10 @@ long Recordset::AbsolutePosition() const
     return m_position - deletedBefore;
 }
 
-Field &Recordset::Fields(int index)
+void Recordset::noSuchField() const
 {
     requireOpen();
-    if (index < 0 || index >= FieldCount())
-        raise(ErrItemNotFound, QStringLiteral("Element in dieser Auflistung nicht gefunden."));
-    return *m_fields[size_t(index)];
+    raise(ErrItemNotFound, QStringLiteral("Element in dieser Auflistung nicht gefunden."));
 }
 
 Field &Recordset::Fields(const QString &name)
@@ -266,6 +262,16 @@ bool Recordset::HasField(const QString &name) const
 }
 
 QVariant Recordset::fieldValue(int index) const
+{
+    // Nearly every read: a row of a scrollable recordset, nothing being edited
+    // or deleted. checkedFieldValue would come to the same.
+    if (m_cursor && m_editMode == EditMode::None && m_type != RecordsetType::ForwardOnly && !m_afterLast
+        && m_position >= 0 && m_cursor->deleted.empty())
+        return m_cursor->value(m_position, index);
+    return checkedFieldValue(index);
+}
+
+QVariant Recordset::checkedFieldValue(int index) const
 {
     requireOpen();
     if (m_editMode != EditMode::None)

@@ -1,5 +1,7 @@
 #include "RowCache.h"
 
+#include "BlockPool.h"
+
 #include <cstring>
 
 namespace dao::detail {
@@ -12,63 +14,75 @@ char *put(char *p, T value)
     return p + sizeof value;
 }
 
-template <typename T>
-T get(const char *p)
-{
-    T value;
-    std::memcpy(&value, p, sizeof value);
-    return value;
-}
-
 } // namespace
 
-char *RowCache::room(char *p, size_t size)
+RowCache::~RowCache()
 {
-    if (size_t(p - m_blockStart) + size <= m_blockSize)
-        return p;
-    // The row does not fit: it moves, with what it has so far, to a new block.
-    const size_t written = size_t(p - m_rowStart);
-    const size_t wanted = std::max(BlockSize, (written + size) * 2);
-    m_blocks.push_back(std::make_unique_for_overwrite<char[]>(wanted));
-    char *block = m_blocks.back().get();
-    if (written > 0)
-        std::memcpy(block, m_rowStart, written);
-    m_blockStart = block;
-    m_blockSize = wanted;
-    m_rowStart = block;
-    return block + written;
+    for (Block &block : m_blocks)
+        if (block.size == BlockPool::BlockSize)
+            BlockPool::instance().give(std::move(block.bytes));
 }
 
-void RowCache::append(const Statement &statement)
+char *RowCache::room(size_t size)
 {
-    m_rowStart = m_blockEnd;
-    char *p = m_blockEnd;
+    if (size_t(m_blockEnd - m_blockStart) + size <= m_blockSize)
+        return m_blockEnd;
+    // Rows never span blocks; a row larger than a block gets one of its own.
+    const bool ordinary = size <= BlockPool::BlockSize;
+    m_blockSize = ordinary ? BlockPool::BlockSize : size;
+    m_blocks.push_back({ordinary ? BlockPool::instance().take() : std::make_unique_for_overwrite<char[]>(size),
+                        m_blockSize});
+    m_blockStart = m_blocks.back().bytes.get();
+    m_blockEnd = m_blockStart;
+    return m_blockEnd;
+}
+
+void RowCache::append(const RawValue *values)
+{
+    // The room for the whole row first, so that the values go in unchecked.
+    size_t size = 0;
     for (int c = 0; c < m_columns; ++c) {
-        const RawValue raw = statement.raw(c);
+        const RawValue &raw = values[c];
         switch (raw.type) {
         case RawValue::Null:
-            p = room(p, 1);
+            size += 1;
+            break;
+        case RawValue::Integer:
+        case RawValue::Real:
+            size += 9;
+            break;
+        case RawValue::Text:
+        case RawValue::Blob:
+            size += raw.size > BigValue ? 5 : 5 + size_t(raw.size);
+            break;
+        }
+    }
+    char *const start = room(size);
+    char *p = start;
+    // Rows are mostly read just after they came: their places are kept on the way.
+    m_places.resize(size_t(m_columns));
+    for (int c = 0; c < m_columns; ++c) {
+        const RawValue &raw = values[c];
+        m_places[size_t(c)] = p;
+        switch (raw.type) {
+        case RawValue::Null:
             *p++ = TagNull;
             break;
         case RawValue::Integer:
-            p = room(p, 9);
             *p++ = TagInteger;
             p = put(p, raw.integer);
             break;
         case RawValue::Real:
-            p = room(p, 9);
             *p++ = TagReal;
             p = put(p, raw.real);
             break;
         case RawValue::Text:
         case RawValue::Blob:
             if (raw.size > BigValue) {
-                p = room(p, 5);
                 *p++ = raw.type == RawValue::Text ? TagBigText : TagBigBlob;
                 p = put(p, quint32(m_big.size()));
                 m_big.push_back(raw.shared ? *raw.shared : QByteArray(raw.data, raw.size));
             } else {
-                p = room(p, 5 + size_t(raw.size));
                 *p++ = raw.type == RawValue::Text ? TagText : TagBlob;
                 p = put(p, quint32(raw.size));
                 if (raw.size > 0)
@@ -78,7 +92,8 @@ void RowCache::append(const Statement &statement)
             break;
         }
     }
-    m_rows.push_back(m_rowStart);
+    m_rows.push_back(start);
+    m_located = rows() - 1;
     m_blockEnd = p;
 }
 
@@ -103,40 +118,6 @@ void RowCache::locate(long row) const
         }
     }
     m_located = row;
-}
-
-RawValue RowCache::raw(long row, int column) const
-{
-    if (row != m_located)
-        locate(row);
-    const char *p = m_places[size_t(column)];
-    const char tag = *p++;
-    RawValue raw;
-    switch (tag) {
-    case TagNull:
-        break;
-    case TagInteger:
-        raw.type = RawValue::Integer;
-        raw.integer = get<qint64>(p);
-        break;
-    case TagReal:
-        raw.type = RawValue::Real;
-        raw.real = get<double>(p);
-        break;
-    case TagText:
-    case TagBlob:
-        raw.type = tag == TagText ? RawValue::Text : RawValue::Blob;
-        raw.size = get<quint32>(p);
-        raw.data = p + 4;
-        break;
-    default:
-        raw.type = tag == TagBigText ? RawValue::Text : RawValue::Blob;
-        raw.shared = &m_big[get<quint32>(p)];
-        raw.data = raw.shared->constData();
-        raw.size = raw.shared->size();
-        break;
-    }
-    return raw;
 }
 
 } // namespace dao::detail

@@ -96,7 +96,12 @@ public:
     long AbsolutePosition() const;
 
     int FieldCount() const { return static_cast<int>(m_fields.size()); }
-    Field &Fields(int index);
+    Field &Fields(int index)
+    {
+        if (!m_cursor || index < 0 || index >= FieldCount())
+            noSuchField();
+        return *m_fields[size_t(index)];
+    }
     Field &Fields(const QString &name);               // case-insensitive; ErrItemNotFound
     bool HasField(const QString &name) const;
     QVariant Value(const QString &name) { return Fields(name).Value(); }
@@ -117,7 +122,9 @@ private:
     friend class Field;
     Recordset(Database *db, RecordsetType type, RecordsetOption option, std::unique_ptr<detail::Cursor> cursor);
 
+    [[noreturn]] void noSuchField() const;
     QVariant fieldValue(int index) const;
+    QVariant checkedFieldValue(int index) const;
     void setFieldValue(int index, const QVariant &value);
     void appendChunk(int index, const QByteArray &bytes);
     void requireOpen() const;
@@ -140,6 +147,8 @@ private:
     long m_position = -1;                  // current row; -1 before the first
     bool m_afterLast = false;
 };
+
+inline QVariant Field::Value() const { return m_owner->fieldValue(m_index); }
 
 class Database {
 public:

@@ -194,9 +194,26 @@ public:
         raiseSqlite(m_db, rc);
     }
 
-    RawValue raw(int index) const override
+    RawValue raw(int index) const override { return read(index); }
+
+    void rawRow(RawValue *values) const override
     {
-        // One look-up of the column, then the value's own accessors.
+        for (int c = 0; c < int(m_columns.size()); ++c)
+            values[c] = read(c);
+    }
+
+    void finish() override
+    {
+        sqlite3_reset(m_stmt);
+        m_keep.clear();
+    }
+
+    long changes() const { return long(sqlite3_changes64(m_db)); }
+
+private:
+    // One look-up of the column, then the value's own accessors.
+    RawValue read(int index) const
+    {
         sqlite3_value *value = sqlite3_column_value(m_stmt, index);
         RawValue raw;
         switch (sqlite3_value_type(value)) {
@@ -224,15 +241,6 @@ public:
         return raw;
     }
 
-    void finish() override
-    {
-        sqlite3_reset(m_stmt);
-        m_keep.clear();
-    }
-
-    long changes() const { return long(sqlite3_changes64(m_db)); }
-
-private:
     int bindOne(int index, const QVariant &v)
     {
         if (!v.isValid())

@@ -205,6 +205,21 @@ private Q_SLOTS:
         }
         QVERIFY(numbers->Fields(0).IsNull() && numbers->Fields(1).IsNull());
 
+        // An empty text is a text, not Null; other characters come back as stored.
+        m_db->Execute("UPDATE Schaden SET Notiz = ? WHERE ID = 2", {QString("")});
+        m_db->Execute("UPDATE Schaden SET Notiz = ? WHERE ID = 3", {QString("Größe ✓ Straße")});
+        auto texts = m_db->OpenRecordset("SELECT Notiz FROM Schaden WHERE ID > 1 ORDER BY ID", RecordsetType::Snapshot);
+        const QVariant empty = texts->Fields(0).Value();
+        QCOMPARE(empty.typeId(), int(QMetaType::QString));
+        QVERIFY(!dao::isNull(empty) && empty.toString().isEmpty());
+        texts->MoveNext();
+        QCOMPARE(texts->Fields(0).Value(), QVariant(QString("Größe ✓ Straße")));
+        texts->MoveNext();
+        QVERIFY(dao::isNull(texts->Fields(0).Value()));
+        texts->MovePrevious();
+        texts->MovePrevious();
+        QVERIFY(!texts->Fields(0).IsNull());
+
         auto rs = m_db->OpenRecordset("SELECT ID, Nummer, Notiz FROM Schaden ORDER BY ID");
         // While editing, a field shows the edit buffer; afterwards the row.
         rs->MoveFirst();

@@ -109,12 +109,13 @@ class DateCache;
 QVariant convertedVariant(const RawValue &raw, FieldKind kind, DateCache &days);
 
 // Built in place: QVariant of this Qt takes a string only by copy, and the
-// reference counting of copy and temporary shows on every text read. data()
-// also marks the variant as holding a value.
+// reference counting of copy and temporary shows on every text read. A
+// variant made from the empty string (nothing to count) holds a value of the
+// right type, which setValue then takes over by moving.
 inline QVariant textVariant(const char *utf8, qint64 size)
 {
-    QVariant v(QMetaType::fromType<QString>(), nullptr);
-    *static_cast<QString *>(v.data()) = QString::fromUtf8(utf8, size);
+    QVariant v{QString()};
+    v.setValue(QString::fromUtf8(utf8, size));
     return v;
 }
 

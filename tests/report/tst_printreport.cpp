@@ -56,15 +56,6 @@ Shown runPrintEntry(dao::Database &db, core::RecordingMessageService &messages)
     return shown;
 }
 
-void requestCase(long id)
-{
-    gPrintKind = PrintKindCase;
-    gPrintRecord = id;
-    gPrintSubtitle.clear();
-    gPrintDirect = false;
-    gPrintGrid = nullptr;
-}
-
 } // namespace
 
 class PrintReportTest : public QObject {
@@ -97,7 +88,7 @@ void PrintReportTest::reportsOnThePrinter()
     core::RecordingMessageService messages;
 
     // Without its definition file a single case is not printed at all.
-    requestCase(1);
+    requestCaseReport(1);
     Shown shown = runPrintEntry(*base.db, messages);
     QVERIFY(!shown.opened);
     QCOMPARE(messages.shown.size(), 1);
@@ -108,10 +99,8 @@ void PrintReportTest::reportsOnThePrinter()
     // The list still prints, across the sheet, and copies its rows.
     QueryGridSource grid(*base.db, QStringLiteral("Select ID, Schadennummer as Nr, EigenKZ as Auto From Schaden order by ID"),
                          {}, {{QStringLiteral("ID"), 0, 0}, {QStringLiteral("Nr"), 1000, 0}, {QStringLiteral("Auto"), 2000, 0}});
-    gPrintKind = PrintKindList;
-    gPrintGrid = &grid;
-    gPrintRecord = grid.rowCount();
-    gPrintSubtitle = listSubtitle(QStringLiteral("Alle"), QStringLiteral("Alle"), QStringLiteral("Alle"));
+    requestListReport(grid, grid.rowCount(),
+                      listSubtitle(QStringLiteral("Alle"), QStringLiteral("Alle"), QStringLiteral("Alle")));
     shown = runPrintEntry(*base.db, messages);
     QVERIFY(shown.opened);
     QVERIFY(shown.landscape);
@@ -123,7 +112,7 @@ void PrintReportTest::reportsOnThePrinter()
     // A single case upright, whatever the list left the printer at.
     QVERIFY(QFile::copy(QStringLiteral(VARNHOLT_SOURCE_DIR "/data/Protokoll.def"),
                         base.dir.filePath(QStringLiteral("Protokoll.def"))));
-    requestCase(1);
+    requestCaseReport(1);
     shown = runPrintEntry(*base.db, messages);
     QVERIFY(shown.opened);
     QVERIFY(!shown.landscape);
@@ -154,7 +143,7 @@ void PrintReportTest::noPrinterNoPreview()
     varnholt::gAppPath = base.dir.path() + u'/';
     core::RecordingMessageService messages;
 
-    requestCase(1);
+    requestCaseReport(1);
     const Shown shown = runPrintEntry(*base.db, messages);
     QVERIFY(!shown.opened);
     QCOMPARE(messages.shown.size(), 1);

@@ -352,11 +352,7 @@ void frmSchaden::printCase()
     // case that was never saved has nothing to print.
     if (!m_print || !FormSaved() || m_caseId == 0)
         return;
-    report::gPrintKind = report::PrintKindCase;
-    report::gPrintSubtitle.clear();
-    report::gPrintDirect = false;
-    report::gPrintRecord = m_caseId;
-    report::gPrintGrid = nullptr;
+    report::requestCaseReport(m_caseId);
     m_print(this);
 }
 

@@ -451,11 +451,7 @@ void frmMain::printCurrentCase()
 {
     if (!m_print || !GetCurrentID())
         return;
-    report::gPrintKind = report::PrintKindCase;
-    report::gPrintSubtitle.clear();
-    report::gPrintDirect = false;
-    report::gPrintRecord = m_currentId;
-    report::gPrintGrid = nullptr;
+    report::requestCaseReport(m_currentId);
     m_print(this);
 }
 
@@ -467,10 +463,11 @@ void frmMain::printList()
     // The report reads the list's rows through a snapshot of its own, in the
     // list's order and with the columns as wide as they are shown.
     std::optional<report::QueryGridSource> grid;
+    long count = 0;
     try {
         const core::WaitCursor wait;
         grid.emplace(m_db, m_model->statement(), m_model->params(), list::reportColumns(m_columnWidths));
-        report::gPrintRecord = grid->rowCount();
+        count = grid->rowCount();
     } catch (const dao::DaoError &error) {
         reportError(error);
         return;
@@ -479,11 +476,9 @@ void frmMain::printList()
     struct ForgetGrid {
         ~ForgetGrid() { report::gPrintGrid = nullptr; }
     } forget;
-    report::gPrintKind = report::PrintKindList;
-    report::gPrintGrid = &*grid;
-    report::gPrintSubtitle =
-        report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(), m_cboSchadenart->currentText());
-    report::gPrintDirect = false;
+    report::requestListReport(
+        *grid, count,
+        report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(), m_cboSchadenart->currentText()));
     m_print(this);
 }
 

@@ -143,11 +143,8 @@ int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &
     static const QStringList kindTexts = {QStringLiteral("Alle"), QStringLiteral("Einzelschaden"),
                                           QStringLiteral("Kleinstschäden")};
     QueryGridSource grid(db, statement.text, statement.params, listColumns());
-    gPrintKind = PrintKindList;
-    gPrintGrid = &grid;
-    gPrintRecord = grid.rowCount();
-    gPrintSubtitle = listSubtitle(filter.vehicle, statusTexts[filter.statusIndex], kindTexts[filter.kindIndex]);
-    gPrintDirect = false;
+    requestListReport(grid, grid.rowCount(),
+                      listSubtitle(filter.vehicle, statusTexts[filter.statusIndex], kindTexts[filter.kindIndex]));
     const PrintRequest request = PrintRequest::current();
     gPrintGrid = nullptr;
 
@@ -165,10 +162,7 @@ int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &
 
 int runCase(const Options &o, dao::Database &db, const QString &programFolder, QTextStream &out, QTextStream &err)
 {
-    gPrintKind = PrintKindCase;
-    gPrintRecord = o.caseId;
-    gPrintSubtitle.clear();
-    gPrintDirect = false;
+    requestCaseReport(o.caseId);
     const PrintRequest request = PrintRequest::current();
 
     QString message;

@@ -13,6 +13,24 @@ PrintRequest PrintRequest::current()
     return {gPrintKind, gPrintRecord, gPrintSubtitle, gPrintDirect, gPrintGrid};
 }
 
+void requestCaseReport(long caseId)
+{
+    gPrintKind = PrintKindCase;
+    gPrintRecord = caseId;
+    gPrintSubtitle.clear();
+    gPrintDirect = false;
+    gPrintGrid = nullptr;
+}
+
+void requestListReport(GridSource &grid, long count, const QString &subtitle)
+{
+    gPrintKind = PrintKindList;
+    gPrintRecord = count;
+    gPrintSubtitle = subtitle;
+    gPrintDirect = false;
+    gPrintGrid = &grid;
+}
+
 QString listSubtitle(const QString &vehicle, const QString &status, const QString &kind)
 {
     return QStringLiteral("Fahrzeug: ") + vehicle + QStringLiteral(" - Status: ") + status +

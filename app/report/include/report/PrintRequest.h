@@ -31,6 +31,13 @@ struct PrintRequest {
     static PrintRequest current();
 };
 
+// The request for one case's damage report, shown in the preview.
+void requestCaseReport(long caseId);
+// The request for the case list report: count listed cases read through grid
+// (borrowed: the caller clears gPrintGrid once the report is done), under
+// subtitle, shown in the preview.
+void requestListReport(GridSource &grid, long count, const QString &subtitle);
+
 // The case list's subtitle: what its three filter boxes show.
 QString listSubtitle(const QString &vehicle, const QString &status, const QString &kind);
 

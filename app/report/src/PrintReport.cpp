@@ -9,7 +9,6 @@
 #include "core/MessageService.h"
 #include "core/WaitCursor.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -40,7 +39,7 @@ void PrintReport(dao::Database &db, QWidget *parent)
     const PrintRequest request = PrintRequest::current();
     const QString folder = varnholt::gAppPath;
     if (request.kind == PrintKindCase) {
-        const QString definitionFile = QDir::cleanPath(QFileInfo(folder).absoluteFilePath() + QStringLiteral("/Protokoll.def"));
+        const QString definitionFile = ReportJob::definitionFile(folder);
         if (!QFileInfo(definitionFile).isFile()) {
             tell(QStringLiteral("Die Protokolldatei liegt nicht im Pfad: ") + definitionFile, core::MsgIcon::Critical,
                  parent);
@@ -49,24 +48,25 @@ void PrintReport(dao::Database &db, QWidget *parent)
     }
 
     std::optional<core::WaitCursor> wait(std::in_place);
+    // The hourglass goes before anything is told.
+    const auto fail = [&](const QString &text) {
+        wait.reset();
+        tell(text, core::MsgIcon::Information, parent);
+    };
     const QString printerName = currentPrinterName();
     if (printerName.isEmpty()) {
-        wait.reset();
-        tell(QStringLiteral("Bitte zuerst eine einen Drucker installieren!"), core::MsgIcon::Information, parent);
+        fail(QStringLiteral("Bitte zuerst eine einen Drucker installieren!"));
         return;
     }
     QPrinter printer(QPrinterInfo::printerInfo(printerName), QPrinter::HighResolution);
     if (!printer.isValid()) {
-        wait.reset();
-        tell(QStringLiteral("Fehler beim Drucken: Der Drucker ") + printerName + QStringLiteral(" ist nicht verfügbar."),
-             core::MsgIcon::Information, parent);
+        fail(QStringLiteral("Fehler beim Drucken: Der Drucker ") + printerName + QStringLiteral(" ist nicht verfügbar."));
         return;
     }
     QString message;
     const std::optional<QString> definition = ReportJob::definitionText(request, folder, &message);
     if (!definition) {
-        wait.reset();
-        tell(message, core::MsgIcon::Information, parent);
+        fail(message);
         return;
     }
 

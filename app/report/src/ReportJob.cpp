@@ -12,15 +12,20 @@
 
 namespace report {
 
+QString ReportJob::definitionFile(const QString &programFolder)
+{
+    QString folder = programFolder;
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder + QStringLiteral("Protokoll.def");
+}
+
 std::optional<QString> ReportJob::definitionText(const PrintRequest &request, const QString &programFolder,
                                                  QString *message)
 {
     if (request.kind == PrintKindList)
         return listTemplate(request.subtitle);
-    QString folder = programFolder;
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    const QString path = folder + QStringLiteral("Protokoll.def");
+    const QString path = definitionFile(programFolder);
     if (!QFileInfo(path).isFile()) {
         if (message)
             *message = QStringLiteral("Die Protokolldatei liegt nicht im Pfad: ") + path;

@@ -31,6 +31,8 @@ public:
     // The definition text of a request: the list template with its subtitle,
     // or Protokoll.def from programFolder (read whole, as bytes). Nothing
     // and the message to show when the file is missing or unreadable.
+    // Where a single case's definition lies: Protokoll.def in programFolder.
+    static QString definitionFile(const QString &programFolder);
     static std::optional<QString> definitionText(const PrintRequest &request, const QString &programFolder,
                                                  QString *message);
     // The list is printed across the sheet, a single case upright.

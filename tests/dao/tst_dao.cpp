@@ -1,3 +1,4 @@
+#include "RaisedNumber.h"
 #include "TestEngine.h"
 
 #include "core/Clock.h"
@@ -8,22 +9,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <functional>
 
 using namespace dao;
 
 namespace {
-
-// Runs the call and gives back the number it raised; 0 when nothing was raised.
-long raisedNumber(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const DaoError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QByteArray fileDigest(const QString &path)
 {

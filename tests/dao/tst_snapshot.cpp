@@ -1,3 +1,4 @@
+#include "RaisedNumber.h"
 #include "TestEngine.h"
 
 #include "dao/Dao.h"
@@ -5,21 +6,10 @@
 #include <QTest>
 
 #include <ctime>
-#include <functional>
 
 using namespace dao;
 
 namespace {
-
-long raisedNumber(const std::function<void()> &call)
-{
-    try {
-        call();
-    } catch (const DaoError &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 // The local zone of the test, Central European with its summer time, for as
 // long as the guard lives.

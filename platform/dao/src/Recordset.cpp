@@ -117,7 +117,7 @@ long Recordset::current() const
 {
     if (m_afterLast || m_position < 0)
         noCurrentRecord();
-    if (!m_cursor->deleted.empty() && m_cursor->deleted.count(m_position))
+    if (m_cursor->deleted.count(m_position))
         raise(ErrRecordDeleted, QStringLiteral("Datensatz ist gelöscht."));
     return m_position;
 }

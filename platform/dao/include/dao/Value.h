@@ -20,7 +20,16 @@ namespace dao {
 //   Date      QDateTime (local time, no zone)
 //   Binary    QByteArray
 inline QVariant Null() { return {}; }
-inline bool isNull(const QVariant &v) { return !v.isValid() || v.isNull(); }
+// Read for nearly every value: what QVariant::isNull and isValid would say,
+// without their calls, for all but a variant that holds a pointer.
+inline bool isNull(const QVariant &v)
+{
+    const QVariant::Private &d = v.data_ptr();
+    const QtPrivate::QMetaTypeInterface *type = d.typeInterface();
+    if (d.is_null || !type)
+        return true;
+    return (type->flags & QMetaType::IsPointer) && v.isNull();
+}
 
 enum class FieldKind { Unknown, Long, Double, Currency, Bool, Text, Memo, Date, Binary };
 

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "editor/GraficGeometry.h"
+
+#include <QFont>
+
+class QPainter;
+class QPaintDevice;
+
+namespace kelvane::editor {
+
+// Drawing of shapes: into an overlay (DrawToDC) and on screen (Paint).
+namespace GraficPainter {
+
+// Draws the shape at (ox, oy) into the painter's device, in its pixels, as
+// the overlay keeps it: lines with round pens, boxes with the border inside
+// their rectangle and no fill when transparent, text word-wrapped without a
+// background. Kinds without a keyword draw nothing. The painter's state is
+// left as it was.
+void DrawToDC(const GraficGeometry &shape, QPainter &painter, int ox, int oy);
+
+// The font a text is drawn with on `device`: the name cut to 32 characters,
+// the size in points rounded and turned into pixels at the device's
+// vertical resolution.
+QFont FontToLogFont(const TextElement &label, const QPaintDevice &device);
+
+// Draws the shape on screen in its own coordinates: every kind, including
+// the further outlines, then the selection frame and the visible grips.
+void Paint(const GraficGeometry &shape, QPainter &painter);
+
+} // namespace GraficPainter
+
+} // namespace kelvane::editor

@@ -1,0 +1,172 @@
+#include "editor/GraficObj.h"
+
+#include "editor/GraficPainter.h"
+
+#include <QCursor>
+#include <QGraphicsScene>
+#include <QGraphicsSceneMouseEvent>
+#include <QPainter>
+
+namespace kelvane::editor {
+
+namespace {
+
+Qt::CursorShape gripCursor(int grip)
+{
+    switch (grip) {
+    case 0: case 8: return Qt::SizeFDiagCursor;
+    case 2: case 6: return Qt::SizeBDiagCursor;
+    case 1: case 7: return Qt::SizeHorCursor;
+    case 3: case 5: return Qt::SizeVerCursor;
+    default: return Qt::SizeAllCursor;
+    }
+}
+
+} // namespace
+
+GraficObj::GraficObj(QGraphicsItem *parent) : QGraphicsObject(parent)
+{
+    setAcceptHoverEvents(true);
+    setFlag(ItemClipsToShape);
+    sync();
+}
+
+void GraficObj::SetFillColor(ColorRef color) { m_shape.SetFillColor(color); update(); }
+void GraficObj::SetTransparenz(bool transparent) { m_shape.SetTransparenz(transparent); update(); }
+void GraficObj::SetPenColor(ColorRef color) { m_shape.SetPenColor(color); update(); }
+void GraficObj::SetPenWidth(int width) { m_shape.SetPenWidth(width); update(); }
+void GraficObj::SetStyle(int style) { m_shape.SetStyle(style); update(); }
+void GraficObj::SetShowGrips(bool show) { m_shape.SetShowGrips(show); update(); }
+void GraficObj::SetShowFrame(bool show) { m_shape.SetShowFrame(show); update(); }
+void GraficObj::Repaint() { m_shape.Repaint(); update(); }
+
+void GraficObj::Move(int left, int top)
+{
+    m_shape.Move(left, top);
+    sync();
+}
+
+void GraficObj::Place(int left, int top, int width, int height)
+{
+    m_shape.Place(left, top, width, height);
+    sync();
+}
+
+void GraficObj::DrawToDC(QPainter &painter, int ox, int oy) const
+{
+    GraficPainter::DrawToDC(m_shape, painter, ox, oy);
+}
+
+bool GraficObj::BuildObj(QStringView record, int offsetX, int offsetY)
+{
+    const bool read = m_shape.BuildObj(record, offsetX, offsetY);
+    sync();
+    return read;
+}
+
+void GraficObj::sync()
+{
+    const QRect placed = m_shape.Geometry();
+    if (placed.size() != m_placed.size())
+        prepareGeometryChange();
+    m_placed = placed;
+    setPos(placed.topLeft());
+    update();
+}
+
+QRectF GraficObj::boundingRect() const
+{
+    return QRectF(0, 0, m_placed.width(), m_placed.height());
+}
+
+bool GraficObj::contains(const QPointF &point) const
+{
+    return boundingRect().contains(point) && (m_shape.GripAt(point) >= 0 || m_shape.HitTest(point));
+}
+
+QPainterPath GraficObj::shape() const
+{
+    QPainterPath path;
+    path.addRect(boundingRect());
+    return path;
+}
+
+void GraficObj::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
+{
+    GraficPainter::Paint(m_shape, *painter);
+}
+
+QSize GraficObj::containerSize() const
+{
+    if (parentItem())
+        return parentItem()->boundingRect().size().toSize();
+    if (scene())
+        return scene()->sceneRect().size().toSize();
+    return m_placed.size();
+}
+
+QPointF GraficObj::onGrip(int grip, QPointF point) const
+{
+    return point - QPointF(m_shape.GripRect(grip).topLeft());
+}
+
+void GraficObj::mousePressEvent(QGraphicsSceneMouseEvent *event)
+{
+    const int grip = m_shape.GripAt(event->pos());
+    if (grip >= 0 && event->button() == Qt::LeftButton) {
+        m_dragGrip = grip;
+        m_shape.BeginGripDrag(grip, onGrip(grip, event->pos()), containerSize());
+        sync();
+    } else {
+        Q_EMIT MouseDown(event->button(), event->modifiers(), float(event->pos().x()), float(event->pos().y()));
+    }
+    event->accept();
+}
+
+void GraficObj::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
+{
+    if (m_dragGrip >= 0) {
+        m_shape.DragGrip(m_dragGrip, onGrip(m_dragGrip, event->pos()));
+        update();
+        return;
+    }
+    Q_EMIT MouseMove(event->buttons(), event->modifiers(), float(event->pos().x()), float(event->pos().y()));
+}
+
+void GraficObj::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
+{
+    if (m_dragGrip >= 0) {
+        endGripDrag();
+        return;
+    }
+    Q_EMIT MouseUp(event->button(), event->modifiers(), float(event->pos().x()), float(event->pos().y()));
+}
+
+void GraficObj::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event)
+{
+    if (m_dragGrip >= 0 || m_shape.GripAt(event->pos()) >= 0) {
+        endGripDrag();
+        return;
+    }
+    Q_EMIT DblClick();
+}
+
+void GraficObj::hoverMoveEvent(QGraphicsSceneHoverEvent *event)
+{
+    const int grip = m_shape.GripAt(event->pos());
+    if (grip >= 0)
+        setCursor(gripCursor(grip));
+    else
+        unsetCursor();
+    if (grip < 0)
+        Q_EMIT MouseMove(Qt::NoButton, event->modifiers(), float(event->pos().x()), float(event->pos().y()));
+}
+
+void GraficObj::endGripDrag()
+{
+    m_dragGrip = -1;
+    m_shape.EndGripDrag();
+    sync();
+}
+
+} // namespace kelvane::editor

@@ -1,0 +1,145 @@
+#include "editor/GraficPainter.h"
+
+#include "editor/Rounding.h"
+
+#include <QPaintDevice>
+#include <QPainter>
+
+namespace kelvane::editor::GraficPainter {
+
+namespace {
+
+QPen strokePen(const LineElement &line)
+{
+    QPen pen(toQColor(line.BorderColor), qMax(0, line.BorderWidth));
+    pen.setCapStyle(Qt::RoundCap);
+    pen.setJoinStyle(Qt::RoundJoin);
+    return pen;
+}
+
+void drawStrokes(const GraficGeometry &shape, QPainter &painter, int count, QPoint offset)
+{
+    painter.setPen(strokePen(shape.Line()));
+    for (int i = 0; i < count; ++i) {
+        const LineElement &line = shape.LineAt(i);
+        painter.drawLine(QPoint(line.X1, line.Y1) + offset, QPoint(line.X2, line.Y2) + offset);
+    }
+}
+
+int strokeCount(int style)
+{
+    switch (style) {
+    case ShapeStyle::Line: return 1;
+    case ShapeStyle::Arrow: return 3;
+    case ShapeStyle::DblArrow: return 5;
+    default: return 0;
+    }
+}
+
+// The border lies inside `rect`, as an inside-frame pen draws it.
+void drawBox(const BoxElement &box, QPainter &painter, QRect rect)
+{
+    const int width = qMax(1, box.BorderWidth);
+    QPen pen(toQColor(box.BorderColor), width);
+    pen.setJoinStyle(Qt::MiterJoin);
+    painter.setPen(pen);
+    painter.setBrush(box.FillStyle == 0 ? QBrush(Qt::NoBrush) : QBrush(toQColor(box.FillColor)));
+    const QRectF inner = QRectF(rect).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0);
+    const qreal round = qMin(rect.width(), rect.height()) / 4.0;
+    switch (box.ShapeNumber) {
+    case ShapeStyle::Circle:
+        painter.drawEllipse(inner);
+        break;
+    case ShapeStyle::Square:
+    case ShapeStyle::RoundCircle:
+    case ShapeStyle::RoundedSquare: {
+        const int side = qMin(rect.width(), rect.height());
+        const QRectF square(rect.left() + (rect.width() - side) / 2.0, rect.top() + (rect.height() - side) / 2.0,
+                            side, side);
+        const QRectF squareInner = square.adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0);
+        if (box.ShapeNumber == ShapeStyle::RoundCircle)
+            painter.drawEllipse(squareInner);
+        else if (box.ShapeNumber == ShapeStyle::RoundedSquare)
+            painter.drawRoundedRect(squareInner, round, round);
+        else
+            painter.drawRect(squareInner);
+        break;
+    }
+    case ShapeStyle::RoundedRect:
+        painter.drawRoundedRect(inner, round, round);
+        break;
+    default:
+        painter.drawRect(inner);
+    }
+}
+
+void drawText(const TextElement &label, QPainter &painter, QRect rect)
+{
+    painter.setPen(toQColor(label.ForeColor));
+    painter.setFont(FontToLogFont(label, *painter.device()));
+    painter.drawText(rect, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, label.Caption);
+}
+
+} // namespace
+
+QFont FontToLogFont(const TextElement &label, const QPaintDevice &device)
+{
+    QFont font(label.FontName.left(32));
+    const int pixels = mulDiv(roundHalfEven(label.FontSize), device.logicalDpiY(), 72);
+    if (pixels > 0)
+        font.setPixelSize(pixels);
+    font.setItalic(label.Italic);
+    font.setUnderline(label.Underline);
+    font.setStrikeOut(label.Strikethrough);
+    font.setWeight(label.Bold ? QFont::Bold : QFont::Normal);
+    return font;
+}
+
+void DrawToDC(const GraficGeometry &shape, QPainter &painter, int ox, int oy)
+{
+    painter.save();
+    switch (shape.Style()) {
+    case ShapeStyle::Line:
+    case ShapeStyle::Arrow:
+    case ShapeStyle::DblArrow:
+        drawStrokes(shape, painter, strokeCount(shape.Style()), QPoint(ox, oy));
+        break;
+    case ShapeStyle::Rect:
+    case ShapeStyle::Circle:
+        drawBox(shape.Shape(), painter, QRect(ox, oy, shape.Shape().Rect.width(), shape.Shape().Rect.height()));
+        break;
+    case ShapeStyle::Text:
+        drawText(shape.Label(), painter, QRect(ox, oy, shape.Label().Rect.width(), shape.Label().Rect.height()));
+        break;
+    default:
+        break;
+    }
+    painter.restore();
+}
+
+void Paint(const GraficGeometry &shape, QPainter &painter)
+{
+    painter.save();
+    if (GraficGeometry::IsLineKind(shape.Style()))
+        drawStrokes(shape, painter, strokeCount(shape.Style()), {});
+    else if (shape.Style() == ShapeStyle::Text)
+        drawText(shape.Label(), painter, shape.Label().Rect);
+    else if (shape.Shape().Visible)
+        drawBox(shape.Shape(), painter, shape.Shape().Rect);
+    if (shape.ShowFrame() && !shape.GripDragging()) {
+        const QRect frame = shape.Geometry().translated(-shape.Geometry().topLeft());
+        const qreal half = SelectionFrameWidth / 2.0;
+        QPen pen(QColor(0, 120, 215, 110), SelectionFrameWidth);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(frame).adjusted(half, half, -half, -half));
+    }
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    for (int grip = 0; grip < 9; ++grip)
+        if (shape.GripVisible(grip))
+            painter.drawRect(QRectF(shape.GripRect(grip)).adjusted(0.5, 0.5, -0.5, -0.5));
+    painter.restore();
+}
+
+} // namespace kelvane::editor::GraficPainter

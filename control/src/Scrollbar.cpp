@@ -2,6 +2,8 @@
 
 #include "WindowScrollBars.h"
 
+#include <QAbstractScrollArea>
+
 #include <limits>
 
 namespace kelvane {
@@ -12,7 +14,7 @@ namespace {
 
 int clampToInt(qint64 value)
 {
-    return int(qBound<qint64>(std::numeric_limits<int>::min(), value, std::numeric_limits<int>::max()));
+    return int(qBound<qint64>(qint64(std::numeric_limits<int>::min()), value, qint64(std::numeric_limits<int>::max())));
 }
 
 } // namespace

@@ -40,7 +40,7 @@ Range rangeOf(const QScrollBar *bar)
 void applyRange(QScrollBar *bar, Range range)
 {
     const qint64 width = qint64(range.max) - range.min + 1;
-    range.page = int(qBound<qint64>(0, range.page, qMax<qint64>(width, 0)));
+    range.page = int(qBound<qint64>(0, qint64(range.page), qMax<qint64>(width, 0)));
     const int top = int(qMax<qint64>(range.min, qint64(range.max) - qMax(range.page - 1, 0)));
     bar->setProperty(kRangeProperty, QVariant::fromValue(QList<int>{range.min, range.max, range.page, top}));
     bar->setPageStep(range.page);

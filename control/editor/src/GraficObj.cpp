@@ -84,6 +84,16 @@ bool GraficObj::contains(const QPointF &point) const
     return boundingRect().contains(point) && (m_shape.GripAt(point) >= 0 || m_shape.HitTest(point));
 }
 
+bool GraficObj::collidesWithPath(const QPainterPath &path, Qt::ItemSelectionMode mode) const
+{
+    // A view looks for the items under the mouse with the pixel's square:
+    // that is a point for the hit test, not an area.
+    const QRectF area = path.boundingRect();
+    if (area.width() <= 1.0 && area.height() <= 1.0)
+        return contains(area.topLeft());
+    return QGraphicsObject::collidesWithPath(path, mode);
+}
+
 QPainterPath GraficObj::shape() const
 {
     QPainterPath path;
@@ -105,6 +115,13 @@ QSize GraficObj::containerSize() const
     return m_placed.size();
 }
 
+QPointF GraficObj::local(const QGraphicsSceneMouseEvent *event) const
+{
+    // The shape moves while a grip is dragged; the event's own item position
+    // can still be mapped through the place it had before.
+    return sceneTransform().inverted().map(event->scenePos());
+}
+
 QPointF GraficObj::onGrip(int grip, QPointF point) const
 {
     return point - QPointF(m_shape.GripRect(grip).topLeft());
@@ -112,39 +129,43 @@ QPointF GraficObj::onGrip(int grip, QPointF point) const
 
 void GraficObj::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
-    const int grip = m_shape.GripAt(event->pos());
+    const QPointF at = local(event);
+    const int grip = m_shape.GripAt(at);
     if (grip >= 0 && event->button() == Qt::LeftButton) {
         m_dragGrip = grip;
-        m_shape.BeginGripDrag(grip, onGrip(grip, event->pos()), containerSize());
+        m_shape.BeginGripDrag(grip, onGrip(grip, at), containerSize());
         sync();
     } else {
-        Q_EMIT MouseDown(event->button(), event->modifiers(), float(event->pos().x()), float(event->pos().y()));
+        Q_EMIT MouseDown(event->button(), event->modifiers(), float(at.x()), float(at.y()));
     }
     event->accept();
 }
 
 void GraficObj::mouseMoveEvent(QGraphicsSceneMouseEvent *event)
 {
+    const QPointF at = local(event);
     if (m_dragGrip >= 0) {
-        m_shape.DragGrip(m_dragGrip, onGrip(m_dragGrip, event->pos()));
+        m_shape.DragGrip(m_dragGrip, onGrip(m_dragGrip, at));
         update();
         return;
     }
-    Q_EMIT MouseMove(event->buttons(), event->modifiers(), float(event->pos().x()), float(event->pos().y()));
+    Q_EMIT MouseMove(event->buttons(), event->modifiers(), float(at.x()), float(at.y()));
 }
 
 void GraficObj::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 {
+    const QPointF at = local(event);
     if (m_dragGrip >= 0) {
         endGripDrag();
         return;
     }
-    Q_EMIT MouseUp(event->button(), event->modifiers(), float(event->pos().x()), float(event->pos().y()));
+    Q_EMIT MouseUp(event->button(), event->modifiers(), float(at.x()), float(at.y()));
 }
 
 void GraficObj::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event)
 {
-    if (m_dragGrip >= 0 || m_shape.GripAt(event->pos()) >= 0) {
+    const QPointF at = local(event);
+    if (m_dragGrip >= 0 || m_shape.GripAt(at) >= 0) {
         endGripDrag();
         return;
     }

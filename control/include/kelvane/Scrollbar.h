@@ -1,9 +1,9 @@
 #pragma once
 
+#include <QAbstractScrollArea>
 #include <QObject>
 #include <QPointer>
 
-class QAbstractScrollArea;
 
 namespace kelvane {
 

@@ -2,13 +2,13 @@
 
 #include "kelvane/Scrollbar.h"
 
+#include <QAbstractScrollArea>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <memory>
 
-class QAbstractScrollArea;
 class QEvent;
 class QWidget;
 

@@ -54,6 +54,7 @@ public:
 
     QRectF boundingRect() const override;
     bool contains(const QPointF &point) const override;
+    bool collidesWithPath(const QPainterPath &path, Qt::ItemSelectionMode mode) const override;
     QPainterPath shape() const override;
     void paint(QPainter *painter, const QStyleOptionGraphicsItem *option, QWidget *widget) override;
 
@@ -75,6 +76,7 @@ private:
     // Takes the geometry's place and size over after it changed.
     void sync();
     QSize containerSize() const;
+    QPointF local(const QGraphicsSceneMouseEvent *event) const;
     QPointF onGrip(int grip, QPointF point) const;
     void endGripDrag();
 

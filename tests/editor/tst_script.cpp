@@ -142,6 +142,14 @@ void TestScript::captionWithSeparatorsSurvivesTheRoundTrip()
     GraficGeometry old;
     QVERIFY(old.BuildObj(u"TEXT;0;0;9;9;C:\\temp\\x y;Arial;12;False;False;False;False;0"));
     QCOMPARE(old.Label().Caption, QStringLiteral("C:\\temp\\x y"));
+    // A caption that ends in a backslash, written before captions were
+    // escaped, is still read as it was written.
+    const OverlayScript::ReadResult older =
+        OverlayScript::Read(u"TEXT;0;0;9;9;C:\\;Arial;12;False;False;False;False;0#RECT;1;2;3;4;1;0;0;1#");
+    QCOMPARE(older.skipped, 0);
+    QCOMPARE(older.shapes[0].Label().Caption, QStringLiteral("C:\\"));
+    QCOMPARE(older.shapes[0].Label().FontName, QStringLiteral("Arial"));
+    QCOMPARE(older.shapes[1].Style(), ShapeStyle::Rect);
 }
 
 void TestScript::scriptsTravelBetweenRegionalSettings()

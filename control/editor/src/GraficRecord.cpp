@@ -160,11 +160,20 @@ QString GraficGeometry::Serialize(int x, int y) const
 
 bool GraficGeometry::BuildObj(QStringView record, int offsetX, int offsetY)
 {
+    return buildObj(record, offsetX, offsetY, true)
+        || (record.contains(u'\\') && buildObj(record, offsetX, offsetY, false));
+}
+
+bool GraficGeometry::buildObj(QStringView record, int offsetX, int offsetY, bool escaped)
+{
     QVarLengthArray<QStringView, 16> f;
-    ScriptText::Split(record, u';', [&f](QStringView field) {
-        f.append(field);
-        return f.size() <= 13;   // fields past the last one a kind reads are not needed
-    });
+    ScriptText::Split(
+        record, u';',
+        [&f](QStringView field) {
+            f.append(field);
+            return f.size() <= 13;   // fields past the last one a kind reads are not needed
+        },
+        escaped);
     const Kind kind = kindOf(f[0]);
     if (f.size() < kind.fields)
         return false;
@@ -214,8 +223,8 @@ bool GraficGeometry::BuildObj(QStringView record, int offsetX, int offsetY)
         const auto text = readText(f);
         if (!text)
             return false;
-        m_label.Caption = ScriptText::Unescape(f[5]);
-        m_label.FontName = ScriptText::Unescape(f[6]);
+        m_label.Caption = escaped ? ScriptText::Unescape(f[5]) : f[5].toString();
+        m_label.FontName = escaped ? ScriptText::Unescape(f[6]) : f[6].toString();
         m_label.FontSize = text->size;
         m_label.Bold = text->bold;
         m_label.Italic = text->italic;

@@ -97,7 +97,9 @@ public:
     // Rebuilds the shape from one record and places it at its fields 1 to 4
     // plus the offsets. False, and the shape left as it was, for a record
     // that cannot be read (too few fields, a field that is not a number,
-    // a size out of any picture's range).
+    // a size out of any picture's range). A record that cannot be read with
+    // its escapes is tried once more as written before captions were
+    // escaped (a caption ending in a backslash).
     bool BuildObj(QStringView record, int offsetX = 0, int offsetY = 0);
 
     static bool IsLineKind(int style);
@@ -112,6 +114,7 @@ private:
     void layoutBox();
     void orientLineGrips(double x1, double y1, double x2, double y2);
     void applyVisibility();
+    bool buildObj(QStringView record, int offsetX, int offsetY, bool escaped);
 
     int m_style = ShapeStyle::Line;
     bool m_showGrips = false;

@@ -34,17 +34,18 @@ QString WriteBoolean(bool value);
 QString Escape(QStringView text);
 QString Unescape(QStringView text);
 
-// The pieces of `text` between unescaped `separator`s (a backslash takes the
-// next character with it); the piece after the last separator included.
-// Calls `take` with each piece in order; stops early when it answers false.
+// The pieces of `text` between unescaped `separator`s (with `escapes`, a
+// backslash takes the next character with it); the piece after the last
+// separator included. Calls `take` with each piece in order; stops early
+// when it answers false.
 template <typename Take>
-void Split(QStringView text, QChar separator, Take take)
+void Split(QStringView text, QChar separator, Take take, bool escapes = true)
 {
     qsizetype start = 0;
     const qsizetype size = text.size();
     const QChar *data = text.data();
     for (qsizetype i = 0; i < size; ++i) {
-        if (data[i] == u'\\') {
+        if (escapes && data[i] == u'\\') {
             ++i;
         } else if (data[i] == separator) {
             if (!take(text.sliced(start, i - start)))

@@ -11,6 +11,21 @@
 
 using namespace kelvane::editor;
 
+namespace {
+
+// A line kind's record keeps its direction only for a box at least a grip
+// wide and high (an arrow's inset box included), as the editor writes them;
+// in a narrower box the grips lie inside out and the direction is read anew.
+bool keepsItsDirection(const GraficGeometry &shape)
+{
+    if (!GraficGeometry::IsLineKind(shape.Style()))
+        return true;
+    const int least = GripSize + (shape.Style() == ShapeStyle::Line ? 0 : 2 * ArrowInset);
+    return shape.Geometry().width() >= least && shape.Geometry().height() >= least;
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QString script = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
@@ -21,8 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         const QRect at = shape.Geometry();
         const QString record = shape.Serialize(at.left(), at.top() - 96);
         GraficGeometry again;
-        if (!again.BuildObj(record, 0, 96) || again.Serialize(at.left(), at.top() - 96) != record
-            || again.Geometry() != at)
+        if (!again.BuildObj(record, 0, 96) || again.Geometry() != at)
+            std::abort();
+        if (keepsItsDirection(shape) && again.Serialize(at.left(), at.top() - 96) != record)
             std::abort();
 
         again.SetShowGrips(true);

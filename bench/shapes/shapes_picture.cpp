@@ -58,11 +58,12 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: shapes_picture OUTPUT.png\n");
         return 2;
     }
+    // The opaque rectangle at the back, so that the strokes over it show.
     const QString script = QStringLiteral(
+        "RECT;40;50;120;80;2;16711680;16777215;1#"
         "LINE;26;36;108;58;4;4;104;54;2;255#"
         "ARROW;10;20;168;118;34;84;134;34;3;0;2;6#"
         "DBLARROW;10;20;168;118;34;84;134;34;3;0#"
-        "RECT;40;50;120;80;2;16711680;16777215;1#"
         "CIRCLE;200;60;90;90;1;32768;65535;0#"
         "TEXT;15;120;150;40;Note;Arial;12;True;False;False;False;0#");
     QImage picture = photo(400, 300);

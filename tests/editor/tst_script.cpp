@@ -207,6 +207,18 @@ void TestScript::unreadableRecordsAreSkippedAndTheRestIsRead()
     QCOMPARE(read.shapes[2].Style(), ShapeStyle::Line);
     QCOMPARE(read.shapes[2].Geometry(), QRect(5, 6, 70, 80));
 
+    // Found by fuzzing: an unknown keyword over a box narrower than a grip
+    // places a line whose grips lie inside out; its record is read back at
+    // the same place, its direction taken anew.
+    const OverlayScript::ReadResult narrow = OverlayScript::Read(u"W;10;20;4;84#");
+    QCOMPARE(narrow.shapes.size(), size_t(1));
+    const GraficGeometry &line = narrow.shapes[0];
+    GraficGeometry again;
+    QVERIFY(again.BuildObj(line.Serialize(10, 20)));
+    QCOMPARE(again.Geometry(), QRect(10, 20, 4, 84));
+    QCOMPARE(again.StartGrip(), 6);
+    QCOMPARE(again.EndGrip(), 2);
+
     // A record that cannot be read leaves the shape as it was.
     GraficGeometry shape;
     QVERIFY(shape.BuildObj(kExamples[3]));

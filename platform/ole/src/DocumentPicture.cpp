@@ -121,7 +121,7 @@ QImage iconCard(const Document &document, const QSize &bound)
 {
     const QSize size = limited(bound);
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::white);
+    image.fill(Qt::transparent); // the container's background shows through
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     QFont font;

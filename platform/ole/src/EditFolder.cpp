@@ -14,6 +14,9 @@ namespace ole {
 EditFolder::EditFolder(QObject *parent)
     : QObject(parent), m_dir(QDir::tempPath() + QStringLiteral("/kelvane-dokument-XXXXXX"))
 {
+    // Named after its path, so that the folder can be found among the
+    // application object's children once its container is gone.
+    setObjectName(m_dir.path());
     if (m_dir.isValid())
         QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }

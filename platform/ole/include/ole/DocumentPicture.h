@@ -13,8 +13,8 @@ namespace ole {
 // theme has none) above its file name and size.
 //
 // The image fits into bound keeping its proportions (a PDF page or a
-// picture) or fills it (the icon card); a null image for an empty document
-// or an empty bound.
+// picture) or fills it (the icon card, transparent around icon and text); a
+// null image for an empty document or an empty bound.
 QImage documentPicture(const Document &document, const QSize &bound);
 
 // True for the kinds shown as their own content (PDF pages, pictures).

@@ -82,7 +82,9 @@ public:
         QByteArray bytes;
         if (!field(limit, bytes))
             return false;
-        QStringDecoder decoder(QStringDecoder::Utf8);
+        // A leading byte order mark is part of the text, so that what is read
+        // is written back the same.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
         text = decoder(bytes);
         return !decoder.hasError() || fail(message("Das gespeicherte Dokument ist beschädigt: ein Name ist kein gültiger Text."));
     }

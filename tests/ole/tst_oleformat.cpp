@@ -103,6 +103,8 @@ void OleFormatTest::roundTrip_data()
     QTest::newRow("empty container") << Document{};
     QTest::newRow("empty document") << Document{QStringLiteral("text/plain"), {}, QStringLiteral("leer.txt"), {}};
     QTest::newRow("small") << textDocument();
+    QTest::newRow("names with a byte order mark")
+        << Document{QStringLiteral("text/plain"), QStringLiteral("\uFEFF/tmp/Brief.txt"), QStringLiteral("\uFEFFBrief.txt"), "x"};
     QByteArray large(20 * 1024 * 1024, Qt::Uninitialized);
     QRandomGenerator generator(17);
     generator.fillRange(reinterpret_cast<quint32 *>(large.data()), large.size() / 4);

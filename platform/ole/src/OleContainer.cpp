@@ -7,6 +7,7 @@
 #include "ole/InsertObjectDialog.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -83,7 +84,7 @@ bool OleContainer::doVerb(int verb)
             m_folder = new EditFolder(this);
         // A copy already opened holds whatever was taken back from it.
         path = m_watch->filePath();
-        if (path.isEmpty())
+        if (path.isEmpty() || !QFileInfo(path).isFile())
             path = m_folder->put(m_document.fileName, m_document.bytes);
     }
     if (m_watch->filePath() != path)

@@ -7,6 +7,7 @@
 #include <QBuffer>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -270,23 +271,31 @@ void OleContainerTest::frmOleUnloadRemovesTheFrameWhereverItIs()
 
 void OleContainerTest::screenshot()
 {
-    // VARNHOLT_SCREENSHOTS names a folder to keep a picture of a PDF and a
-    // text document in their containers, to look at.
+    // VARNHOLT_SCREENSHOTS names a folder to keep pictures of a PDF and a
+    // text document in their containers, to look at: without an icon theme
+    // (the drawn sheet) and with the desktop's.
     const QString shots = qEnvironmentVariable("VARNHOLT_SCREENSHOTS");
     if (shots.isEmpty())
         QSKIP("VARNHOLT_SCREENSHOTS not set");
-    QWidget window;
-    auto *layout = new QHBoxLayout(&window);
-    auto *pdf = new ole::OleContainer(&window);
-    auto *text = new ole::OleContainer(&window);
-    pdf->createEmbed(file(QStringLiteral("Kostenvoranschlag.pdf"), oletest::pdfBytes()));
-    text->createEmbed(file(QStringLiteral("Polizeibericht.txt"), QByteArray(3000, 'x')));
-    layout->addWidget(pdf);
-    layout->addWidget(text);
-    window.resize(700, 420);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QVERIFY(window.grab().save(QDir(shots).filePath(QStringLiteral("ole_container.png"))));
+    const QString pdfPath = file(QStringLiteral("Kostenvoranschlag.pdf"), oletest::pdfBytes());
+    const QString textPath = file(QStringLiteral("Polizeibericht.txt"), QByteArray(3000, 'x'));
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
+    for (const QString &theme : {QString(), QStringLiteral("Adwaita")}) {
+        QIcon::setThemeName(theme);
+        QWidget window;
+        auto *layout = new QHBoxLayout(&window);
+        for (const QString &path : {pdfPath, textPath}) {
+            auto *container = new ole::OleContainer(&window);
+            container->createEmbed(path);
+            layout->addWidget(container);
+        }
+        window.resize(700, 420);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString name = theme.isEmpty() ? QStringLiteral("ole_container.png") : QStringLiteral("ole_container_theme.png");
+        QVERIFY(window.grab().save(QDir(shots).filePath(name)));
+    }
+    QIcon::setThemeName(QString());
 }
 
 QTEST_MAIN(OleContainerTest)

@@ -11,6 +11,7 @@ PACKAGES=(
   xvfb xauth x11-apps imagemagick poppler-utils
   cups cups-client cups-bsd printer-driver-cups-pdf
   sane-utils
+  libpoppler-qt6-dev xdg-utils shared-mime-info adwaita-icon-theme
   postgresql postgresql-client
 )
 

@@ -7,7 +7,10 @@
 
 #include "core/Clock.h"
 #include "dao/Dao.h"
+#include "ole/DocumentFormat.h"
+#include "ole/DocumentPicture.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
@@ -53,6 +56,15 @@ long count(dao::Database &db, const QString &statement)
 {
     auto rs = db.OpenRecordset(statement, dao::RecordsetType::Snapshot);
     return rs->Fields(0).Value().toLongLong();
+}
+
+int inkedPixels(const QImage &image)
+{
+    int inked = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            inked += qGray(image.pixel(x, y)) < 160;
+    return inked;
 }
 
 } // namespace
@@ -266,6 +278,7 @@ private Q_SLOTS:
         auto cases = db->OpenRecordset("Select * From Schaden order by ID", dao::RecordsetType::Snapshot);
         int withPictures = 0;
         int pictures = 0;
+        int estimates = 0;
         QSet<QByteArray> seen;
         for (; !cases->IsEOF(); cases->MoveNext()) {
             const bool flagged = cases->Value("Schadenbilder").toBool();
@@ -280,7 +293,23 @@ private Q_SLOTS:
                 QVERIFY2(!object->IsEOF(), "a case names a picture that is not stored");
                 const QByteArray bytes = object->Value("lbObjekt").toByteArray();
                 const QString kind = object->Value("tClass").toString();
-                QVERIFY(object->Value("fBitmap").toBool());
+                if (!object->Value("fBitmap").toBool()) {
+                    // A repair estimate, stored as the attachment control stores a document.
+                    QCOMPARE(kind, QStringLiteral("OLE"));
+                    QVERIFY(dao::isNull(object->Value("mScript")));
+                    QByteArray stored = bytes;
+                    QBuffer buffer(&stored);
+                    buffer.open(QIODevice::ReadOnly);
+                    QString error;
+                    const std::optional<ole::Document> estimate = ole::readDocument(buffer, &error);
+                    QVERIFY2(estimate, qPrintable(error));
+                    QCOMPARE(estimate->className, QStringLiteral("application/pdf"));
+                    QVERIFY(estimate->fileName.startsWith(QStringLiteral("Kostenvoranschlag ")));
+                    const QImage page = ole::documentPicture(*estimate, QSize(200, 283));
+                    QVERIFY2(inkedPixels(page) > 500, "the estimate's first page shows its text");
+                    ++estimates;
+                    continue;
+                }
                 QVERIFY(kind == "jpg" || kind == "png");
                 QVERIFY2(bytes.size() > 100 * 1024, qPrintable(QString::number(bytes.size())));
                 QVERIFY(!QImage::fromData(bytes).isNull());
@@ -291,9 +320,12 @@ private Q_SLOTS:
             withPictures += refs > 0;
             pictures += refs;
         }
-        QVERIFY2(withPictures >= 4 && withPictures <= 24, qPrintable(QString::number(withPictures)));
-        QCOMPARE(count(*db, "Select Count(*) From Objekt"), long(pictures));
+        pictures -= estimates;
+        QVERIFY2(withPictures >= 4 && withPictures <= 30, qPrintable(QString::number(withPictures)));
+        QVERIFY2(estimates >= 2 && estimates <= 18, qPrintable(QString::number(estimates)));
+        QCOMPARE(count(*db, "Select Count(*) From Objekt"), long(pictures + estimates));
         QVERIFY(r.out.contains(QString::number(pictures) + " Bilder"));
+        QVERIFY(r.out.contains(QString::number(estimates) + QStringLiteral(" Kostenvoranschläge")));
     }
 };
 

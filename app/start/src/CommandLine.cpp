@@ -1,6 +1,7 @@
 #include "varnholt/CommandLine.h"
 
 #include "varnholt/DemoData.h"
+#include "varnholt/DemoEstimates.h"
 #include "varnholt/DemoPictures.h"
 #include "varnholt/Globals.h"
 #include "varnholt/Schema.h"
@@ -78,11 +79,15 @@ int demoCommand(const QStringList &args, CommandIo &io)
         auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
         DemoData data;
         DemoPictures pictures(DemoData::DefaultSeed);
-        data.setAttachmentHook([&pictures](dao::Database &target, const QList<long> &ids) { pictures.attach(target, ids); });
+        DemoEstimates estimates(DemoData::DefaultSeed);
+        data.setAttachmentHook([&pictures, &estimates](dao::Database &target, const QList<long> &ids) {
+            pictures.attach(target, ids);
+            estimates.attach(target, ids);
+        });
         const QList<long> ids = data.addCases(*db, count);
         db->Close();
         io.out << count << " Demo-Schadensfälle in " << path << " eingetragen (ID " << ids.first() << " bis "
-               << ids.last() << ", " << pictures.stored() << " Bilder, "
+               << ids.last() << ", " << pictures.stored() << " Bilder, " << estimates.stored() << " Kostenvoranschläge, "
                << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s).\n";
     } catch (const dao::DaoError &error) {
         io.err << "Die Demo-Schadensfälle konnten nicht eingetragen werden: " << error.description() << '\n';

@@ -1,0 +1,302 @@
+#include "OleTestFiles.h"
+#include "ole/DocumentPicture.h"
+#include "ole/OleContainer.h"
+#include "ole/frmOle.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+// The desktop here is a private one: XDG_CONFIG_HOME's mimeapps.list and
+// XDG_DATA_HOME's .desktop file make editor.sh the application for text and
+// PNG files. The script "edits" as many applications do: it writes the new
+// content (the file named "replacement") to a new file and renames that over
+// the opened one.
+class OleContainerTest : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void editingOutsideRaisesChangedWithTheNewBytes();
+    void aLinkedPictureChangedOnDiskRaisesClosed();
+    void theCopyOutlivesItsContainerUntilProgramEnd();
+    void insertDialogCancelledChangesNothing();
+    void mouseEventsAndKeptSettings();
+    void frmOleUnloadRemovesTheFrameWhereverItIs();
+    void screenshot();
+
+private:
+    void setReplacement(const QByteArray &bytes);
+    QString file(const QString &name, const QByteArray &bytes);
+    // The files the "application" has opened so far, one a line.
+    QString opened() const;
+    // Answers the next modal dialog with what `answer` does to it.
+    void answerDialog(std::function<void(QFileDialog *)> answer);
+
+    QTemporaryDir m_home;
+    QTemporaryDir m_work;
+};
+
+void OleContainerTest::initTestCase()
+{
+    QVERIFY(m_home.isValid() && m_work.isValid());
+    const QDir home(m_home.path());
+    QVERIFY(home.mkpath(QStringLiteral("config")) && home.mkpath(QStringLiteral("data/applications")));
+    const QString script = home.filePath(QStringLiteral("editor.sh"));
+    QVERIFY(oletest::writeFile(script, QStringLiteral("#!/bin/sh\n"
+                                                      "cp '%1' \"$1.neu\" && mv \"$1.neu\" \"$1\"\n"
+                                                      "echo \"$1\" >> '%2'\n")
+                                           .arg(home.filePath(QStringLiteral("replacement")),
+                                                home.filePath(QStringLiteral("opened.log")))
+                                           .toUtf8()));
+    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QVERIFY(oletest::writeFile(home.filePath(QStringLiteral("data/applications/kelvane-testeditor.desktop")),
+                               QStringLiteral("[Desktop Entry]\nType=Application\nName=Testbearbeitung\n"
+                                              "Exec=%1 %f\nMimeType=text/plain;image/png;\n")
+                                   .arg(script)
+                                   .toUtf8()));
+    QVERIFY(oletest::writeFile(home.filePath(QStringLiteral("config/mimeapps.list")),
+                               "[Default Applications]\ntext/plain=kelvane-testeditor.desktop\n"
+                               "image/png=kelvane-testeditor.desktop\n"));
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    // xdg-open asks the desktop's defaults only where it believes a display is.
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("DISPLAY", ":0");
+}
+
+void OleContainerTest::setReplacement(const QByteArray &bytes)
+{
+    QVERIFY(oletest::writeFile(QDir(m_home.path()).filePath(QStringLiteral("replacement")), bytes));
+}
+
+QString OleContainerTest::file(const QString &name, const QByteArray &bytes)
+{
+    const QString path = QDir(m_work.path()).filePath(name);
+    if (!oletest::writeFile(path, bytes))
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QString OleContainerTest::opened() const
+{
+    QFile log(QDir(m_home.path()).filePath(QStringLiteral("opened.log")));
+    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+}
+
+void OleContainerTest::answerDialog(std::function<void(QFileDialog *)> answer)
+{
+    QTimer::singleShot(0, this, [answer] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("Objekt einfügen"));
+        answer(dialog);
+    });
+}
+
+void OleContainerTest::editingOutsideRaisesChangedWithTheNewBytes()
+{
+    const QString source = file(QStringLiteral("Schadensmeldung.txt"), "Beule hinten links\n");
+    setReplacement("Beule hinten links, Kratzer an der Tür\n");
+    ole::OleContainer container;
+    container.setSettleTime(150);
+    container.createEmbed(source);
+    QSignalSpy updated(&container, &ole::OleContainer::Updated);
+
+    QVERIFY(container.doVerb(ole::OleContainer::OpenVerb));
+    QVERIFY(container.appIsRunning());
+    QTRY_COMPARE_WITH_TIMEOUT(updated.count(), 1, 15000);
+    QCOMPARE(updated.first().first().toInt(), 0);
+    QCOMPARE(container.document().bytes, QByteArray("Beule hinten links, Kratzer an der Tür\n"));
+
+    // The copy lay under its real name in a folder of its own that only the
+    // owner may enter; the original file is untouched.
+    const QFileInfo folder(container.editFolder());
+    QVERIFY(folder.absoluteFilePath().startsWith(QDir::tempPath() + QLatin1Char('/')));
+    QCOMPARE(folder.permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+                                     | QFile::WriteOther | QFile::ExeOther),
+             QFile::Permissions());
+    QVERIFY(QFile::exists(QDir(folder.absoluteFilePath()).filePath(QStringLiteral("Schadensmeldung.txt"))));
+    QFile original(source);
+    QVERIFY(original.open(QIODevice::ReadOnly));
+    QCOMPARE(original.readAll(), QByteArray("Beule hinten links\n"));
+
+    // What is saved next is the edited document.
+    QBuffer buffer;
+    buffer.open(QIODevice::ReadWrite);
+    container.saveToFile(buffer);
+    buffer.seek(0);
+    ole::OleContainer loaded;
+    loaded.readFromFile(buffer);
+    QCOMPARE(loaded.document().bytes, container.document().bytes);
+
+    // Opening again reuses the copy; a second save outside is a second change.
+    setReplacement("dritte Fassung\n");
+    QVERIFY(container.doVerb(ole::OleContainer::PrimaryVerb));
+    QTRY_COMPARE_WITH_TIMEOUT(updated.count(), 2, 15000);
+    QCOMPARE(container.document().bytes, QByteArray("dritte Fassung\n"));
+    QVERIFY(!container.doVerb(-1));
+
+    container.deleteObject();
+    QVERIFY(!container.doVerb(ole::OleContainer::OpenVerb));
+    QVERIFY(container.className().isEmpty());
+}
+
+void OleContainerTest::aLinkedPictureChangedOnDiskRaisesClosed()
+{
+    const QString picture = file(QStringLiteral("Foto.png"), oletest::pngBytes(Qt::red));
+    const QByteArray edited = oletest::pngBytes(Qt::green);
+    setReplacement(edited);
+    ole::OleContainer container;
+    container.setSettleTime(150);
+    container.createLink(picture);
+    QVERIFY(container.isLinked());
+    QCOMPARE(container.className(), QStringLiteral("image/png"));
+    QSignalSpy updated(&container, &ole::OleContainer::Updated);
+
+    QVERIFY(container.doVerb(ole::OleContainer::OpenVerb));
+    QTRY_COMPARE_WITH_TIMEOUT(updated.count(), 1, 15000);
+    QCOMPARE(updated.first().first().toInt(), 2);
+    QFile changed(picture);
+    QVERIFY(changed.open(QIODevice::ReadOnly));
+    QCOMPARE(changed.readAll(), edited); // the linked file itself was opened
+    QVERIFY(container.editFolder().isEmpty());
+}
+
+void OleContainerTest::theCopyOutlivesItsContainerUntilProgramEnd()
+{
+    const QString source = file(QStringLiteral("Brief.txt"), "Sehr geehrte Damen und Herren\n");
+    setReplacement("Sehr geehrte Damen und Herren,\n");
+    QString folder;
+    {
+        ole::OleContainer container;
+        container.createEmbed(source);
+        QVERIFY(container.doVerb(ole::OleContainer::OpenVerb));
+        folder = container.editFolder();
+        QTRY_VERIFY_WITH_TIMEOUT(opened().contains(QStringLiteral("/Brief.txt")), 15000);
+    }
+    QVERIFY(QFileInfo(folder).isDir());
+    // The folder now belongs to the application object and goes with it.
+    QObject *keeper = qApp->findChild<QObject *>(folder, Qt::FindDirectChildrenOnly);
+    QVERIFY(keeper && keeper->inherits("ole::EditFolder"));
+    delete keeper;
+    QVERIFY(!QFileInfo::exists(folder));
+
+    // Never opened outside: nothing is left behind.
+    ole::OleContainer container;
+    container.createEmbed(source);
+    QVERIFY(container.editFolder().isEmpty());
+}
+
+void OleContainerTest::insertDialogCancelledChangesNothing()
+{
+    const QString notes = file(QStringLiteral("Notiz.txt"), "Zeuge: Herr Brandt\n");
+    const QString estimate = file(QStringLiteral("Angebot.pdf"), oletest::pdfBytes());
+    ole::OleContainer container;
+    container.createEmbed(notes);
+    const ole::Document before = container.document();
+
+    answerDialog([](QFileDialog *dialog) { dialog->reject(); });
+    QCOMPARE(container.insertObjectDialog(), QString());
+    QVERIFY(container.document() == before);
+
+    answerDialog([estimate](QFileDialog *dialog) {
+        dialog->selectFile(estimate);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    QCOMPARE(container.insertObjectDialog(), estimate);
+    QCOMPARE(container.className(), QStringLiteral("application/pdf"));
+    QCOMPARE(container.sourceDoc(), estimate);
+}
+
+void OleContainerTest::mouseEventsAndKeptSettings()
+{
+    ole::OleContainer container;
+    container.resize(200, 150);
+    container.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&container));
+    QSignalSpy down(&container, &ole::OleContainer::MouseDown);
+    QSignalSpy click(&container, &ole::OleContainer::Click);
+    QSignalSpy doubleClick(&container, &ole::OleContainer::DblClick);
+    // A double-click arrives as press, release, double-click.
+    QTest::mouseClick(&container, Qt::RightButton);
+    QTest::mouseClick(&container, Qt::LeftButton);
+    QTest::mouseDClick(&container, Qt::LeftButton);
+    QCOMPARE(down.count(), 2);
+    QCOMPARE(down.at(0).first().toInt(), 2);
+    QCOMPARE(down.at(1).first().toInt(), 1);
+    QCOMPARE(click.count(), 2);
+    QCOMPARE(doubleClick.count(), 1);
+
+    // Without a document the application cannot run.
+    container.setAppIsRunning(true);
+    QVERIFY(!container.appIsRunning());
+    container.createEmbed(file(QStringLiteral("a.txt"), "a"));
+    container.setAppIsRunning(true);
+    QVERIFY(container.appIsRunning());
+    container.setAppIsRunning(false);
+    QVERIFY(!container.appIsRunning());
+
+    ole::ContainerSettings settings;
+    settings.autoActivate = ole::ContainerSettings::ActivateManual;
+    settings.sizeMode = ole::ContainerSettings::SizeZoom;
+    settings.updateOptions = ole::ContainerSettings::UpdateFrozen;
+    settings.miscFlags = ole::ContainerSettings::MemoryStorage | ole::ContainerSettings::DisableInPlace;
+    container.setSettings(settings);
+    QCOMPARE(container.settings().miscFlags, 3);
+    QCOMPARE(container.settings().sizeMode, 3);
+    container.setBackColor(QColor(212, 208, 200));
+    QCOMPARE(container.grab().toImage().pixelColor(1, 1), QColor(212, 208, 200));
+}
+
+void OleContainerTest::frmOleUnloadRemovesTheFrameWhereverItIs()
+{
+    QWidget control;
+    auto form = std::make_unique<ole::frmOle>();
+    QPointer<QFrame> frame = form->Frame1();
+    QPointer<ole::OleContainer> ole1 = form->OLE1();
+    QCOMPARE(frame->objectName(), QStringLiteral("Frame1"));
+    QCOMPARE(ole1->objectName(), QStringLiteral("OLE1"));
+    QCOMPARE(ole1->parentWidget(), frame.data());
+    frame->setParent(&control);
+    form.reset();
+    QVERIFY(!frame && !ole1);
+}
+
+void OleContainerTest::screenshot()
+{
+    // VARNHOLT_SCREENSHOTS names a folder to keep pictures of a PDF and a
+    // text document in their containers, to look at: without an icon theme
+    // (the drawn sheet) and with the desktop's.
+    const QString shots = qEnvironmentVariable("VARNHOLT_SCREENSHOTS");
+    if (shots.isEmpty())
+        QSKIP("VARNHOLT_SCREENSHOTS not set");
+    const QString pdfPath = file(QStringLiteral("Kostenvoranschlag.pdf"), oletest::pdfBytes());
+    const QString textPath = file(QStringLiteral("Polizeibericht.txt"), QByteArray(3000, 'x'));
+    QIcon::setThemeSearchPaths(QIcon::themeSearchPaths() << QStringLiteral("/usr/share/icons"));
+    for (const QString &theme : {QString(), QStringLiteral("Adwaita")}) {
+        QIcon::setThemeName(theme);
+        QWidget window;
+        auto *layout = new QHBoxLayout(&window);
+        for (const QString &path : {pdfPath, textPath}) {
+            auto *container = new ole::OleContainer(&window);
+            container->createEmbed(path);
+            layout->addWidget(container);
+        }
+        window.resize(700, 420);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString name = theme.isEmpty() ? QStringLiteral("ole_container.png") : QStringLiteral("ole_container_theme.png");
+        QVERIFY(window.grab().save(QDir(shots).filePath(name)));
+    }
+    QIcon::setThemeName(QString());
+}
+
+QTEST_MAIN(OleContainerTest)
+#include "tst_olecontainer.moc"

@@ -1,0 +1,72 @@
+#include "PictureCache.h"
+
+namespace quarvik {
+namespace {
+qint64 area(const QSize &s) { return qint64(s.width()) * s.height(); }
+} // namespace
+
+bool PictureCache::open(const QString &path)
+{
+    clear();
+    PictureReader reader(path);
+    if (!reader.probe()) {
+        m_error = reader.errorString();
+        return false;
+    }
+    m_reader.emplace(std::move(reader));
+    return true;
+}
+
+void PictureCache::clear()
+{
+    m_reader.reset();
+    m_image = QImage();
+    m_error.clear();
+}
+
+QSize PictureCache::uprightSize() const { return m_reader ? m_reader->uprightSize() : QSize(); }
+
+const QImage &PictureCache::imageFor(const QSize &needed)
+{
+    if (!m_reader || needed.isEmpty())
+        return m_image;
+    const bool tooSmall = m_image.isNull() || m_image.width() < needed.width() || m_image.height() < needed.height();
+    const bool wasteful = area(m_image.size()) > 4 * area(needed);
+    if (tooSmall || wasteful) {
+        m_image = QImage(); // the old copy goes before the new one is made
+        m_image = m_reader->read(needed);
+        if (m_image.isNull())
+            m_error = m_reader->errorString();
+    }
+    return m_image;
+}
+
+void PictureCache::releaseAbove(const QSize &keep)
+{
+    if (m_image.width() > keep.width() || m_image.height() > keep.height())
+        m_image = QImage();
+}
+
+QImage PictureCache::full()
+{
+    if (!m_reader)
+        return {};
+    if (m_image.size() == m_reader->uprightSize())
+        return m_image;
+    return m_reader->read();
+}
+
+QImage PictureCache::scaled(const QSize &bound)
+{
+    if (!m_reader)
+        return {};
+    const QSize target = m_reader->uprightSize().scaled(bound, Qt::KeepAspectRatio);
+    if (!m_image.isNull() && m_image.width() >= target.width() && m_image.height() >= target.height()
+        && m_image.size() != target && target.width() < m_reader->uprightSize().width())
+        return m_image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (m_image.size() == target)
+        return m_image;
+    return m_reader->read(bound);
+}
+
+} // namespace quarvik

@@ -145,7 +145,8 @@ private Q_SLOTS:
         configureSane("test\n", testConf(0));
         search.start();
         QVERIFY(done.wait(20000));
-        QVERIFY(done.at(1).at(1).toString().startsWith(QStringLiteral("Die Scanner können nicht abgefragt werden")));
+        QCOMPARE(done.at(1).at(1).toString(),
+                 QStringLiteral("Die Scanner können nicht abgefragt werden (das Scanprogramm ist abgestürzt)."));
 
         DeviceSearch missing;
         missing.setProgram(QStringLiteral("/nicht/da/scanimage"));

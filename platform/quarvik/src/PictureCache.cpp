@@ -58,15 +58,17 @@ QImage PictureCache::full()
 
 QImage PictureCache::scaled(const QSize &bound)
 {
-    if (!m_reader)
-        return {};
-    const QSize target = m_reader->uprightSize().scaled(bound, Qt::KeepAspectRatio);
-    if (!m_image.isNull() && m_image.width() >= target.width() && m_image.height() >= target.height()
-        && m_image.size() != target && target.width() < m_reader->uprightSize().width())
-        return m_image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!m_reader || !bound.isValid() || bound.isEmpty())
+        return full();
+    const QSize upright = m_reader->uprightSize();
+    QSize target = upright.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (target.width() >= upright.width())
+        target = upright;
     if (m_image.size() == target)
         return m_image;
-    return m_reader->read(bound);
+    if (m_image.width() >= target.width() && m_image.height() >= target.height())
+        return m_image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return m_reader->read(target);
 }
 
 } // namespace quarvik

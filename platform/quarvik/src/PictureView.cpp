@@ -172,7 +172,8 @@ void PictureView::paintEvent(QPaintEvent *)
     const double sy = double(image.height()) / target.height();
     const QRectF source((visible.x() - target.x()) * sx, (visible.y() - target.y()) * sy, visible.width() * sx,
                         visible.height() * sy);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, sx < 1.0 || sy < 1.0 ? false : true);
+    // Smooth when a larger decode is drawn smaller; zoomed in, pixels stay crisp.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, sx > 1.0 || sy > 1.0);
     painter.drawImage(QRectF(visible), image, source);
     if (m_overlayVisible && m_overlay && !m_overlay->IsEmpty()) {
         const QSize picture = m_cache->uprightSize();

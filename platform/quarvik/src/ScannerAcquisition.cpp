@@ -23,7 +23,8 @@ const QString kTitle = QStringLiteral("Von Scanner einfügen");
 // Short searches finish before their dialog would only flash up.
 constexpr int kShowSearchAfterMs = 400;
 
-std::unique_ptr<QProgressDialog> progressDialog(QWidget *parent, const QString &name, const QString &label)
+std::unique_ptr<QProgressDialog> progressDialog(QWidget *parent, const QString &name, const QString &label,
+                                                int showAfterMs)
 {
     auto dialog = std::make_unique<QProgressDialog>(label, QStringLiteral("Abbrechen"), 0, 0, parent);
     dialog->setObjectName(name);
@@ -31,7 +32,7 @@ std::unique_ptr<QProgressDialog> progressDialog(QWidget *parent, const QString &
     dialog->setWindowModality(Qt::WindowModal);
     dialog->setAutoClose(false);
     dialog->setAutoReset(false);
-    dialog->setMinimumDuration(0);
+    dialog->setMinimumDuration(showAfterMs);
     return dialog;
 }
 
@@ -62,8 +63,8 @@ QList<ScannerDevice> ScannerAcquisition::findDevices()
 {
     DeviceSearch search;
     search.setProgram(m_program);
-    auto dialog = progressDialog(m_parent, QStringLiteral("dlgScannerSuche"), QStringLiteral("Scanner werden gesucht ..."));
-    dialog->hide();
+    auto dialog = progressDialog(m_parent, QStringLiteral("dlgScannerSuche"), QStringLiteral("Scanner werden gesucht ..."),
+                                 kShowSearchAfterMs);
     QEventLoop loop;
     std::optional<QList<ScannerDevice>> found;
     QString error;
@@ -130,7 +131,7 @@ QString ScannerAcquisition::scan(const QString &device)
     ScanJob job;
     job.setProgram(m_program);
     job.setDeviceOptions(m_options);
-    auto dialog = progressDialog(m_parent, QStringLiteral("dlgScannen"), QStringLiteral("Das Bild wird gescannt ..."));
+    auto dialog = progressDialog(m_parent, QStringLiteral("dlgScannen"), QStringLiteral("Das Bild wird gescannt ..."), 0);
     dialog->setRange(0, 100);
     QEventLoop loop;
     ScanOutcome outcome;

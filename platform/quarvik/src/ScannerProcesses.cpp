@@ -58,8 +58,10 @@ void DeviceSearch::done(int exitCode, QProcess::ExitStatus status)
     const QByteArray output = m_process.readAllStandardOutput();
     if (status != QProcess::NormalExit || exitCode != 0) {
         const QString detail = QString::fromLocal8Bit(m_process.readAllStandardError()).trimmed();
-        Q_EMIT finished({}, QStringLiteral("Die Scanner können nicht abgefragt werden (%1).")
-                                .arg(detail.isEmpty() ? QStringLiteral("Rückgabewert %1").arg(exitCode) : detail));
+        const QString why = status == QProcess::CrashExit ? QStringLiteral("das Scanprogramm ist abgestürzt")
+            : detail.isEmpty()                            ? QStringLiteral("Rückgabewert %1").arg(exitCode)
+                                                          : detail;
+        Q_EMIT finished({}, QStringLiteral("Die Scanner können nicht abgefragt werden (%1).").arg(why));
         return;
     }
     Q_EMIT finished(ScannerDeviceList::parse(output), {});

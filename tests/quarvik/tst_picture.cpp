@@ -230,8 +230,17 @@ private Q_SLOTS:
         QCOMPARE(g.shownSize(), QSize(100, 100));
         QCOMPARE(g.scrollRange(), QSize(0, 0));
 
+        // Zooming keeps the point at the centre in the centre.
+        g.setPictureSize(QSize(4000, 3000));
+        g.setViewportSize(QSize(500, 500));
         g.setSizeToFit(false);
         QCOMPARE(g.zoom(), 50.0);
+        const QPointF centre = g.centreOf(QPoint(750, 500));
+        QCOMPARE(centre, QPointF(0.5, 0.5));
+        QCOMPARE(g.centreOf(QPoint(0, 0)), QPointF(0.125, 250.0 / 1500));
+        g.setZoom(100);
+        QCOMPARE(g.scrollToCentre(centre), QPoint(1750, 1250));
+        QCOMPARE(g.scrollToCentre(QPointF(0, 1)), QPoint(0, 2500)); // clamped to the range
         g.setZoom(0);
         QCOMPARE(g.zoom(), ViewGeometry::kMinZoom);
         g.setZoom(1e9);
@@ -278,6 +287,13 @@ private Q_SLOTS:
         QVERIFY(isBluish(screen.pixel(80, 80)));
         view.setOverlayVisible(false);
         QVERIFY(isBluish(shown(view).pixel(40, 40)));
+
+        // Leaving size-to-fit for 500 % keeps the middle in view.
+        view.setZoom(500);
+        view.setSizeToFit(false);
+        QVERIFY(view.horizontalScrollBar()->maximum() > 0);
+        QVERIFY(qAbs(view.horizontalScrollBar()->value() - view.horizontalScrollBar()->maximum() / 2) <= 2);
+        QVERIFY(qAbs(view.verticalScrollBar()->value() - view.verticalScrollBar()->maximum() / 2) <= 2);
         // The picture itself never carries the overlay.
         QVERIFY(isBluish(view.picture().pixel(15, 15)));
     }

@@ -76,16 +76,32 @@ double PictureView::zoom() const { return m_geometry->zoom(); }
 
 void PictureView::setZoom(double percent)
 {
+    const QPointF centre = m_geometry->centreOf(scrollOffset());
     m_geometry->setZoom(percent);
     relayout();
+    scrollToCentre(centre);
 }
 
 bool PictureView::sizeToFit() const { return m_geometry->sizeToFit(); }
 
 void PictureView::setSizeToFit(bool on)
 {
+    const QPointF centre = m_geometry->centreOf(scrollOffset());
     m_geometry->setSizeToFit(on);
     relayout();
+    scrollToCentre(centre);
+}
+
+QPoint PictureView::scrollOffset() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void PictureView::scrollToCentre(const QPointF &fraction)
+{
+    const QPoint offset = m_geometry->scrollToCentre(fraction);
+    horizontalScrollBar()->setValue(offset.x());
+    verticalScrollBar()->setValue(offset.y());
 }
 
 bool PictureView::overlayVisible() const { return m_overlayVisible; }
@@ -163,7 +179,7 @@ void PictureView::paintEvent(QPaintEvent *)
     painter.fillRect(viewport()->rect(), m_background);
     if (!m_cache->isOpen())
         return;
-    const QRect target = m_geometry->pictureRect(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    const QRect target = m_geometry->pictureRect(scrollOffset());
     const QImage &image = m_cache->imageFor(m_geometry->decodeSize(devicePixelRatioF()));
     if (image.isNull() || target.isEmpty())
         return;

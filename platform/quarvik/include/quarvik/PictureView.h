@@ -111,6 +111,8 @@ protected:
 
 private:
     void relayout();
+    QPoint scrollOffset() const;
+    void scrollToCentre(const QPointF &fraction);
 
     std::unique_ptr<PictureCache> m_cache;
     std::unique_ptr<ViewGeometry> m_geometry;

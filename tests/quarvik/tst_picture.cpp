@@ -203,6 +203,14 @@ private Q_SLOTS:
         QVERIFY(!view.setFileName(path(QStringLiteral("Halb.jpg"))));
         QCOMPARE(view.errorString(), cut);
         QCOMPARE(view.pictureSize(), QSize());
+        // A header promising what the data does not hold is found out when
+        // the picture is painted, and the view then knows why it is empty.
+        view.resize(300, 200);
+        QVERIFY(view.setFileName(path(QStringLiteral("Hohl.png"))));
+        QVERIFY(view.errorString().isEmpty());
+        shown(view);
+        QVERIFY(view.errorString().startsWith(QStringLiteral("Das Bild \"Hohl.png\" ist beschädigt")));
+        QVERIFY(view.decodedSize().isEmpty());
     }
 
     void geometryFitsZoomsAndScrolls()

@@ -22,21 +22,24 @@ void PictureCache::clear()
     m_reader.reset();
     m_image = QImage();
     m_error.clear();
+    m_failed = false;
 }
 
 QSize PictureCache::uprightSize() const { return m_reader ? m_reader->uprightSize() : QSize(); }
 
 const QImage &PictureCache::imageFor(const QSize &needed)
 {
-    if (!m_reader || needed.isEmpty())
+    if (!m_reader || needed.isEmpty() || m_failed)
         return m_image;
     const bool tooSmall = m_image.isNull() || m_image.width() < needed.width() || m_image.height() < needed.height();
     const bool wasteful = area(m_image.size()) > 4 * area(needed);
     if (tooSmall || wasteful) {
         m_image = QImage(); // the old copy goes before the new one is made
         m_image = m_reader->read(needed);
-        if (m_image.isNull())
+        if (m_image.isNull()) { // not tried again on every paint
             m_error = m_reader->errorString();
+            m_failed = true;
+        }
     }
     return m_image;
 }

@@ -50,21 +50,18 @@ QString PictureView::fileName() const { return m_fileName; }
 
 bool PictureView::setFileName(const QString &path)
 {
-    m_error.clear();
     m_fileName = path;
     bool shown = true;
-    if (path.isEmpty()) {
+    if (path.isEmpty())
         m_cache->clear();
-    } else if (!m_cache->open(path)) {
-        m_error = m_cache->errorString();
-        shown = false;
-    }
+    else
+        shown = m_cache->open(path);
     relayout();
     viewport()->update();
     return shown;
 }
 
-QString PictureView::errorString() const { return m_error; }
+QString PictureView::errorString() const { return m_cache->errorString(); }
 
 QImage PictureView::picture() const { return m_cache->full(); }
 

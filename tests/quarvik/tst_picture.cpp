@@ -332,6 +332,7 @@ private Q_SLOTS:
         QCOMPARE(view.selectPictureFile(), file);
         QVERIFY(seenFilters.value(0).startsWith(QStringLiteral("Bilddateien (")));
         QVERIFY(seenFilters.value(0).contains(QStringLiteral("*.heic")));
+        QVERIFY(seenFilters.value(0).contains(QStringLiteral("*.JPG")));
         answer(QString());
         QCOMPARE(view.selectPictureFile(), QString());
         QCOMPARE(seenFolder, QFileInfo(file).absolutePath());

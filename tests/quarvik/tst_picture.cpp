@@ -215,6 +215,7 @@ private Q_SLOTS:
         QVERIFY(!view.setFileName(path(QStringLiteral("Halb.jpg"))));
         QCOMPARE(view.errorString(), cut);
         QCOMPARE(view.pictureSize(), QSize());
+        QCOMPARE(view.fileName(), path(QStringLiteral("Halb.jpg")));
         // A header promising what the data does not hold is found out when
         // the picture is painted, and the view then knows why it is empty.
         view.resize(300, 200);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+
+namespace quarvik {
+
+// What the attachment control stores for a file the user inserts: the path
+// to store and show, or why the file is refused.
+struct PreparedPicture {
+    QString path;           // the file to store; empty when refused
+    QString error;          // German message for the user when refused
+    bool temporary = false; // path is a converted copy the caller deletes
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Checks of picture files before they reach the view or the database.
+class PictureImport {
+public:
+    // True when the file's content is a picture the view can show, whatever
+    // its name says (a text file named .jpg is no picture, a JPEG named
+    // .jpg.txt is one).
+    static bool isPictureFile(const QString &path);
+
+    // The same path for a sound picture; for HEIC/HEIF an upright temporary
+    // JPEG; for an empty, damaged, mislabelled or oversized file a German
+    // error and no path.
+    static PreparedPicture prepare(const QString &path);
+};
+
+} // namespace quarvik

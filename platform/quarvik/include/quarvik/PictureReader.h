@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace quarvik {
+
+// Reads one picture file upright (by its EXIF orientation), by content rather
+// than by its name, with HEIC/HEIF through libheif. probe() looks at the
+// header only; read() decodes, at full size or straight at a smaller size.
+class PictureReader {
+public:
+    // Our own bound instead of Qt's 128 MB: a 108 MP phone photo passes, a
+    // file declaring 30000 x 30000 pixels does not.
+    static constexpr qint64 kMaxPixels = 120'000'000;
+    static constexpr int kMaxSide = 32767;
+
+    explicit PictureReader(QString path);
+
+    // False, with errorString() in German, when the file is missing, empty,
+    // no picture, oversized or a JPEG cut short.
+    bool probe();
+    QSize uprightSize() const { return m_uprightSize; }
+    bool isHeif() const { return m_heif; }
+    QByteArray format() const { return m_format; }
+
+    // The upright picture; with a valid bound decoded to fit into it (never
+    // enlarged). Null, with errorString(), when decoding fails.
+    QImage read(const QSize &bound = QSize());
+    QString errorString() const { return m_error; }
+
+private:
+    bool fail(const QString &message);
+
+    QString m_path;
+    QString m_error;
+    QByteArray m_format;
+    QSize m_uprightSize;
+    bool m_turned = false; // stored lying on its side (EXIF turns by 90 degrees)
+    bool m_heif = false;
+};
+
+} // namespace quarvik

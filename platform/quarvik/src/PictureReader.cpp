@@ -1,0 +1,125 @@
+#include "quarvik/PictureReader.h"
+
+#include "HeifCodec.h"
+#include "JpegCheck.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+namespace quarvik {
+namespace {
+
+// Qt refuses to decode more than 128 MB by default; a 48 MP photo needs
+// 192 MB. The limit is process-wide, so it is only ever raised, to what our
+// own pixel bound allows (4 bytes a pixel).
+void allowOurBound()
+{
+    const int needed = int(PictureReader::kMaxPixels * 4 / (1024 * 1024)) + 1;
+    const int current = QImageReader::allocationLimit();
+    if (current != 0 && current < needed)
+        QImageReader::setAllocationLimit(needed);
+}
+
+void prepare(QImageReader &reader)
+{
+    reader.setDecideFormatFromContent(true);
+    reader.setAutoTransform(true);
+}
+
+bool jpegComplete(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (uchar *mapped = file.map(0, size)) {
+        const bool complete = jpegIsComplete(QByteArray::fromRawData(reinterpret_cast<const char *>(mapped), size));
+        file.unmap(mapped);
+        return complete;
+    }
+    return jpegIsComplete(file.readAll());
+}
+
+} // namespace
+
+PictureReader::PictureReader(QString path) : m_path(std::move(path)) {}
+
+bool PictureReader::fail(const QString &message)
+{
+    m_error = message;
+    m_uprightSize = QSize();
+    return false;
+}
+
+bool PictureReader::probe()
+{
+    m_error.clear();
+    const QFileInfo info(m_path);
+    const QString name = info.fileName();
+    if (!info.isFile())
+        return fail(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(name));
+    if (info.size() == 0)
+        return fail(QStringLiteral("Die Datei \"%1\" ist leer.").arg(name));
+
+    QFile file(m_path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geöffnet werden.").arg(name));
+    m_heif = heif::looksLikeHeif(file.read(64));
+    file.close();
+
+    QSize size;
+    if (m_heif) {
+        m_format = "heif";
+        size = heif::uprightSize(m_path, &m_error);
+        if (!size.isValid())
+            return fail(m_error);
+    } else {
+        QImageReader reader(m_path);
+        prepare(reader);
+        m_format = reader.format();
+        size = reader.size();
+        if (m_format.isEmpty() || !size.isValid() || size.isEmpty())
+            return fail(QStringLiteral("Die Datei \"%1\" ist kein lesbares Bild oder sie ist beschädigt.").arg(name));
+        m_turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+        if (m_turned)
+            size.transpose();
+    }
+    if (qint64(size.width()) * size.height() > kMaxPixels || size.width() > kMaxSide || size.height() > kMaxSide)
+        return fail(QStringLiteral("Das Bild \"%1\" ist mit %2 x %3 Bildpunkten zu groß; es werden höchstens "
+                                   "%4 Millionen Bildpunkte gezeigt.")
+                        .arg(name).arg(size.width()).arg(size.height()).arg(kMaxPixels / 1'000'000));
+    if (m_format == "jpeg" && !jpegComplete(m_path))
+        return fail(QStringLiteral("Die Bilddatei \"%1\" ist unvollständig oder beschädigt.").arg(name));
+    m_uprightSize = size;
+    return true;
+}
+
+QImage PictureReader::read(const QSize &bound)
+{
+    if (!m_uprightSize.isValid() && !probe())
+        return {};
+    const bool scaled = bound.isValid() && !bound.isEmpty()
+        && (m_uprightSize.width() > bound.width() || m_uprightSize.height() > bound.height());
+    const QSize target = scaled ? m_uprightSize.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1)) : m_uprightSize;
+
+    QImage image;
+    if (m_heif) {
+        image = heif::decode(m_path, &m_error);
+        if (!image.isNull() && image.size() != target)
+            image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    } else {
+        allowOurBound();
+        QImageReader reader(m_path);
+        prepare(reader);
+        if (scaled) // the reader scales before it turns the picture upright
+            reader.setScaledSize(m_turned ? target.transposed() : target);
+        image = reader.read();
+        if (image.isNull())
+            m_error = QStringLiteral("Das Bild \"%1\" ist beschädigt und kann nicht gelesen werden (%2).")
+                          .arg(QFileInfo(m_path).fileName(), reader.errorString());
+    }
+    return image;
+}
+
+} // namespace quarvik

@@ -1,7 +1,7 @@
 #include "form/frmSchaden.h"
 #include "list/frmMain.h"
-#include "report/PrintCommand.h"
-#include "report/PrintReport.h"
+#include "print/PrintCommand.h"
+#include "print/PrintReport.h"
 #include "varnholt/CommandLine.h"
 #include "varnholt/modMain.h"
 

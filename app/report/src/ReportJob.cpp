@@ -78,6 +78,8 @@ bool ReportJob::layout()
     return done;
 }
 
+QStringList ReportJob::layoutProblems() const { return m_layout ? m_layout->problems() : QStringList(); }
+
 int ReportJob::totalPages() const { return m_layout ? m_layout->totalPages() : 0; }
 
 const PageItemList &ReportJob::pageItems() const

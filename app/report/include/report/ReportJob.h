@@ -50,6 +50,8 @@ public:
 
     // Lays the report out. Throws dao::DaoError when its case cannot be read.
     bool layout();
+    // What the last layout run could not do, in the words to tell the user.
+    QStringList layoutProblems() const;
     int totalPages() const;
     const PageItemList &pageItems() const;
 

@@ -167,6 +167,9 @@ bool frmPrint::ReadIt()
     try {
         const bool done = m_job.layout();
         m_navigation.setTotal(m_job.totalPages());
+        hourglass.reset();
+        for (const QString &problem : m_job.layoutProblems())
+            core::showMessage(problem, core::MsgIcon::None, core::MsgButtons::Ok, {}, this);
         return done;
     } catch (const dao::DaoError &error) {
         // A run broken off leaves no pages to show.

@@ -174,6 +174,11 @@ void PdfExportTest::suggestedNamesAndCancel()
     QCOMPARE(PdfExport::suggestedName(PrintKindCase, QString(), QDate(2026, 12, 8)),
              QStringLiteral("Schadensbericht.pdf"));
 
+    // Nothing remembered: the documents folder where there is one, else home.
+    core::UserSettings::setValue(QStringLiteral("Print"), QStringLiteral("PdfFolder"), QString());
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QCOMPARE(PdfExport::folder(), QFileInfo(documents).isDir() ? documents : QDir::homePath());
+
     ReportDatabase base;
     base.addCase(1, {{QStringLiteral("Schadennummer"), QStringLiteral("26/298")}});
     QTemporaryDir folder;

@@ -32,8 +32,9 @@ QString PdfExport::folder()
     const QString remembered = core::UserSettings::value(kSection, kFolderKey);
     if (!remembered.isEmpty() && QFileInfo(remembered).isDir())
         return remembered;
+    // Not every home has a documents folder.
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
 }
 
 void PdfExport::rememberFolder(const QString &file)

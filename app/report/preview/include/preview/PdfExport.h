@@ -14,7 +14,7 @@ public:
     // would make the number a folder, so it becomes a dash.
     static QString suggestedName(short kind, const QString &caseNumber, const QDate &today);
     // The folder saved into last time (per user, section Print), or else the
-    // user's documents folder.
+    // user's documents folder, or the home folder when there is none.
     static QString folder();
     // Remembers the folder of a file just written.
     static void rememberFolder(const QString &file);

@@ -281,6 +281,19 @@ void PdfExportTest::replacingAndFoldersThatRefuse()
     QCOMPARE(m_messages.shown.size(), 2);
     QVERIFY(content().startsWith("%PDF"));
 
+    // A file that cannot be replaced stays as it was, with nothing beside it.
+    if (geteuid() == 0 && QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), file}) == 0) {
+        const QByteArray before = content();
+        m_messages.clear();
+        m_messages.answers = {core::MsgAnswer::Yes};
+        saveAs(preview, choose(file));
+        QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), file});
+        QCOMPARE(m_messages.shown.size(), 2);
+        QVERIFY2(m_messages.lastText().startsWith(QStringLiteral("Die Datei ") + file), qPrintable(m_messages.lastText()));
+        QCOMPARE(content(), before);
+        QCOMPARE(QDir(out.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("Bericht.pdf")});
+    }
+
     // A folder that takes no files: told, and nothing left there.
     LockedFolder locked;
     if (!locked.locked())

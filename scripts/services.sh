@@ -47,13 +47,17 @@ stop_postgres() {
 # A CUPS server of its own in a temporary folder, on a local socket, with one
 # cups-pdf queue. Exports CUPS_SERVER (so Qt's printer list sees only this
 # server), VARNHOLT_TEST_PRINTER (the queue) and VARNHOLT_TEST_PDF_DIR (where
-# cups-pdf writes each job, named with its job number).
+# cups-pdf writes each job, named with its job number): the folder given as
+# the first argument, kept when the server stops, or else one in the
+# temporary folder.
 start_cups() {
-  local dir queue
+  local dir queue out
   dir=$(mktemp -d /tmp/varnholt-cups.XXXXXX) || return 1
   chmod 755 "$dir"
-  mkdir -p "$dir"/{etc/ppd,spool/tmp,cache,state,log,pdf} || return 1
-  chmod 1777 "$dir/spool/tmp" "$dir/pdf"
+  out=${1:-$dir/pdf}
+  mkdir -p "$dir"/{etc/ppd,spool/tmp,cache,state,log} "$out" || return 1
+  chmod 1777 "$dir/spool/tmp"
+  [[ -n "${1:-}" ]] || chmod 1777 "$out"
   queue=varnholt-${dir##*.}
   cat >"$dir/etc/cupsd.conf" <<CONF
 Listen $dir/cups.sock
@@ -85,9 +89,9 @@ CONF
   # cups-pdf reads the settings of a queue named in its device address from
   # a file beside its own; that file is the only thing placed outside $dir.
   cat >"/etc/cups/cups-pdf-$queue.conf" <<CONF
-Out $dir/pdf
+Out $out
 Label 2
-AnonDirName $dir/pdf
+AnonDirName $out
 CONF
   VARNHOLT_CUPS_DIR=$dir
   VARNHOLT_CUPS_QUEUE=$queue
@@ -104,7 +108,7 @@ CONF
     2>"$dir/log/lpadmin.log" || { cat "$dir/log/lpadmin.log" "$dir/log/error_log" >&2; return 1; }
   lpadmin -d "$queue" || return 1
   export VARNHOLT_TEST_PRINTER=$queue
-  export VARNHOLT_TEST_PDF_DIR=$dir/pdf
+  export VARNHOLT_TEST_PDF_DIR=$out
 }
 
 stop_cups() {

@@ -162,7 +162,7 @@ void PreviewWindowTest::toolbarAndPaging()
     const QList<std::pair<const char *, const char *>> buttons{
         {"", ""}, {"Erste", "Erste Seite"}, {"Zurueck", "Vorherige Seite"}, {"", ""}, {"Vor", "Nächste Seite"},
         {"Letzte", "Letzte Seite"}, {"", ""}, {"Clip", "In die Zwischenablage kopieren"},
-        {"Print", "Seite ausdrucken"}, {"Ende", "Druckvorschau beenden"}};
+        {"Print", "Seite ausdrucken"}, {"PDF", "Als PDF speichern..."}, {"Ende", "Druckvorschau beenden"}};
     const QList<QAction *> actions = one.find<QToolBar>(QStringLiteral("Toolbar"))->actions();
     QCOMPARE(actions.size(), buttons.size());
     for (int i = 0; i < actions.size(); ++i) {
@@ -377,6 +377,15 @@ void PreviewWindowTest::layoutFailureReported()
     QCOMPARE(m_messages.shown.size(), 1);
     QVERIFY2(m_messages.lastText().startsWith(QStringLiteral("Fehler beim Drucken: ")), qPrintable(m_messages.lastText()));
     QCOMPARE(preview.paging(), (QList<bool>{false, false, false, false}));
+
+    // A section without elements is told by the preview, and the rest is shown.
+    Preview empty(m_base.db.get(), QStringLiteral("[SCHADEN]\r[X]\rCT,1,1,5,2,0,Arial,,10,x\rENDE,0,1"));
+    m_messages.clear();
+    empty.window->show();
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.lastText(), QStringLiteral(" Fehler beim Erstellen der Druckvoranzeige !"));
+    QCOMPARE(m_messages.shown.last().icon, core::MsgIcon::None);
+    QCOMPARE(empty.window->totalPages(), 1);
 }
 
 void PreviewWindowTest::printsOnCups()

@@ -3,7 +3,7 @@
 #include "report/AttachmentSource.h"
 #include "report/GridSource.h"
 #include "report/PageRenderer.h"
-#include "report/PrintCommand.h"
+#include "print/PrintCommand.h"
 #include "report/ReportJob.h"
 
 #include <QBuffer>

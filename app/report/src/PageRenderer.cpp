@@ -4,16 +4,12 @@
 #include "report/Format.h"
 
 #include "core/Clock.h"
-#include "core/MessageService.h"
 #include "core/Twips.h"
-#include "core/WaitCursor.h"
 
-#include <QGuiApplication>
 #include <QPainter>
 #include <QTextOption>
 
 #include <cmath>
-#include <optional>
 
 namespace report {
 namespace {
@@ -71,13 +67,8 @@ PageRenderer::~PageRenderer() = default;
 
 bool PageRenderer::RenderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options)
 {
-    std::optional<core::WaitCursor> hourglass;
-    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
-        hourglass.emplace();
-    if (!painter.isActive()) {
-        core::showMessage(QStringLiteral("Drucker ist nicht bereit !"), core::MsgIcon::Critical);
+    if (!painter.isActive())
         return false;
-    }
     m_painter = &painter;
     m_options = options;
     m_page = page;

@@ -9,8 +9,24 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 
 namespace report {
+namespace {
+
+// Why a file cannot even be started, in the user's words where the cause is plain.
+QString openFailure(const QString &path, const QString &systemText)
+{
+    const QFileInfo folder(QFileInfo(path).absolutePath());
+    if (!folder.isDir())
+        return QStringLiteral("Den Ordner ") + folder.filePath() + QStringLiteral(" gibt es nicht.");
+    if (QFileInfo(path).isDir())
+        return QStringLiteral("Unter diesem Namen liegt ein Ordner.");
+    return QStringLiteral("Der Ordner ") + folder.filePath() + QStringLiteral(" nimmt keine Dateien an (") + systemText +
+           QStringLiteral(").");
+}
+
+} // namespace
 
 QString ReportJob::definitionFile(const QString &programFolder)
 {
@@ -78,6 +94,8 @@ bool ReportJob::layout()
     return done;
 }
 
+QStringList ReportJob::layoutProblems() const { return m_layout ? m_layout->problems() : QStringList(); }
+
 int ReportJob::totalPages() const { return m_layout ? m_layout->totalPages() : 0; }
 
 const PageItemList &ReportJob::pageItems() const
@@ -102,13 +120,17 @@ QString ReportJob::clipText()
 
 bool ReportJob::writePdf(const QString &path, QString *message)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written beside the file and renamed over it at the end, so that a
+    // failure leaves neither half a file nor a spoilt earlier one.
+    QSaveFile file(path);
+    const auto refuse = [&](const QString &reason) {
+        file.cancelWriting();
         if (message)
-            *message = QStringLiteral("Die Datei ") + path + QStringLiteral(" kann nicht geschrieben werden: ") +
-                       file.errorString();
+            *message = QStringLiteral("Die Datei ") + path + QStringLiteral(" kann nicht geschrieben werden: ") + reason;
         return false;
-    }
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return refuse(openFailure(path, file.errorString()));
     {
         QPdfWriter writer(&file);
         writer.setResolution(1200);
@@ -121,17 +143,15 @@ bool ReportJob::writePdf(const QString &path, QString *message)
         for (int page = 1; page <= totalPages(); ++page) {
             if (page > 1)
                 writer.newPage();
-            renderPage(painter, page, sheet);
+            if (!renderPage(painter, page, sheet))
+                return refuse(QStringLiteral("Die Seiten lassen sich nicht zeichnen."));
         }
         painter.end();
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        if (message)
-            *message = QStringLiteral("Die Datei ") + path + QStringLiteral(" kann nicht geschrieben werden: ") +
-                       file.errorString();
-        return false;
-    }
+    if (file.error() != QFileDevice::NoError)
+        return refuse(file.errorString());
+    if (!file.commit())
+        return refuse(file.errorString());
     return true;
 }
 

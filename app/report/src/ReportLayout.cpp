@@ -6,7 +6,6 @@
 #include "report/TextMeasure.h"
 
 #include "core/Clock.h"
-#include "core/MessageService.h"
 #include "core/Twips.h"
 
 #include <cmath>
@@ -37,6 +36,7 @@ void ReportLayout::setGrid(GridSource *grid, long rows)
 bool ReportLayout::ReadIt()
 {
     m_items.clear();
+    m_problems.clear();
     m_continuations.clear();
     m_data.PrepareReportData();
     m_flow = 0;
@@ -132,7 +132,7 @@ void ReportLayout::LayoutSection(int index)
     m_memoGrowth = 0;
     const ReportSection &section = m_def.sections[index];
     if (section.lastElement < section.firstElement) {
-        core::showMessage(QStringLiteral(" Fehler beim Erstellen der Druckvoranzeige !"));
+        m_problems.append(QStringLiteral(" Fehler beim Erstellen der Druckvoranzeige !"));
         return;
     }
     m_filter.op = 0;

@@ -31,6 +31,11 @@ QString databaseArgument(const QStringList &args, qsizetype index, const QString
 
 } // namespace
 
+QString versionText()
+{
+    return QStringLiteral("Varnholt %1.%2.%3").arg(VARNHOLT_VERSION_MAJOR).arg(VARNHOLT_VERSION_MINOR).arg(VARNHOLT_VERSION_PATCH);
+}
+
 int createDatabaseCommand(const QStringList &args, CommandIo &io)
 {
     if (args.size() > 1) {

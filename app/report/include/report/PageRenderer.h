@@ -40,7 +40,7 @@ public:
 
     // Draws every item of page into target, the rectangle of the painter's
     // device that stands for the whole sheet. A painter that cannot draw
-    // (a printer that is not ready) is reported and draws nothing: false.
+    // (a printer that is not ready) draws nothing: false, for the caller to tell.
     bool RenderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options = {});
 
     int currentPage() const { return m_page; }

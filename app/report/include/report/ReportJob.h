@@ -50,6 +50,8 @@ public:
 
     // Lays the report out. Throws dao::DaoError when its case cannot be read.
     bool layout();
+    // What the last layout run could not do, in the words to tell the user.
+    QStringList layoutProblems() const;
     int totalPages() const;
     const PageItemList &pageItems() const;
 
@@ -59,8 +61,9 @@ public:
     // The laid-out report as plain text, for the clipboard.
     QString clipText();
 
-    // Every page into one PDF file. False, with the reason, when the file
-    // cannot be written.
+    // Every page as laid out into one PDF file, the sheet of pageLayout().
+    // False, with the reason, when the file cannot be written; then nothing
+    // is left behind and an earlier file of that name is kept.
     bool writePdf(const QString &path, QString *message);
 
 private:

@@ -5,6 +5,7 @@
 
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 
@@ -31,6 +32,9 @@ public:
     // The whole run; true when it completes. Throws dao::DaoError when the
     // case cannot be read.
     bool ReadIt();
+    // What went wrong in the last run without ending it (a section without
+    // elements), in the words the user is told; the caller tells them.
+    const QStringList &problems() const { return m_problems; }
 
     const PageItemList &pageItems() const { return m_items; }
     int totalPages() const { return m_totalPages; }
@@ -76,6 +80,7 @@ private:
     long m_gridRows = 0;
 
     PageItemList m_items;
+    QStringList m_problems;
     std::deque<ReportElement> m_continuations;
     double m_flow = 0;
     float m_memoGrowth = 0;

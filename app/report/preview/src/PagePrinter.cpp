@@ -23,10 +23,10 @@ bool PagePrinter::printPage(int page)
     bool printed = m_job.renderPage(painter, page, sheet);
     // The job goes to the spooler only as it ends; a refusal there is a
     // page not printed, not one to count as done.
-    if (painter.isActive() && !painter.end() && printed) {
-        core::showMessage(QStringLiteral("Drucker ist nicht bereit !"), core::MsgIcon::Critical);
+    if (painter.isActive() && !painter.end())
         printed = false;
-    }
+    if (!printed)
+        core::showMessage(QStringLiteral("Drucker ist nicht bereit !"), core::MsgIcon::Critical);
     // Ending a job may leave the printer's own default orientation behind.
     m_printer.setPageOrientation(m_job.pageLayout().orientation());
     return printed;

@@ -65,6 +65,40 @@ void drawPrinter(QPainter &p)
     p.drawEllipse(QPointF(24.5, 16), 1.3, 1.3);                  // ready light
 }
 
+// A sheet with a turned-down corner, marked PDF in red.
+void drawPdfSheet(QPainter &p)
+{
+    QPainterPath sheet;
+    sheet.moveTo(6.5, 2.5);
+    sheet.lineTo(19.5, 2.5);
+    sheet.lineTo(25.5, 8.5);
+    sheet.lineTo(25.5, 29.5);
+    sheet.lineTo(6.5, 29.5);
+    sheet.closeSubpath();
+    p.setPen(QPen(QColor(0x70, 0x70, 0x70), 1.2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(Qt::white);
+    p.drawPath(sheet);
+    QPainterPath corner;
+    corner.moveTo(19.5, 2.5);
+    corner.lineTo(19.5, 8.5);
+    corner.lineTo(25.5, 8.5);
+    corner.closeSubpath();
+    p.setBrush(QColor(0xd8, 0xd8, 0xd8));
+    p.drawPath(corner);
+    p.setPen(QPen(QColor(0x70, 0x90, 0xc0), 1.2));
+    for (double y : {11.5, 14.5})
+        p.drawLine(QPointF(9.5, y), QPointF(22.5, y));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xc6, 0x28, 0x28));
+    p.drawRoundedRect(QRectF(3.5, 17.5, 25, 10), 1.5, 1.5);
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPixelSize(8);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(Qt::white);
+    p.drawText(QRectF(3.5, 17.5, 25, 10), Qt::AlignCenter, QStringLiteral("PDF"));
+}
+
 void drawDoor(QPainter &p)
 {
     p.setPen(QPen(QColor(0x5a, 0x4a, 0x30), 1.2));
@@ -113,6 +147,8 @@ QPixmap drawn(const QString &key, int size)
         drawClipboard(p);
     else if (key == u"Print")
         drawPrinter(p);
+    else if (key == u"PDF")
+        drawPdfSheet(p);
     else if (key == u"Ende")
         drawDoor(p);
     return pixmap;

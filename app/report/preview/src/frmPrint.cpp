@@ -3,6 +3,7 @@
 #include "preview/CanvasPlacement.h"
 #include "preview/PageCanvas.h"
 #include "preview/PagePrinter.h"
+#include "preview/PdfExport.h"
 #include "preview/PrintChoice.h"
 #include "preview/ToolbarIcons.h"
 #include "preview/UpDownButtons.h"
@@ -10,6 +11,7 @@
 
 #include "report/ReportJob.h"
 
+#include "core/Clock.h"
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/UserSettings.h"
@@ -19,6 +21,9 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -116,6 +121,7 @@ void frmPrint::buildWindow()
     addPlaceholder(kCommandsPlaceholderTwips);
     addButton(QStringLiteral("Clip"), QStringLiteral("In die Zwischenablage kopieren"));
     addButton(QStringLiteral("Print"), QStringLiteral("Seite ausdrucken"));
+    addButton(QStringLiteral("PDF"), QStringLiteral("Als PDF speichern..."))->setShortcut(QKeySequence::Save);
     addButton(QStringLiteral("Ende"), QStringLiteral("Druckvorschau beenden"));
     showNavigation();
 
@@ -167,6 +173,9 @@ bool frmPrint::ReadIt()
     try {
         const bool done = m_job.layout();
         m_navigation.setTotal(m_job.totalPages());
+        hourglass.reset();
+        for (const QString &problem : m_job.layoutProblems())
+            core::showMessage(problem, core::MsgIcon::None, core::MsgButtons::Ok, {}, this);
         return done;
     } catch (const dao::DaoError &error) {
         // A run broken off leaves no pages to show.
@@ -302,6 +311,8 @@ void frmPrint::ButtonClick(const QString &key)
         copyToClipboard();
     else if (key == u"Print")
         printChosen();
+    else if (key == u"PDF")
+        saveAsPdf();
     else if (key == u"Ende")
         close();
 }
@@ -342,6 +353,43 @@ void frmPrint::printChosen()
         if (!RenderPage(false, page))
             break;
     }
+}
+
+QString frmPrint::askPdfFile(const QString &suggested)
+{
+    QFileDialog dialog(this, QStringLiteral("Als PDF speichern"), suggested,
+                       QStringLiteral("PDF-Dateien (*.pdf)"));
+    dialog.setObjectName(QStringLiteral("dlgPdf"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("pdf"));
+    // Replacing a file is asked below, in the program's own words.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+void frmPrint::saveAsPdf()
+{
+    ReportData &data = m_job.data();
+    const QString name = PdfExport::suggestedName(data.request().kind,
+                                                  data.CaseFieldValue(QStringLiteral("S"), QStringLiteral("Schadennummer")),
+                                                  core::Clock::today());
+    const QString file = askPdfFile(QDir(PdfExport::folder()).filePath(name));
+    if (file.isEmpty())
+        return;
+    if (QFileInfo::exists(file) &&
+        core::showMessage(QStringLiteral("Die Datei ") + file + QStringLiteral(" besteht bereits. Soll sie ersetzt werden?"),
+                          core::MsgIcon::Question, core::MsgButtons::YesNo, {}, this) != core::MsgAnswer::Yes)
+        return;
+    QString message;
+    std::optional<core::WaitCursor> hourglass(std::in_place);
+    if (!m_job.writePdf(file, &message)) {
+        hourglass.reset();
+        core::showMessage(message, core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
+        return;
+    }
+    PdfExport::rememberFolder(file);
 }
 
 void frmPrint::showEvent(QShowEvent *event)

@@ -17,6 +17,9 @@ struct CommandIo {
 // A script option: its arguments after the option name; the exit code.
 using CommandHandler = int (*)(const QStringList &args, CommandIo &io);
 
+// "Varnholt 1.1.36": the program and the version of this build, for --version.
+QString versionText();
+
 // --create-database [PATH]: a new, empty database; an existing file is never overwritten.
 int createDatabaseCommand(const QStringList &args, CommandIo &io);
 // --demo N [PATH]: N demo cases added to an existing database.

@@ -56,7 +56,7 @@ public:
     int totalPages() const { return m_navigation.total(); }
 
     // The toolbar's commands by key: "Erste", "Zurueck", "Vor", "Letzte",
-    // "Clip", "Print", "Ende".
+    // "Clip", "Print", "PDF", "Ende".
     void ButtonClick(const QString &key);
 
     void done(int result) override;
@@ -79,6 +79,8 @@ private:
     void zoomBy(int steps);
     void copyToClipboard();
     void printChosen();
+    void saveAsPdf();
+    QString askPdfFile(const QString &suggested);
     void pan(QPoint displacement);
 
     ReportJob &m_job;

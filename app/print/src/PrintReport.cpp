@@ -1,4 +1,4 @@
-#include "report/PrintReport.h"
+#include "print/PrintReport.h"
 
 #include "preview/frmPrint.h"
 #include "report/AttachmentSource.h"

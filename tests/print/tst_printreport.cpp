@@ -2,7 +2,7 @@
 
 #include "preview/frmPrint.h"
 #include "report/GridSource.h"
-#include "report/PrintReport.h"
+#include "print/PrintReport.h"
 
 #include "varnholt/Globals.h"
 

@@ -1,4 +1,4 @@
-#include "report/PrintCommand.h"
+#include "print/PrintCommand.h"
 
 #include "report/AttachmentSource.h"
 #include "report/GridSource.h"
@@ -124,6 +124,14 @@ QList<GridColumn> listColumns()
     }
 }
 
+// Lays the report out; what the layout could not do is told on err.
+void layOut(ReportJob &job, QTextStream &err)
+{
+    job.layout();
+    for (const QString &problem : job.layoutProblems())
+        err << problem.trimmed() << '\n';
+}
+
 int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &err)
 {
     list::FilterInput filter;
@@ -149,7 +157,7 @@ int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &
     gPrintGrid = nullptr;
 
     ReportJob job(&db, request, *ReportJob::definitionText(request, QString(), nullptr));
-    job.layout();
+    layOut(job, err);
     QString message;
     if (!job.writePdf(o.pdf, &message)) {
         err << message << '\n';
@@ -181,7 +189,7 @@ int runCase(const Options &o, dao::Database &db, const QString &programFolder, Q
     }
     StoredPictureSource pictures(db);
     ReportJob job(&db, request, *definition, QPageSize(QPageSize::A4), &pictures);
-    job.layout();
+    layOut(job, err);
     if (!job.writePdf(o.pdf, &message)) {
         err << message << '\n';
         return 1;

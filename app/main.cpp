@@ -130,6 +130,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Varnholt"));
     QApplication::setApplicationName(QStringLiteral("Varnholt"));
     core::applyGermanLocaleDefault();
+    core::installQtTranslation(app);
     const QStringList args = QApplication::arguments().mid(1);
     if (!args.isEmpty())
         return refuseArguments(args.first().toLocal8Bit().constData());

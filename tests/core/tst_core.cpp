@@ -1,4 +1,5 @@
 #include "core/Clock.h"
+#include "core/GermanLocale.h"
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/UserSettings.h"
@@ -66,6 +67,14 @@ private Q_SLOTS:
         QCOMPARE(other.size(), QSize(640, 480));
         QCOMPARE(UserSettings::number("Main", "Missing", 7), 7.0);
         UserSettings::useFolder({});
+    }
+
+    void qtDialogs_speakGermanUnderAGermanLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        installQtTranslation(*QCoreApplication::instance());
+        QLocale::setDefault(QLocale::c());
+        QCOMPARE(QCoreApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Abbrechen"));
     }
 };
 

@@ -1,6 +1,9 @@
 #include "core/GermanLocale.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QLocale>
+#include <QTranslator>
 
 namespace core {
 
@@ -10,6 +13,14 @@ void applyGermanLocaleDefault()
     if (system.language() == QLocale::C || system.name() == QLatin1String("C")
         || system.name() == QLatin1String("en_US_POSIX"))
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+}
+
+void installQtTranslation(QCoreApplication &app)
+{
+    auto *translator = new QTranslator(&app);
+    if (translator->load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(translator);
 }
 
 } // namespace core

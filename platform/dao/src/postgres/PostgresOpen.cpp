@@ -50,20 +50,29 @@ void ensureSupport(Session &session)
     };
     if (supported())
         return;
-    session.begin("BEGIN");
+    // Under a lock of the connection, so that the look-up after it runs in a
+    // transaction of its own that sees what another workstation just made.
+    // Making it can take a while on a busy server.
+    const QByteArray key = QByteArray::number(SupportLockKey);
+    session.run("SET lock_timeout = '60s'");
+    session.exec("SELECT pg_advisory_lock(" + key + ")", {});
+    session.run("SET lock_timeout = '3s'");
     try {
-        session.exec("SELECT pg_advisory_xact_lock(" + QByteArray::number(SupportLockKey) + ")", {});
         if (!supported()) {
+            session.begin("BEGIN");
             for (const char *statement : kSupport)
                 session.run(statement);
             session.run(QByteArray("CREATE FUNCTION varnholt_dao_support() RETURNS integer LANGUAGE sql IMMUTABLE AS "
                                    "$$SELECT ") + QByteArray::number(SupportVersion) + "$$");
+            session.end("COMMIT");
         }
-        session.end("COMMIT");
     } catch (const DaoError &) {
-        session.endQuietly("ROLLBACK");
+        if (session.inTransaction())
+            session.endQuietly("ROLLBACK");
+        session.runQuietly(QByteArray("SELECT pg_advisory_unlock(" + key + ")").constData());
         throw;
     }
+    session.exec("SELECT pg_advisory_unlock(" + key + ")", {});
 }
 
 bool holdsTables(Session &session)

@@ -3,10 +3,15 @@
 // the database layer, and the first screen the list window waits for, next
 // to psql printing every row.
 //
+// Then the first screen at 1,000,000 cases against the first screen at
+// 10,000, and the peak memory of a process that holds the case list of
+// 1,000,000 cases open as the list window does.
+//
 // bench_list_server [CASES] [ADDRESS]: ADDRESS (default VARNHOLT_TEST_PG) is
-// a server database; a database bench_list_<CASES> beside it is made and
-// filled with demo cases when it holds none yet.
+// a server database; databases bench_list_<N> beside it are made and filled
+// with demo cases when they hold none yet (1,000,000 take a while, once).
 
+#include "list/CaseListModel.h"
 #include "list/ListStatement.h"
 #include "list/SortState.h"
 
@@ -19,8 +24,11 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -57,6 +65,89 @@ long firstScreen(dao::Database &db, const list::ListStatement &statement, int sc
     return rows;
 }
 
+// Demo cases written one by one; beyond these the same cases again under
+// new numbers, as writing a million one by one takes far longer than the
+// measurement and the list reads them alike.
+constexpr int DemoCases = 10000;
+
+void fill(dao::Database &db, int cases)
+{
+    const int demo = std::min(cases, DemoCases);
+    varnholt::DemoData().addCases(db, demo);
+    auto shape = db.OpenRecordset(QStringLiteral("Select * From Schaden Where ID < 0"), dao::RecordsetType::Snapshot);
+    QStringList columns;
+    QStringList values;
+    for (int i = 0; i < shape->FieldCount(); ++i) {
+        const QString name = shape->Fields(i).Name();
+        columns << name;
+        values << (name.compare(QLatin1String("ID"), Qt::CaseInsensitive) == 0 ? QStringLiteral("ID + ?") : name);
+    }
+    const QString copy = QStringLiteral("Insert Into Schaden (%1) Select %2 From Schaden Where ID <= ?")
+                             .arg(columns.join(u','), values.join(u','));
+    for (int done = demo; done < cases; done += demo)
+        db.Execute(copy, {done, std::min(demo, cases - done)});
+}
+
+// The database of `cases` demo cases beside the server address, made and filled when needed.
+std::unique_ptr<dao::Database> benchDatabase(const QString &server, int cases, QString *address)
+{
+    *address = server.left(server.lastIndexOf(u'/') + 1) + QStringLiteral("bench_list_%1").arg(cases);
+    std::unique_ptr<dao::Database> db;
+    try {
+        db = dao::DBEngine::instance().Workspaces().OpenDatabase(*address);
+    } catch (const dao::DaoError &error) {
+        if (error.number() != dao::ErrDatabaseNotFound)
+            throw;
+        dao::OpenOptions create;
+        create.create = true;
+        db = dao::DBEngine::instance().Workspaces().OpenDatabase(*address, create);
+        varnholt::createSchema(*db);
+    }
+    if (countCases(*db) == 0) {
+        QElapsedTimer filling;
+        filling.start();
+        fill(*db, cases);
+        db->Execute(QStringLiteral("ANALYZE"));
+        std::printf("%d demo cases written in %.1f s\n", cases, filling.nsecsElapsed() / 1e9);
+    }
+    return db;
+}
+
+// The process's peak resident memory in megabytes.
+double peakMegabytes()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    const QRegularExpression peak(QStringLiteral(R"(VmHWM:\s*(\d+) kB)"));
+    return peak.match(QString::fromLatin1(status.readAll())).captured(1).toDouble() / 1024;
+}
+
+// In a process of its own: the list of every case open as the window opens
+// it, its first screen shown; prints the peak memory.
+int holdList(const QString &address)
+{
+    auto db = dao::DBEngine::instance().Workspaces().OpenDatabase(address);
+    list::CaseListModel model(*db);
+    const list::ListStatement statement = list::buildListStatement(list::FilterInput{}, list::SortState());
+    model.setSource(statement.text, statement.params);
+    model.requery();
+    for (int row = 0; row < 40 && row < model.rowCount(); ++row)
+        for (int column = 0; column < list::CaseListModel::ColumnCount; ++column)
+            model.text(row, column);
+    std::printf("%.1f\n", peakMegabytes());
+    return 0;
+}
+
+double listPeakMegabytes(const QString &address)
+{
+    QProcess child;
+    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--hold-list"), address});
+    if (!child.waitForFinished(-1) || child.exitCode() != 0)
+        return -1;
+    return child.readAllStandardOutput().trimmed().toDouble();
+}
+
 bool runPsql(const QString &address, const QString &statement)
 {
     QProcess psql;
@@ -72,32 +163,17 @@ bool runPsql(const QString &address, const QString &statement)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "--hold-list") == 0)
+        return holdList(QString::fromLocal8Bit(argv[2]));
     const int cases = argc > 1 ? atoi(argv[1]) : 100000;
     const QString server = argc > 2 ? QString::fromLocal8Bit(argv[2]) : qEnvironmentVariable("VARNHOLT_TEST_PG");
     if (cases < 1 || !server.startsWith(QLatin1String("postgresql://"))) {
         std::fprintf(stderr, "Aufruf: bench_list_server [FAELLE] [postgresql://...] (oder VARNHOLT_TEST_PG)\n");
         return 2;
     }
-    const QString address = server.left(server.lastIndexOf(u'/') + 1) + QStringLiteral("bench_list_%1").arg(cases);
     try {
-        std::unique_ptr<dao::Database> db;
-        try {
-            db = dao::DBEngine::instance().Workspaces().OpenDatabase(address);
-        } catch (const dao::DaoError &error) {
-            if (error.number() != dao::ErrDatabaseNotFound)
-                throw;
-            dao::OpenOptions create;
-            create.create = true;
-            db = dao::DBEngine::instance().Workspaces().OpenDatabase(address, create);
-            varnholt::createSchema(*db);
-        }
-        if (countCases(*db) == 0) {
-            QElapsedTimer filling;
-            filling.start();
-            varnholt::DemoData().addCases(*db, cases);
-            db->Execute(QStringLiteral("ANALYZE"));
-            std::printf("%d demo cases written in %.1f s\n", cases, filling.nsecsElapsed() / 1e9);
-        }
+        QString address;
+        auto db = benchDatabase(server, cases, &address);
         const list::ListStatement statement = list::buildListStatement(list::FilterInput{}, list::SortState());
         long rows = 0;
         const double layerMs = bestOf(5, [&] { rows = readAll(*db, statement); });
@@ -115,6 +191,20 @@ int main(int argc, char *argv[])
         std::printf("psql, every row printed:              %8.1f ms\n", psqlMs);
         std::printf("ratio layer / psql:              %6.3f  (target <= 1.5)\n", layerMs / psqlMs);
         std::printf("ratio first screen / psql:       %6.3f\n", screenMs / psqlMs);
+        db->Close();
+
+        // The first screen must not grow with the table.
+        QString smallAddress, largeAddress;
+        auto small = benchDatabase(server, 10000, &smallAddress);
+        auto large = benchDatabase(server, 1000000, &largeAddress);
+        const std::vector<double> screens = bestOfEach(
+            9, {[&] { firstScreen(*small, statement, 40); }, [&] { firstScreen(*large, statement, 40); }});
+        large->Close();
+        std::printf("first screen at 10,000 cases:     %8.2f ms\n", screens[0]);
+        std::printf("first screen at 1,000,000 cases:  %8.2f ms\n", screens[1]);
+        std::printf("ratio first screen 1,000,000 / 10,000: %6.3f  (target <= 1.5)\n", screens[1] / screens[0]);
+        std::printf("peak memory, list of 1,000,000 cases open: %6.1f MB  (target < 150)\n",
+                    listPeakMegabytes(largeAddress));
     } catch (const dao::DaoError &error) {
         std::fprintf(stderr, "%s\n", error.what());
         return 1;

@@ -2,6 +2,7 @@
 
 #include "varnholt/Globals.h"
 #include "varnholt/Shutdown.h"
+#include "varnholt/frmLogo.h"
 #include "varnholt/modMain.h"
 
 #include "core/MessageService.h"
@@ -11,9 +12,14 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMainWindow>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace varnholt;
 
@@ -30,6 +36,20 @@ void writeBytes(const QString &path, const QByteArray &bytes)
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
+}
+
+// A loopback port nobody listens on.
+quint16 closedPort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), size);
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
 }
 
 const ListSettings kDefaults{QStringLiteral("60"), QStringLiteral("Datum"), false, {600, 1000, 900, 2000, 6500, 700, 1200, 600}};
@@ -109,6 +129,23 @@ private Q_SLOTS:
         QVERIFY(QDir(dir.path()).mkdir("Varnholt.db"));
         QVERIFY(!startIn(dir.path(), factory()));
         QVERIFY(messages.lastText().startsWith(QStringLiteral("Die Datenbank liegt nicht im Pfad: ")));
+    }
+
+    void serverAddress_isShownWithoutItsPassword()
+    {
+        QTemporaryDir dir;
+        const QString shown = QStringLiteral("postgresql://varnholt@127.0.0.1:%1/varnholt").arg(closedPort());
+        writeBytes(dir.filePath("Varnholt.ini"),
+                   "[Datenbank]\r\nPfad = " + QString(shown).replace("varnholt@", "varnholt:geheim@").toUtf8() + "\r\n");
+        core::RecordingMessageService messages;
+        QVERIFY(!startIn(dir.path(), factory()));
+        QCOMPARE(messages.shown.size(), 1);
+        const QString text = messages.shown.first().text;
+        QVERIFY2(text.startsWith(QStringLiteral("Die Datenbank %1 kann nicht geöffnet werden:").arg(shown)), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("geheim")), qPrintable(text));
+
+        frmLogo about;
+        QCOMPARE(about.findChild<QLabel *>("lblDatenbankpfad")->text(), shown);
     }
 
     void damagedDatabase_isReportedAndLeftUntouched()

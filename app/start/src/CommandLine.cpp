@@ -9,6 +9,7 @@
 
 #include "core/MessageService.h"
 #include "dao/Dao.h"
+#include "dao/ServerAddress.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -44,7 +45,7 @@ int createDatabaseCommand(const QStringList &args, CommandIo &io)
     }
     const QString path = databaseArgument(args, 0, io.programFolder);
     if (QFileInfo::exists(path)) {
-        io.err << "Die Datei " << path << " besteht bereits und wird nicht überschrieben.\n";
+        io.err << "Die Datei " << dao::shownDatabaseName(path) << " besteht bereits und wird nicht überschrieben.\n";
         return 1;
     }
     try {
@@ -56,10 +57,12 @@ int createDatabaseCommand(const QStringList &args, CommandIo &io)
     } catch (const dao::DaoError &error) {
         // Half a database is of no use to anyone.
         QFile::remove(path);
-        io.err << "Die Datenbank " << path << " konnte nicht angelegt werden: " << error.description() << '\n';
+        io.err << "Die Datenbank " << dao::shownDatabaseName(path) << " konnte nicht angelegt werden: "
+               << error.description() << '\n';
         return 1;
     }
-    io.out << "Neue Datenbank angelegt: " << path << " (Tabellen Schaden und Objekt, noch ohne Einträge).\n";
+    io.out << "Neue Datenbank angelegt: " << dao::shownDatabaseName(path)
+           << " (Tabellen Schaden und Objekt, noch ohne Einträge).\n";
     return 0;
 }
 
@@ -91,8 +94,9 @@ int demoCommand(const QStringList &args, CommandIo &io)
         });
         const QList<long> ids = data.addCases(*db, count);
         db->Close();
-        io.out << count << " Demo-Schadensfälle in " << path << " eingetragen (ID " << ids.first() << " bis "
-               << ids.last() << ", " << pictures.stored() << " Bilder, " << estimates.stored() << " Kostenvoranschläge, "
+        io.out << count << " Demo-Schadensfälle in " << dao::shownDatabaseName(path) << " eingetragen (ID "
+               << ids.first() << " bis " << ids.last() << ", " << pictures.stored() << " Bilder, "
+               << estimates.stored() << " Kostenvoranschläge, "
                << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s).\n";
     } catch (const dao::DaoError &error) {
         io.err << "Die Demo-Schadensfälle konnten nicht eingetragen werden: " << error.description() << '\n';

@@ -3,6 +3,8 @@
 #include "ProductPicture.h"
 #include "varnholt/Globals.h"
 
+#include "dao/ServerAddress.h"
+
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -59,7 +61,7 @@ frmLogo::frmLogo(QWidget *parent)
     paths->addWidget(new QLabel(QStringLiteral("Programmpfad:"), this), 0, 0, Qt::AlignTop);
     paths->addWidget(pathLabel(QStringLiteral("lblProgrammpfad"), programFolder(), this), 0, 1);
     paths->addWidget(new QLabel(QStringLiteral("Datenbankpfad:"), this), 1, 0, Qt::AlignTop);
-    paths->addWidget(pathLabel(QStringLiteral("lblDatenbankpfad"), QDir::toNativeSeparators(gDbPath), this), 1, 1);
+    paths->addWidget(pathLabel(QStringLiteral("lblDatenbankpfad"), QDir::toNativeSeparators(dao::shownDatabaseName(gDbPath)), this), 1, 1);
     paths->setColumnStretch(1, 1);
 
     auto *notice = new QLabel(QStringLiteral("Schadensverwaltung für den Fuhrpark der Fahrzeugvermietung."), this);

@@ -4,6 +4,7 @@
 
 #include "core/MessageService.h"
 #include "dao/Dao.h"
+#include "dao/ServerAddress.h"
 #include "profile/Profile.h"
 
 #include <QCoreApplication>
@@ -82,7 +83,7 @@ std::unique_ptr<QWidget> startIn(const QString &programFolder, const ListWindowF
         gDatabase = gWorkspace->OpenDatabase(gDbPath);
     } catch (const dao::DaoError &error) {
         core::showMessage(QStringLiteral("Die Datenbank %1 kann nicht geöffnet werden:\n%2\n\nDas Programm wird beendet.")
-                              .arg(gDbPath, engineErrorText(error)),
+                              .arg(dao::shownDatabaseName(gDbPath), engineErrorText(error)),
                           core::MsgIcon::Critical, core::MsgButtons::Ok, kAbortTitle);
         return nullptr;
     }

@@ -1,0 +1,183 @@
+#include "PostgresSession.h"
+
+#include "dao/ServerAddress.h"
+
+#include <QElapsedTimer>
+
+#include <cerrno>
+
+#include <poll.h>
+#include <sys/socket.h>
+
+namespace dao::detail::pg {
+
+Session::Session(PGconn *conn, QString address, bool readOnly, int patience)
+    : m_conn(conn), m_address(std::move(address)), m_readOnly(readOnly), m_patience(patience)
+{
+}
+
+Session::~Session() { close(); }
+
+void Session::close()
+{
+    if (m_conn) {
+        PQfinish(m_conn);
+        m_conn = nullptr;
+    }
+}
+
+void Session::configure()
+{
+    // A writer waits for another's transaction as long as SQLite waits for a
+    // busy file. A statement that runs for nearly the patience is ended by
+    // the server itself, so that it is told as what it is and not taken for
+    // a silent server. Compiling a statement to machine code costs more than
+    // reading the first rows of it that the program asks for; a large table
+    // would pay it before its first row.
+    run("SET client_min_messages = warning; SET DateStyle = ISO; SET lock_timeout = '3s'; SET jit = off; "
+        "SET statement_timeout = " + QByteArray::number(m_patience * 833));
+    if (m_readOnly)
+        run("SET default_transaction_read_only = on");
+}
+
+void Session::reconnectIfGone()
+{
+    if (m_lostInTransaction)
+        raiseLost(QStringLiteral("die offene Transaktion wurde verworfen"));
+    if (PQstatus(m_conn) == CONNECTION_OK)
+        return;
+    PQreset(m_conn);
+    ++m_generation;
+    if (PQstatus(m_conn) != CONNECTION_OK)
+        raiseLost(withoutPasswordOf(m_address, serverMessage(m_conn, nullptr)));
+    configure();
+}
+
+Result Session::exec(const QByteArray &statement, const Params &params)
+{
+    if (!m_conn)
+        DBEngine::instance().raise(ErrObjectClosed, QStringLiteral("Objekt ungültig oder nicht mehr festgelegt."));
+    if (!m_inTransaction)
+        reconnectIfGone();
+    else if (m_lostInTransaction)
+        raiseLost(QStringLiteral("die offene Transaktion wurde verworfen"));
+    const int expected = highestPlaceholder(statement);
+    if (expected != params.size())
+        DBEngine::instance().raise(
+            ErrTooFewParameters,
+            QStringLiteral("Die Anweisung erwartet %1 Parameter, übergeben wurden %2.").arg(expected).arg(params.size()));
+    const BoundParams bound(params);
+    return send(statement, &bound);
+}
+
+void Session::run(const QByteArray &statement)
+{
+    if (m_lostInTransaction)
+        raiseLost(QStringLiteral("die offene Transaktion wurde verworfen"));
+    send(statement, nullptr);
+}
+
+bool Session::runQuietly(const char *statement) noexcept
+{
+    if (!m_conn || m_lostInTransaction || PQstatus(m_conn) != CONNECTION_OK || !PQsendQuery(m_conn, statement))
+        return false;
+    const Result result = collect();
+    return result && PQresultStatus(result.get()) == PGRES_COMMAND_OK;
+}
+
+void Session::begin(const char *statement)
+{
+    run(statement);
+    m_inTransaction = true;
+}
+
+void Session::end(const char *statement)
+{
+    const bool lostOne = m_lostInTransaction;
+    m_inTransaction = false;
+    m_lostInTransaction = false;
+    ++m_generation;
+    // A server that went away has dropped the transaction with the connection.
+    if (!lostOne && PQstatus(m_conn) == CONNECTION_OK)
+        run(statement);
+}
+
+void Session::endQuietly(const char *statement) noexcept
+{
+    const bool lostOne = m_lostInTransaction;
+    m_inTransaction = false;
+    m_lostInTransaction = false;
+    ++m_generation;
+    if (!lostOne)
+        runQuietly(statement);
+}
+
+Result Session::send(const QByteArray &statement, const BoundParams *params)
+{
+    const int sent = params ? PQsendQueryParams(m_conn, statement.constData(), params->count(), params->types(),
+                                                params->values(), params->lengths(), params->formats(), 0)
+                            : PQsendQuery(m_conn, statement.constData());
+    Result result = sent ? collect() : Result();
+    if (m_silent)
+        lost(QStringLiteral("der Server hat %1 s lang nicht geantwortet").arg(m_patience));
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        failed(result.get());
+    return result;
+}
+
+Result Session::collect() noexcept
+{
+    m_silent = false;
+    Result kept;
+    for (;;) {
+        while (PQisBusy(m_conn)) {
+            if (!awaitInput(m_patience * 1000)) {
+                // Nothing more can come; libpq sees the connection end.
+                ::shutdown(PQsocket(m_conn), SHUT_RDWR);
+                m_silent = true;
+            }
+            if (!PQconsumeInput(m_conn))
+                break;
+        }
+        Result next(PQgetResult(m_conn));
+        if (!next)
+            return m_silent ? Result() : std::move(kept);
+        if (!kept || PQresultStatus(kept.get()) != PGRES_FATAL_ERROR)
+            kept = std::move(next);
+    }
+}
+
+bool Session::awaitInput(int milliseconds) const noexcept
+{
+    pollfd socket{PQsocket(m_conn), POLLIN, 0};
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const int left = milliseconds - int(waited.elapsed());
+        const int ready = ::poll(&socket, 1, std::max(0, left));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+
+void Session::failed(const PGresult *result)
+{
+    const char *state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    const QByteArray code = state ? QByteArray(state) : QByteArray();
+    const QString message = withoutPasswordOf(m_address, serverMessage(m_conn, result));
+    if (connectionGone(m_conn, code))
+        lost(message);
+    raiseServer(code, message);
+}
+
+void Session::lost(const QString &message)
+{
+    if (m_inTransaction)
+        m_lostInTransaction = true;
+    raiseLost(message);
+}
+
+} // namespace dao::detail::pg

@@ -14,6 +14,11 @@
 
 namespace dao::detail {
 
+// How long a statement waits for another workstation's write lock before it
+// fails with ErrLocked, and the step retryWhileLocked waits in instead.
+constexpr int DefaultLockWaitMs = 3000;
+constexpr int StepLockWaitMs = 100;
+
 // One value as the engine delivered it, before it becomes a QVariant. The
 // bytes stay owned by whoever produced the view.
 struct RawValue {
@@ -82,6 +87,8 @@ public:
     virtual void savepoint(const QString &name) = 0;
     virtual void release(const QString &name) = 0;
     virtual void rollbackTo(const QString &name) = 0;
+    // How long the next statements wait for a lock another connection holds.
+    virtual void setLockWait(int milliseconds) = 0;
 
     // Columns of a table (empty when there is no such table) and its key.
     virtual QList<ColumnInfo> tableColumns(const QString &table) = 0;

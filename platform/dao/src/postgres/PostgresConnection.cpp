@@ -443,6 +443,11 @@ public:
         if (!m_lostInTransaction)
             run("ROLLBACK TO SAVEPOINT " + name.toUtf8());
     }
+    void setLockWait(int milliseconds) override
+    {
+        reconnectIfGone();
+        run("SET lock_timeout = " + QByteArray::number(milliseconds));
+    }
 
     QList<ColumnInfo> tableColumns(const QString &table) override
     {

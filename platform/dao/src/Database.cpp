@@ -76,7 +76,7 @@ void retryWhileLocked(Database &db, const std::function<void()> &write, std::chr
     }
     using Clock = std::chrono::steady_clock;
     const Clock::time_point start = Clock::now();
-    // Short tries, so that the observer is told often enough to keep a window alive.
+    // Tries that do not wait, so that the observer is told often enough to keep a window alive.
     const StepLockWait step(db.connection());
     for (;;) {
         try {
@@ -92,7 +92,7 @@ void retryWhileLocked(Database &db, const std::function<void()> &write, std::chr
             if (observer && !observer(waited))
                 DBEngine::instance().raise(ErrCancelled, QStringLiteral("Vorgang vom Benutzer abgebrochen."));
         }
-        QThread::msleep(10);
+        QThread::msleep(detail::StepPauseMs);
     }
 }
 

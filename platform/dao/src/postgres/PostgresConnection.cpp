@@ -446,7 +446,8 @@ public:
     void setLockWait(int milliseconds) override
     {
         reconnectIfGone();
-        run("SET lock_timeout = " + QByteArray::number(milliseconds));
+        // 0 would mean no limit at all; 1 ms is as good as not waiting.
+        run("SET lock_timeout = " + QByteArray::number(std::max(1, milliseconds)));
     }
 
     QList<ColumnInfo> tableColumns(const QString &table) override

@@ -210,6 +210,10 @@ void TestStorage::aScriptThatCannotBeReadFailsTheLoad()
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: LoadObject"));
     QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("Fehlermeldung:")));
+    // It was the script that failed: the rest of the row reads as stored.
+    auto rest = reader->OpenRecordset(QStringLiteral("Select ID, lbObjekt, fBitmap, tClass from Objekt where ID = 5"),
+                                      dao::RecordsetType::Snapshot);
+    QCOMPARE(rest->Value(QStringLiteral("lbObjekt")).toByteArray(), randomBytes(300, 11));
 }
 
 void TestStorage::savingReplacesTheBytesAndRecordsTheKind()

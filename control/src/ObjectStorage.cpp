@@ -126,17 +126,18 @@ bool ObjectStorage::LoadObject(long id, QString &tempFile, bool &isBitmap,
         }
         isBitmap = rs->Value(QStringLiteral("fBitmap")).toBool();
 
-        // Databases of older versions have no script column; they load without overlays.
+        // Databases of older versions have no script column; they load
+        // without overlays. Any other failure to read the script is the
+        // load's failure: a picture shown without its overlay would lose it
+        // with its next save.
         QVariant script;
-        try {
+        if (db.TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"))) {
             auto scriptRs = db.OpenRecordset(QStringLiteral("Select mScript FROM Objekt WHERE ID = ?"),
                                              dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
                                              {qlonglong(id)});
             if (scriptRs->RecordCount() > 0)
                 script = scriptRs->Value(QStringLiteral("mScript"));
             scriptRs->Close();
-        } catch (const dao::DaoError &) {
-            dao::DBEngine::instance().clearErrors();
         }
 
         if (isBitmap && !dao::isNull(script)) {

@@ -2,6 +2,7 @@
 #include "TestEngine.h"
 
 #include "form/CaseNumbering.h"
+#include "form/LockWaitDialog.h"
 #include "form/frmSchaden.h"
 #include "report/PrintRequest.h"
 
@@ -14,13 +15,16 @@
 #include "core/UserSettings.h"
 #include "dao/Dao.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -106,6 +110,25 @@ private:
     QLineEdit *line(const QString &name) { return control<QLineEdit>(*m_form, name); }
     QLabel *label(const QString &name) { return control<QLabel>(*m_form, name); }
     QCheckBox *check(const QString &name) { return control<QCheckBox>(*m_form, name); }
+
+    // Another workstation: its own connection to the same database and its own form.
+    struct Workstation {
+        std::unique_ptr<dao::Database> db;
+        ListSide list;
+        std::unique_ptr<QWidget> owner = std::make_unique<QWidget>();
+        frmSchaden *form = nullptr;
+    };
+
+    std::unique_ptr<Workstation> otherWorkstation()
+    {
+        auto other = std::make_unique<Workstation>();
+        other->db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_databases.path("f.db"));
+        other->form = static_cast<frmSchaden *>(caseFormFactory(*other->db)(other->list, other->owner.get()));
+        other->form->show();
+        return other;
+    }
+
+    static QLineEdit *lineOf(frmSchaden &form, const QString &name) { return control<QLineEdit>(form, name); }
 
     // Types a plate and a damage kind as a user would, so the case can be saved.
     void fillMandatory(const QString &plate)
@@ -385,6 +408,118 @@ private Q_SLOTS:
         QVERIFY(customer >= 0);
         QCOMPARE(combo("cboKunde")->itemData(customer).toLongLong(), 42LL);
         QCOMPARE(stored(m_form->CaseID(), "Kundennummer").toLongLong(), 42LL);
+    }
+
+    void anotherWorkstationsChangeIsNeverOverwrittenUnasked()
+    {
+        const long id = insertCase("B-AB 1", "10/001", {{"Name", "Erst"}});
+        const long gone = insertCase("B-CD 2", "10/002");
+        makeForm();
+        auto other = otherWorkstation();
+        m_form->FillSchaden(id);
+        other->form->FillSchaden(id);
+
+        // The other workstation saves first; this one is asked before it overwrites.
+        lineOf(*other->form, "txtFeld_1")->setText("Von drüben");
+        QVERIFY(other->form->SaveCase());
+        core::Clock::setFixed(QDateTime(QDate(2010, 3, 5), QTime(9, 31)));
+        line("txtFeld_1")->setText("Von hier");
+        m_messages->clear();
+        m_messages->answers = {core::MsgAnswer::No};
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(m_messages->shown.size(), 1);
+        const core::Message asked = m_messages->shown.first();
+        QCOMPARE(asked.text, QString("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz geändert. Trotzdem speichern?"));
+        QCOMPARE(asked.icon, core::MsgIcon::Question);
+        QCOMPARE(asked.buttons, core::MsgButtons::YesNoReload);
+        // "Nein": nothing written, the form keeps what was typed.
+        QCOMPARE(stored(id, "Name").toString(), QString("Von drüben"));
+        QCOMPARE(line("txtFeld_1")->text(), QString("Von hier"));
+        QVERIFY(m_form->FormChanged());
+
+        // "Neu laden" shows what is stored; saved from there, nobody is asked.
+        m_messages->answers = {core::MsgAnswer::Reload};
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(line("txtFeld_1")->text(), QString("Von drüben"));
+        QVERIFY(!m_form->FormChanged());
+        line("txtFeld_1")->setText("Von hier, nach dem Laden");
+        m_messages->clear();
+        QVERIFY(m_form->SaveCase());
+        QVERIFY(m_messages->shown.isEmpty());
+        QCOMPARE(stored(id, "Name").toString(), QString("Von hier, nach dem Laden"));
+
+        // Now the other workstation is asked; "Ja" overwrites, and its next save is its own again.
+        core::Clock::setFixed(QDateTime(QDate(2010, 3, 5), QTime(9, 32)));
+        lineOf(*other->form, "txtFeld_1")->setText("Drüben gewinnt");
+        m_messages->answers = {core::MsgAnswer::Yes};
+        QVERIFY(other->form->SaveCase());
+        QCOMPARE(m_messages->shown.size(), 1);
+        QCOMPARE(stored(id, "Name").toString(), QString("Drüben gewinnt"));
+        core::Clock::setFixed(QDateTime(QDate(2010, 3, 5), QTime(9, 33)));
+        lineOf(*other->form, "txtFeld_1")->setText("Drüben noch einmal");
+        QVERIFY(other->form->SaveCase());
+        QCOMPARE(m_messages->shown.size(), 1);
+
+        // A case deleted meanwhile is told and not made anew.
+        m_form->FillSchaden(gone);
+        other->db->Execute("Delete from Schaden where ID=?", {qlonglong(gone)});
+        line("txtFeld_1")->setText("Ins Leere");
+        m_messages->clear();
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(m_messages->lastText(), QString("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz gelöscht."));
+        QCOMPARE(caseCount(), 1L);
+        QVERIFY(m_form->FormChanged());
+        QCOMPARE(line("txtFeld_1")->text(), QString("Ins Leere"));
+    }
+
+    void waitingForAnotherWorkstationCanBeGivenUp()
+    {
+        makeForm();
+        // The dialog comes after a second of waiting and says when it was given up.
+        {
+            form::LockWaitDialog waiting(m_form);
+            QVERIFY(waiting.keepWaiting(std::chrono::milliseconds(500)));
+            QVERIFY(!waiting.dialog());
+            QVERIFY(waiting.keepWaiting(std::chrono::milliseconds(1000)));
+            QVERIFY(waiting.dialog() && waiting.dialog()->isVisible());
+            QCOMPARE(waiting.dialog()->labelText(), QString("Warte auf andere Arbeitsplätze ..."));
+            QVERIFY(waiting.dialog()->findChild<QPushButton *>()->text().contains("Abbrechen"));
+            QVERIFY(waiting.keepWaiting(std::chrono::milliseconds(1200)));
+            waiting.dialog()->cancel();
+            QVERIFY(!waiting.keepWaiting(std::chrono::milliseconds(1300)));
+        }
+
+        // Another workstation holds the write lock while this one saves a new case.
+        auto other = otherWorkstation();
+        other->db->BeginTrans();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        line("txtFeld_1")->setText("Wartet");
+        m_messages->clear();
+        QString shownText;
+        QTimer giveUp;
+        QObject::connect(&giveUp, &QTimer::timeout, [&] {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                auto *dialog = qobject_cast<QProgressDialog *>(w);
+                if (dialog && dialog->isVisible() && dialog->objectName() == "dlgWarten") {
+                    shownText = dialog->labelText();
+                    dialog->cancel();
+                }
+            }
+        });
+        giveUp.start(50);
+        QVERIFY(!m_form->SaveCase());
+        giveUp.stop();
+        QCOMPARE(shownText, QString("Warte auf andere Arbeitsplätze ..."));
+        // Given up: nothing written, nothing told, everything typed still there.
+        QVERIFY(m_messages->shown.isEmpty());
+        QCOMPARE(m_form->CaseID(), 0L);
+        QVERIFY(m_form->FormChanged());
+        QCOMPARE(line("txtFeld_1")->text(), QString("Wartet"));
+        other->db->Rollback();
+        QCOMPARE(caseCount(), 0L);
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(stored(m_form->CaseID(), "Name").toString(), QString("Wartet"));
     }
 
     void aServerGoneInTheMiddleOfASaveLosesNothing()

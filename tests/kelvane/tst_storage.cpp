@@ -2,6 +2,7 @@
 #include "kelvane/FileRoutines.h"
 #include "kelvane/ObjectStorage.h"
 
+#include "SqliteDamage.h"
 #include "TestEngine.h"
 
 #include "varnholt/Schema.h"
@@ -84,6 +85,7 @@ private Q_SLOTS:
     void unusableFilesAreRefusedBeforeTheTableIsTouched();
     void rowAndScriptAreWrittenTogetherOrNotAtAll();
     void aServerGoneDuringASaveKeepsTheOldPicture();
+    void aScriptThatCannotBeReadFailsTheLoad();
     void temporaryNamesAvoidExistingFiles();
     void errorBoxText();
     void fileAndHexRoutines();
@@ -171,6 +173,47 @@ void TestStorage::aServerGoneDuringASaveKeepsTheOldPicture()
     QCOMPARE(column(3, QStringLiteral("lbObjekt")).toByteArray(), old);
     QVERIFY(m_storage->SaveObject(3, fresh, nullptr, {}));
     QCOMPARE(column(3, QStringLiteral("lbObjekt")).toByteArray(), readFile(fresh));
+}
+
+void TestStorage::aScriptThatCannotBeReadFailsTheLoad()
+{
+    // A picture with its overlay and a script long enough to need pages of its own.
+    const QString picture = writeFile(m_dir.filePath(QStringLiteral("in/kaputt.png")), randomBytes(300, 11));
+    QVERIFY(m_storage->SaveObject(5, picture, sampleOverlay().get(), QString(100000, u'Q')));
+    QVERIFY(load(5).overlay);
+
+    std::unique_ptr<dao::Database> reader;
+    const QString address = m_db->Name();
+    if (testengine::onServer()) {
+        // The server refuses the script to a user who may read the rest of the row.
+        m_db->Execute(QStringLiteral("DO $$BEGIN CREATE ROLE vt_noscript LOGIN; "
+                                     "EXCEPTION WHEN duplicate_object THEN NULL; END$$"));
+        m_db->Execute(QStringLiteral("GRANT SELECT (ID, lbObjekt, fBitmap, tClass) ON Objekt TO vt_noscript"));
+        QString noScript = address;
+        noScript.replace(QStringLiteral("://varnholt@"), QStringLiteral("://vt_noscript@"));
+        reader = dao::DBEngine::instance().Workspaces().OpenDatabase(noScript);
+    } else {
+        // The disk lost the pages that hold the script.
+        m_storage->setDatabase(nullptr);
+        m_db.reset();
+        QVERIFY(testengine::cutOverflowChain(address, 'Q'));
+        reader = dao::DBEngine::instance().Workspaces().OpenDatabase(address);
+    }
+    ObjectStorage storage(reader.get());
+    m_boxes->clear();
+    Loaded l;
+    l.result = storage.LoadObject(5, l.tempFile, l.isBitmap, l.overlay, l.script);
+    // Shown without its overlay, the picture would lose it with its next save.
+    QVERIFY(!l.result);
+    QVERIFY(!l.overlay);
+    QCOMPARE(l.tempFile, QStringLiteral("unchanged"));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: LoadObject"));
+    QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("Fehlermeldung:")));
+    // It was the script that failed: the rest of the row reads as stored.
+    auto rest = reader->OpenRecordset(QStringLiteral("Select ID, lbObjekt, fBitmap, tClass from Objekt where ID = 5"),
+                                      dao::RecordsetType::Snapshot);
+    QCOMPARE(rest->Value(QStringLiteral("lbObjekt")).toByteArray(), randomBytes(300, 11));
 }
 
 void TestStorage::savingReplacesTheBytesAndRecordsTheKind()

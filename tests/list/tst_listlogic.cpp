@@ -8,6 +8,7 @@
 
 #include "core/Clock.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 
@@ -235,6 +236,45 @@ private Q_SLOTS:
         model.setSource(buildListStatement(FilterInput(), SortState(QStringLiteral("Unbekannt"))).text, {});
         QVERIFY_THROWS_EXCEPTION(dao::DaoError, model.requery());
         QCOMPARE(model.rowCount(), 0);
+    }
+
+    void aReadFailingHalfWayIsTold()
+    {
+        ListDatabase data;
+        data.db->BeginTrans();
+        for (int i = 1; i <= 600; ++i) {
+            TestCase c;
+            c.id = i;
+            c.plate = QStringLiteral("P 1");
+            c.datum = kToday;
+            data.add(c);
+        }
+        data.db->CommitTrans();
+        // The engine fails on the 400th row, after it gave the ones before.
+        const QString failing = testengine::onServer()
+            ? QStringLiteral("Select ID, 1/(400-ID) as Nr From Schaden order by ID")
+            : QStringLiteral("Select ID, abs(-9223372036854775807 - ID/400) as Nr From Schaden order by ID");
+        CaseListModel model(*data.db);
+        QSignalSpy failed(&model, &CaseListModel::readFailed);
+        model.setSource(failing, {});
+        try {
+            model.requery();
+        } catch (const dao::DaoError &) {
+            // A server that sends the whole result at once fails as the list opens,
+            // which the window tells as it tells every failed requery.
+            QVERIFY(testengine::onServer());
+            QCOMPARE(model.rowCount(), 0);
+            return;
+        }
+        while (model.canFetchMore())
+            model.fetchMore();
+        QCOMPARE(model.rowCount(), 399);
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(failed.first().at(1).toString().length() > 0);
+        // Told once, not at every further attempt to read on.
+        model.fetchMore();
+        model.findCase(500);
+        QCOMPARE(failed.count(), 1);
     }
 };
 

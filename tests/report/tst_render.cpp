@@ -142,6 +142,7 @@ private Q_SLOTS:
     void listIntoPdf();
     void caseIntoPdf();
     void commandFailures();
+    void readFailuresAreNotPrintedAsBlanks();
 };
 
 void RenderTest::textWhereTheDefinitionPutsIt()
@@ -412,6 +413,70 @@ void RenderTest::commandFailures()
     QVERIFY(text.contains(QStringLiteral("Fahrzeug: Alle - Status: Erledigt - Schadenart: Alle")));
     QVERIFY(text.contains(QStringLiteral("09/001")));
     QVERIFY(!text.contains(QStringLiteral("09/002")));
+}
+
+namespace {
+
+// The database is lost under a report that was opened: on the server the
+// connection ends, on a file the handle is closed (a file has no connection
+// to lose).
+void loseDatabase(ReportDatabase &base)
+{
+    if (!testengine::onServer()) {
+        base.db->Close();
+        return;
+    }
+    auto other = dao::DBEngine::instance().Workspaces().OpenDatabase(base.path());
+    other->Execute(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity"
+                                  " WHERE datname = current_database() AND pid <> pg_backend_pid()"));
+}
+
+} // namespace
+
+void RenderTest::readFailuresAreNotPrintedAsBlanks()
+{
+    ReportDatabase base;
+    base.addCase(1, {{QStringLiteral("Objekt_ID_1"), 1}, {QStringLiteral("Kundenname"), QStringLiteral("Karl Huber")}});
+    base.addPicture(1, pngOf(200, 100, Qt::red));
+    StoredPictureSource source(*base.db);
+    const QString definition = QStringLiteral("[SCHADEN]\rOBJEKT,2,10,10,18,S_ID_1,0,1\rENDE,0,0");
+    const PrintRequest request{PrintKindCase, 1, {}, false, nullptr};
+
+    // The picture is read as its page is drawn: a read that fails draws nothing.
+    {
+        ReportJob job(base.db.get(), request, definition, QPageSize(QPageSize::A4), &source);
+        QVERIFY(job.layout());
+        loseDatabase(base);
+        QImage image(px(21.0), px(29.7), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            QVERIFY_THROWS_EXCEPTION(dao::DaoError,
+                                     job.renderPage(painter, 1, QRectF(0, 0, image.width(), image.height())));
+        }
+        QCOMPARE(at(image, 5, 11), QColor(Qt::white));
+        // Nor is a file written without it.
+        if (testengine::onServer()) {
+            // The next statement connects anew; that connection is lost as well.
+            base.db->OpenRecordset(QStringLiteral("Select Count(*) From Objekt"), dao::RecordsetType::Snapshot);
+            loseDatabase(base);
+        }
+        const QString pdf = base.dir.filePath(QStringLiteral("ohne.pdf"));
+        QString message;
+        QVERIFY(!job.writePdf(pdf, &message));
+        QVERIFY2(message.startsWith(QStringLiteral("Fehler beim Drucken: ")), qPrintable(message));
+        QVERIFY(!QFile::exists(pdf));
+    }
+
+    // A column the table lacks prints empty; a case row gone with its database is an error.
+    if (!testengine::onServer())
+        base.db = dao::DBEngine::instance().Workspaces().OpenDatabase(base.path());
+    ReportData data(base.db.get(), request);
+    data.PrepareReportData();
+    QCOMPARE(data.ResolveField(QStringLiteral("S_Kundenname"), QString()), QStringLiteral("Karl Huber"));
+    QCOMPARE(data.ResolveField(QStringLiteral("S_Unbekannt"), QString()), QString());
+    base.db->Close();
+    QVERIFY_THROWS_EXCEPTION(dao::DaoError, data.ResolveField(QStringLiteral("S_Kundenname"), QString()));
 }
 
 QTEST_MAIN(RenderTest)

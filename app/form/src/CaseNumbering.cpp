@@ -19,14 +19,21 @@ QString nextCaseNumber(const QString &reference, const QDate &today)
     return year + u'/' + QStringLiteral("%1").arg(running, 3, 10, QLatin1Char('0'));
 }
 
-long CaseStore::save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill)
+CaseStamp CaseStamp::of(dao::Recordset &row)
+{
+    return {row.Value(QStringLiteral("tsErstellt")), row.Value(QStringLiteral("tsGeändert"))};
+}
+
+long CaseStore::save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
+                     const std::optional<CaseStamp> &expected)
 {
     long id = 0;
-    dao::retryWhileLocked(m_db, [&] { id = writeOnce(caseId, now, fill); }, Attempts);
+    dao::retryWhileLocked(m_db, [&] { id = writeOnce(caseId, now, fill, expected); });
     return id;
 }
 
-long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill)
+long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
+                          const std::optional<CaseStamp> &expected)
 {
     dao::Transaction tx(m_db);
     std::unique_ptr<dao::Recordset> row;
@@ -34,6 +41,10 @@ long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function
     if (caseId != 0) {
         row = m_db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Dynaset,
                                  dao::RecordsetOption::None, {qlonglong(caseId)});
+        if (row->IsEOF())
+            throw CaseDeletedElsewhere{};
+        if (expected && CaseStamp::of(*row) != *expected)
+            throw CaseChangedElsewhere{};
         row->Edit();
         row->SetValue(QStringLiteral("tsGeändert"), now);
     } else {
@@ -60,7 +71,13 @@ long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function
     row->SetValue(QStringLiteral("Schadenbilder"), pictures);
     row->Update();
     row->Close();
+    // Read back as stored: the engine keeps moments to the second.
+    auto stored = m_db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Snapshot,
+                                     dao::RecordsetOption::None, {qlonglong(id)});
+    const CaseStamp written = CaseStamp::of(*stored);
+    stored->Close();
     tx.commit();
+    m_written = written;
     return id;
 }
 

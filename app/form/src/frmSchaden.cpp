@@ -2,7 +2,7 @@
 
 #include "form/AmountKeys.h"
 #include "form/Attachment.h"
-#include "form/CaseNumbering.h"
+#include "form/LockWaitDialog.h"
 #include "form/Lookups.h"
 
 #include "report/PrintRequest.h"
@@ -151,6 +151,7 @@ void frmSchaden::FillSchaden(long lID)
         return;
     core::WaitCursor hourglass;
     m_caseId = lID < 1 ? 0 : lID;
+    m_stamp = {};
     m_filling = true;
     try {
         if (lID < 1) {
@@ -163,6 +164,7 @@ void frmSchaden::FillSchaden(long lID)
             auto row = m_db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Snapshot,
                                           dao::RecordsetOption::None, {qlonglong(lID)});
             if (!row->IsEOF()) {
+                m_stamp = form::CaseStamp::of(*row);
                 const int attached = m_binding->load(*row);
                 const QVariant pictures = row->Value(QStringLiteral("Schadenbilder"));
                 m_page.lblBilder->setText(attached == 0 && !dao::isNull(pictures) && pictures.toBool()
@@ -240,21 +242,65 @@ bool frmSchaden::SaveCase()
         return refuse(QStringLiteral("Ungültiges Datum: '") + text + QStringLiteral("' !"), core::MsgIcon::Critical,
                       invalid);
     }
+    return writeCase(false);
+}
+
+bool frmSchaden::writeCase(bool overwrite)
+{
+    const auto fail = [this](const QString &text, core::MsgIcon icon) {
+        core::showMessage(text, icon, core::MsgButtons::Ok, {}, this);
+        return false;
+    };
     try {
         form::CaseStore store(m_db);
-        m_caseId = store.save(m_caseId, core::Clock::now(), [this](dao::Recordset &row) {
-            m_binding->write(row, [this](QComboBox &combo, const QString &column) { AddToPickList(combo, column); });
-        });
+        std::optional<form::CaseStamp> expected;
+        if (m_caseId != 0 && !overwrite)
+            expected = m_stamp;
+        long saved = 0;
+        {
+            form::LockWaitDialog waiting(this);
+            const dao::LockWaitScope observe(m_db, waiting.observer());
+            saved = store.save(m_caseId, core::Clock::now(), [this](dao::Recordset &row) {
+                m_binding->write(row, [this](QComboBox &combo, const QString &column) { AddToPickList(combo, column); });
+            }, expected);
+        }
+        m_caseId = saved;
+        m_stamp = store.written();
+    } catch (const form::CaseChangedElsewhere &) {
+        return settleConflict();
+    } catch (const form::CaseDeletedElsewhere &) {
+        // Saved anew it would come back under its old number, which the other workstation gave up.
+        return fail(QStringLiteral("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz gelöscht."),
+                    core::MsgIcon::Information);
     } catch (const dao::DaoError &error) {
-        return refuse(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(),
-                      core::MsgIcon::Critical, nullptr);
+        // Waiting given up: nothing was written and everything typed stays.
+        if (error.number() == dao::ErrCancelled)
+            return false;
+        return fail(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(), core::MsgIcon::Critical);
     } catch (const form::AttachmentSaveFailed &failure) {
-        return refuse(QStringLiteral("Folgender Fehler ist aufgetreten: ") + failure.description(),
-                      core::MsgIcon::Critical, nullptr);
+        return fail(QStringLiteral("Folgender Fehler ist aufgetreten: ") + failure.description(), core::MsgIcon::Critical);
     }
     m_list.RefreshGrid(m_caseId);
     ResetChanged();
     return true;
+}
+
+// Another workstation saved the case since it was loaded here: overwrite
+// it, keep the form as it is (to copy what was typed), or show the stored case.
+bool frmSchaden::settleConflict()
+{
+    switch (core::showMessage(
+        QStringLiteral("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz geändert. Trotzdem speichern?"),
+        core::MsgIcon::Question, core::MsgButtons::YesNoReload, {}, this)) {
+    case core::MsgAnswer::Yes:
+        return writeCase(true);
+    case core::MsgAnswer::Reload:
+        ResetChanged();
+        FillSchaden(m_caseId);
+        return false;
+    default:
+        return false;
+    }
 }
 
 void frmSchaden::AddToPickList(QComboBox &combo, const QString &column)

@@ -59,6 +59,7 @@ void CaseListModel::release()
     m_rows = 0;
     m_read = 0;
     m_atEnd = true;
+    m_failureTold = false;
     m_rowOfCase.clear();
     endResetModel();
 }
@@ -111,9 +112,10 @@ void CaseListModel::readOn(Enough enough)
             m_rowOfCase.insert(m_rs->Fields(0).Value().toLongLong(), int(m_read));
             ++m_read;
         }
-    } catch (const dao::DaoError &) {
-        // A statement that fails half-way shows the rows it gave.
+    } catch (const dao::DaoError &error) {
+        // A statement that fails half-way shows the rows it gave, and says so.
         m_atEnd = true;
+        tellFailure(error);
     }
     if (m_read > m_rows) {
         beginInsertRows({}, m_rows, int(m_read) - 1);
@@ -155,10 +157,21 @@ QVariant CaseListModel::value(int row, int column) const
         if (!moveTo(row) || column >= m_rs->FieldCount())
             return {};
         return m_rs->Fields(column).Value();
-    } catch (const dao::DaoError &) {
+    } catch (const dao::DaoError &error) {
         m_position = -1;
+        tellFailure(error);
         return {};
     }
+}
+
+void CaseListModel::tellFailure(const dao::DaoError &error) const
+{
+    if (m_failureTold)
+        return;
+    m_failureTold = true;
+    // Reading happens for the views, also while they paint: whoever listens
+    // tells the user once that is over (a queued connection).
+    emit const_cast<CaseListModel *>(this)->readFailed(error.number(), error.description());
 }
 
 long CaseListModel::caseId(int row) const

@@ -148,6 +148,11 @@ void frmMain::buildWindow()
     layout->addLayout(filters);
 
     m_model = new list::CaseListModel(m_db, this);
+    // Told after the view's painting or scrolling that read the rows is over.
+    connect(m_model, &list::CaseListModel::readFailed, this, [this](long number, const QString &description) {
+        core::showMessage(QStringLiteral("Fehler beim Laden: %1: %2").arg(number).arg(description), core::MsgIcon::None,
+                          core::MsgButtons::Ok, {}, this);
+    }, Qt::QueuedConnection);
     m_grid = new QTableView(central);
     m_grid->setObjectName(QStringLiteral("DBGrid1"));
     m_grid->setModel(m_model);

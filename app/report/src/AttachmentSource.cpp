@@ -1,6 +1,11 @@
 #include "report/AttachmentSource.h"
 
+#include "report/PageItems.h"
+
+#include "core/Twips.h"
 #include "dao/Dao.h"
+
+#include <cmath>
 
 namespace report {
 
@@ -8,22 +13,47 @@ QImage StoredPictureSource::picture(long objectId, bool)
 {
     if (objectId <= 0)
         return {};
-    try {
-        auto rs = m_db.OpenRecordset(QStringLiteral("Select lbObjekt, fBitmap From Objekt Where ID=?"),
-                                     dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None,
-                                     {QVariant(qlonglong(objectId))});
-        if (rs->IsEOF())
-            return {};
-        const QVariant isPicture = rs->Value(QStringLiteral("fBitmap"));
-        if (dao::isNull(isPicture) || !isPicture.toBool())
-            return {};
-        dao::Field &bytes = rs->Fields(QStringLiteral("lbObjekt"));
-        const QByteArray data = bytes.GetChunk(0, bytes.FieldSize());
-        rs->Close();
-        return QImage::fromData(data);
-    } catch (const dao::DaoError &) {
+    auto rs = m_db.OpenRecordset(QStringLiteral("Select lbObjekt, fBitmap From Objekt Where ID=?"),
+                                 dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None,
+                                 {QVariant(qlonglong(objectId))});
+    if (rs->IsEOF())
         return {};
+    const QVariant isPicture = rs->Value(QStringLiteral("fBitmap"));
+    if (dao::isNull(isPicture) || !isPicture.toBool())
+        return {};
+    dao::Field &bytes = rs->Fields(QStringLiteral("lbObjekt"));
+    const QByteArray data = bytes.GetChunk(0, bytes.FieldSize());
+    rs->Close();
+    return QImage::fromData(data);
+}
+
+long PagePictures::objectIdOf(const QString &itemText)
+{
+    const double id = core::leadingNumber(itemText);
+    // Beyond the range of an attachment number there is no attachment.
+    return std::isfinite(id) && id >= 1 && id <= 2147483647.0 ? static_cast<long>(id) : 0;
+}
+
+void PagePictures::prepare(const PageItemList &items, int first, int end, int page)
+{
+    m_images.clear();
+    m_page = 0;
+    if (!m_source)
+        return;
+    for (int i = first; i < end; ++i) {
+        const ReportElement &item = items.at(i);
+        if (item.kind != ElementKind::Picture)
+            continue;
+        const QPair<long, bool> key(objectIdOf(item.text), withOverlay(item.align));
+        if (key.first > 0 && !m_images.contains(key))
+            m_images.insert(key, m_source->picture(key.first, key.second));
     }
+    m_page = page;
+}
+
+QImage PagePictures::picture(long objectId, bool withOverlay)
+{
+    return m_images.value(QPair<long, bool>(objectId, withOverlay));
 }
 
 } // namespace report

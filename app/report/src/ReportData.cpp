@@ -48,9 +48,12 @@ QString ReportData::NextBodySection()
 
 QVariant ReportData::fieldValue(const QString &name)
 {
-    if (m_request.kind != PrintKindCase || !hasCase())
+    if (m_request.kind != PrintKindCase || !m_case)
         return {};
     try {
+        // A case row that went with its database is no empty case.
+        if (m_case->IsEOF())
+            return {};
         const QString key = name.toUpper();
         if (key == u"ID_1" || key == u"ID_2" || key == u"ID_3")
             return m_case->Value(QStringLiteral("Objekt_") + name);
@@ -74,7 +77,10 @@ QVariant ReportData::fieldValue(const QString &name)
         if (!m_case->HasField(name))
             return {};
         return m_case->Value(name);
-    } catch (const dao::DaoError &) {
+    } catch (const dao::DaoError &error) {
+        // A column the case table lacks prints empty; a read that fails is the report's failure.
+        if (error.number() != dao::ErrItemNotFound)
+            throw;
         return {};
     }
 }

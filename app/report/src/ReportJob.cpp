@@ -5,6 +5,8 @@
 #include "report/ReportLayout.h"
 #include "report/TextMeasure.h"
 
+#include "dao/Error.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -66,7 +68,7 @@ ReportJob::ReportJob(dao::Database *db, const PrintRequest &request, QString def
     : m_request(request)
     , m_data(db, request)
     , m_pageSize(std::move(pageSize))
-    , m_attachments(attachments)
+    , m_pictures(attachments)
 {
     const QRectF sheet = pageLayout().fullRect(QPageLayout::Millimeter);
     m_paper = QSizeF(sheet.width() / 10, sheet.height() / 10);
@@ -90,7 +92,7 @@ bool ReportJob::layout()
     m_layout->setGrid(m_request.grid, m_request.kind == PrintKindList ? m_request.record : 0);
     const bool done = m_layout->ReadIt();
     m_renderer = std::make_unique<PageRenderer>(m_layout->pageItems(), m_layout->totalPages(), m_paper,
-                                                m_attachments);
+                                                &m_pictures);
     return done;
 }
 
@@ -104,10 +106,20 @@ const PageItemList &ReportJob::pageItems() const
     return m_layout ? m_layout->pageItems() : none;
 }
 
+void ReportJob::preparePage(int page)
+{
+    if (!m_layout || page < 1 || page > totalPages())
+        return;
+    const auto [first, end] = pageItems().pageRange(page);
+    m_pictures.prepare(pageItems(), first, end, page);
+}
+
 bool ReportJob::renderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options)
 {
     if (!m_renderer)
         return false;
+    if (m_pictures.preparedPage() != page)
+        preparePage(page);
     return m_renderer->RenderPage(painter, page, target, options);
 }
 
@@ -131,7 +143,7 @@ bool ReportJob::writePdf(const QString &path, QString *message)
     };
     if (!file.open(QIODevice::WriteOnly))
         return refuse(openFailure(path, file.errorString()));
-    {
+    try {
         QPdfWriter writer(&file);
         writer.setResolution(1200);
         writer.setPageLayout(pageLayout());
@@ -147,6 +159,12 @@ bool ReportJob::writePdf(const QString &path, QString *message)
                 return refuse(QStringLiteral("Die Seiten lassen sich nicht zeichnen."));
         }
         painter.end();
+    } catch (const dao::DaoError &error) {
+        // A report without its pictures is no report: nothing is left behind.
+        file.cancelWriting();
+        if (message)
+            *message = QStringLiteral("Fehler beim Drucken: ") + error.description();
+        return false;
     }
     if (file.error() != QFileDevice::NoError)
         return refuse(file.errorString());

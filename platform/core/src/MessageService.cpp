@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace core {
 namespace {
 
@@ -30,6 +32,8 @@ QList<ButtonSpec> buttonsOf(MsgButtons buttons)
         return {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
     case MsgButtons::YesNo: return {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}};
     case MsgButtons::RetryCancel: return {{QMessageBox::Retry, MsgAnswer::Retry}, {QMessageBox::Cancel, MsgAnswer::Cancel}};
+    case MsgButtons::YesNoReload:
+        return {{QMessageBox::Yes, MsgAnswer::Yes}, {QMessageBox::No, MsgAnswer::No}, {QMessageBox::Reset, MsgAnswer::Reload}};
     }
     return {{QMessageBox::Ok, MsgAnswer::Ok}};
 }
@@ -44,6 +48,7 @@ QString germanText(QMessageBox::StandardButton button)
     case QMessageBox::Abort: return QStringLiteral("&Abbrechen");
     case QMessageBox::Retry: return QStringLiteral("&Wiederholen");
     case QMessageBox::Ignore: return QStringLiteral("&Ignorieren");
+    case QMessageBox::Reset: return QStringLiteral("Neu &laden");
     default: return {};
     }
 }
@@ -107,9 +112,12 @@ MsgAnswer DialogMessageService::show(const Message &message)
         made.append(b);
     }
     box.setDefaultButton(static_cast<QPushButton *>(made.first()));
-    // Escape answers Cancel where there is one, as the classic boxes do.
+    // Escape answers Cancel where there is one, as the classic boxes do, else No.
+    const bool cancellable = std::any_of(specs.begin(), specs.end(),
+                                         [](const ButtonSpec &spec) { return spec.answer == MsgAnswer::Cancel; });
     for (int i = 0; i < specs.size(); ++i)
-        if (specs[i].answer == MsgAnswer::Cancel || specs.size() == 1)
+        if (specs[i].answer == MsgAnswer::Cancel || specs.size() == 1
+            || (!cancellable && specs[i].answer == MsgAnswer::No))
             box.setEscapeButton(made[i]);
     box.exec();
     for (int i = 0; i < specs.size(); ++i)
@@ -165,7 +173,8 @@ MsgAnswer RecordingMessageService::show(const Message &message)
         return answerer(message);
     switch (message.buttons) {
     case MsgButtons::YesNo:
-    case MsgButtons::YesNoCancel: return MsgAnswer::Yes;
+    case MsgButtons::YesNoCancel:
+    case MsgButtons::YesNoReload: return MsgAnswer::Yes;
     case MsgButtons::AbortRetryIgnore: return MsgAnswer::Abort;
     case MsgButtons::RetryCancel: return MsgAnswer::Cancel;
     default: return MsgAnswer::Ok;

@@ -42,19 +42,67 @@ void Transaction::commit()
     m_done = true;
 }
 
-void retryWhileLocked(Database &db, const std::function<void()> &write, int attempts)
+namespace {
+
+// The short lock wait of retryWhileLocked's tries, the usual one again after.
+class StepLockWait {
+public:
+    explicit StepLockWait(detail::Connection &connection) : m_connection(connection)
+    {
+        m_connection.setLockWait(detail::StepLockWaitMs);
+    }
+    ~StepLockWait()
+    {
+        try {
+            m_connection.setLockWait(detail::DefaultLockWaitMs);
+        } catch (const DaoError &) {
+            // A connection gone takes its setting with it; a new one starts with the usual wait.
+        }
+    }
+    StepLockWait(const StepLockWait &) = delete;
+    StepLockWait &operator=(const StepLockWait &) = delete;
+
+private:
+    detail::Connection &m_connection;
+};
+
+} // namespace
+
+void retryWhileLocked(Database &db, const std::function<void()> &write, std::chrono::milliseconds patience)
 {
-    for (int attempt = 1;; ++attempt) {
+    if (db.TransactionDepth() > 0) {
+        write();
+        return;
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+    // Tries that do not wait, so that the observer is told often enough to keep a window alive.
+    const StepLockWait step(db.connection());
+    for (;;) {
         try {
             write();
             return;
         } catch (const DaoError &error) {
-            if (error.number() != ErrLocked || attempt >= attempts || db.TransactionDepth() > 0)
+            if (error.number() != ErrLocked || db.TransactionDepth() > 0)
                 throw;
-            QThread::msleep(50);
+            const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+            if (waited >= patience)
+                throw;
+            const LockWaitObserver &observer = db.lockWaitObserver();
+            if (observer && !observer(waited))
+                DBEngine::instance().raise(ErrCancelled, QStringLiteral("Vorgang vom Benutzer abgebrochen."));
         }
+        QThread::msleep(detail::StepPauseMs);
     }
 }
+
+LockWaitScope::LockWaitScope(Database &db, LockWaitObserver observer)
+    : m_db(db), m_previous(db.lockWaitObserver())
+{
+    m_db.setLockWaitObserver(std::move(observer));
+}
+
+LockWaitScope::~LockWaitScope() { m_db.setLockWaitObserver(std::move(m_previous)); }
 
 Database::Database(QString name, std::unique_ptr<detail::Connection> connection)
     : m_name(std::move(name)), m_connection(std::move(connection))

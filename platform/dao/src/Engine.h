@@ -14,6 +14,15 @@
 
 namespace dao::detail {
 
+// How long a statement waits for another workstation's write lock before it
+// fails with ErrLocked. A try of retryWhileLocked does not wait in the engine
+// at all: it asks once and asks again after StepPauseMs, as often as the
+// engine asks for a statement waiting long, so that neither crowds out the
+// other (the engine asks a new waiter very often at first).
+constexpr int DefaultLockWaitMs = 3000;
+constexpr int StepLockWaitMs = 0;
+constexpr int StepPauseMs = 100;
+
 // One value as the engine delivered it, before it becomes a QVariant. The
 // bytes stay owned by whoever produced the view.
 struct RawValue {
@@ -82,6 +91,8 @@ public:
     virtual void savepoint(const QString &name) = 0;
     virtual void release(const QString &name) = 0;
     virtual void rollbackTo(const QString &name) = 0;
+    // How long the next statements wait for a lock another connection holds; 0: not at all.
+    virtual void setLockWait(int milliseconds) = 0;
 
     // Columns of a table (empty when there is no such table) and its key.
     virtual QList<ColumnInfo> tableColumns(const QString &table) = 0;

@@ -3,8 +3,10 @@
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+#include <QVariant>
 
 #include <functional>
+#include <optional>
 
 namespace dao {
 class Database;
@@ -19,25 +21,49 @@ namespace form {
 // so 10/999 is followed by 10/1000.
 QString nextCaseNumber(const QString &reference, const QDate &today);
 
+// When a case row was made (tsErstellt) and last changed (tsGeändert), as
+// read with the row: a row that still carries the stamp a form read with it
+// was not written by anyone else since.
+struct CaseStamp {
+    QVariant created;
+    QVariant changed;
+
+    static CaseStamp of(dao::Recordset &row);
+    bool operator==(const CaseStamp &other) const = default;
+};
+
+// A save found the case row gone: another workstation deleted it.
+struct CaseDeletedElsewhere {};
+// A save found the case row changed since the form read it.
+struct CaseChangedElsewhere {};
+
 // Writes one case row: a new one (caseId 0) gets the next ID and case number
 // and its creation moment, an existing one its change moment; fill puts the
 // form's values into the row. Numbering and writing happen in one write
 // transaction, which shuts out every other writer on a file as on a server,
 // so two workstations cannot take the same ID or number, and a failure
 // anywhere in fill leaves the database as it was. Returns the ID.
+//
+// An existing case is written only while it still carries `expected` (when
+// given), checked in the same transaction before anything is written:
+// otherwise CaseChangedElsewhere is thrown, and CaseDeletedElsewhere when
+// the row is gone; the database stays as it was. Without `expected` the row
+// is overwritten whatever it holds, but a deleted case is never made anew.
 class CaseStore {
 public:
     explicit CaseStore(dao::Database &db) : m_db(db) {}
 
-    long save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill);
-
-    // How often a save is tried while another program holds the write lock.
-    static constexpr int Attempts = 20;
+    long save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
+              const std::optional<CaseStamp> &expected = std::nullopt);
+    // The stamp the last save left on the row, as read back from it.
+    const CaseStamp &written() const { return m_written; }
 
 private:
-    long writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill);
+    long writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
+                   const std::optional<CaseStamp> &expected);
 
     dao::Database &m_db;
+    CaseStamp m_written;
 };
 
 } // namespace form

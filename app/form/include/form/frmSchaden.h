@@ -1,6 +1,7 @@
 #pragma once
 
 #include "form/CaseBinding.h"
+#include "form/CaseNumbering.h"
 #include "form/SchadenPage.h"
 #include "varnholt/CaseForm.h"
 #include "varnholt/PrintEntry.h"
@@ -51,6 +52,9 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Writes the case; overwrite: whatever another workstation stored meanwhile.
+    bool writeCase(bool overwrite);
+    bool settleConflict();
     void connectChangeTracking();
     void connectButtons();
     void loadPickLists();
@@ -72,6 +76,7 @@ private:
     std::array<QWidget *, 3> m_ole{};
     std::unique_ptr<form::CaseBinding> m_binding;
     long m_caseId = 0;
+    form::CaseStamp m_stamp;    // of the case as loaded or last saved here
     bool m_dataChanged = false;
     bool m_filling = false;     // FillSchaden is putting a case in: no user edit
     bool m_unloading = false;   // the list window's shutdown, not the close box

@@ -45,7 +45,13 @@ public:
     bool canFetchMore(const QModelIndex &parent = {}) const override;
     void fetchMore(const QModelIndex &parent = {}) override;
 
+Q_SIGNALS:
+    // Reading the statement's rows failed after it ran: the list ends with
+    // the rows read so far. Once per requery; the window tells the user.
+    void readFailed(long number, const QString &description);
+
 private:
+    void tellFailure(const dao::DaoError &error) const;
     bool moveTo(long row) const;
     QVariant value(int row, int column) const;
     // Reads rows after the model's last one until `enough` says so or the
@@ -60,6 +66,7 @@ private:
     int m_rows = 0;                     // rows the views know
     long m_read = 0;                    // rows read from the statement
     bool m_atEnd = true;
+    mutable bool m_failureTold = false;
     QHash<qint64, int> m_rowOfCase;     // of every row read
 };
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QImage>
+#include <QPair>
 
 namespace dao {
 class Database;
@@ -8,11 +10,14 @@ class Database;
 
 namespace report {
 
+class PageItemList;
+
 // The picture of a stored attachment, for the OBJEKT element.
 class AttachmentSource {
 public:
     virtual ~AttachmentSource() = default;
-    // A null image when there is no such picture.
+    // A null image when there is no such picture. Throws dao::DaoError when
+    // the attachment cannot be read.
     virtual QImage picture(long objectId, bool withOverlay) = 0;
 };
 
@@ -25,6 +30,29 @@ public:
 
 private:
     dao::Database &m_db;
+};
+
+// The pictures of one page, read through a source before any of the page is
+// drawn: a read that fails then leaves the page undrawn instead of drawn
+// (or printed) without them.
+class PagePictures : public AttachmentSource {
+public:
+    explicit PagePictures(AttachmentSource *source) : m_source(source) {}
+
+    // Reads the pictures of items [first, end). Throws dao::DaoError.
+    void prepare(const PageItemList &items, int first, int end, int page);
+    int preparedPage() const { return m_page; }
+    // A prepared picture; a null image for one not prepared.
+    QImage picture(long objectId, bool withOverlay) override;
+
+    // The attachment a picture item shows and whether with its overlay.
+    static long objectIdOf(const QString &itemText);
+    static bool withOverlay(int overlaySwitch) { return overlaySwitch == 0; }
+
+private:
+    AttachmentSource *m_source;
+    QHash<QPair<long, bool>, QImage> m_images;
+    int m_page = 0;
 };
 
 } // namespace report

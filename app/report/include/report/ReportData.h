@@ -36,7 +36,9 @@ public:
 
     // "S_Kundenname;anything" with a format: "" the trimmed value, "n" its
     // first n characters, "D..." a date picture, anything else a picture.
-    // Whatever cannot be read or formatted gives "".
+    // A column the case row lacks and a value that cannot be formatted give
+    // ""; a read that fails throws dao::DaoError, so that no report prints
+    // blanks in place of the case.
     QString ResolveField(const QString &placeholder, const QString &format);
     // One field of the case row as text (the prefix addresses the case row
     // whatever it is); "" for other kinds of report and unknown fields.

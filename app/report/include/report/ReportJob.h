@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/AttachmentSource.h"
 #include "report/PageItems.h"
 #include "report/PageRenderer.h"
 #include "report/PrintRequest.h"
@@ -21,7 +22,6 @@ class Database;
 
 namespace report {
 
-class AttachmentSource;
 class ReportLayout;
 
 // One report from request to pages: the definition the request calls for,
@@ -55,15 +55,20 @@ public:
     int totalPages() const;
     const PageItemList &pageItems() const;
 
-    // Draws page into target, the device rectangle of the whole sheet.
+    // Reads the pictures of page, before anything of it is drawn or a print
+    // job is begun for it. Throws dao::DaoError when one cannot be read.
+    void preparePage(int page);
+    // Draws page into target, the device rectangle of the whole sheet, after
+    // preparing it when that was not done. Throws dao::DaoError as preparePage.
     bool renderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options = {});
 
     // The laid-out report as plain text, for the clipboard.
     QString clipText();
 
     // Every page as laid out into one PDF file, the sheet of pageLayout().
-    // False, with the reason, when the file cannot be written; then nothing
-    // is left behind and an earlier file of that name is kept.
+    // False, with the reason, when the file cannot be written or a picture
+    // cannot be read; then nothing is left behind and an earlier file of
+    // that name is kept.
     bool writePdf(const QString &path, QString *message);
 
 private:
@@ -72,7 +77,7 @@ private:
     ReportData m_data;
     QPageSize m_pageSize;
     QSizeF m_paper;
-    AttachmentSource *m_attachments;
+    PagePictures m_pictures;
     std::unique_ptr<ReportLayout> m_layout;
     std::unique_ptr<PageRenderer> m_renderer;
 };

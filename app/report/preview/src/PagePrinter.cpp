@@ -14,6 +14,8 @@ QString PagePrinter::jobName(int page) { return QStringLiteral("Varnholt Seite %
 bool PagePrinter::printPage(int page)
 {
     m_printer.setDocName(jobName(page));
+    // Before the job begins: a job once begun goes to the printer as it is.
+    m_job.preparePage(page);
     QPainter painter;
     painter.begin(&m_printer);
     // The page is laid out from the sheet's corner, wherever the printer's

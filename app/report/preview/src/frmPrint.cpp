@@ -236,21 +236,29 @@ bool frmPrint::RenderPage(bool toScreen, int page)
 {
     if (page < 1 || page > m_navigation.total())
         return false;
-    core::WaitCursor hourglass;
+    std::optional<core::WaitCursor> hourglass(std::in_place);
     bool drawn = false;
-    if (toScreen) {
-        QImage image = m_picView->blankPage();
-        QPainter painter(&image);
-        drawn = m_job.renderPage(painter, page, QRectF(QPointF(0, 0), QSizeF(m_picView->size())),
-                                 RenderOptions{true, m_zoom.factor()});
-        painter.end();
-        if (drawn) {
-            m_picView->setPage(std::move(image));
-            m_navigation.setShown(page);
+    try {
+        if (toScreen) {
+            QImage image = m_picView->blankPage();
+            QPainter painter(&image);
+            drawn = m_job.renderPage(painter, page, QRectF(QPointF(0, 0), QSizeF(m_picView->size())),
+                                     RenderOptions{true, m_zoom.factor()});
+            painter.end();
+            if (drawn) {
+                m_picView->setPage(std::move(image));
+                m_navigation.setShown(page);
+            }
+        } else {
+            // Printing leaves the page shown as it is.
+            drawn = PagePrinter(m_job, m_printer).printPage(page);
         }
-    } else {
-        // Printing leaves the page shown as it is.
-        drawn = PagePrinter(m_job, m_printer).printPage(page);
+    } catch (const dao::DaoError &error) {
+        // A picture that cannot be read: the page is neither shown nor printed without it.
+        hourglass.reset();
+        core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
+                          core::MsgButtons::Ok, {}, this);
+        drawn = false;
     }
     showNavigation();
     return drawn;

@@ -12,8 +12,9 @@ class QWidget;
 namespace core {
 
 enum class MsgIcon { None, Information, Question, Exclamation, Critical };
-enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel };
-enum class MsgAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No };
+// YesNoReload: "Ja", "Nein" and "Neu laden" (the stored state instead of one's own).
+enum class MsgButtons { Ok, OkCancel, AbortRetryIgnore, YesNoCancel, YesNo, RetryCancel, YesNoReload };
+enum class MsgAnswer { Ok, Cancel, Abort, Retry, Ignore, Yes, No, Reload };
 
 struct Message {
     QString text;

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -32,6 +33,11 @@ class Database;
 class Recordset;
 
 using Params = QList<QVariant>;
+
+// Told again and again while a write waits for another workstation's write
+// lock, with how long it has waited so far; answering false gives the wait
+// up. The program supplies it (a progress dialog); the layer shows nothing.
+using LockWaitObserver = std::function<bool(std::chrono::milliseconds waited)>;
 
 enum class RecordsetType {
     Snapshot,     // read-only, scrollable
@@ -182,6 +188,10 @@ public:
 
     bool TableHasColumn(const QString &table, const QString &column);
 
+    // Who is told while retryWhileLocked waits; none by default.
+    void setLockWaitObserver(LockWaitObserver observer) { m_lockWaitObserver = std::move(observer); }
+    const LockWaitObserver &lockWaitObserver() const { return m_lockWaitObserver; }
+
     void Close();
     bool IsOpen() const;
 
@@ -198,6 +208,7 @@ private:
     std::unique_ptr<detail::Connection> m_connection;
     int m_transactionDepth = 0;
     std::vector<Recordset *> m_recordsets;   // open ones, closed with the database
+    LockWaitObserver m_lockWaitObserver;
 };
 
 // Commits on commit(), rolls back when left any other way.
@@ -215,10 +226,27 @@ private:
 };
 
 // Runs write, which makes one whole write transaction of its own, again while
-// another workstation holds the write lock longer than the engine waits; after
-// `attempts` tries the lock error goes to the caller. Inside the caller's own
-// transaction it runs once: that transaction is what would have to be repeated.
-void retryWhileLocked(Database &db, const std::function<void()> &write, int attempts = 20);
+// another workstation holds the write lock, for up to `patience`; then the
+// lock error goes to the caller. It waits in short steps and tells the
+// database's lock-wait observer after each, so that the program can show the
+// wait and the user can give it up: write then ends with ErrCancelled, having
+// written nothing. Inside the caller's own transaction it runs once: that
+// transaction is what would have to be repeated.
+void retryWhileLocked(Database &db, const std::function<void()> &write,
+                      std::chrono::milliseconds patience = std::chrono::seconds(60));
+
+// Installs observer on db for as long as it lives, then puts the previous one back.
+class LockWaitScope {
+public:
+    LockWaitScope(Database &db, LockWaitObserver observer);
+    ~LockWaitScope();
+    LockWaitScope(const LockWaitScope &) = delete;
+    LockWaitScope &operator=(const LockWaitScope &) = delete;
+
+private:
+    Database &m_db;
+    LockWaitObserver m_previous;
+};
 
 struct OpenOptions {
     bool exclusive = false;

@@ -23,6 +23,7 @@ enum ErrorNumber : long {
     ErrTableNotFound = 3078,
     ErrTooFewParameters = 3061,    // unknown column name in a statement
     ErrLocked = 3260,              // locked by another user
+    ErrCancelled = 3059,           // "Vorgang vom Benutzer abgebrochen." (a wait given up)
     ErrConversion = 3421,          // "Fehler bei der Datentypkonvertierung."
     ErrNotSupported = 3251,        // "Dieser Vorgang wird für diesen Objekttyp nicht unterstützt."
     ErrItemNotFound = 3265,        // "Element in dieser Auflistung nicht gefunden."

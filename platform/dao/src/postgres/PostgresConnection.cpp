@@ -82,6 +82,8 @@ Session &PostgresConnection::second()
         if (PQstatus(conn) != CONNECTION_OK)
             raiseLost(withoutPasswordOf(m_address, serverMessage(conn, nullptr)));
         session->configure();
+        if (m_lockWait != DefaultLockWaitMs)
+            session->setLockWait(m_lockWait);
         m_second = std::move(session);
     }
     return *m_second;
@@ -245,6 +247,15 @@ void PostgresConnection::rollbackTo(const QString &name)
         m_writing.clear();
     }
     m_write->run("ROLLBACK TO SAVEPOINT " + name.toUtf8());
+}
+
+void PostgresConnection::setLockWait(int milliseconds)
+{
+    // Either session may take the next write lock, the second one made later too.
+    m_lockWait = milliseconds;
+    m_primary->setLockWait(milliseconds);
+    if (m_second)
+        m_second->setLockWait(milliseconds);
 }
 
 void PostgresConnection::readAheadWriteCursors()

@@ -41,6 +41,7 @@ public:
     void savepoint(const QString &name) override;
     void release(const QString &name) override;
     void rollbackTo(const QString &name) override;
+    void setLockWait(int milliseconds) override;
 
     QList<ColumnInfo> tableColumns(const QString &table) override;
     QStringList primaryKey(const QString &table) override;
@@ -83,6 +84,7 @@ private:
     int m_patience;
     std::unique_ptr<Session> m_primary;
     std::unique_ptr<Session> m_second;
+    int m_lockWait = DefaultLockWaitMs;
     Session *m_write = nullptr;                       // the session of the write transaction
     std::vector<PostgresStatement *> m_reading;       // cursors of the reading transaction
     std::vector<PostgresStatement *> m_writing;       // cursors of the write transaction

@@ -34,10 +34,24 @@ void Session::configure()
     // a silent server. Compiling a statement to machine code costs more than
     // reading the first rows of it that the program asks for; a large table
     // would pay it before its first row.
-    run("SET client_min_messages = warning; SET DateStyle = ISO; SET lock_timeout = '3s'; SET jit = off; "
-        "SET statement_timeout = " + QByteArray::number(m_patience * 833));
+    run("SET client_min_messages = warning; SET DateStyle = ISO; SET jit = off; SET statement_timeout = "
+        + QByteArray::number(m_patience * 833));
+    applyLockWait();
     if (m_readOnly)
         run("SET default_transaction_read_only = on");
+}
+
+void Session::setLockWait(int milliseconds)
+{
+    m_lockWait = milliseconds;
+    reconnectIfGone();
+    applyLockWait();
+}
+
+void Session::applyLockWait()
+{
+    // 0 would mean no limit at all; 1 ms is as good as not waiting.
+    run("SET lock_timeout = " + QByteArray::number(std::max(1, m_lockWait)));
 }
 
 void Session::reconnectIfGone()

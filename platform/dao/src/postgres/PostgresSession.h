@@ -16,6 +16,9 @@ public:
 
     // The connection's settings; again after each reconnect.
     void configure();
+    // How long a statement waits for a lock another connection holds; kept
+    // over a reconnect. 0: not at all.
+    void setLockWait(int milliseconds);
     void close();
     bool isOpen() const { return m_conn != nullptr; }
     PGconn *conn() const { return m_conn; }
@@ -41,6 +44,7 @@ public:
     quint64 generation() const { return m_generation; }
 
 private:
+    void applyLockWait();
     Result send(const QByteArray &statement, const BoundParams *params);
     // Every result of what was sent: the first that failed, else the last.
     // Null when the server stayed silent past the patience.
@@ -53,6 +57,7 @@ private:
     QString m_address;
     bool m_readOnly;
     int m_patience;
+    int m_lockWait = DefaultLockWaitMs;
     bool m_inTransaction = false;
     bool m_lostInTransaction = false;
     bool m_silent = false;          // the last collect gave up waiting

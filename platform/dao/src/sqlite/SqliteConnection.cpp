@@ -12,7 +12,7 @@
 namespace dao::detail {
 namespace {
 
-constexpr int BusyTimeoutMs = 3000;
+constexpr int BusyTimeoutMs = DefaultLockWaitMs;
 constexpr size_t StatementCacheSize = 48;
 
 QString engineMessage(sqlite3 *db, int rc)
@@ -335,6 +335,7 @@ public:
     void savepoint(const QString &name) override { run("SAVEPOINT " + name.toUtf8()); }
     void release(const QString &name) override { run("RELEASE " + name.toUtf8()); }
     void rollbackTo(const QString &name) override { run("ROLLBACK TO " + name.toUtf8()); }
+    void setLockWait(int milliseconds) override { sqlite3_busy_timeout(m_db, milliseconds); }
 
     QList<ColumnInfo> tableColumns(const QString &table) override
     {

@@ -17,7 +17,8 @@ public:
     static QString jobName(int page);
 
     // One job with page on it. A printer that cannot start the job is
-    // reported ("Drucker ist nicht bereit !") and gives false.
+    // reported ("Drucker ist nicht bereit !") and gives false. A picture
+    // that cannot be read throws dao::DaoError before the job begins.
     bool printPage(int page);
 
 private:

@@ -2,6 +2,9 @@
 
 #include "dao/Dao.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 namespace report {
 
 QImage StoredPictureSource::picture(long objectId, bool)
@@ -20,7 +23,11 @@ QImage StoredPictureSource::picture(long objectId, bool)
         dao::Field &bytes = rs->Fields(QStringLiteral("lbObjekt"));
         const QByteArray data = bytes.GetChunk(0, bytes.FieldSize());
         rs->Close();
-        return QImage::fromData(data);
+        // Upright, as the camera held it.
+        QBuffer buffer(const_cast<QByteArray *>(&data));
+        QImageReader reader(&buffer);
+        reader.setAutoTransform(true);
+        return reader.read();
     } catch (const dao::DaoError &) {
         return {};
     }

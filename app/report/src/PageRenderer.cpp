@@ -321,7 +321,19 @@ void PageRenderer::DrawAttachment(double x1, double y1, double x2, double y2, lo
         const double factor = std::min(boxHeight / (height + 1), boxWidth / (width + 1));
         size = QSizeF(width * factor, height * factor);
     }
-    m_painter->drawImage(QRectF(QPointF(tw(x1), tw(y1)), size), picture);
+    m_painter->drawImage(QRectF(QPointF(tw(x1), tw(y1)), size), printedPicture(picture, size));
+}
+
+QImage PageRenderer::printedPicture(const QImage &picture, QSizeF twips)
+{
+    // More than 300 dots per inch of the printed size show nowhere but in
+    // the size of the printout; a photo is brought down to that.
+    constexpr double MaxDotsPerTwip = 300.0 / 1440.0;
+    const QSize most(int(std::ceil(twips.width() * MaxDotsPerTwip)), int(std::ceil(twips.height() * MaxDotsPerTwip)));
+    if (most.isEmpty() || (picture.width() <= most.width() && picture.height() <= most.height()))
+        return picture;
+    const QSize target(std::min(picture.width(), most.width()), std::min(picture.height(), most.height()));
+    return picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace report

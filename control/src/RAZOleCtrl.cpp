@@ -13,8 +13,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDragEnterEvent>
-#include <QMimeData>
 #include <QPainter>
 #include <QToolBar>
 

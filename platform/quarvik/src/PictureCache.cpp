@@ -22,21 +22,24 @@ void PictureCache::clear()
     m_reader.reset();
     m_image = QImage();
     m_error.clear();
+    m_failed = false;
 }
 
 QSize PictureCache::uprightSize() const { return m_reader ? m_reader->uprightSize() : QSize(); }
 
 const QImage &PictureCache::imageFor(const QSize &needed)
 {
-    if (!m_reader || needed.isEmpty())
+    if (!m_reader || needed.isEmpty() || m_failed)
         return m_image;
     const bool tooSmall = m_image.isNull() || m_image.width() < needed.width() || m_image.height() < needed.height();
     const bool wasteful = area(m_image.size()) > 4 * area(needed);
     if (tooSmall || wasteful) {
         m_image = QImage(); // the old copy goes before the new one is made
         m_image = m_reader->read(needed);
-        if (m_image.isNull())
+        if (m_image.isNull()) { // not tried again on every paint
             m_error = m_reader->errorString();
+            m_failed = true;
+        }
     }
     return m_image;
 }
@@ -58,15 +61,17 @@ QImage PictureCache::full()
 
 QImage PictureCache::scaled(const QSize &bound)
 {
-    if (!m_reader)
-        return {};
-    const QSize target = m_reader->uprightSize().scaled(bound, Qt::KeepAspectRatio);
-    if (!m_image.isNull() && m_image.width() >= target.width() && m_image.height() >= target.height()
-        && m_image.size() != target && target.width() < m_reader->uprightSize().width())
-        return m_image.scaled(target, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (!m_reader || !bound.isValid() || bound.isEmpty())
+        return full();
+    const QSize upright = m_reader->uprightSize();
+    QSize target = upright.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (target.width() >= upright.width())
+        target = upright;
     if (m_image.size() == target)
         return m_image;
-    return m_reader->read(bound);
+    if (m_image.width() >= target.width() && m_image.height() >= target.height())
+        return m_image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return m_reader->read(target);
 }
 
 } // namespace quarvik

@@ -21,7 +21,8 @@ public:
     QSize uprightSize() const;
 
     // The held picture, decoded again when it is smaller than needed or more
-    // than four times the area needed. Null when decoding fails.
+    // than four times the area needed. Null when decoding fails; a picture
+    // that failed is not decoded again until it is opened again.
     const QImage &imageFor(const QSize &needed);
     // Lets a held picture larger than keep go.
     void releaseAbove(const QSize &keep);
@@ -35,6 +36,7 @@ private:
     std::optional<PictureReader> m_reader;
     QImage m_image;
     QString m_error;
+    bool m_failed = false;
 };
 
 } // namespace quarvik

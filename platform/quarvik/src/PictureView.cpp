@@ -50,21 +50,18 @@ QString PictureView::fileName() const { return m_fileName; }
 
 bool PictureView::setFileName(const QString &path)
 {
-    m_error.clear();
     m_fileName = path;
     bool shown = true;
-    if (path.isEmpty()) {
+    if (path.isEmpty())
         m_cache->clear();
-    } else if (!m_cache->open(path)) {
-        m_error = m_cache->errorString();
-        shown = false;
-    }
+    else
+        shown = m_cache->open(path);
     relayout();
     viewport()->update();
     return shown;
 }
 
-QString PictureView::errorString() const { return m_error; }
+QString PictureView::errorString() const { return m_cache->errorString(); }
 
 QImage PictureView::picture() const { return m_cache->full(); }
 
@@ -76,16 +73,32 @@ double PictureView::zoom() const { return m_geometry->zoom(); }
 
 void PictureView::setZoom(double percent)
 {
+    const QPointF centre = m_geometry->centreOf(scrollOffset());
     m_geometry->setZoom(percent);
     relayout();
+    scrollToCentre(centre);
 }
 
 bool PictureView::sizeToFit() const { return m_geometry->sizeToFit(); }
 
 void PictureView::setSizeToFit(bool on)
 {
+    const QPointF centre = m_geometry->centreOf(scrollOffset());
     m_geometry->setSizeToFit(on);
     relayout();
+    scrollToCentre(centre);
+}
+
+QPoint PictureView::scrollOffset() const
+{
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+void PictureView::scrollToCentre(const QPointF &fraction)
+{
+    const QPoint offset = m_geometry->scrollToCentre(fraction);
+    horizontalScrollBar()->setValue(offset.x());
+    verticalScrollBar()->setValue(offset.y());
 }
 
 bool PictureView::overlayVisible() const { return m_overlayVisible; }
@@ -163,7 +176,7 @@ void PictureView::paintEvent(QPaintEvent *)
     painter.fillRect(viewport()->rect(), m_background);
     if (!m_cache->isOpen())
         return;
-    const QRect target = m_geometry->pictureRect(QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value()));
+    const QRect target = m_geometry->pictureRect(scrollOffset());
     const QImage &image = m_cache->imageFor(m_geometry->decodeSize(devicePixelRatioF()));
     if (image.isNull() || target.isEmpty())
         return;
@@ -172,7 +185,8 @@ void PictureView::paintEvent(QPaintEvent *)
     const double sy = double(image.height()) / target.height();
     const QRectF source((visible.x() - target.x()) * sx, (visible.y() - target.y()) * sy, visible.width() * sx,
                         visible.height() * sy);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, sx < 1.0 || sy < 1.0 ? false : true);
+    // Smooth when a larger decode is drawn smaller; zoomed in, pixels stay crisp.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, sx > 1.0 || sy > 1.0);
     painter.drawImage(QRectF(visible), image, source);
     if (m_overlayVisible && m_overlay && !m_overlay->IsEmpty()) {
         const QSize picture = m_cache->uprightSize();

@@ -61,6 +61,8 @@ public:
     // Loads the file; "" empties the view. False when the file cannot be
     // shown: the view is then empty and errorString() tells why in German.
     bool setFileName(const QString &path);
+    // Why the file cannot be shown (also when its picture data turned out
+    // damaged while it was painted); empty while all is well.
     QString errorString() const;
 
     // The upright picture at full size; null when the view is empty.
@@ -111,12 +113,13 @@ protected:
 
 private:
     void relayout();
+    QPoint scrollOffset() const;
+    void scrollToCentre(const QPointF &fraction);
 
     std::unique_ptr<PictureCache> m_cache;
     std::unique_ptr<ViewGeometry> m_geometry;
     std::shared_ptr<sendral::OverlayGraphic> m_overlay;
     QString m_fileName;
-    QString m_error;
     QColor m_background;
     bool m_overlayVisible = true;
 };

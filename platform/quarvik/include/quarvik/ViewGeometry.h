@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QPointF>
 #include <QRect>
 #include <QSize>
 
@@ -34,6 +35,11 @@ public:
     // The shown picture in viewport coordinates: centred where it is smaller
     // than the viewport, else moved by the scroll offsets.
     QRect pictureRect(const QPoint &scroll) const;
+    // Where the viewport's centre lies in the picture, as fractions of its
+    // width and height, and the scroll offsets that bring that point back to
+    // the centre: a zoom step keeps in view what the user was looking at.
+    QPointF centreOf(const QPoint &scroll) const;
+    QPoint scrollToCentre(const QPointF &fraction) const;
     // The decoded size that shows it sharp on a screen of that pixel ratio:
     // the shown size in device pixels, never more than the picture itself.
     QSize decodeSize(double devicePixelRatio) const;

@@ -1,0 +1,120 @@
+#include "quarvik/PictureImport.h"
+#include "quarvik/PictureReader.h"
+#include "quarvik/PictureView.h"
+
+#include <QFile>
+#include <QImageReader>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <libheif/heif.h>
+
+using namespace quarvik;
+
+namespace {
+
+// Writes a HEIC of width x height, red left half and blue right half, that
+// asks to be shown turned by the given orientation. Empty on success, else
+// why the encoder is not there.
+QString writeHeic(const QString &path, int width, int height, heif_orientation orientation)
+{
+    heif_context *context = heif_context_alloc();
+    heif_encoder *encoder = nullptr;
+    heif_error err = heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+    if (err.code != heif_error_Ok) {
+        heif_context_free(context);
+        return QStringLiteral("libheif has no HEVC encoder here: ") + QString::fromUtf8(err.message);
+    }
+    heif_image *image = nullptr;
+    heif_image_create(width, height, heif_colorspace_RGB, heif_chroma_interleaved_RGB, &image);
+    heif_image_add_plane(image, heif_channel_interleaved, width, height, 8);
+    int stride = 0;
+    uint8_t *plane = heif_image_get_plane(image, heif_channel_interleaved, &stride);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            uint8_t *px = plane + y * stride + x * 3;
+            const bool left = x < width / 2;
+            px[0] = left ? 230 : 20;
+            px[1] = 20;
+            px[2] = left ? 20 : 230;
+        }
+    heif_encoder_set_lossy_quality(encoder, 90);
+    heif_encoding_options *options = heif_encoding_options_alloc();
+    options->image_orientation = orientation;
+    err = heif_context_encode_image(context, image, encoder, options, nullptr);
+    heif_encoding_options_free(options);
+    heif_encoder_release(encoder);
+    heif_image_release(image);
+    if (err.code == heif_error_Ok)
+        err = heif_context_write_to_file(context, QFile::encodeName(path).constData());
+    heif_context_free(context);
+    return err.code == heif_error_Ok ? QString() : QString::fromUtf8(err.message);
+}
+
+bool reddish(QRgb c) { return qRed(c) > 180 && qBlue(c) < 90; }
+bool bluish(QRgb c) { return qBlue(c) > 180 && qRed(c) < 90; }
+
+} // namespace
+
+class TestHeic : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void heicBecomesAnUprightJpeg()
+    {
+        QTemporaryDir dir;
+        const QString heic = dir.filePath(QStringLiteral("IMG_0815.HEIC"));
+        // Stored 64 x 32 lying on its side, shown turned clockwise: red on top.
+        const QString why = writeHeic(heic, 64, 32, heif_orientation_rotate_90_cw);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+
+        QVERIFY(PictureImport::isPictureFile(heic));
+        PictureReader reader(heic);
+        QVERIFY(reader.probe());
+        QVERIFY(reader.isHeif());
+        QCOMPARE(reader.uprightSize(), QSize(32, 64));
+
+        const PreparedPicture prepared = PictureImport::prepare(heic);
+        QVERIFY2(prepared.ok(), qPrintable(prepared.error));
+        QVERIFY(prepared.temporary);
+        QVERIFY(prepared.path.endsWith(QStringLiteral(".jpg")));
+        QImageReader jpeg(prepared.path);
+        QCOMPARE(jpeg.format(), QByteArray("jpeg"));
+        jpeg.setAutoTransform(true);
+        const QImage stored = jpeg.read();
+        QCOMPARE(stored.size(), QSize(32, 64));
+        QVERIFY(reddish(stored.pixel(16, 8)));
+        QVERIFY(bluish(stored.pixel(16, 56)));
+
+        // The view shows a HEIC file directly, upright, at any size asked.
+        PictureView view;
+        QVERIFY(view.setFileName(heic));
+        QCOMPARE(view.pictureSize(), QSize(32, 64));
+        const QImage small = view.pictureScaled(QSize(16, 16));
+        QCOMPARE(small.size(), QSize(8, 16));
+        QVERIFY(reddish(small.pixel(4, 2)));
+        QVERIFY(QFile::remove(prepared.path));
+    }
+
+    void brokenHeicIsRefused()
+    {
+        QTemporaryDir dir;
+        const QString heic = dir.filePath(QStringLiteral("Kaputt.heic"));
+        const QString why = writeHeic(heic, 64, 64, heif_orientation_normal);
+        if (!why.isEmpty())
+            QSKIP(qPrintable(why));
+        QFile file(heic);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(file.size() / 3));
+        file.close();
+        const PreparedPicture prepared = PictureImport::prepare(heic);
+        QVERIFY(!prepared.ok());
+        QVERIFY(prepared.path.isEmpty());
+        QVERIFY2(prepared.error.startsWith(QStringLiteral("Das HEIC-Bild \"Kaputt.heic\" kann nicht gelesen werden")),
+                 qPrintable(prepared.error));
+    }
+};
+
+QTEST_MAIN(TestHeic)
+#include "tst_heic.moc"

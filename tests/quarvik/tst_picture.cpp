@@ -1,0 +1,342 @@
+#include "TestPictures.h"
+
+#include "quarvik/PictureImport.h"
+#include "quarvik/PictureReader.h"
+#include "quarvik/PictureView.h"
+#include "quarvik/ViewGeometry.h"
+#include "sendral/OverlayGraphic.h"
+
+#include "core/UserSettings.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QImageReader>
+#include <QPainter>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace quarvik;
+using namespace testpictures;
+
+class TestPicture : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // The view as a user sees it, painted.
+    static QImage shown(PictureView &view)
+    {
+        return view.viewport()->grab().toImage();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        core::UserSettings::useFolder(m_dir.filePath(QStringLiteral("user")));
+    }
+
+    void exifRotatedPhotoIsUpright()
+    {
+        // Stored lying 40 x 20, red left; orientation 6 turns it clockwise.
+        const QString file = path(QStringLiteral("Hochkant.jpg"));
+        QVERIFY(writeFile(file, withExif(jpegBytes(halves(40, 20)), 6)));
+
+        PictureReader reader(file);
+        QVERIFY(reader.probe());
+        QCOMPARE(reader.uprightSize(), QSize(20, 40));
+        const QImage full = reader.read();
+        QCOMPARE(full.size(), QSize(20, 40));
+        QVERIFY(isReddish(full.pixel(10, 5)));
+        QVERIFY(isBluish(full.pixel(10, 35)));
+        // Decoded straight at a smaller size, still upright.
+        const QImage small = reader.read(QSize(10, 10));
+        QCOMPARE(small.size(), QSize(5, 10));
+        QVERIFY(isReddish(small.pixel(2, 1)));
+
+        PictureView view;
+        view.resize(200, 400);
+        view.setSizeToFit(true);
+        QVERIFY(view.setFileName(file));
+        QCOMPARE(view.pictureSize(), QSize(20, 40));
+        QCOMPARE(view.picture().size(), QSize(20, 40));
+        QCOMPARE(view.pictureScaled(QSize(8, 8)).size(), QSize(4, 8));
+        QCOMPARE(view.zoom(), 1000.0);
+        const QImage screen = shown(view);
+        QVERIFY(isReddish(screen.pixel(100, 50)));
+        QVERIFY(isBluish(screen.pixel(100, 350)));
+    }
+
+    void largePhotoDecodesAtTheSizeShown()
+    {
+        // 48 MP: 192 MB decoded, past Qt's default limit of 128 MB.
+        const QString file = path(QStringLiteral("48MP.jpg"));
+        {
+            QImage big = halves(8000, 6000);
+            QVERIFY(writeFile(file, jpegBytes(big, 60)));
+        }
+        PictureView view;
+        view.resize(800, 600);
+        view.setSizeToFit(true);
+        QVERIFY(view.setFileName(file));
+        QCOMPARE(view.pictureSize(), QSize(8000, 6000));
+        QVERIFY(view.decodedSize().isEmpty()); // nothing decoded before it is painted
+        QImage screen = shown(view);
+        QCOMPARE(view.zoom(), 10.0);
+        QCOMPARE(view.decodedSize(), QSize(800, 600));
+        QVERIFY(isReddish(screen.pixel(200, 300)));
+        QVERIFY(isBluish(screen.pixel(600, 300)));
+
+        // Zoomed to 100 % the full picture is needed and shown.
+        view.setSizeToFit(false);
+        view.setZoom(100);
+        view.horizontalScrollBar()->setValue(view.horizontalScrollBar()->maximum());
+        screen = shown(view);
+        QCOMPARE(view.decodedSize(), QSize(8000, 6000));
+        QVERIFY(isBluish(screen.pixel(100, 100)));
+
+        // Hidden, it lets the full picture go; back to fitted, it decodes small.
+        view.releaseMemory();
+        QVERIFY(view.decodedSize().width() <= 800);
+        view.setSizeToFit(true);
+        shown(view);
+        QCOMPARE(view.decodedSize(), QSize(800, 600));
+
+        // For printing: an upright copy at a bounded size, and the full one.
+        QCOMPARE(view.pictureScaled(QSize(2000, 2000)).size(), QSize(2000, 1500));
+        QCOMPARE(view.picture().size(), QSize(8000, 6000));
+        QCOMPARE(view.decodedSize(), QSize(800, 600)); // printing did not keep the full copy
+    }
+
+    void gifFittedReportsItsZoom()
+    {
+        PictureView view;
+        view.resize(320, 240);
+        QSignalSpy zoomed(&view, &PictureView::zoomChanged);
+        view.setZoom(75);
+        view.setSizeToFit(true);
+        QVERIFY(view.setFileName(QFINDTESTDATA("data/Streifen.gif")));
+        QCOMPARE(view.pictureSize(), QSize(64, 48));
+        QCOMPARE(view.zoom(), 500.0);
+        QVERIFY(!zoomed.isEmpty());
+        QCOMPARE(zoomed.last().at(0).toDouble(), 500.0);
+        const QImage screen = shown(view);
+        QCOMPARE(QColor(screen.pixel(40, 120)), QColor(0xc0, 0x20, 0x20));
+        QCOMPARE(QColor(screen.pixel(280, 120)), QColor(0x20, 0x80, 0x40));
+        // Size-to-fit off brings back the zoom chosen before.
+        view.setSizeToFit(false);
+        QCOMPARE(view.zoom(), 75.0);
+        // Emptied, it shows only its background.
+        view.setBackgroundColor(QColor(1, 2, 3));
+        QVERIFY(view.setFileName(QString()));
+        QCOMPARE(view.pictureSize(), QSize());
+        QVERIFY(view.picture().isNull());
+        QCOMPARE(QColor(shown(view).pixel(40, 120)), QColor(1, 2, 3));
+    }
+
+    void picturesAreKnownByContentNotByName()
+    {
+        const QByteArray jpeg = jpegBytes(halves(30, 20));
+        QVERIFY(writeFile(path(QStringLiteral("Foto.jpg.txt")), jpeg));
+        QVERIFY(PictureImport::isPictureFile(path(QStringLiteral("Foto.jpg.txt"))));
+        const PreparedPicture named = PictureImport::prepare(path(QStringLiteral("Foto.jpg.txt")));
+        QVERIFY(named.ok());
+        QCOMPARE(named.path, path(QStringLiteral("Foto.jpg.txt")));
+        QVERIFY(!named.temporary);
+
+        QVERIFY(writeFile(path(QStringLiteral("Notiz.jpg")), "Kratzer an der Stossstange\n"));
+        QVERIFY(!PictureImport::isPictureFile(path(QStringLiteral("Notiz.jpg"))));
+        const PreparedPicture text = PictureImport::prepare(path(QStringLiteral("Notiz.jpg")));
+        QVERIFY(!text.ok());
+        QVERIFY(text.path.isEmpty());
+        QCOMPARE(text.error, QStringLiteral("Die Datei \"Notiz.jpg\" ist kein lesbares Bild oder sie ist beschädigt."));
+
+        // A PNG called .jpg is still the picture it is.
+        QImage png(12, 8, QImage::Format_RGB32);
+        png.fill(Qt::green);
+        QVERIFY(png.save(path(QStringLiteral("Falsch.jpg")), "png"));
+        QVERIFY(PictureImport::prepare(path(QStringLiteral("Falsch.jpg"))).ok());
+        PictureView view;
+        QVERIFY(view.setFileName(path(QStringLiteral("Falsch.jpg"))));
+        QCOMPARE(view.picture().pixel(3, 3), QColor(Qt::green).rgb());
+    }
+
+    void damagedFilesAreRefusedInGerman()
+    {
+        QVERIFY(writeFile(path(QStringLiteral("Leer.jpg")), {}));
+        QCOMPARE(PictureImport::prepare(path(QStringLiteral("Leer.jpg"))).error,
+                 QStringLiteral("Die Datei \"Leer.jpg\" ist leer."));
+        QCOMPARE(PictureImport::prepare(path(QStringLiteral("Fehlt.jpg"))).error,
+                 QStringLiteral("Die Datei \"Fehlt.jpg\" wurde nicht gefunden."));
+
+        // Cut in half: Qt alone would show a grey lower half without a word.
+        const QByteArray jpeg = jpegBytes(halves(200, 200));
+        QVERIFY(writeFile(path(QStringLiteral("Halb.jpg")), jpeg.left(jpeg.size() / 2)));
+        QImageReader qt(path(QStringLiteral("Halb.jpg")));
+        QVERIFY(!qt.read().isNull());
+        const QString cut = QStringLiteral("Die Bilddatei \"Halb.jpg\" ist unvollständig oder beschädigt.");
+        QCOMPARE(PictureImport::prepare(path(QStringLiteral("Halb.jpg"))).error, cut);
+        // An embedded thumbnail's end marker does not make a cut file whole.
+        const QByteArray thumb = QByteArray("\xFF\xD8\xFF\xD9", 4);
+        QVERIFY(writeFile(path(QStringLiteral("Daumen.jpg")), withExif(jpeg, 1, thumb).left(jpeg.size() / 2)));
+        QVERIFY(!PictureImport::prepare(path(QStringLiteral("Daumen.jpg"))).ok());
+        // Whole, with the thumbnail and bytes after the end, it is fine.
+        QVERIFY(writeFile(path(QStringLiteral("Ganz.jpg")), withExif(jpeg, 1, thumb) + "Nachspann"));
+        QVERIFY(PictureImport::prepare(path(QStringLiteral("Ganz.jpg"))).ok());
+
+        QVERIFY(writeFile(path(QStringLiteral("Riesig.png")), pngDeclaring(30000, 30000)));
+        QCOMPARE(PictureImport::prepare(path(QStringLiteral("Riesig.png"))).error,
+                 QStringLiteral("Das Bild \"Riesig.png\" ist mit 30000 x 30000 Bildpunkten zu groß; es werden "
+                                "höchstens 120 Millionen Bildpunkte gezeigt."));
+        // Declaring a fair size but holding no picture data.
+        QVERIFY(writeFile(path(QStringLiteral("Hohl.png")), pngDeclaring(300, 200)));
+        const PreparedPicture hollow = PictureImport::prepare(path(QStringLiteral("Hohl.png")));
+        QVERIFY(hollow.error.startsWith(QStringLiteral("Das Bild \"Hohl.png\" ist beschädigt")));
+
+        // The view refuses the same and says why.
+        PictureView view;
+        QVERIFY(!view.setFileName(path(QStringLiteral("Halb.jpg"))));
+        QCOMPARE(view.errorString(), cut);
+        QCOMPARE(view.pictureSize(), QSize());
+        // A header promising what the data does not hold is found out when
+        // the picture is painted, and the view then knows why it is empty.
+        view.resize(300, 200);
+        QVERIFY(view.setFileName(path(QStringLiteral("Hohl.png"))));
+        QVERIFY(view.errorString().isEmpty());
+        shown(view);
+        QVERIFY(view.errorString().startsWith(QStringLiteral("Das Bild \"Hohl.png\" ist beschädigt")));
+        QVERIFY(view.decodedSize().isEmpty());
+    }
+
+    void geometryFitsZoomsAndScrolls()
+    {
+        ViewGeometry g;
+        g.setPictureSize(QSize(4000, 3000));
+        g.setViewportSize(QSize(500, 500));
+        g.setZoom(50);
+        QCOMPARE(g.zoom(), 50.0);
+        QCOMPARE(g.shownSize(), QSize(2000, 1500));
+        QCOMPARE(g.scrollRange(), QSize(1500, 1000));
+        QCOMPARE(g.pictureRect(QPoint(100, 5000)), QRect(-100, -1000, 2000, 1500));
+        QCOMPARE(g.decodeSize(1.0), QSize(2000, 1500));
+        QCOMPARE(g.decodeSize(2.0), QSize(4000, 3000)); // never more than the picture
+
+        g.setSizeToFit(true);
+        QCOMPARE(g.zoom(), 12.5);
+        QCOMPARE(g.shownSize(), QSize(500, 375));
+        QCOMPARE(g.scrollRange(), QSize(0, 0));
+        QCOMPARE(g.pictureRect(QPoint(100, 100)), QRect(0, 62, 500, 375)); // centred
+        QCOMPARE(g.decodeSize(1.5), QSize(750, 563));
+        // An odd fit never rounds past the viewport.
+        g.setPictureSize(QSize(3, 3));
+        g.setViewportSize(QSize(100, 100));
+        QCOMPARE(g.shownSize(), QSize(100, 100));
+        QCOMPARE(g.scrollRange(), QSize(0, 0));
+
+        // Zooming keeps the point at the centre in the centre.
+        g.setPictureSize(QSize(4000, 3000));
+        g.setViewportSize(QSize(500, 500));
+        g.setSizeToFit(false);
+        QCOMPARE(g.zoom(), 50.0);
+        const QPointF centre = g.centreOf(QPoint(750, 500));
+        QCOMPARE(centre, QPointF(0.5, 0.5));
+        QCOMPARE(g.centreOf(QPoint(0, 0)), QPointF(0.125, 250.0 / 1500));
+        g.setZoom(100);
+        QCOMPARE(g.scrollToCentre(centre), QPoint(1750, 1250));
+        QCOMPARE(g.scrollToCentre(QPointF(0, 1)), QPoint(0, 2500)); // clamped to the range
+        g.setZoom(0);
+        QCOMPARE(g.zoom(), ViewGeometry::kMinZoom);
+        g.setZoom(1e9);
+        QCOMPARE(g.zoom(), ViewGeometry::kMaxZoom);
+        g.setZoom(std::numeric_limits<double>::quiet_NaN());
+        QCOMPARE(g.zoom(), ViewGeometry::kMaxZoom);
+    }
+
+    void mouseOverlayAndBackground()
+    {
+        const QString file = path(QStringLiteral("Blau.png"));
+        QImage blue(100, 100, QImage::Format_RGB32);
+        blue.fill(Qt::blue);
+        QVERIFY(blue.save(file));
+
+        PictureView view;
+        view.resize(200, 200);
+        view.setSizeToFit(true);
+        QVERIFY(view.setFileName(file));
+        QSignalSpy down(&view, &PictureView::mouseDown);
+        QSignalSpy twice(&view, &PictureView::doubleClicked);
+        QTest::mousePress(view.viewport(), Qt::RightButton, {}, QPoint(50, 50));
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+        QTest::mousePress(view.viewport(), Qt::MiddleButton, {}, QPoint(50, 50));
+        QCOMPARE(down.size(), 3);
+        QCOMPARE(down.at(0).at(0).toInt(), 2);
+        QCOMPARE(down.at(1).at(0).toInt(), 1);
+        QCOMPARE(down.at(2).at(0).toInt(), 4);
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(50, 50));
+        QCOMPARE(twice.size(), 1);
+
+        // The overlay lies in picture pixels: its square at 10..29 shows at
+        // 20..59 in a view that fits the picture at 200 %.
+        auto overlay = std::make_shared<sendral::OverlayGraphic>();
+        QPainter *p = overlay->BeginDraw(nullptr, sendral::OverlayGraphic::HimetricFromPixels(100, 96),
+                                         sendral::OverlayGraphic::HimetricFromPixels(100, 96), QString());
+        p->fillRect(10, 10, 20, 20, Qt::red);
+        overlay->EndDraw();
+        view.setOverlay(overlay);
+        QCOMPARE(view.overlay(), overlay);
+        view.setOverlayVisible(true);
+        QImage screen = shown(view);
+        QVERIFY(isReddish(screen.pixel(40, 40)));
+        QVERIFY(isBluish(screen.pixel(80, 80)));
+        view.setOverlayVisible(false);
+        QVERIFY(isBluish(shown(view).pixel(40, 40)));
+
+        // Leaving size-to-fit for 500 % keeps the middle in view.
+        view.setZoom(500);
+        view.setSizeToFit(false);
+        QVERIFY(view.horizontalScrollBar()->maximum() > 0);
+        QVERIFY(qAbs(view.horizontalScrollBar()->value() - view.horizontalScrollBar()->maximum() / 2) <= 2);
+        QVERIFY(qAbs(view.verticalScrollBar()->value() - view.verticalScrollBar()->maximum() / 2) <= 2);
+        // The picture itself never carries the overlay.
+        QVERIFY(isBluish(view.picture().pixel(15, 15)));
+    }
+
+    void filePickRemembersItsFolder()
+    {
+        QDir(m_dir.path()).mkpath(QStringLiteral("Fotos"));
+        const QString file = path(QStringLiteral("Fotos/Delle.png"));
+        QImage(4, 4, QImage::Format_RGB32).save(file);
+        PictureView view;
+        QString seenFolder;
+        QStringList seenFilters;
+        const auto answer = [&](const QString &choice) {
+            QTimer::singleShot(0, [&, choice] {
+                auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                seenFolder = dialog->directory().absolutePath();
+                seenFilters = dialog->nameFilters();
+                if (choice.isEmpty()) {
+                    dialog->reject();
+                } else {
+                    dialog->selectFile(choice);
+                    static_cast<QDialog *>(dialog)->accept();
+                }
+            });
+        };
+        answer(file);
+        QCOMPARE(view.selectPictureFile(), file);
+        QVERIFY(seenFilters.value(0).startsWith(QStringLiteral("Bilddateien (")));
+        QVERIFY(seenFilters.value(0).contains(QStringLiteral("*.heic")));
+        answer(QString());
+        QCOMPARE(view.selectPictureFile(), QString());
+        QCOMPARE(seenFolder, QFileInfo(file).absolutePath());
+    }
+};
+
+QTEST_MAIN(TestPicture)
+#include "tst_picture.moc"

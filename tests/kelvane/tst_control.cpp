@@ -78,6 +78,7 @@ private Q_SLOTS:
     void aDropInsertsItsFirstFileOnly();
     void aFailingSaveReportsFalseAndKeepsTheChange();
     void pictureCarriesItsOverlayWhenAsked();
+    void aScanFromTheTestDeviceIsInsertedAndSaved();
 
 private:
     std::unique_ptr<_RAZOleCtrl> makeControl(QVariantMap properties = {}, bool userMode = true);
@@ -615,6 +616,33 @@ void TestControl::pictureCarriesItsOverlayWhenAsked()
 
     control->SetValue(QVariant());
     QVERIFY(control->Picture(true).isNull());
+}
+
+void TestControl::aScanFromTheTestDeviceIsInsertedAndSaved()
+{
+    // SANE's test backend alone, in a folder of our own: no real scanner is asked.
+    const QString sane = m_dir.filePath(QStringLiteral("sane"));
+    QDir().mkpath(sane);
+    testpictures::write(sane + QStringLiteral("/dll.conf"), "test\n");
+    testpictures::write(sane + QStringLiteral("/test.conf"),
+                        "number_of_devices 1\nmode Color\ntest-picture \"Color pattern\"\nresolution 50\n");
+    qputenv("SANE_CONFIG_DIR", QFile::encodeName(sane));
+    auto control = makeControl();
+    Host host;
+    host.answer = 40;
+    control->Advise(&host);
+    QVERIFY2(control->DoAction(razCreateScanner), qPrintable(m_boxes->lastText()));
+    const QString scanned = viewerFile(*control);
+    QVERIFY(QFileInfo::exists(scanned));
+    QVERIFY(control->Changed());
+    QVERIFY(control->Save());
+    auto rs = m_db->OpenRecordset(QStringLiteral("SELECT lbObjekt, fBitmap FROM Objekt WHERE ID = 40"),
+                                  dao::RecordsetType::Snapshot);
+    QCOMPARE(rs->Value(QStringLiteral("lbObjekt")).toByteArray(), testpictures::read(scanned));
+    QVERIFY(rs->Value(QStringLiteral("fBitmap")).toBool());
+    // The scan was the control's own file: it goes with the control.
+    control.reset();
+    QVERIFY(!QFileInfo::exists(scanned));
 }
 
 QTEST_MAIN(TestControl)

@@ -133,6 +133,7 @@ void saveScreens(const QString &folder, frmSchaden &form, dao::Database &db, con
     QWidget *ole = form.findChild<QWidget *>(QStringLiteral("Ole_0"));
     ole->findChild<QAction *>(QStringLiteral("SizeToFit"))->trigger();
     ole->findChild<QComboBox *>(QStringLiteral("cboZoom"))->setCurrentText(QStringLiteral("200 %"));
+    QApplication::processEvents();
     form.repaint();
     form.grab().save(folder + QStringLiteral("/bild1-200.png"));
 

@@ -16,6 +16,8 @@
 #include <QPainter>
 #include <QToolBar>
 
+#include <cmath>
+
 namespace kelvane {
 namespace {
 
@@ -233,13 +235,44 @@ QImage RAZOleCtrl::Picture(bool Overlay)
     deferredLoad();
     if (contentKind() != ContentKind::Picture)
         return {};
-    QImage picture = m_view->picture();
-    const std::shared_ptr<sendral::OverlayGraphic> &overlay = m_session.CurrentOverlay();
-    if (!Overlay || !overlay || overlay->IsEmpty() || picture.isNull())
+    const QImage picture = m_view->picture();
+    return Overlay ? withOverlay(picture) : picture;
+}
+
+QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
+{
+    deferredLoad();
+    if (contentKind() != ContentKind::Picture)
+        return {};
+    const QSize full = m_view->pictureSize();
+    QImage picture = m_view->pictureScaled(bound);
+    if (picture.isNull() || full.isEmpty())
         return picture;
+    // The smaller picture keeps the full one's size on paper.
+    constexpr int ScreenDotsPerMeter = 3780;   // 96 dpi
+    const double factor = double(picture.width()) / full.width();
+    const int dotsX = picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : ScreenDotsPerMeter;
+    const int dotsY = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : ScreenDotsPerMeter;
+    if (picture.size() != full) {
+        picture.setDotsPerMeterX(std::max(1, int(std::lround(dotsX * factor))));
+        picture.setDotsPerMeterY(std::max(1, int(std::lround(dotsY * double(picture.height()) / full.height()))));
+    }
+    return Overlay ? withOverlay(picture) : picture;
+}
+
+QImage RAZOleCtrl::withOverlay(QImage picture) const
+{
+    const std::shared_ptr<sendral::OverlayGraphic> &overlay = m_session.CurrentOverlay();
+    if (!overlay || overlay->IsEmpty() || picture.isNull())
+        return picture;
+    // The overlay is in the full picture's pixels: over a smaller copy it is drawn to scale.
+    const QSize full = m_view->pictureSize();
+    const double scaleX = full.isEmpty() ? 1.0 : double(picture.width()) / full.width();
+    const double scaleY = full.isEmpty() ? 1.0 : double(picture.height()) / full.height();
     sendral::PictureCanvas canvas;
     canvas.Attach(picture);
-    overlay->Draw(*canvas.Painter(), 0, 0, overlay->Width(), overlay->Height());
+    overlay->Draw(*canvas.Painter(), 0, 0, int(std::lround(overlay->Width() * scaleX)),
+                  int(std::lround(overlay->Height() * scaleY)));
     return canvas.Picture();
 }
 

@@ -52,6 +52,7 @@ public:
     bool Save() override;
     void SetDatabaseID(long ID) override;
     void PrintOut(QPainter *, long, long, long, long, bool) override {}
+    QImage PictureWithin(bool Overlay, const QSize &bound) override;
     void Advise(__RAZOleCtrl *sink) override { m_sink = sink; }
     void WriteProperties(PropertyBag &bag) const override;
 
@@ -76,6 +77,7 @@ private:
     void deferredLoad();
     void loadNow();
     ContentKind contentKind() const;
+    QImage withOverlay(QImage picture) const;
 
     // The user's actions and what the display shows (ControlActions.cpp).
     void connectActions();

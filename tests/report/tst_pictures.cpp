@@ -46,6 +46,11 @@ private Q_SLOTS:
         QVERIFY2(pictures.hasControl(), qPrintable(boxes.lastText()));
         QCOMPARE(QColor(pictures.picture(1, true).pixel(10, 40)), QColor(Qt::green));
         QCOMPARE(QColor(pictures.picture(1, false).pixel(10, 40)), QColor(Qt::red));
+        // Over a smaller copy for printing the overlay is drawn to scale.
+        const QImage small = pictures.printPicture(1, true, QSize(40, 30));
+        QCOMPARE(small.size(), QSize(40, 30));
+        QCOMPARE(QColor(small.pixel(7, 20)), QColor(Qt::green));
+        QCOMPARE(QColor(small.pixel(7, 10)), QColor(Qt::red));
         QVERIFY(pictures.picture(2, true).isNull());
         QVERIFY(pictures.picture(0, true).isNull());
         QVERIFY(boxes.shown.isEmpty());
@@ -77,6 +82,13 @@ private Q_SLOTS:
         QVERIFY2(onPaper.width() <= 638 && onPaper.width() >= 637, qPrintable(QString::number(onPaper.width())));
         QVERIFY(onPaper.height() <= 479);
         QCOMPARE(QColor(onPaper.pixel(100, 300)).red() > 200, true);
+        // For printing it is decoded no larger than asked, and keeps its size on paper.
+        const QImage within = pictures.printPicture(4, true, QSize(638, 479));
+        QVERIFY(within.width() <= 638 && within.height() <= 479 && within.width() >= 600);
+        const auto inches = [](const QImage &image) {
+            return image.width() / ((image.dotsPerMeterX() > 0 ? image.dotsPerMeterX() : 3780) * 0.0254);
+        };
+        QVERIFY(std::abs(inches(within) - inches(full)) < 0.05 * inches(full));
         // A small picture goes as it is.
         const QImage small = testpictures::marked(100, 75);
         QCOMPARE(report::PageRenderer::printedPicture(small, printed).size(), small.size());

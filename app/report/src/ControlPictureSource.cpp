@@ -31,4 +31,14 @@ QImage ControlPictureSource::picture(long objectId, bool withOverlay)
     return m_control->Picture(withOverlay);
 }
 
+QImage ControlPictureSource::printPicture(long objectId, bool withOverlay, const QSize &bound)
+{
+    if (!m_control)
+        return m_stored.picture(objectId, withOverlay);
+    if (objectId <= 0)
+        return {};
+    m_control->SetValue(qlonglong(objectId));
+    return m_control->PictureWithin(withOverlay, bound);
+}
+
 } // namespace report

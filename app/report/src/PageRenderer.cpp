@@ -305,12 +305,14 @@ void PageRenderer::DrawAttachment(double x1, double y1, double x2, double y2, lo
 {
     if (objectId <= 0 || !m_attachments)
         return;
-    const QImage picture = m_attachments->picture(objectId, overlaySwitch == 0);
-    if (picture.isNull())
-        return;
     // Box and picture both in twips: the picture's own size at its resolution.
     const double boxWidth = std::round(tw(x2 - x1));
     const double boxHeight = std::round(tw(y2 - y1));
+    // It is never drawn larger than the box: more than 300 dpi of it is not needed.
+    const QSize bound(int(std::ceil(boxWidth * 300 / 1440)), int(std::ceil(boxHeight * 300 / 1440)));
+    const QImage picture = m_attachments->printPicture(objectId, overlaySwitch == 0, bound);
+    if (picture.isNull())
+        return;
     const auto dpi = [](int dotsPerMeter) { return dotsPerMeter > 0 ? dotsPerMeter * 0.0254 : 96.0; };
     const double width = std::round(picture.width() * 1440.0 / dpi(picture.dotsPerMeterX()));
     const double height = std::round(picture.height() * 1440.0 / dpi(picture.dotsPerMeterY()));

@@ -113,6 +113,10 @@ public:
     // Draws nothing.
     virtual void PrintOut(QPainter *hdc, long Left, long Top, long Width, long Height, bool fOverlay = false) = 0;
 
+    // Picture(Overlay) decoded to fit into bound, for printing: a large photo
+    // is never decoded whole. Its resolution is set so that it still stands
+    // for the picture's full size on paper.
+    virtual QImage PictureWithin(bool Overlay, const QSize &bound) = 0;
     // The host's event sink (borrowed); nullptr for none.
     virtual void Advise(__RAZOleCtrl *sink) = 0;
     virtual void WriteProperties(PropertyBag &bag) const = 0;

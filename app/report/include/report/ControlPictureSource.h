@@ -20,6 +20,7 @@ public:
     ~ControlPictureSource() override;
 
     QImage picture(long objectId, bool withOverlay) override;
+    QImage printPicture(long objectId, bool withOverlay, const QSize &bound) override;
     bool hasControl() const { return m_control != nullptr; }
 
 private:

@@ -155,10 +155,10 @@ void RAZOleCtrl::SetOleFile(const QString &path, bool owned)
     const core::WaitCursor hourglass;
     const QString title = QStringLiteral("SetOleFile");
     const QString name = QFileInfo(path).fileName();
-    QString unused = path;
+    QString ownedFile = path;
     const auto dropOwned = [&] {
         if (owned)
-            DeleteTempFile(QString(), unused);
+            DeleteTempFile(QString(), ownedFile);
     };
     if (!IsPictureFileName(path) && !quarvik::PictureImport::isPictureFile(path)) {
         dropOwned();

@@ -189,6 +189,18 @@ private Q_SLOTS:
         QVERIFY(writeFile(path(QStringLiteral("Ganz.jpg")), withExif(jpeg, 1, thumb) + "Nachspann"));
         QVERIFY(PictureImport::prepare(path(QStringLiteral("Ganz.jpg"))).ok());
 
+        // A PNG cut short fails when its data is decoded.
+        QImage noisy(300, 300, QImage::Format_RGB32);
+        for (int y = 0; y < noisy.height(); ++y)
+            for (int x = 0; x < noisy.width(); ++x)
+                noisy.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x * y) % 256));
+        QByteArray png;
+        QBuffer buffer(&png);
+        QVERIFY(buffer.open(QIODevice::WriteOnly) && noisy.save(&buffer, "png"));
+        QVERIFY(writeFile(path(QStringLiteral("Halb.png")), png.left(png.size() / 2)));
+        QVERIFY(PictureImport::prepare(path(QStringLiteral("Halb.png"))).error.startsWith(
+            QStringLiteral("Das Bild \"Halb.png\" ist beschädigt und kann nicht gelesen werden")));
+
         QVERIFY(writeFile(path(QStringLiteral("Riesig.png")), pngDeclaring(30000, 30000)));
         QCOMPARE(PictureImport::prepare(path(QStringLiteral("Riesig.png"))).error,
                  QStringLiteral("Das Bild \"Riesig.png\" ist mit 30000 x 30000 Bildpunkten zu groß; es werden "
@@ -203,6 +215,7 @@ private Q_SLOTS:
         QVERIFY(!view.setFileName(path(QStringLiteral("Halb.jpg"))));
         QCOMPARE(view.errorString(), cut);
         QCOMPARE(view.pictureSize(), QSize());
+        QCOMPARE(view.fileName(), path(QStringLiteral("Halb.jpg")));
         // A header promising what the data does not hold is found out when
         // the picture is painted, and the view then knows why it is empty.
         view.resize(300, 200);
@@ -332,6 +345,7 @@ private Q_SLOTS:
         QCOMPARE(view.selectPictureFile(), file);
         QVERIFY(seenFilters.value(0).startsWith(QStringLiteral("Bilddateien (")));
         QVERIFY(seenFilters.value(0).contains(QStringLiteral("*.heic")));
+        QVERIFY(seenFilters.value(0).contains(QStringLiteral("*.JPG")));
         answer(QString());
         QCOMPARE(view.selectPictureFile(), QString());
         QCOMPARE(seenFolder, QFileInfo(file).absolutePath());

@@ -22,6 +22,17 @@ namespace {
 const QString kSection = QStringLiteral("Bildanzeige");
 const QString kFolderKey = QStringLiteral("Bildordner");
 
+// File names on Linux are matched by case, and cameras write .JPG.
+QString pictureFilter()
+{
+    QStringList patterns;
+    for (const char *suffix : {"jpg", "jpeg", "png", "gif", "bmp", "heic", "heif"}) {
+        const QString lower = QString::fromLatin1(suffix);
+        patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
+    }
+    return QStringLiteral("Bilddateien (%1);;Alle Dateien (*)").arg(patterns.join(u' '));
+}
+
 int buttonNumber(Qt::MouseButton button)
 {
     switch (button) {
@@ -128,8 +139,7 @@ void PictureView::setBackgroundColor(const QColor &colour)
 QString PictureView::selectPictureFile()
 {
     const QString folder = core::UserSettings::value(kSection, kFolderKey, QDir::homePath());
-    QFileDialog dialog(this, QStringLiteral("Bilddatei einfügen"), folder,
-                       QStringLiteral("Bilddateien (*.jpg *.jpeg *.png *.gif *.bmp *.heic *.heif);;Alle Dateien (*)"));
+    QFileDialog dialog(this, QStringLiteral("Bilddatei einfügen"), folder, pictureFilter());
     dialog.setObjectName(QStringLiteral("dlgBilddatei"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -59,7 +59,9 @@ public:
 
     QString fileName() const;
     // Loads the file; "" empties the view. False when the file cannot be
-    // shown: the view is then empty and errorString() tells why in German.
+    // shown: the view then shows nothing, errorString() tells why in German,
+    // and fileName() still names the file, so that an attachment whose stored
+    // picture is damaged is kept and saved as it is, never dropped.
     bool setFileName(const QString &path);
     // Why the file cannot be shown (also when its picture data turned out
     // damaged while it was painted); empty while all is well.

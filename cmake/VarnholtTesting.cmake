@@ -7,6 +7,12 @@ function(varnholt_add_test name)
   cmake_parse_arguments(T "BOTH_ENGINES" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE Qt6::Test ${T_LIBS})
+  # A test may load libkelvane at run time as the program does: the library
+  # beside it, sharing the test's message service and database engine.
+  set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
+  if(TARGET kelvane)
+    add_dependencies(${name} kelvane)
+  endif()
   set(runs ${name})
   if(T_BOTH_ENGINES)
     target_link_libraries(${name} PRIVATE vtest_support)

@@ -1,5 +1,6 @@
 #include "AttachmentBytes.h"
 #include "TestEngine.h"
+#include "TestPictures.h"
 
 #include "form/CaseNumbering.h"
 #include "form/LockWaitDialog.h"
@@ -15,6 +16,7 @@
 #include "core/UserSettings.h"
 #include "dao/Dao.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +28,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QSet>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -599,6 +602,108 @@ private Q_SLOTS:
             QCOMPARE(pictures->Value("tClass").toString(), QString("png"));
         }
         QCOMPARE(rows, long(total));
+    }
+
+    void picturesSaveWithTheCaseAndComeBackByteIdentical()
+    {
+        QTemporaryDir files;
+        QList<QByteArray> bytes;
+        makeForm();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        for (int i = 0; i < 3; ++i) {
+            bytes.append(testpictures::encoded(testpictures::marked(60 + 10 * i, 40), i == 1 ? "png" : "jpg"));
+            const QString file = testpictures::write(files.filePath(QStringLiteral("bild%1.%2").arg(i).arg(i == 1 ? "png" : "jpg")),
+                                                     bytes.last());
+            QWidget *ole = control<QWidget>(*m_form, QStringLiteral("Ole_%1").arg(i));
+            QVERIFY2(ole->findChild<QWidget *>("PictureView1"), "Ole is no attachment control");
+            QVERIFY(testpictures::drop(*ole, {file}));
+        }
+        QVERIFY(m_form->FormChanged());
+        QVERIFY(m_form->SaveCase());
+        QVERIFY(!m_form->FormChanged());
+        const long id = m_form->CaseID();
+        QVERIFY(stored(id, "Schadenbilder").toBool());
+        QList<qlonglong> objects;
+        for (int i = 0; i < 3; ++i) {
+            objects.append(stored(id, QStringLiteral("Objekt_ID_%1").arg(i + 1)).toLongLong());
+            auto rs = m_db->OpenRecordset("SELECT lbObjekt FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
+                                          dao::RecordsetOption::None, {objects.last()});
+            QVERIFY(!rs->IsEOF());
+            QCOMPARE(rs->Value("lbObjekt").toByteArray(), bytes[i]);
+        }
+        QCOMPARE(QSet<qlonglong>(objects.begin(), objects.end()).size(), 3);
+
+        // Loaded back, each tab shows its picture when it is first shown.
+        m_form->FillSchaden(0);
+        m_form->FillSchaden(id);
+        QCOMPARE(label("lblBilder")->text(), QString("3"));
+        auto *tabs = control<QTabWidget>(*m_form, "tabSchaden");
+        for (int i = 0; i < 3; ++i) {
+            tabs->setCurrentIndex(i + 1);
+            QWidget *view = control<QWidget>(*m_form, QStringLiteral("Ole_%1").arg(i))->findChild<QWidget *>("PictureView1");
+            QCOMPARE(testpictures::read(view->property("fileName").toString()), bytes[i]);
+        }
+        QVERIFY(!m_form->FormChanged());
+
+        // Removing the second picture empties its column and deletes its row.
+        control<QWidget>(*m_form, "Ole_1")->findChild<QAction *>("Delete")->trigger();
+        QVERIFY(m_form->FormChanged());
+        QVERIFY(m_form->SaveCase());
+        QVERIFY(dao::isNull(stored(id, "Objekt_ID_2")));
+        QCOMPARE(stored(id, "Objekt_ID_3").toLongLong(), objects[2]);
+        auto gone = m_db->OpenRecordset("SELECT ID FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
+                                        dao::RecordsetOption::None, {objects[1]});
+        QVERIFY(gone->IsEOF());
+
+        // A settled case locks its pictures.
+        check("chkVorgang")->click();
+        for (const char *key : {"New", "Delete"})
+            QVERIFY(!control<QWidget>(*m_form, "Ole_0")->findChild<QAction *>(key)->isEnabled());
+        tabs->setCurrentIndex(0);
+    }
+
+    void aFailingPictureSaveKeepsTheCaseUnsavedAndOpen()
+    {
+        QTemporaryDir files;
+        makeForm();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        const QString file = testpictures::write(files.filePath("bild.png"),
+                                                 testpictures::encoded(testpictures::marked(40, 30), "png"));
+        QVERIFY(testpictures::drop(*control<QWidget>(*m_form, "Ole_0"), {file}));
+        testengine::refuseWrites(*m_db, "no_picture", "BEFORE UPDATE", "Objekt", "gesperrt");
+        m_messages->clear();
+        control<QPushButton>(*m_form, "cmdOK")->click();
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(caseCount(), 0L);
+        QVERIFY(m_form->FormChanged());
+        QVERIFY(m_form->DataChanged());
+        QCOMPARE(m_messages->shown.last().text,
+                 QString("Folgender Fehler ist aufgetreten: Die Anlage konnte nicht gespeichert werden (4711)."));
+        QCOMPARE(m_messages->shown.last().icon, core::MsgIcon::Critical);
+
+        testengine::allowWrites(*m_db, "no_picture", "Objekt");
+        control<QPushButton>(*m_form, "cmdOK")->click();
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(caseCount(), 1L);
+        const QVariant object = stored(m_form->CaseID(), "Objekt_ID_1");
+        QVERIFY(!dao::isNull(object));
+        auto rs = m_db->OpenRecordset("SELECT lbObjekt FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
+                                      dao::RecordsetOption::None, {object});
+        QCOMPARE(rs->Value("lbObjekt").toByteArray(), testpictures::read(file));
+    }
+
+    void everyLabelStaysInsideTheForm()
+    {
+        makeForm();
+        for (QLabel *text : m_form->findChildren<QLabel *>()) {
+            if (!text->isVisibleTo(m_form) || text->text().isEmpty())
+                continue;
+            QVERIFY2(text->x() >= 0, qPrintable(text->text()));
+            QVERIFY2(text->fontMetrics().horizontalAdvance(text->text()) <= text->width() || text->wordWrap(),
+                     qPrintable(text->text()));
+        }
     }
 };
 

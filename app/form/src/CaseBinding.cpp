@@ -165,7 +165,7 @@ int CaseBinding::load(dao::Recordset &row)
         label->setText(displayText(row.Value(tagOf(*label))));
     int attached = 0;
     for (Attachment *attachment : std::as_const(m_attachments)) {
-        attachment->setValue(row.Value(tagOf(*dynamic_cast<QWidget *>(attachment))));
+        attachment->setValue(row.Value(attachment->dataField()));
         if (!dao::isNull(attachment->value()))
             ++attached;
     }
@@ -240,6 +240,8 @@ void CaseBinding::setLocked(bool locked)
     }
     for (QCheckBox *check : std::as_const(m_checks))
         check->setEnabled(!locked);
+    for (Attachment *attachment : std::as_const(m_attachments))
+        attachment->setLocked(locked);
 }
 
 void selectValue(QComboBox &combo, const QVariant &value)

@@ -201,7 +201,12 @@ SchadenPage SchadenPage::build(QWidget &page)
     p.lblBilder = make<QLabel>(page, QStringLiteral("lblBilder"), QStringLiteral("Schadennummer"));
     place(p.lblBilder, RightColumn + 1260, 6630, 800);
 
-    label(page, QStringLiteral("Kunde über Selbstbeteiligung informiert am"), 60, 6930, 3080);
+    // Longer than the label column is wide: two lines beside its date box,
+    // instead of one that runs out of the form on the left.
+    QLabel *informed = label(page, QStringLiteral("Kunde über Selbstbeteiligung informiert am"), LeftLabel, 6880,
+                             3150 - LeftLabel - 60);
+    informed->setWordWrap(true);
+    place(informed, LeftLabel, 6880, 3150 - LeftLabel - 60, 420);
     place(p.txtFeld[5], 3150, 6930, 1100);
     p.chkSicherheit = check(page, QStringLiteral("chkSicherheit"), QStringLiteral("Sicherheitspaket"),
                             QStringLiteral("Sicherheitspaket"));

@@ -4,6 +4,7 @@
 #include "form/Attachment.h"
 #include "form/LockWaitDialog.h"
 #include "form/Lookups.h"
+#include "form/OleAttachment.h"
 
 #include "report/PrintRequest.h"
 
@@ -14,6 +15,8 @@
 #include "core/WaitCursor.h"
 #include "dao/Dao.h"
 #include "varnholt/CaseList.h"
+#include "varnholt/ControlLibrary.h"
+#include "kelvane/MapPropertyBag.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -49,12 +52,13 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
     m_tabs->addTab(page, QStringLiteral("Schaden"));
     for (int i = 0; i < 3; ++i) {
         auto *tab = new QWidget;
-        auto *ole = new form::KeptAttachment(QStringLiteral("Objekt_ID_%1").arg(i + 1), tab);
-        ole->setObjectName(QStringLiteral("Ole_%1").arg(i));
-        m_ole[size_t(i)] = ole;
+        m_ole[size_t(i)] = makeAttachment(i, *tab);
         m_tabs->addTab(tab, QStringLiteral("Bild %1").arg(i + 1));
     }
     m_binding = std::make_unique<form::CaseBinding>(*this);
+    for (const std::unique_ptr<form::OleAttachment> &control : m_controls)
+        if (control)
+            m_binding->addAttachment(control.get());
 
     setMinimumSize(core::twipsToPixels(MinWidthTwips), core::twipsToPixels(MinHeightTwips));
     resize(minimumSize());
@@ -68,6 +72,24 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
     connectChangeTracking();
     connectButtons();
     layOutTabs();
+}
+
+frmSchaden::~frmSchaden() = default;
+
+QWidget *frmSchaden::makeAttachment(int index, QWidget &tab)
+{
+    const QString dataField = QStringLiteral("Objekt_ID_%1").arg(index + 1);
+    const QString name = QStringLiteral("Ole_%1").arg(index);
+    kelvane::MapPropertyBag placed({{QStringLiteral("DataField"), dataField}});
+    if (kelvane::_RAZOleCtrl *control = varnholt::ControlLibrary::program().create(&tab, &placed)) {
+        control->hWnd()->setObjectName(name);
+        m_controls[size_t(index)] = std::make_unique<form::OleAttachment>(*control);
+        return control->hWnd();
+    }
+    // Without the control's library the tab keeps the case's number as it is.
+    auto *kept = new form::KeptAttachment(dataField, &tab);
+    kept->setObjectName(name);
+    return kept;
 }
 
 void frmSchaden::loadPickLists()

@@ -1,6 +1,6 @@
 #include "print/PrintCommand.h"
 
-#include "report/AttachmentSource.h"
+#include "report/ControlPictureSource.h"
 #include "report/GridSource.h"
 #include "report/ReportJob.h"
 
@@ -187,7 +187,7 @@ int runCase(const Options &o, dao::Database &db, const QString &programFolder, Q
             return 1;
         }
     }
-    StoredPictureSource pictures(db);
+    ControlPictureSource pictures(db);
     ReportJob job(&db, request, *definition, QPageSize(QPageSize::A4), &pictures);
     layOut(job, err);
     if (!job.writePdf(o.pdf, &message)) {

@@ -1,7 +1,7 @@
 #include "print/PrintReport.h"
 
 #include "preview/frmPrint.h"
-#include "report/AttachmentSource.h"
+#include "report/ControlPictureSource.h"
 #include "report/ReportJob.h"
 
 #include "varnholt/Globals.h"
@@ -71,7 +71,7 @@ void PrintReport(dao::Database &db, QWidget *parent)
     }
 
     printer.setPageOrientation(ReportJob::orientationOf(request));
-    StoredPictureSource pictures(db);
+    ControlPictureSource pictures(db);
     ReportJob job(&db, request, *definition, printer.pageLayout().pageSize(), &pictures);
     {
         // The preview tells a failed layout itself.

@@ -5,6 +5,9 @@
 #include "core/Twips.h"
 #include "dao/Dao.h"
 
+#include <QBuffer>
+#include <QImageReader>
+
 #include <cmath>
 
 namespace report {
@@ -24,7 +27,11 @@ QImage StoredPictureSource::picture(long objectId, bool)
     dao::Field &bytes = rs->Fields(QStringLiteral("lbObjekt"));
     const QByteArray data = bytes.GetChunk(0, bytes.FieldSize());
     rs->Close();
-    return QImage::fromData(data);
+    // Upright, as the camera held it.
+    QBuffer buffer(const_cast<QByteArray *>(&data));
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    return reader.read();
 }
 
 long PagePictures::objectIdOf(const QString &itemText)

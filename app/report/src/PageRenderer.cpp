@@ -296,12 +296,14 @@ void PageRenderer::DrawAttachment(double x1, double y1, double x2, double y2, lo
 {
     if (objectId <= 0 || !m_attachments)
         return;
-    const QImage picture = m_attachments->picture(objectId, overlaySwitch == 0);
-    if (picture.isNull())
-        return;
     // Box and picture both in twips: the picture's own size at its resolution.
     const double boxWidth = std::round(tw(x2 - x1));
     const double boxHeight = std::round(tw(y2 - y1));
+    // It is never drawn larger than the box: more than 300 dpi of it is not needed.
+    const QSize bound(int(std::ceil(boxWidth * 300 / 1440)), int(std::ceil(boxHeight * 300 / 1440)));
+    const QImage picture = m_attachments->printPicture(objectId, overlaySwitch == 0, bound);
+    if (picture.isNull())
+        return;
     const auto dpi = [](int dotsPerMeter) { return dotsPerMeter > 0 ? dotsPerMeter * 0.0254 : 96.0; };
     const double width = std::round(picture.width() * 1440.0 / dpi(picture.dotsPerMeterX()));
     const double height = std::round(picture.height() * 1440.0 / dpi(picture.dotsPerMeterY()));
@@ -312,7 +314,19 @@ void PageRenderer::DrawAttachment(double x1, double y1, double x2, double y2, lo
         const double factor = std::min(boxHeight / (height + 1), boxWidth / (width + 1));
         size = QSizeF(width * factor, height * factor);
     }
-    m_painter->drawImage(QRectF(QPointF(tw(x1), tw(y1)), size), picture);
+    m_painter->drawImage(QRectF(QPointF(tw(x1), tw(y1)), size), printedPicture(picture, size));
+}
+
+QImage PageRenderer::printedPicture(const QImage &picture, QSizeF twips)
+{
+    // More than 300 dots per inch of the printed size show nowhere but in
+    // the size of the printout; a photo is brought down to that.
+    constexpr double MaxDotsPerTwip = 300.0 / 1440.0;
+    const QSize most(int(std::ceil(twips.width() * MaxDotsPerTwip)), int(std::ceil(twips.height() * MaxDotsPerTwip)));
+    if (most.isEmpty() || (picture.width() <= most.width() && picture.height() <= most.height()))
+        return picture;
+    const QSize target(std::min(picture.width(), most.width()), std::min(picture.height(), most.height()));
+    return picture.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 } // namespace report

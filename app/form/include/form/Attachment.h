@@ -26,10 +26,13 @@ public:
     virtual QString dataField() const = 0;
     virtual void setDatabase(dao::Database *db) = 0;
     virtual void setNewPrimarySource(std::function<long()> source) = 0;
+    // Read-only with a settled case.
+    virtual void setLocked(bool locked) = 0;
 };
 
-// Stands in the picture tabs until the attachment control is built in: it
-// holds the case's numbers unchanged, so saving a case keeps its attachments.
+// Stands in the picture tabs when the attachment control's library cannot be
+// loaded: it holds the case's numbers unchanged, so saving a case keeps its
+// attachments.
 class KeptAttachment : public QWidget, public Attachment {
 public:
     KeptAttachment(const QString &dataField, QWidget *parent);
@@ -42,6 +45,7 @@ public:
     QString dataField() const override { return m_dataField; }
     void setDatabase(dao::Database *) override {}
     void setNewPrimarySource(std::function<long()>) override {}
+    void setLocked(bool) override {}
 
 private:
     QString m_dataField;

@@ -49,6 +49,8 @@ public:
     void write(dao::Recordset &row, const std::function<void(QComboBox &, const QString &)> &typed);
     void setLocked(bool locked);
 
+    // An attachment that is no tagged widget of the root (a control made at run time).
+    void addAttachment(Attachment *attachment) { m_attachments.append(attachment); }
     const QList<Attachment *> &attachments() const { return m_attachments; }
     static QString tagOf(const QObject &control);
 

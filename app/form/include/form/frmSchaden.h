@@ -22,6 +22,7 @@ class CaseList;
 
 namespace form {
 class Attachment;
+class OleAttachment;
 }
 
 // The case form "Schadensmeldung": one window, made once and shown for a new
@@ -30,6 +31,7 @@ class frmSchaden : public QWidget, public varnholt::CaseForm {
 public:
     // Without a print entry the form's "Drucken" stays off.
     frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *owner, varnholt::PrintEntry print = {});
+    ~frmSchaden() override;
 
     // What the list window asks.
     void FillSchaden(long lID) override;
@@ -67,6 +69,9 @@ private:
     void pressMelder();
     void printCase();
     void layOutTabs();
+    // Ole(index) on its tab: the attachment control, or without its library
+    // the stand-in that keeps the case's number.
+    QWidget *makeAttachment(int index, QWidget &tab);
 
     varnholt::CaseList &m_list;
     dao::Database &m_db;
@@ -74,6 +79,7 @@ private:
     QTabWidget *m_tabs;
     form::SchadenPage m_page;
     std::array<QWidget *, 3> m_ole{};
+    std::array<std::unique_ptr<form::OleAttachment>, 3> m_controls;
     std::unique_ptr<form::CaseBinding> m_binding;
     long m_caseId = 0;
     form::CaseStamp m_stamp;    // of the case as loaded or last saved here

@@ -19,6 +19,9 @@ public:
     // A null image when there is no such picture. Throws dao::DaoError when
     // the attachment cannot be read.
     virtual QImage picture(long objectId, bool withOverlay) = 0;
+    // The picture for printing, no larger than bound where the source can
+    // decode it smaller; its resolution keeps its size on paper.
+    virtual QImage printPicture(long objectId, bool withOverlay, const QSize &) { return picture(objectId, withOverlay); }
 };
 
 // Reads the picture file's bytes straight from the attachment's row;

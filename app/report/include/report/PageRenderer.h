@@ -4,6 +4,7 @@
 #include "report/TextMeasure.h"
 
 #include <QColor>
+#include <QImage>
 #include <QHash>
 #include <QRectF>
 #include <QSizeF>
@@ -34,6 +35,9 @@ public:
     // the low byte; an invalid QColor for anything else.
     static QColor colourOfCode(qint64 code);
     static QColor greekingColour() { return QColor(192, 192, 192); }
+    // The picture as it goes to the page for a printed size in twips: never
+    // more than 300 dots per inch of that size.
+    static QImage printedPicture(const QImage &picture, QSizeF twips);
 
     PageRenderer(const PageItemList &items, int totalPages, QSizeF paperCm, AttachmentSource *attachments = nullptr);
     ~PageRenderer();

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "form/Attachment.h"
+
+#include "kelvane/RAZOleCtrl.h"
+
+namespace form {
+
+// The case form's side of one attachment control: the form's generic loops
+// drive the control through this, and it answers the control's request for
+// a new Objekt number with the form's reservation.
+class OleAttachment : public Attachment, public kelvane::__RAZOleCtrl {
+public:
+    // The control belongs to its parent widget and outlives this.
+    explicit OleAttachment(kelvane::_RAZOleCtrl &control);
+    ~OleAttachment() override;
+
+    QVariant value() const override { return m_control.Value(); }
+    void setValue(const QVariant &objektId) override { m_control.SetValue(objektId); }
+    bool changed() const override { return m_control.Changed(); }
+    void setChanged(bool changed) override { m_control.SetChanged(changed); }
+    bool save() override { return m_control.Save(); }
+    QString dataField() const override { return m_control.DataField(); }
+    void setDatabase(dao::Database *db) override { m_control.SetDatabase(db); }
+    void setNewPrimarySource(std::function<long()> source) override { m_newPrimary = std::move(source); }
+    void setLocked(bool locked) override { m_control.SetLocked(locked); }
+
+    void GetNewPrimary(QVariant &NewPrimary) override;
+    void DblClick() override {}
+
+private:
+    kelvane::_RAZOleCtrl &m_control;
+    std::function<long()> m_newPrimary;
+};
+
+} // namespace form

@@ -1,0 +1,302 @@
+#include "RAZOleCtrlWidget.h"
+
+#include "ZoomSteps.h"
+
+#include "kelvane/ErrorMessage.h"
+#include "kelvane/OLELangTrans.h"
+
+#include "core/WaitCursor.h"
+#include "quarvik/PictureView.h"
+#include "sendral/MessageHook.h"
+#include "sendral/OverlayGraphic.h"
+#include "sendral/PictureCanvas.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPainter>
+#include <QToolBar>
+
+#include <cmath>
+
+namespace kelvane {
+namespace {
+
+constexpr long ErrDesignTime = 382;
+
+QColor backgroundFor(bool locked)
+{
+    return QApplication::palette().color(locked ? QPalette::Button : QPalette::Base);
+}
+
+} // namespace
+
+RAZOleCtrl::RAZOleCtrl(QWidget *parent, bool userMode)
+    : QWidget(parent), m_view(new quarvik::PictureView(this)), m_userMode(userMode)
+{
+    setObjectName(QStringLiteral("RAZOleCtrl"));
+    m_view->setObjectName(QStringLiteral("PictureView1"));
+    m_view->viewport()->installEventFilter(this);
+    m_bars = ControlToolbars::build(*this);
+    m_bars.setPictureBarVisible(false);
+    connectActions();
+}
+
+RAZOleCtrl::~RAZOleCtrl()
+{
+    m_session.deleteTempFile();
+}
+
+void RAZOleCtrl::ReadProperties(PropertyBag &bag)
+{
+    OLELangTrans().TranslateToolbar(m_bars.Toolbar);
+    SetEnabled(bag.ReadProperty(QStringLiteral("Enabled"), true).toBool());
+    SetLocked(bag.ReadProperty(QStringLiteral("Locked"), false).toBool());
+    SetHasButtons(bag.ReadProperty(QStringLiteral("HasButtons"), true).toBool());
+    SetOptimizeLoad(bag.ReadProperty(QStringLiteral("OptimizeLoad"), true).toBool());
+    SetDataField(bag.ReadProperty(QStringLiteral("DataField"), QString()).toString());
+    SetTag(bag.ReadProperty(QStringLiteral("Tag"), QVariant()));
+    SetAllowAppStart(bag.ReadProperty(QStringLiteral("AllowAppStart"), true).toBool());
+    m_session.reset();
+    m_view->setZoom(100);
+    m_bars.cboZoom->setCurrentIndex(ZoomSteps::DefaultIndex);
+    zoomListClick();
+    if (m_userMode)
+        runTimeStart();
+}
+
+void RAZOleCtrl::WriteProperties(PropertyBag &bag) const
+{
+    bag.WriteProperty(QStringLiteral("Enabled"), m_enabled, true);
+    bag.WriteProperty(QStringLiteral("Locked"), m_locked, false);
+    bag.WriteProperty(QStringLiteral("HasButtons"), m_hasButtons, true);
+    bag.WriteProperty(QStringLiteral("DataField"), m_dataField, QString());
+    bag.WriteProperty(QStringLiteral("OptimizeLoad"), m_optimizeLoad, true);
+    bag.WriteProperty(QStringLiteral("Tag"), m_tag, QVariant());
+    bag.WriteProperty(QStringLiteral("AllowAppStart"), m_allowAppStart, true);
+}
+
+void RAZOleCtrl::runTimeStart()
+{
+    m_started = true;
+    // A control read as Locked takes no drops from the start.
+    setAcceptDrops(!m_locked);
+    m_dragDropSpy = new sendral::MessageHook(this);
+    m_dragDropSpy->Attach(this);
+    m_dragDropSpy->SelectMessage(QEvent::Drop);
+    m_dragDropSpy->SetHooked(true);
+    connect(m_dragDropSpy, &sendral::MessageHook::WndProc, this, &RAZOleCtrl::DragDropSpy_WndProc,
+            Qt::DirectConnection);
+    layOut();
+}
+
+void RAZOleCtrl::SetEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    m_bars.Toolbar->setEnabled(enabled);
+    m_bars.tbPicture->setEnabled(enabled);
+    setEnabled(enabled);
+}
+
+void RAZOleCtrl::SetHasButtons(bool hasButtons)
+{
+    m_hasButtons = hasButtons;
+    if (!hasButtons)
+        SetSizeToFit(true);
+    layOut();
+}
+
+void RAZOleCtrl::SetLocked(bool locked)
+{
+    m_locked = locked;
+    UpdateButtons();
+    if (m_started)
+        setAcceptDrops(!locked);
+    m_view->setBackgroundColor(backgroundFor(locked));
+}
+
+void RAZOleCtrl::SetValue(const QVariant &newId)
+{
+    if (!m_userMode)
+        throw KelvaneError(ErrDesignTime, QStringLiteral("Die Eigenschaft kann zur Entwurfszeit nicht gesetzt werden"));
+    const long before = idOf(m_session.Value());
+    const long after = idOf(newId);
+    if (after != before || m_session.Changed())
+        SetDatabaseID(after);
+}
+
+void RAZOleCtrl::SetDatabaseID(long ID)
+{
+    if (!m_started)
+        return;
+    m_session.begin(ID);
+    ClearDisplay();
+    if (ID != 0 && IsOnScreen())
+        loadNow();
+    UpdateButtons();
+}
+
+void RAZOleCtrl::loadNow()
+{
+    if (!m_session.load())
+        return;
+    if (!m_session.IsBitmap()) {
+        // Documents are shown by a later version; the row stays as it is.
+        m_session.deleteTempFile();
+        return;
+    }
+    if (showPicture(m_session.TempFile())) {
+        m_view->setOverlay(m_session.CurrentOverlay());
+        return;
+    }
+    const QString error = m_view->errorString();
+    ClearDisplay();
+    refuse(error, QStringLiteral("Kelvane: LoadObject"));
+}
+
+bool RAZOleCtrl::IsOnScreen() const
+{
+    if (!m_optimizeLoad)
+        return true;
+    if (!window()->isVisible() || !isVisible())
+        return false;
+    const QWidget *container = parentWidget();
+    return !container || container->rect().intersects(geometry());
+}
+
+void RAZOleCtrl::deferredLoad()
+{
+    m_loadQueued = false;
+    if (!m_started || m_session.Loaded() || !IsOnScreen())
+        return;
+    const core::WaitCursor hourglass;
+    SetDatabaseID(idOf(m_session.Value()));
+}
+
+void RAZOleCtrl::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    deferredLoad();
+}
+
+void RAZOleCtrl::paintEvent(QPaintEvent *event)
+{
+    QWidget::paintEvent(event);
+    deferredLoad();
+}
+
+bool RAZOleCtrl::eventFilter(QObject *watched, QEvent *event)
+{
+    // The viewer covers the control, so its painting stands for the control's;
+    // the load runs after the paint rather than inside it.
+    if (watched == m_view->viewport() && event->type() == QEvent::Paint && m_started && !m_session.Loaded()
+        && !m_loadQueued) {
+        m_loadQueued = true;
+        QMetaObject::invokeMethod(this, &RAZOleCtrl::deferredLoad, Qt::QueuedConnection);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RAZOleCtrl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void RAZOleCtrl::layOut()
+{
+    const int bar = m_hasButtons ? m_bars.Toolbar->sizeHint().height() : 0;
+    m_view->setGeometry(0, 0, width(), height() - bar);
+    m_bars.Toolbar->setGeometry(0, height() - bar, width(), bar);
+    m_bars.Toolbar->setVisible(m_hasButtons);
+    ShowFitZoom();
+    UpdateButtons();
+}
+
+ContentKind RAZOleCtrl::contentKind() const
+{
+    return contentKindOf(m_started, m_view->fileName(), QString());
+}
+
+bool RAZOleCtrl::Save()
+{
+    if (m_locked)
+        return false;
+    const ObjectSession::Content content{contentKind(), m_view->fileName()};
+    return m_session.save(content, [this] {
+        QVariant number;
+        if (m_sink)
+            m_sink->GetNewPrimary(number);
+        return number;
+    });
+}
+
+QImage RAZOleCtrl::Picture(bool Overlay)
+{
+    deferredLoad();
+    if (contentKind() != ContentKind::Picture)
+        return {};
+    const QImage picture = m_view->picture();
+    return Overlay ? withOverlay(picture) : picture;
+}
+
+QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
+{
+    deferredLoad();
+    if (contentKind() != ContentKind::Picture)
+        return {};
+    const QSize full = m_view->pictureSize();
+    QImage picture = m_view->pictureScaled(bound);
+    if (picture.isNull() || full.isEmpty())
+        return picture;
+    // The smaller picture keeps the full one's size on paper.
+    constexpr int ScreenDotsPerMeter = 3780;   // 96 dpi
+    const double factor = double(picture.width()) / full.width();
+    const int dotsX = picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : ScreenDotsPerMeter;
+    const int dotsY = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : ScreenDotsPerMeter;
+    if (picture.size() != full) {
+        picture.setDotsPerMeterX(std::max(1, int(std::lround(dotsX * factor))));
+        picture.setDotsPerMeterY(std::max(1, int(std::lround(dotsY * double(picture.height()) / full.height()))));
+    }
+    return Overlay ? withOverlay(picture) : picture;
+}
+
+QImage RAZOleCtrl::withOverlay(QImage picture) const
+{
+    const std::shared_ptr<sendral::OverlayGraphic> &overlay = m_session.CurrentOverlay();
+    if (!overlay || overlay->IsEmpty() || picture.isNull())
+        return picture;
+    // The overlay is in the full picture's pixels: over a smaller copy it is drawn to scale.
+    const QSize full = m_view->pictureSize();
+    const double scaleX = full.isEmpty() ? 1.0 : double(picture.width()) / full.width();
+    const double scaleY = full.isEmpty() ? 1.0 : double(picture.height()) / full.height();
+    sendral::PictureCanvas canvas;
+    canvas.Attach(picture);
+    overlay->Draw(*canvas.Painter(), 0, 0, int(std::lround(overlay->Width() * scaleX)),
+                  int(std::lround(overlay->Height() * scaleY)));
+    return canvas.Picture();
+}
+
+bool RAZOleCtrl::DoAction(int cmd)
+{
+    switch (cmd) {
+    case razCreateBmp:
+    case razCreateScanner: {
+        const QString path = cmd == razCreateBmp ? m_view->selectPictureFile() : m_view->acquireFromScanner();
+        if (path.isEmpty())
+            return false;
+        SetOleFile(path, cmd == razCreateScanner);
+        return true;
+    }
+    case razCreateOle:
+    case razEdit:
+        EditAddOle();
+        return true;
+    case razDelete:
+        DeleteObject();
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace kelvane

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "ControlToolbars.h"
+#include "ObjectSession.h"
+
+#include "kelvane/RAZOleCtrl.h"
+
+#include <QWidget>
+
+namespace quarvik {
+class PictureView;
+}
+namespace sendral {
+class MessageHook;
+struct HookAnswer;
+}
+
+namespace kelvane {
+
+// The attachment control: one Objekt row shown in the picture viewer with
+// the two toolbars below it. What it decides lives in ObjectSession,
+// ZoomSteps and ControlToolbars; this class wires them to the widgets.
+class RAZOleCtrl : public QWidget, public _RAZOleCtrl {
+    Q_OBJECT
+public:
+    // userMode False: a control at design time, which loads nothing.
+    RAZOleCtrl(QWidget *parent, bool userMode);
+    ~RAZOleCtrl() override;
+
+    QWidget *hWnd() override { return this; }
+    bool Enabled() const override { return m_enabled; }
+    void SetEnabled(bool enabled) override;
+    void SetDatabase(dao::Database *database) override { m_session.setDatabase(database); }
+    bool OptimizeLoad() const override { return m_optimizeLoad; }
+    void SetOptimizeLoad(bool optimize) override { m_optimizeLoad = optimize; }
+    bool Changed() const override { return !m_locked && m_session.Changed(); }
+    void SetChanged(bool changed) override { m_session.setChanged(changed); }
+    bool HasButtons() const override { return m_hasButtons; }
+    void SetHasButtons(bool hasButtons) override;
+    bool Locked() const override { return m_locked; }
+    void SetLocked(bool locked) override;
+    bool AllowAppStart() const override { return m_allowAppStart; }
+    void SetAllowAppStart(bool allow) override { m_allowAppStart = allow; }
+    QVariant Value() const override { return m_session.Value(); }
+    void SetValue(const QVariant &newId) override;
+    QString DataField() const override { return m_dataField; }
+    void SetDataField(const QString &dataField) override { m_dataField = dataField; }
+    QImage Picture(bool Overlay = false) override;
+    QVariant Tag() const override { return m_tag; }
+    void SetTag(const QVariant &tag) override { m_tag = tag; }
+    bool DoAction(int cmd) override;
+    bool Save() override;
+    void SetDatabaseID(long ID) override;
+    void PrintOut(QPainter *, long, long, long, long, bool) override {}
+    QImage PictureWithin(bool Overlay, const QSize &bound) override;
+    void Advise(__RAZOleCtrl *sink) override { m_sink = sink; }
+    void WriteProperties(PropertyBag &bag) const override;
+
+    // Reads the persisted properties (an empty bag gives a newly placed
+    // control's) and, in user mode, starts the control for run time.
+    void ReadProperties(PropertyBag &bag);
+    // Whether the control can be seen, so that its row is worth loading.
+    bool IsOnScreen() const;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // Run time, layout and the deferred load.
+    void runTimeStart();
+    void layOut();
+    void deferredLoad();
+    void loadNow();
+    ContentKind contentKind() const;
+    QImage withOverlay(QImage picture) const;
+
+    // The user's actions and what the display shows (ControlActions.cpp).
+    void connectActions();
+    void editButtonClick(const QString &key);
+    void menuClick(const QString &key);
+    void pictureButtonClick(const QString &key, bool pressed);
+    void zoomListClick();
+    // owned: the file was made for this control (a scan) and goes with it.
+    void SetOleFile(const QString &path, bool owned = false);
+    bool showPicture(const QString &path);
+    void EditAddOle();
+    void DeleteObject();
+    void ClearDisplay();
+    void UpdateButtons();
+    void SetSizeToFit(bool on);
+    void UpdateZoomButtons();
+    void ShowFitZoom();
+    void DoubleClickAction();
+    void DragDropSpy_WndProc(QWidget *hWnd, QEvent *message, sendral::HookAnswer &answer);
+    void refuse(const QString &text, const QString &title);
+
+    quarvik::PictureView *m_view;
+    ControlToolbars m_bars;
+    ObjectSession m_session;
+    sendral::MessageHook *m_dragDropSpy = nullptr;
+    __RAZOleCtrl *m_sink = nullptr;
+    const bool m_userMode;
+    bool m_started = false;
+    bool m_loadQueued = false;
+    bool m_enabled = true;
+    bool m_hasButtons = true;
+    bool m_locked = false;
+    bool m_optimizeLoad = true;
+    bool m_allowAppStart = true;
+    QString m_dataField;
+    QVariant m_tag;
+    int m_lastMouseButton = 0;
+};
+
+} // namespace kelvane

@@ -1,0 +1,269 @@
+#include "editor/ScriptBuilder.h"
+#include "editor/frmMain.h"
+
+#include <sendral/OverlayGraphic.h>
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolBar>
+
+using namespace kelvane::editor;
+
+namespace {
+
+QString writePicture(const QTemporaryDir &dir, QSize size)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(QColor(90, 120, 150));
+    const QString file = dir.filePath(QStringLiteral("bild_%1x%2.png").arg(size.width()).arg(size.height()));
+    picture.save(file);
+    return file;
+}
+
+QAction *action(frmMain &editor, const char *bar, const char *key)
+{
+    return editor.findChild<QToolBar *>(QLatin1String(bar))->findChild<QAction *>(QLatin1String(key));
+}
+
+void open(frmMain &editor, const QString &file, const QString &script = {})
+{
+    editor.SetEditPictureFile(file);
+    editor.SetEditScript(script);
+    editor.resize(900, 640);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+}
+
+} // namespace
+
+class TestEditorWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void elementsAndTheirTexts();
+    void scrollBarsOnlyWhenNeeded();
+    void okAndCancel();
+    void scrolledViewPlacesInPicturePixels();
+    void copyPasteAtPictureTop();
+    void doubleClickEditsTextOnly();
+    void deleteKey();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestEditorWindow::elementsAndTheirTexts()
+{
+    frmMain editor;
+    QCOMPARE(editor.windowTitle(), QStringLiteral("Objektgrafik"));
+    const QStringList keys{"Line", "Arrow", "DblArrow", "Rect", "Circle", "Text",
+                           "Copy", "Paste", "Delete", "ZOrderFore", "ZOrderBack"};
+    const QList<QAction *> main = editor.findChild<QToolBar *>("tbMain")->actions();
+    QCOMPARE(main.size(), keys.size());
+    for (int i = 0; i < keys.size(); ++i)
+        QCOMPARE(main[i]->objectName(), keys[i]);
+    QCOMPARE(main[2]->toolTip(), QString::fromUtf8("Doppelpfeil einfügen"));
+    QCOMPARE(main[10]->toolTip(), QStringLiteral("In den Hintergrund"));
+    QVERIFY(!action(editor, "tbMain", "Paste")->isEnabled());
+    QCOMPARE(action(editor, "tbTextProps", "FontUnderline")->toolTip(), QStringLiteral("Unterstrichen"));
+    QVERIFY(action(editor, "tbTextProps", "FontBold")->isCheckable());
+
+    auto *sizes = editor.findChild<QComboBox *>("ComboSize");
+    QCOMPARE(sizes->count(), 37);
+    QCOMPARE(sizes->currentText(), QStringLiteral("8"));
+    QCOMPARE(sizes->itemText(36), QStringLiteral("74"));
+    auto *widths = editor.findChild<QComboBox *>("cboPenWidth");
+    QCOMPARE(widths->count(), 10);
+    QCOMPARE(widths->currentIndex(), 0);
+    QCOMPARE(editor.findChild<QComboBox *>("ComboFont")->currentIndex(), 0);
+    auto *transparent = editor.findChild<QCheckBox *>("chkTransparent");
+    QCOMPARE(transparent->text(), QStringLiteral("Transparent "));
+    QVERIFY(!transparent->isChecked());
+    QCOMPARE(action(editor, "tbObjProps", "Fillcolor")->toolTip(), QString::fromUtf8("Füllfarbe einstellen"));
+    // The fill colour cannot be chosen for a transparent shape.
+    transparent->setChecked(true);
+    QVERIFY(!action(editor, "tbObjProps", "Fillcolor")->isEnabled());
+    transparent->setChecked(false);
+    QVERIFY(action(editor, "tbObjProps", "Fillcolor")->isEnabled());
+
+    QCOMPARE(action(editor, "tbOKCancel", "Cancel")->text(), QStringLiteral("Abbrechen "));
+    QCOMPARE(action(editor, "tbOKCancel", "Cancel")->toolTip(), QString::fromUtf8("Änderungen verwerfen und beenden"));
+    QCOMPARE(action(editor, "tbOKCancel", "Ok")->text(), QStringLiteral("OK      "));
+    QCOMPARE(action(editor, "tbOKCancel", "Ok")->toolTip(), QStringLiteral("Speichern und beenden"));
+    for (const char *name : {"Dummy1", "FrameHS", "FrameVS", "Text1", "StatusBar1"})
+        QVERIFY2(editor.findChild<QWidget *>(QLatin1String(name)), name);
+    QVERIFY(!editor.TextEditor()->isVisible());
+}
+
+void TestEditorWindow::scrollBarsOnlyWhenNeeded()
+{
+    {
+        frmMain editor;
+        open(editor, writePicture(m_dir, {320, 200}));
+        QVERIFY(!editor.findChild<QWidget *>("FrameHS")->isVisible());
+        QVERIFY(!editor.findChild<QWidget *>("FrameVS")->isVisible());
+    }
+    {
+        // Wider than the window only: the vertical bar is not needed.
+        frmMain editor;
+        open(editor, writePicture(m_dir, {2000, 200}));
+        QVERIFY(editor.findChild<QWidget *>("FrameHS")->isVisible());
+        QVERIFY(!editor.findChild<QWidget *>("FrameVS")->isVisible());
+        // Taller than the window after a resize: both.
+        editor.resize(900, 150);
+        QTRY_VERIFY(editor.findChild<QWidget *>("FrameVS")->isVisible());
+        QVERIFY(editor.findChild<QWidget *>("FrameHS")->isVisible());
+        editor.resize(2200, 700);
+        QTRY_VERIFY(!editor.findChild<QWidget *>("FrameHS")->isVisible());
+    }
+}
+
+void TestEditorWindow::okAndCancel()
+{
+    const QString file = writePicture(m_dir, {400, 300});
+    {
+        frmMain editor;
+        open(editor, file);
+        action(editor, "tbOKCancel", "Ok")->trigger();
+        QVERIFY(!editor.isVisible());
+        QVERIFY(!editor.EditCancelled());
+        QVERIFY(editor.EditScript().isEmpty());
+        QVERIFY(!editor.EditChanged());
+    }
+    {
+        frmMain editor;
+        open(editor, file);
+        action(editor, "tbMain", "Circle")->trigger();
+        action(editor, "tbOKCancel", "Ok")->trigger();
+        QVERIFY(editor.EditScript().startsWith(QStringLiteral("CIRCLE;0;0;200;200;")));
+        QVERIFY(editor.EditChanged());
+        const auto overlay = editor.TakeEditOverlay();
+        QVERIFY(overlay);
+        QCOMPARE(overlay->Width(), 400);
+    }
+    {
+        frmMain editor;
+        GraficGeometry given;
+        given.SetStyle(ShapeStyle::Rect);
+        open(editor, file, given.Serialize(1, 2) + u'#');
+        QVERIFY(editor.Shapes().IsShown(0));
+        action(editor, "tbMain", "Rect")->trigger();
+        action(editor, "tbOKCancel", "Cancel")->trigger();
+        QVERIFY(editor.EditCancelled());
+    }
+    {
+        frmMain editor;
+        open(editor, file);
+        editor.close();
+        QVERIFY(editor.EditCancelled());
+    }
+}
+
+void TestEditorWindow::scrolledViewPlacesInPicturePixels()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {2400, 1800}));
+    editor.ScrollTo(100, 0);
+    QCOMPARE(editor.DrawingArea()->mapToScene(QPoint(0, 0)).toPoint(), QPoint(100, 0));
+    action(editor, "tbMain", "Rect")->trigger();
+    const int index = editor.Shapes().Selected();
+    GraficObj &shape = editor.Shapes().Shape(index);
+    // New at the window's left edge, then dragged 50 pixels to the right.
+    QCOMPARE(shape.Placement().topLeft(), QPoint(100, 0));
+    Q_EMIT shape.MouseDown(Qt::LeftButton, {}, 10, 10);
+    Q_EMIT shape.MouseMove(Qt::LeftButton, {}, 60, 10);
+    QCOMPARE(editor.DrawingArea()->mapFromScene(shape.pos()).x(), 50);
+    action(editor, "tbOKCancel", "Ok")->trigger();
+    QVERIFY(editor.EditScript().startsWith(QStringLiteral("RECT;150;0;")));
+}
+
+void TestEditorWindow::copyPasteAtPictureTop()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {2400, 1800}));
+    editor.ScrollTo(100, 300);
+    action(editor, "tbMain", "Arrow")->trigger();
+    const int original = editor.Shapes().Selected();
+    QCOMPARE(editor.Shapes().Shape(original).Placement().topLeft(), QPoint(100, 300));
+    // Copy needs a selection; Paste comes with the first copy.
+    editor.Shapes().DeselectAll();
+    action(editor, "tbMain", "Copy")->trigger();
+    QVERIFY(!action(editor, "tbMain", "Paste")->isEnabled());
+    editor.Shapes().SelectShape(original);
+    action(editor, "tbMain", "Copy")->trigger();
+    QVERIFY(action(editor, "tbMain", "Paste")->isEnabled());
+    action(editor, "tbMain", "Paste")->trigger();
+    const int copy = editor.Shapes().Selected();
+    QVERIFY(copy != original);
+    // Window x 0 and the picture's top edge, above the visible area.
+    QCOMPARE(editor.Shapes().Shape(copy).Placement().topLeft(), QPoint(100, 0));
+    QCOMPARE(editor.Shapes().Shape(copy).ZPos(), 0);
+    QVERIFY(editor.Shapes().Shape(copy).zValue() > editor.Shapes().Shape(original).zValue());
+}
+
+void TestEditorWindow::doubleClickEditsTextOnly()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &rect = editor.Shapes().Shape(editor.Shapes().Selected());
+    Q_EMIT rect.DblClick();
+    QVERIFY(!editor.TextEditor()->isVisible());
+    QVERIFY(rect.isVisible());
+
+    action(editor, "tbMain", "Text")->trigger();
+    const int index = editor.Shapes().Selected();
+    GraficObj &text = editor.Shapes().Shape(index);
+    QVERIFY(text.ShowFrame());
+    Q_EMIT text.DblClick();
+    QPlainTextEdit *box = editor.TextEditor();
+    QVERIFY(box->isVisible());
+    QVERIFY(!text.isVisible());
+    QCOMPARE(box->toPlainText(), text.Label().Caption);
+    QVERIFY(box->textCursor().atEnd());
+    // The Delete key edits the text, not the drawing.
+    QTest::keyClicks(box, QStringLiteral(" links"));
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClick(box, Qt::Key_Escape);
+    QVERIFY(!box->isVisible());
+    QVERIFY(text.isVisible());
+    QCOMPARE(text.Label().Caption, QStringLiteral("Text links"));
+    QVERIFY(editor.isVisible());
+
+    // An edit still open is taken by OK.
+    Q_EMIT text.DblClick();
+    QTest::keyClicks(editor.TextEditor(), QStringLiteral("!"));
+    action(editor, "tbOKCancel", "Ok")->trigger();
+    QVERIFY(editor.EditScript().contains(QStringLiteral("Text links!")));
+}
+
+void TestEditorWindow::deleteKey()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    action(editor, "tbMain", "Line")->trigger();
+    action(editor, "tbMain", "Circle")->trigger();
+    editor.Shapes().DeselectAll();
+    QTest::keyClick(editor.DrawingArea(), Qt::Key_Delete);
+    QVERIFY(editor.Shapes().IsShown(0));
+    QVERIFY(editor.Shapes().IsShown(1));
+    editor.Shapes().SelectShape(0);
+    QTest::keyClick(editor.DrawingArea(), Qt::Key_Delete);
+    QVERIFY(!editor.Shapes().IsShown(0));
+    QVERIFY(editor.Shapes().IsShown(1));
+    // Escape clears the selection and leaves the window open.
+    editor.Shapes().SelectShape(1);
+    QTest::keyClick(editor.DrawingArea(), Qt::Key_Escape);
+    QCOMPARE(editor.Shapes().Selected(), -1);
+    QVERIFY(editor.isVisible());
+}
+
+QTEST_MAIN(TestEditorWindow)
+#include "tst_editorwindow.moc"

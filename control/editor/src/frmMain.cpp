@@ -22,6 +22,7 @@
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -216,6 +217,7 @@ void frmMain::buildDrawingArea()
     m_text->hide();
     // Transparent over the picture, so that the text is edited where it lies.
     m_text->setFrameShape(QFrame::NoFrame);
+    m_text->document()->setDocumentMargin(0);
     m_text->viewport()->setAutoFillBackground(false);
     m_text->setStyleSheet(QStringLiteral("QPlainTextEdit { background: transparent; }"));
     m_text->installEventFilter(this);

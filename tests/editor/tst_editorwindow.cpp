@@ -10,6 +10,7 @@
 #include <QGraphicsView>
 #include <QPlainTextEdit>
 #include <QStatusBar>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
@@ -54,6 +55,9 @@ private Q_SLOTS:
     void copyPasteAtPictureTop();
     void doubleClickEditsTextOnly();
     void deleteKey();
+    void undoAndRedoEveryOperation();
+    void dragIsOneStep();
+    void nudgesAndShortcuts();
 
 private:
     QTemporaryDir m_dir;
@@ -66,9 +70,12 @@ void TestEditorWindow::elementsAndTheirTexts()
     const QStringList keys{"Line", "Arrow", "DblArrow", "Rect", "Circle", "Text",
                            "Copy", "Paste", "Delete", "ZOrderFore", "ZOrderBack"};
     const QList<QAction *> main = editor.findChild<QToolBar *>("tbMain")->actions();
-    QCOMPARE(main.size(), keys.size());
+    // Then a separator and the undo and redo buttons.
+    QCOMPARE(main.size(), keys.size() + 3);
     for (int i = 0; i < keys.size(); ++i)
         QCOMPARE(main[i]->objectName(), keys[i]);
+    QCOMPARE(main[12]->toolTip(), QString::fromUtf8("Rückgängig (Strg+Z)"));
+    QCOMPARE(main[13]->toolTip(), QStringLiteral("Wiederholen (Strg+Y)"));
     QCOMPARE(main[2]->toolTip(), QString::fromUtf8("Doppelpfeil einfügen"));
     QCOMPARE(main[10]->toolTip(), QStringLiteral("In den Hintergrund"));
     QVERIFY(!action(editor, "tbMain", "Paste")->isEnabled());
@@ -263,6 +270,155 @@ void TestEditorWindow::deleteKey()
     QTest::keyClick(editor.DrawingArea(), Qt::Key_Escape);
     QCOMPARE(editor.Shapes().Selected(), -1);
     QVERIFY(editor.isVisible());
+}
+
+void TestEditorWindow::undoAndRedoEveryOperation()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    QUndoStack &undo = editor.UndoStack();
+    ShapeSlots &shapes = editor.Shapes();
+    const auto script = [&shapes] { return Save(shapes, {800, 600}, {}).script; };
+    QVERIFY(!action(editor, "tbMain", "Undo")->isEnabled());
+
+    // Create.
+    action(editor, "tbMain", "Rect")->trigger();
+    action(editor, "tbMain", "Text")->trigger();
+    QCOMPARE(undo.count(), 2);
+    QVERIFY(action(editor, "tbMain", "Undo")->isEnabled());
+    const QString two = script();
+    action(editor, "tbMain", "Undo")->trigger();
+    QVERIFY(!shapes.IsShown(1));
+    QVERIFY(action(editor, "tbMain", "Redo")->isEnabled());
+    action(editor, "tbMain", "Redo")->trigger();
+    QCOMPARE(script(), two);
+
+    // Stack: the text behind the rectangle, and back again by undo.
+    shapes.SelectShape(1);
+    action(editor, "tbMain", "ZOrderBack")->trigger();
+    QVERIFY(script().startsWith(QStringLiteral("TEXT")));
+    undo.undo();
+    QCOMPARE(script(), two);
+    QVERIFY(shapes.Shape(1).zValue() > shapes.Shape(0).zValue());
+    undo.redo();
+    QVERIFY(script().startsWith(QStringLiteral("TEXT")));
+    undo.undo();
+
+    // Restyle.
+    shapes.SelectShape(0);
+    auto *widths = editor.findChild<QComboBox *>("cboPenWidth");
+    widths->setCurrentIndex(5);
+    Q_EMIT widths->activated(5);
+    QCOMPARE(shapes.Shape(0).PenWidth(), 6);
+    undo.undo();
+    QCOMPARE(shapes.Shape(0).PenWidth(), 1);
+
+    // Text edited in place.
+    Q_EMIT shapes.Shape(1).DblClick();
+    QTest::keyClicks(editor.TextEditor(), QStringLiteral("!"));
+    QTest::keyClick(editor.TextEditor(), Qt::Key_Escape);
+    QCOMPARE(shapes.Shape(1).Label().Caption, QStringLiteral("Text!"));
+    undo.undo();
+    QCOMPARE(shapes.Shape(1).Label().Caption, QStringLiteral("Text"));
+    QVERIFY(shapes.IsShown(1));
+
+    // Delete, then a new shape in the freed slot: undoing both brings the
+    // deleted one back as it was.
+    shapes.SelectShape(0);
+    action(editor, "tbMain", "Delete")->trigger();
+    action(editor, "tbMain", "Circle")->trigger();
+    QCOMPARE(shapes.Shape(0).Style(), ShapeStyle::Circle);
+    undo.undo();
+    undo.undo();
+    QCOMPARE(shapes.Shape(0).Style(), ShapeStyle::Rect);
+    QCOMPARE(script(), two);
+
+    // Paste.
+    shapes.SelectShape(0);
+    action(editor, "tbMain", "Copy")->trigger();
+    action(editor, "tbMain", "Paste")->trigger();
+    QCOMPARE(script().count(u'#'), 3);
+    undo.undo();
+    QCOMPARE(script(), two);
+    // Copying alone is no step.
+    const int steps = undo.index();
+    action(editor, "tbMain", "Copy")->trigger();
+    QCOMPARE(undo.index(), steps);
+}
+
+namespace {
+
+// Press, four moves and release with the left button, in view pixels.
+void drag(QGraphicsView *view, QPoint start, QPoint by)
+{
+    QWidget *viewport = view->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, start);
+    for (int step = 1; step <= 4; ++step) {
+        const QPointF at = start + by * step / 4;
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, start + by);
+}
+
+} // namespace
+
+void TestEditorWindow::dragIsOneStep()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &shape = editor.Shapes().Shape(0);
+    QGraphicsView *view = editor.DrawingArea();
+    // The body, dragged in several moves.
+    drag(view, view->mapFromScene(QPointF(50, 50)), QPoint(40, 20));
+    QCOMPARE(shape.Placement().topLeft(), QPoint(40, 20));
+    QTRY_COMPARE(editor.UndoStack().count(), 2);
+    // The right middle grip, dragged wider.
+    const QRect before = shape.Placement();
+    drag(view, view->mapFromScene(QPointF(40 + 197, 20 + 100)), QPoint(60, 0));
+    QTRY_COMPARE(editor.UndoStack().count(), 3);
+    QVERIFY(shape.Placement().width() > before.width());
+    editor.UndoStack().undo();
+    QCOMPARE(shape.Placement(), before);
+    editor.UndoStack().undo();
+    QCOMPARE(shape.Placement().topLeft(), QPoint(0, 0));
+    editor.UndoStack().redo();
+    QCOMPARE(shape.Placement().topLeft(), QPoint(40, 20));
+}
+
+void TestEditorWindow::nudgesAndShortcuts()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    QWidget *view = editor.DrawingArea();
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &shape = editor.Shapes().Shape(0);
+    QTest::keyClick(view, Qt::Key_Right);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(1, 0));
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(11, 10));
+    QTest::keyClick(view, Qt::Key_Left);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+    // The run of nudges is one step after the creation.
+    QCOMPARE(editor.UndoStack().count(), 2);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(0, 0));
+    QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+
+    // Ctrl+C and Ctrl+V copy and paste; nothing selected, nothing moves.
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(editor.Shapes().Selected(), 1);
+    QCOMPARE(editor.Shapes().Shape(1).Placement().topLeft(), QPoint(0, 0));
+    editor.Shapes().DeselectAll();
+    QTest::keyClick(view, Qt::Key_Up);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
 }
 
 QTEST_MAIN(TestEditorWindow)

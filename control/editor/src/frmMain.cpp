@@ -1,5 +1,6 @@
 #include "editor/frmMain.h"
 
+#include "editor/EditCommand.h"
 #include "editor/EditorIcons.h"
 #include "editor/Rounding.h"
 #include "editor/ScriptBuilder.h"
@@ -27,6 +28,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -119,6 +121,15 @@ void frmMain::buildToolbars()
         connect(action, &QAction::triggered, this, [this, key] { DoCommand(key); });
     }
     tbMain->findChild<QAction *>(QStringLiteral("Paste"))->setEnabled(false);
+    tbMain->addSeparator();
+    QAction *undo = addKey(tbMain, QStringLiteral("Undo"), QString::fromUtf8("Rückgängig (Strg+Z)"));
+    QAction *redo = addKey(tbMain, QStringLiteral("Redo"), QStringLiteral("Wiederholen (Strg+Y)"));
+    undo->setEnabled(false);
+    redo->setEnabled(false);
+    connect(undo, &QAction::triggered, this, [this] { DoCommand(QStringLiteral("Undo")); });
+    connect(redo, &QAction::triggered, this, [this] { DoCommand(QStringLiteral("Redo")); });
+    connect(&m_undo, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
+    connect(&m_undo, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
 
     tbTextProps = new QToolBar(this);
     tbTextProps->setObjectName(QStringLiteral("tbTextProps"));
@@ -149,7 +160,7 @@ void frmMain::buildToolbars()
         m_penColor = PickColor(m_penColor);
         UpdateColorButton(QStringLiteral("Linecolor"), m_penColor);
         if (const int index = m_shapes.Selected(); index >= 0)
-            m_shapes.Shape(index).SetPenColor(m_penColor);
+            recorded(QStringLiteral("Linienfarbe"), [&] { m_shapes.Shape(index).SetPenColor(m_penColor); });
     });
     connect(fill, &QAction::triggered, this, [this] {
         m_fillColor = PickColor(m_fillColor);
@@ -162,7 +173,7 @@ void frmMain::buildToolbars()
         cboPenWidth->addItem(QString::number(width));
     connect(cboPenWidth, &QComboBox::activated, this, [this](int entry) {
         if (const int index = m_shapes.Selected(); index >= 0)
-            m_shapes.Shape(index).SetPenWidth(entry + 1);
+            recorded(QStringLiteral("Linienbreite"), [&] { m_shapes.Shape(index).SetPenWidth(entry + 1); });
     });
     chkTransparent = new QCheckBox(QStringLiteral("Transparent "), this);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
@@ -331,24 +342,59 @@ NewShapeStyle frmMain::newShapeStyle() const
 void frmMain::DoCommand(const QString &key)
 {
     const QString k = key.toLower();
+    EndTextEdit();
     const int selected = m_shapes.Selected();
     if (const int kind = kindOf(k); kind != std::numeric_limits<int>::min()) {
-        EndTextEdit();
-        const int index = m_shapes.CreateShape(kind, newShapeStyle(), visibleTopLeft());
-        m_shapes.SelectShape(index);
+        recorded(QStringLiteral("Neues Objekt"), [&] {
+            const int index = m_shapes.CreateShape(kind, newShapeStyle(), visibleTopLeft());
+            m_shapes.SelectShape(index);
+        });
     } else if (k == u"zorderfore" && selected >= 0) {
-        m_shapes.SetStacking(selected, Stacking::Front);
+        recorded(QStringLiteral("In den Vordergrund"), [&] { m_shapes.SetStacking(selected, Stacking::Front); });
     } else if (k == u"zorderback" && selected >= 0) {
-        m_shapes.SetStacking(selected, Stacking::Back);
+        recorded(QStringLiteral("In den Hintergrund"), [&] { m_shapes.SetStacking(selected, Stacking::Back); });
     } else if (k == u"delete" && selected >= 0) {
-        m_shapes.DeleteShape(selected);
+        recorded(QString::fromUtf8("Löschen"), [&] { m_shapes.DeleteShape(selected); });
     } else if (k == u"copy" && selected >= 0) {
         m_copyBuffer = m_shapes.CopySelected();
         tbMain->findChild<QAction *>(QStringLiteral("Paste"))->setEnabled(!m_copyBuffer.isEmpty());
     } else if (k == u"paste" && !m_copyBuffer.isEmpty()) {
         // At the window's left edge and the picture's top, as the copy was made at (0, 0).
-        m_shapes.Paste(m_copyBuffer, QPoint(visibleTopLeft().x(), 0));
+        recorded(QString::fromUtf8("Einfügen"), [&] { m_shapes.Paste(m_copyBuffer, QPoint(visibleTopLeft().x(), 0)); });
+    } else if (k == u"undo") {
+        m_undo.undo();
+    } else if (k == u"redo") {
+        m_undo.redo();
     }
+}
+
+template <typename Operation>
+void frmMain::recorded(const QString &text, Operation operation, int mergeKey)
+{
+    const QList<SlotState> before = m_shapes.States();
+    operation();
+    pushStep(text, before, mergeKey);
+}
+
+void frmMain::pushStep(const QString &text, const QList<SlotState> &before, int mergeKey)
+{
+    auto step = std::make_unique<EditCommand>(m_shapes, text, before, mergeKey);
+    if (mergeKey == 0)
+        ++m_nudgeRun;
+    if (step->Changed())
+        m_undo.push(step.release());
+}
+
+void frmMain::nudge(int dx, int dy)
+{
+    const int index = m_shapes.Selected();
+    if (index < 0)
+        return;
+    recorded(QStringLiteral("Verschieben"), [&] {
+        GraficObj &shape = m_shapes.Shape(index);
+        const QPoint at = shape.Placement().topLeft();
+        shape.Move(at.x() + dx, at.y() + dy);
+    }, m_nudgeRun);
 }
 
 void frmMain::wireShape(int index)
@@ -421,8 +467,10 @@ void frmMain::ApplyFill()
     tbObjProps->findChild<QAction *>(QStringLiteral("Fillcolor"))->setEnabled(!chkTransparent->isChecked());
     UpdateColorButton(QStringLiteral("Fillcolor"), m_fillColor);
     if (const int index = m_shapes.Selected(); index >= 0) {
-        m_shapes.Shape(index).SetFillColor(m_fillColor);
-        m_shapes.Shape(index).SetTransparenz(chkTransparent->isChecked());
+        recorded(QString::fromUtf8("Füllung"), [&] {
+            m_shapes.Shape(index).SetFillColor(m_fillColor);
+            m_shapes.Shape(index).SetTransparenz(chkTransparent->isChecked());
+        });
     }
 }
 
@@ -434,12 +482,14 @@ void frmMain::ApplyTextFormat()
     if (index < 0 || m_shapes.Shape(index).Style() != ShapeStyle::Text)
         return;
     TextElement &label = m_shapes.Shape(index).Label();
-    label.FontName = ComboFont->currentText();
-    label.FontSize = ComboSize->currentText().toFloat();
-    label.Bold = tbTextProps->findChild<QAction *>(QStringLiteral("FontBold"))->isChecked();
-    label.Italic = tbTextProps->findChild<QAction *>(QStringLiteral("FontItalic"))->isChecked();
-    label.Underline = tbTextProps->findChild<QAction *>(QStringLiteral("FontUnderline"))->isChecked();
-    m_shapes.Shape(index).Repaint();
+    recorded(QStringLiteral("Schrift"), [&] {
+        label.FontName = ComboFont->currentText();
+        label.FontSize = ComboSize->currentText().toFloat();
+        label.Bold = tbTextProps->findChild<QAction *>(QStringLiteral("FontBold"))->isChecked();
+        label.Italic = tbTextProps->findChild<QAction *>(QStringLiteral("FontItalic"))->isChecked();
+        label.Underline = tbTextProps->findChild<QAction *>(QStringLiteral("FontUnderline"))->isChecked();
+        m_shapes.Shape(index).Repaint();
+    });
     if (m_text->isVisible())
         m_text->setFont(QFont(label.FontName, qRound(label.FontSize), label.Bold ? QFont::Bold : QFont::Normal, label.Italic));
 }
@@ -457,6 +507,7 @@ void frmMain::BeginTextEdit(int index)
     colours.setColor(QPalette::Text, toQColor(label.ForeColor));
     m_text->setPalette(colours);
     m_text->setPlainText(label.Caption);
+    m_beforeText = m_shapes.States();
     shape.setVisible(false);
     m_text->show();
     m_text->moveCursor(QTextCursor::End);
@@ -473,6 +524,7 @@ void frmMain::EndTextEdit()
     shape.Label().Caption = m_text->toPlainText();
     shape.setVisible(true);
     shape.Repaint();
+    pushStep(QStringLiteral("Text"), m_beforeText);
     m_view->setFocus();
 }
 
@@ -491,11 +543,37 @@ bool frmMain::handleKey(const QKeyEvent &event)
         EndTextEdit();
         return true;
     }
-    const int index = m_shapes.Selected();
+    const bool control = event.modifiers().testFlag(Qt::ControlModifier);
+    const bool shift = event.modifiers().testFlag(Qt::ShiftModifier);
+    const int step = shift ? 10 : 1;
     switch (event.key()) {
     case Qt::Key_Delete:
-        if (index >= 0)
-            m_shapes.DeleteShape(index);
+        DoCommand(QStringLiteral("Delete"));
+        return true;
+    case Qt::Key_Left:
+        nudge(-step, 0);
+        return true;
+    case Qt::Key_Right:
+        nudge(step, 0);
+        return true;
+    case Qt::Key_Up:
+        nudge(0, -step);
+        return true;
+    case Qt::Key_Down:
+        nudge(0, step);
+        return true;
+    case Qt::Key_Z:
+        if (!control)
+            return false;
+        DoCommand(shift ? QStringLiteral("Redo") : QStringLiteral("Undo"));
+        return true;
+    case Qt::Key_Y:
+    case Qt::Key_C:
+    case Qt::Key_V:
+        if (!control)
+            return false;
+        DoCommand(event.key() == Qt::Key_Y ? QStringLiteral("Redo")
+                  : event.key() == Qt::Key_C ? QStringLiteral("Copy") : QStringLiteral("Paste"));
         return true;
     case Qt::Key_Escape:
         // Clears the selection; never closes the window unsaved.
@@ -518,6 +596,12 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             EndTextEdit();
             m_shapes.DeselectAll();
         }
+        m_beforeMouse = m_shapes.States();
+        ++m_nudgeRun;
+    } else if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // A whole drag, of the body or of a grip, is one step; the shape
+        // finishes a grip drag when it gets this release, after this filter.
+        QTimer::singleShot(0, this, [this, before = m_beforeMouse] { pushStep(QStringLiteral("Verschieben"), before); });
     } else if ((watched == m_view || watched == m_text) && event->type() == QEvent::KeyPress) {
         if (handleKey(*static_cast<QKeyEvent *>(event)))
             return true;

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QGraphicsScene>
 #include <QStringList>
+#include <QUndoStack>
 
 #include <memory>
 
@@ -71,6 +72,8 @@ public:
     void EndTextEdit();
     // Scrolls the drawing area, in window pixels.
     void ScrollTo(int x, int y);
+    // Every change of the drawing, one step per operation.
+    QUndoStack &UndoStack() { return m_undo; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -96,6 +99,12 @@ private:
     QPoint visibleTopLeft() const;
     NewShapeStyle newShapeStyle() const;
     void save();
+    // Runs an operation and keeps it as one undo step when it changed the
+    // drawing; steps with the same non-zero merge key become one.
+    template <typename Operation>
+    void recorded(const QString &text, Operation operation, int mergeKey = 0);
+    void pushStep(const QString &text, const QList<SlotState> &before, int mergeKey = 0);
+    void nudge(int dx, int dy);
 
     QGraphicsScene m_scene;
     ShapeSlots m_shapes{m_scene};
@@ -113,6 +122,11 @@ private:
     QString m_copyBuffer;
     QPoint m_dragOrigin;
     int m_editingTextIndex = -1;
+    QUndoStack m_undo;
+    QList<SlotState> m_beforeMouse;
+    QList<SlotState> m_beforeText;
+    // Arrow-key moves in a row are one step; anything else starts a new run.
+    int m_nudgeRun = 1;
 
     QToolBar *tbMain = nullptr;
     QToolBar *tbTextProps = nullptr;

@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QMouseEvent>
 #include <QTemporaryDir>
+#include <QWheelEvent>
 #include <QTest>
 #include <QToolBar>
 
@@ -33,13 +34,16 @@ QAction *action(frmMain &editor, const char *bar, const char *key)
     return editor.findChild<QToolBar *>(QLatin1String(bar))->findChild<QAction *>(QLatin1String(key));
 }
 
-void open(frmMain &editor, const QString &file, const QString &script = {})
+// Shown at 100 % unless `fitted`, as a large picture opens.
+void open(frmMain &editor, const QString &file, const QString &script = {}, bool fitted = false)
 {
     editor.SetEditPictureFile(file);
     editor.SetEditScript(script);
     editor.resize(900, 640);
     editor.show();
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    if (!fitted)
+        editor.SetZoom(1.0);
 }
 
 } // namespace
@@ -58,6 +62,7 @@ private Q_SLOTS:
     void undoAndRedoEveryOperation();
     void dragIsOneStep();
     void nudgesAndShortcuts();
+    void zoom();
 
 private:
     QTemporaryDir m_dir;
@@ -70,8 +75,9 @@ void TestEditorWindow::elementsAndTheirTexts()
     const QStringList keys{"Line", "Arrow", "DblArrow", "Rect", "Circle", "Text",
                            "Copy", "Paste", "Delete", "ZOrderFore", "ZOrderBack"};
     const QList<QAction *> main = editor.findChild<QToolBar *>("tbMain")->actions();
-    // Then a separator and the undo and redo buttons.
-    QCOMPARE(main.size(), keys.size() + 3);
+    // Then the undo and redo buttons and the zoom buttons.
+    QCOMPARE(main.size(), keys.size() + 7);
+    QCOMPARE(main[17]->toolTip(), QStringLiteral("Ganzes Bild"));
     for (int i = 0; i < keys.size(); ++i)
         QCOMPARE(main[i]->objectName(), keys[i]);
     QCOMPARE(main[12]->toolTip(), QString::fromUtf8("Rückgängig (Strg+Z)"));
@@ -419,6 +425,54 @@ void TestEditorWindow::nudgesAndShortcuts()
     editor.Shapes().DeselectAll();
     QTest::keyClick(view, Qt::Key_Up);
     QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+}
+
+void TestEditorWindow::zoom()
+{
+    {
+        // Small pictures open at 100 %.
+        frmMain editor;
+        open(editor, writePicture(m_dir, {320, 200}), {}, true);
+        QCOMPARE(editor.Zoom(), 1.0);
+    }
+    frmMain editor;
+    open(editor, writePicture(m_dir, {4000, 3000}), {}, true);
+    QGraphicsView *view = editor.DrawingArea();
+    // A large photo opens whole, filling one direction.
+    QVERIFY(editor.Zoom() < 0.25);
+    QVERIFY(4000 * editor.Zoom() <= view->viewport()->width() + 0.5);
+    QVERIFY(3000 * editor.Zoom() <= view->viewport()->height() + 0.5);
+    QVERIFY(3000 * editor.Zoom() >= view->viewport()->height() - 1);
+    QVERIFY(!editor.findChild<QWidget *>("FrameHS")->isVisible());
+
+    // At 50 %: a new shape is 200 x 200 on screen at the visible top-left,
+    // and a drag of 100 screen pixels moves it 200 picture pixels.
+    editor.SetZoom(0.5);
+    editor.ScrollTo(30, 40);
+    QCOMPARE(view->mapToScene(QPoint(0, 0)).toPoint(), QPoint(60, 80));
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &shape = editor.Shapes().Shape(0);
+    QCOMPARE(shape.Placement(), QRect(60, 80, 400, 400));
+    drag(view, QPoint(50, 50), QPoint(100, 100));
+    QCOMPARE(shape.Placement().topLeft(), QPoint(260, 280));
+    QCOMPARE(view->mapFromScene(shape.pos()), QPoint(100, 100));
+
+    // Ctrl+wheel keeps the picture point under the mouse.
+    const QPoint mouse(300, 200);
+    const QPointF before = view->mapToScene(mouse);
+    QWheelEvent wheel(QPointF(mouse), view->viewport()->mapToGlobal(QPointF(mouse)), {}, QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QCOMPARE(editor.Zoom(), 0.625);
+    QVERIFY((view->mapToScene(mouse) - before).manhattanLength() <= 2);
+
+    action(editor, "tbMain", "ZoomOut")->trigger();
+    QCOMPARE(editor.Zoom(), 0.5);
+    action(editor, "tbMain", "Fit")->trigger();
+    QVERIFY(editor.Zoom() < 0.25);
+    // The script keeps picture pixels.
+    action(editor, "tbOKCancel", "Ok")->trigger();
+    QVERIFY(editor.EditScript().startsWith(QStringLiteral("RECT;260;280;400;400;")));
 }
 
 QTEST_MAIN(TestEditorWindow)

@@ -31,7 +31,10 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <QtMath>
 
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace kelvane::editor {
@@ -51,6 +54,10 @@ constexpr Command kMainCommands[] = {
     {"Delete", "Objekt löschen"},     {"ZOrderFore", "In den Vordergrund"},
     {"ZOrderBack", "In den Hintergrund"},
 };
+
+constexpr double kZoomStep = 1.25;
+constexpr double kMinZoom = 0.02;
+constexpr double kMaxZoom = 8.0;
 
 int kindOf(const QString &key)
 {
@@ -130,6 +137,13 @@ void frmMain::buildToolbars()
     connect(redo, &QAction::triggered, this, [this] { DoCommand(QStringLiteral("Redo")); });
     connect(&m_undo, &QUndoStack::canUndoChanged, undo, &QAction::setEnabled);
     connect(&m_undo, &QUndoStack::canRedoChanged, redo, &QAction::setEnabled);
+    tbMain->addSeparator();
+    connect(addKey(tbMain, QStringLiteral("ZoomIn"), QString::fromUtf8("Vergrößern (Strg+Mausrad)")), &QAction::triggered,
+            this, [this] { SetZoom(m_zoom * kZoomStep); });
+    connect(addKey(tbMain, QStringLiteral("ZoomOut"), QStringLiteral("Verkleinern (Strg+Mausrad)")), &QAction::triggered,
+            this, [this] { SetZoom(m_zoom / kZoomStep); });
+    connect(addKey(tbMain, QStringLiteral("Fit"), QStringLiteral("Ganzes Bild")), &QAction::triggered, this,
+            &frmMain::ZoomToFit);
 
     tbTextProps = new QToolBar(this);
     tbTextProps->setObjectName(QStringLiteral("tbTextProps"));
@@ -303,8 +317,33 @@ void frmMain::showEvent(QShowEvent *event)
     if (!m_scriptLoaded) {
         m_shapes.LoadScript(m_script, {});
         m_scriptLoaded = true;
+        // A photo larger than the drawing area opens whole.
+        layoutScrollBars();
+        ZoomToFit();
     }
     layoutScrollBars();
+}
+
+void frmMain::SetZoom(double zoom, QPoint anchor)
+{
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    EndTextEdit();
+    const QPointF under = m_view->mapToScene(anchor);
+    m_zoom = zoom;
+    m_view->setTransform(QTransform::fromScale(zoom, zoom));
+    layoutScrollBars();
+    ScrollTo(qRound(under.x() * zoom - anchor.x()), qRound(under.y() * zoom - anchor.y()));
+    StatusBar1->showMessage(QStringLiteral("%1 %").arg(qRound(zoom * 100)));
+}
+
+void frmMain::ZoomToFit()
+{
+    if (m_pictureSize.isEmpty())
+        return;
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1;
+    const QSize area = m_view->size() + QSize(FrameVS->isVisible() ? extent : 0, FrameHS->isVisible() ? extent : 0);
+    const double fit = std::min(double(area.width()) / m_pictureSize.width(), double(area.height()) / m_pictureSize.height());
+    SetZoom(std::min(1.0, fit));
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -346,7 +385,8 @@ void frmMain::DoCommand(const QString &key)
     const int selected = m_shapes.Selected();
     if (const int kind = kindOf(k); kind != std::numeric_limits<int>::min()) {
         recorded(QStringLiteral("Neues Objekt"), [&] {
-            const int index = m_shapes.CreateShape(kind, newShapeStyle(), visibleTopLeft());
+            // 200 x 200 on screen, whatever the zoom.
+            const int index = m_shapes.CreateShape(kind, newShapeStyle(), visibleTopLeft(), qRound(200 / m_zoom));
             m_shapes.SelectShape(index);
         });
     } else if (k == u"zorderfore" && selected >= 0) {
@@ -501,6 +541,7 @@ void frmMain::BeginTextEdit(int index)
     const QRect onScreen = m_view->mapFromScene(QRectF(shape.Placement())).boundingRect();
     m_text->setGeometry(onScreen);
     QFont font(label.FontName, qRound(label.FontSize), label.Bold ? QFont::Bold : QFont::Normal, label.Italic);
+    font.setPointSizeF(label.FontSize * m_zoom);
     font.setUnderline(label.Underline);
     m_text->setFont(font);
     QPalette colours = m_text->palette();
@@ -607,6 +648,11 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             return true;
     } else if (watched == m_view->viewport() && event->type() == QEvent::Wheel) {
         const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
+            const double steps = wheel->angleDelta().y() / 120.0;
+            SetZoom(m_zoom * std::pow(kZoomStep, steps), wheel->position().toPoint());
+            return true;
+        }
         if (Scrollbar *bar = VS->VScroll(); bar && FrameVS->isVisible())
             bar->SetValue(bar->Value() - wheel->angleDelta().y() / 2);
         return true;
@@ -630,14 +676,15 @@ void frmMain::layoutScrollBars()
     const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1;
     // The drawing area with both bars hidden.
     const QSize area = m_view->size() + QSize(FrameVS->isVisible() ? extent : 0, FrameHS->isVisible() ? extent : 0);
+    const QSize shown(qCeil(m_pictureSize.width() * m_zoom), qCeil(m_pictureSize.height() * m_zoom));
     bool horizontal = false;
     bool vertical = false;
     // Showing one bar takes room from the other direction: repeat until stable.
     for (int round = 0; round < 3; ++round) {
         const int width = area.width() - (vertical ? extent : 0);
         const int height = area.height() - (horizontal ? extent : 0);
-        const bool h = m_pictureSize.width() > width;
-        const bool v = m_pictureSize.height() > height;
+        const bool h = shown.width() > width;
+        const bool v = shown.height() > height;
         if (h == horizontal && v == vertical)
             break;
         horizontal = h;
@@ -645,8 +692,8 @@ void frmMain::layoutScrollBars()
     }
     const int width = area.width() - (vertical ? extent : 0);
     const int height = area.height() - (horizontal ? extent : 0);
-    HS->HScroll()->SetRange(0, m_pictureSize.width(), width + 1);
-    VS->VScroll()->SetRange(0, m_pictureSize.height(), height + 1);
+    HS->HScroll()->SetRange(0, shown.width(), width + 1);
+    VS->VScroll()->SetRange(0, shown.height(), height + 1);
     FrameHS->setVisible(horizontal);
     FrameVS->setVisible(vertical);
     if (!horizontal)

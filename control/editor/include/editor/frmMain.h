@@ -72,6 +72,12 @@ public:
     void EndTextEdit();
     // Scrolls the drawing area, in window pixels.
     void ScrollTo(int x, int y);
+    // The scale of the drawing area (1 = one picture pixel a screen pixel),
+    // keeping the picture point under `anchor` (view pixels) where it is.
+    double Zoom() const { return m_zoom; }
+    void SetZoom(double zoom, QPoint anchor = {});
+    // The whole picture in the drawing area, at most at 100 %.
+    void ZoomToFit();
     // Every change of the drawing, one step per operation.
     QUndoStack &UndoStack() { return m_undo; }
 
@@ -127,6 +133,7 @@ private:
     QList<SlotState> m_beforeText;
     // Arrow-key moves in a row are one step; anything else starts a new run.
     int m_nudgeRun = 1;
+    double m_zoom = 1.0;
 
     QToolBar *tbMain = nullptr;
     QToolBar *tbTextProps = nullptr;

@@ -158,7 +158,7 @@ void frmMain::buildToolbars()
     ComboFont->setObjectName(QStringLiteral("ComboFont"));
     ComboFont->addItems(ScreenFonts());
     ComboFont->setCurrentIndex(0);
-    ComboFont->setMaximumWidth(180);
+    ComboFont->setMaximumWidth(150);
     ComboSize = new QComboBox(this);
     ComboSize->setObjectName(QStringLiteral("ComboSize"));
     ComboSize->addItems(FontSizeEntries());
@@ -261,6 +261,9 @@ void frmMain::buildDrawingArea()
                             static_cast<QWidget *>(chkTransparent)})
         bars->addWidget(widget);
     bars->addStretch();
+    // Every button stays in sight; the window's minimum width follows.
+    for (QToolBar *bar : {tbMain, tbTextProps, tbObjProps})
+        bar->setMinimumWidth(bar->sizeHint().width());
     auto *area = new QGridLayout;
     area->setSpacing(0);
     area->addWidget(m_view, 0, 0);

@@ -108,9 +108,18 @@ private:
     // Runs an operation and keeps it as one undo step when it changed the
     // drawing; steps with the same non-zero merge key become one.
     template <typename Operation>
-    void recorded(const QString &text, Operation operation, int mergeKey = 0);
+    void recorded(const QString &text, Operation operation, int mergeKey = 0)
+    {
+        const QList<SlotState> before = m_shapes.States();
+        operation();
+        pushStep(text, before, mergeKey);
+    }
     void pushStep(const QString &text, const QList<SlotState> &before, int mergeKey = 0);
     void nudge(int dx, int dy);
+
+    static constexpr double kZoomStep = 1.25;
+    static constexpr double kMinZoom = 0.02;
+    static constexpr double kMaxZoom = 8.0;
 
     QGraphicsScene m_scene;
     ShapeSlots m_shapes{m_scene};

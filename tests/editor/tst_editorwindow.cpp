@@ -177,6 +177,15 @@ void TestEditorWindow::okAndCancel()
         editor.close();
         QVERIFY(editor.EditCancelled());
     }
+    {
+        // Left by any other way than "OK" (the dialog's own rejection): the
+        // opener must not take an empty overlay for the result.
+        frmMain editor;
+        open(editor, file);
+        editor.reject();
+        QVERIFY(!editor.isVisible());
+        QVERIFY(editor.EditCancelled());
+    }
 }
 
 void TestEditorWindow::scrolledViewPlacesInPicturePixels()

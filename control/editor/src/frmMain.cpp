@@ -132,6 +132,12 @@ void frmMain::closeEvent(QCloseEvent *event)
     QDialog::closeEvent(event);
 }
 
+void frmMain::reject()
+{
+    m_cancelled = true;
+    QDialog::reject();
+}
+
 void frmMain::save()
 {
     EndTextEdit();

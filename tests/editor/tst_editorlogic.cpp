@@ -228,6 +228,15 @@ void TestEditorLogic::toolbarStateFromShape()
     state = ReadToolbarState(shapes.Shape(text), fonts);
     QCOMPARE(state.fontIndex, -1);
     QCOMPARE(state.sizeIndex, 36);
+    // At 50 % the lists show what the user sees: twice the stored values.
+    label.FontSize = 8;
+    shapes.Shape(rect).SetPenWidth(3);
+    QCOMPARE(ReadToolbarState(shapes.Shape(text), fonts, 0.5).sizeIndex, 1);
+    QCOMPARE(ReadToolbarState(shapes.Shape(text), fonts, 2.0).sizeIndex, 7);
+    QCOMPARE(ReadToolbarState(shapes.Shape(rect), fonts, 2.0).penWidthIndex, 5);
+    QCOMPARE(PenWidthAtZoom(4, 0.5), 8);
+    QCOMPARE(PenWidthAtZoom(1, 4.0), 1);
+    QCOMPARE(FontSizeAtZoom(16, 0.5), 32.0f);
     QCOMPARE(FontSizeEntries().size(), 37);
     QCOMPARE(FontSizeEntries().at(3), QStringLiteral("8"));
 }

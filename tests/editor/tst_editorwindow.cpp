@@ -465,6 +465,11 @@ void TestEditorWindow::zoom()
     drag(view, QPoint(50, 50), QPoint(100, 100));
     QCOMPARE(shape.Placement().topLeft(), QPoint(260, 280));
     QCOMPARE(view->mapFromScene(shape.pos()), QPoint(100, 100));
+    // The pen width list means screen pixels: "4" at 50 % is 8 picture pixels.
+    auto *widths = editor.findChild<QComboBox *>("cboPenWidth");
+    widths->setCurrentIndex(3);
+    Q_EMIT widths->activated(3);
+    QCOMPARE(shape.PenWidth(), 8);
 
     // Ctrl+wheel keeps the picture point under the mouse.
     const QPoint mouse(300, 200);
@@ -481,7 +486,7 @@ void TestEditorWindow::zoom()
     QVERIFY(editor.Zoom() < 0.25);
     // The script keeps picture pixels.
     action(editor, "tbOKCancel", "Ok")->trigger();
-    QVERIFY(editor.EditScript().startsWith(QStringLiteral("RECT;260;280;400;400;")));
+    QVERIFY(editor.EditScript().startsWith(QStringLiteral("RECT;260;280;400;400;8;")));
 }
 
 QTEST_MAIN(TestEditorWindow)

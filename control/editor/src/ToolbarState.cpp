@@ -7,12 +7,22 @@
 
 namespace kelvane::editor {
 
-ToolbarState ReadToolbarState(GraficObj &shape, const QStringList &fonts)
+int PenWidthAtZoom(int onScreen, double zoom)
+{
+    return std::max(1, roundHalfEven(onScreen / zoom));
+}
+
+float FontSizeAtZoom(float onScreen, double zoom)
+{
+    return float(onScreen / zoom);
+}
+
+ToolbarState ReadToolbarState(GraficObj &shape, const QStringList &fonts, double zoom)
 {
     ToolbarState state;
     state.pen = shape.PenColor();
     state.fill = shape.FillColor();
-    state.penWidthIndex = std::clamp(shape.PenWidth() - 1, 0, 9);
+    state.penWidthIndex = std::clamp(roundHalfEven(shape.PenWidth() * zoom) - 1, 0, 9);
     state.transparent = shape.Transparenz();
     state.isText = shape.Style() == ShapeStyle::Text;
     if (!state.isText)
@@ -24,7 +34,7 @@ ToolbarState ReadToolbarState(GraficObj &shape, const QStringList &fonts)
             break;
         }
     }
-    state.sizeIndex = std::clamp(roundHalfEven(label.FontSize / 2.0 - 1.0), 0, 36);
+    state.sizeIndex = std::clamp(roundHalfEven(label.FontSize * zoom / 2.0 - 1.0), 0, 36);
     state.bold = label.Bold;
     state.italic = label.Italic;
     state.underline = label.Underline;

@@ -160,7 +160,7 @@ QPoint frmMain::visibleTopLeft() const
 
 NewShapeStyle frmMain::newShapeStyle() const
 {
-    return {m_fillColor, m_penColor, cboPenWidth->currentIndex() + 1};
+    return {m_fillColor, m_penColor, PenWidthAtZoom(cboPenWidth->currentIndex() + 1, m_zoom)};
 }
 
 void frmMain::DoCommand(const QString &key)

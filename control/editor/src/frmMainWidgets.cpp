@@ -150,7 +150,7 @@ void frmMain::buildToolbars()
         cboPenWidth->addItem(QString::number(width));
     connect(cboPenWidth, &QComboBox::activated, this, [this](int entry) {
         if (const int index = m_shapes.Selected(); index >= 0)
-            recorded(QStringLiteral("Linienbreite"), [&] { m_shapes.Shape(index).SetPenWidth(entry + 1); });
+            recorded(QStringLiteral("Linienbreite"), [&] { m_shapes.Shape(index).SetPenWidth(PenWidthAtZoom(entry + 1, m_zoom)); });
     });
     chkTransparent = new QCheckBox(QStringLiteral("Transparent "), this);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
@@ -268,7 +268,7 @@ void frmMain::shapeMouseDown(int index, float x, float y)
     m_shapes.SelectShape(index);
     EndTextEdit();
     GraficObj &shape = m_shapes.Shape(index);
-    const ToolbarState state = ReadToolbarState(shape, ScreenFonts());
+    const ToolbarState state = ReadToolbarState(shape, ScreenFonts(), m_zoom);
     UpdateColorButton(QStringLiteral("Fillcolor"), state.fill);
     UpdateColorButton(QStringLiteral("Pencolor"), state.pen);
     {
@@ -284,7 +284,7 @@ void frmMain::showSelectionFormat(int index)
 {
     GraficObj &shape = m_shapes.Shape(index);
     shape.update();
-    const ToolbarState state = ReadToolbarState(shape, ScreenFonts());
+    const ToolbarState state = ReadToolbarState(shape, ScreenFonts(), m_zoom);
     if (!state.isText)
         return;
     QScopedValueRollback<bool> updating(m_updatingToolbars, true);
@@ -331,14 +331,18 @@ void frmMain::ApplyTextFormat()
     TextElement &label = m_shapes.Shape(index).Label();
     recorded(QStringLiteral("Schrift"), [&] {
         label.FontName = ComboFont->currentText();
-        label.FontSize = ComboSize->currentText().toFloat();
+        label.FontSize = FontSizeAtZoom(ComboSize->currentText().toFloat(), m_zoom);
         label.Bold = tbTextProps->findChild<QAction *>(QStringLiteral("FontBold"))->isChecked();
         label.Italic = tbTextProps->findChild<QAction *>(QStringLiteral("FontItalic"))->isChecked();
         label.Underline = tbTextProps->findChild<QAction *>(QStringLiteral("FontUnderline"))->isChecked();
         m_shapes.Shape(index).Repaint();
     });
-    if (m_text->isVisible())
-        m_text->setFont(QFont(label.FontName, qRound(label.FontSize), label.Bold ? QFont::Bold : QFont::Normal, label.Italic));
+    if (m_text->isVisible()) {
+        QFont font(label.FontName, qRound(label.FontSize), label.Bold ? QFont::Bold : QFont::Normal, label.Italic);
+        font.setPointSizeF(label.FontSize * m_zoom);
+        font.setUnderline(label.Underline);
+        m_text->setFont(font);
+    }
 }
 
 } // namespace kelvane::editor

@@ -59,6 +59,8 @@ public:
     bool EditCancelled() const { return m_cancelled; }
     bool EditChanged() const { return m_changed; }
     std::unique_ptr<sendral::OverlayGraphic> TakeEditOverlay();
+    // However the window is left without "OK", it counts as cancelled.
+    void reject() override;
 
     ShapeSlots &Shapes() { return m_shapes; }
     QGraphicsView *DrawingArea() const { return m_view; }
@@ -84,8 +86,6 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
-    // However the window is left without "OK", it counts as cancelled.
-    void reject() override;
     void keyPressEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,0 +1,193 @@
+// The editor window's drawing area: zoom, scrolling, in-place text, mouse.
+#include "editor/frmMain.h"
+
+#include "editor/EditCommand.h"
+#include "editor/EditorIcons.h"
+#include "editor/Rounding.h"
+#include "editor/ScriptBuilder.h"
+#include "editor/ToolbarState.h"
+
+#include <kelvane/OLELangTrans.h>
+#include <kelvane/Scrollbars.h>
+#include <sendral/OverlayGraphic.h>
+
+#include <QAbstractScrollArea>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFontDatabase>
+#include <QGraphicsPixmapItem>
+#include <QGraphicsView>
+#include <QHBoxLayout>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTextDocument>
+#include <QScopedValueRollback>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <QtMath>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace kelvane::editor {
+
+void frmMain::SetZoom(double zoom, QPoint anchor)
+{
+    zoom = std::clamp(zoom, kMinZoom, kMaxZoom);
+    EndTextEdit();
+    const QPointF under = m_view->mapToScene(anchor);
+    m_zoom = zoom;
+    m_view->setTransform(QTransform::fromScale(zoom, zoom));
+    layoutScrollBars();
+    ScrollTo(qRound(under.x() * zoom - anchor.x()), qRound(under.y() * zoom - anchor.y()));
+    StatusBar1->showMessage(QStringLiteral("%1 %").arg(qRound(zoom * 100)));
+}
+
+void frmMain::ZoomToFit()
+{
+    if (m_pictureSize.isEmpty())
+        return;
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1;
+    const QSize area = m_view->size() + QSize(FrameVS->isVisible() ? extent : 0, FrameHS->isVisible() ? extent : 0);
+    const double fit = std::min(double(area.width()) / m_pictureSize.width(), double(area.height()) / m_pictureSize.height());
+    SetZoom(std::min(1.0, fit));
+}
+
+void frmMain::BeginTextEdit(int index)
+{
+    GraficObj &shape = m_shapes.Shape(index);
+    const TextElement &label = shape.Label();
+    const QRect onScreen = m_view->mapFromScene(QRectF(shape.Placement())).boundingRect();
+    m_text->setGeometry(onScreen);
+    QFont font(label.FontName, qRound(label.FontSize), label.Bold ? QFont::Bold : QFont::Normal, label.Italic);
+    font.setPointSizeF(label.FontSize * m_zoom);
+    font.setUnderline(label.Underline);
+    m_text->setFont(font);
+    QPalette colours = m_text->palette();
+    colours.setColor(QPalette::Text, toQColor(label.ForeColor));
+    m_text->setPalette(colours);
+    m_text->setPlainText(label.Caption);
+    m_beforeText = m_shapes.States();
+    shape.setVisible(false);
+    m_text->show();
+    m_text->moveCursor(QTextCursor::End);
+    m_text->setFocus();
+    m_editingTextIndex = index;
+}
+
+void frmMain::EndTextEdit()
+{
+    if (!m_text->isVisible())
+        return;
+    m_text->hide();
+    GraficObj &shape = m_shapes.Shape(m_editingTextIndex);
+    shape.Label().Caption = m_text->toPlainText();
+    shape.setVisible(true);
+    shape.Repaint();
+    pushStep(QStringLiteral("Text"), m_beforeText);
+    m_view->setFocus();
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        const auto under = m_view->items(mouse->position().toPoint());
+        const bool onShape = std::any_of(under.begin(), under.end(), [](QGraphicsItem *item) {
+            return dynamic_cast<GraficObj *>(item) != nullptr;
+        });
+        if (!onShape) {
+            EndTextEdit();
+            m_shapes.DeselectAll();
+        }
+        m_beforeMouse = m_shapes.States();
+        ++m_nudgeRun;
+    } else if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        // A whole drag, of the body or of a grip, is one step; the shape
+        // finishes a grip drag when it gets this release, after this filter.
+        QTimer::singleShot(0, this, [this, before = m_beforeMouse] { pushStep(QStringLiteral("Verschieben"), before); });
+    } else if ((watched == m_view || watched == m_text) && event->type() == QEvent::KeyPress) {
+        if (handleKey(*static_cast<QKeyEvent *>(event)))
+            return true;
+    } else if (watched == m_view->viewport() && event->type() == QEvent::Wheel) {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        if (wheel->modifiers().testFlag(Qt::ControlModifier)) {
+            const double steps = wheel->angleDelta().y() / 120.0;
+            SetZoom(m_zoom * std::pow(kZoomStep, steps), wheel->position().toPoint());
+            return true;
+        }
+        if (Scrollbar *bar = VS->VScroll(); bar && FrameVS->isVisible())
+            bar->SetValue(bar->Value() - wheel->angleDelta().y() / 2);
+        return true;
+    } else if (watched == m_view->viewport() && event->type() == QEvent::Resize) {
+        layoutScrollBars();
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void frmMain::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    layoutScrollBars();
+}
+
+void frmMain::layoutScrollBars()
+{
+    if (m_layingOut || !HS || !VS)
+        return;
+    QScopedValueRollback<bool> busy(m_layingOut, true);
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 1;
+    // The drawing area with both bars hidden.
+    const QSize area = m_view->size() + QSize(FrameVS->isVisible() ? extent : 0, FrameHS->isVisible() ? extent : 0);
+    const QSize shown(qCeil(m_pictureSize.width() * m_zoom), qCeil(m_pictureSize.height() * m_zoom));
+    bool horizontal = false;
+    bool vertical = false;
+    // Showing one bar takes room from the other direction: repeat until stable.
+    for (int round = 0; round < 3; ++round) {
+        const int width = area.width() - (vertical ? extent : 0);
+        const int height = area.height() - (horizontal ? extent : 0);
+        const bool h = shown.width() > width;
+        const bool v = shown.height() > height;
+        if (h == horizontal && v == vertical)
+            break;
+        horizontal = h;
+        vertical = v;
+    }
+    const int width = area.width() - (vertical ? extent : 0);
+    const int height = area.height() - (horizontal ? extent : 0);
+    HS->HScroll()->SetRange(0, shown.width(), width + 1);
+    VS->VScroll()->SetRange(0, shown.height(), height + 1);
+    FrameHS->setVisible(horizontal);
+    FrameVS->setVisible(vertical);
+    if (!horizontal)
+        HS->HScroll()->SetValue(0);
+    if (!vertical)
+        VS->VScroll()->SetValue(0);
+    scrolled(0, HS->HScroll()->Value());
+    scrolled(1, VS->VScroll()->Value());
+}
+
+void frmMain::scrolled(int scrollbar, int value)
+{
+    QScrollBar *bar = scrollbar == 0 ? m_view->horizontalScrollBar() : m_view->verticalScrollBar();
+    bar->setValue(value);
+    if (m_text->isVisible())
+        EndTextEdit();
+}
+
+void frmMain::ScrollTo(int x, int y)
+{
+    HS->HScroll()->SetValue(x);
+    VS->VScroll()->SetValue(y);
+}
+
+} // namespace kelvane::editor

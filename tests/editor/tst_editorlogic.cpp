@@ -1,0 +1,245 @@
+#include "editor/ScriptBuilder.h"
+#include "editor/ShapeSlots.h"
+#include "editor/ToolbarState.h"
+
+#include <sendral/OverlayGraphic.h>
+
+#include <QGraphicsScene>
+#include <QTest>
+
+using namespace kelvane::editor;
+
+namespace {
+
+const QSize kPicture(640, 480);
+
+QString rectRecord(int x, int y)
+{
+    GraficGeometry shape;
+    shape.SetStyle(ShapeStyle::Rect);
+    shape.Place(0, 0, 100, 80);
+    return shape.Serialize(x, y);
+}
+
+} // namespace
+
+class TestEditorLogic : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void saveRules();
+    void stackingDecidesTheScriptOrder();
+    void slotsAreReused();
+    void copyAndPaste();
+    void selection();
+    void toolbarStateFromShape();
+};
+
+void TestEditorLogic::saveRules()
+{
+    {
+        // Nothing drawn on an empty script: nothing to save, nothing changed.
+        QGraphicsScene scene;
+        ShapeSlots shapes(scene);
+        const SaveResult result = Save(shapes, kPicture, QString());
+        QVERIFY(result.script.isEmpty());
+        QVERIFY(!result.changed);
+        QVERIFY(!result.overlay);
+    }
+    const QString given = rectRecord(10, 20) + u'#';
+    {
+        // The only shape deleted: the script becomes empty, and that is a change.
+        QGraphicsScene scene;
+        ShapeSlots shapes(scene);
+        shapes.LoadScript(given, {});
+        QCOMPARE(shapes.count(), 1);
+        QVERIFY(shapes.IsShown(0));
+        shapes.DeleteShape(0);
+        const SaveResult result = Save(shapes, kPicture, given);
+        QVERIFY(result.script.isEmpty());
+        QVERIFY(result.changed);
+    }
+    {
+        // Saved as loaded: no change, yet the overlay is drawn at the picture's size.
+        QGraphicsScene scene;
+        ShapeSlots shapes(scene);
+        shapes.LoadScript(given, {});
+        const SaveResult result = Save(shapes, kPicture, given);
+        QCOMPARE(result.script, given);
+        QVERIFY(!result.changed);
+        QVERIFY(result.overlay);
+        QCOMPARE(QSize(result.overlay->Width(), result.overlay->Height()), kPicture);
+        // The border of the rectangle at (10, 20) is in the overlay.
+        QVERIFY(qAlpha(result.overlay->Image().pixel(10, 20)) > 0);
+        QCOMPARE(qAlpha(result.overlay->Image().pixel(5, 5)), 0);
+    }
+    {
+        // A caption changed only in letter case is no change.
+        GraficGeometry text;
+        text.SetStyle(ShapeStyle::Text);
+        text.Label().Caption = QStringLiteral("Delle vorne");
+        const QString script = text.Serialize(30, 40) + u'#';
+        QGraphicsScene scene;
+        ShapeSlots shapes(scene);
+        shapes.LoadScript(script, {});
+        shapes.Shape(0).Label().Caption = QStringLiteral("DELLE VORNE");
+        SaveResult result = Save(shapes, kPicture, script);
+        QVERIFY(!result.changed);
+        QCOMPARE(result.script, script);
+        shapes.Shape(0).Label().Caption = QStringLiteral("Delle hinten");
+        result = Save(shapes, kPicture, script);
+        QVERIFY(result.changed);
+        QVERIFY(result.script.contains(QStringLiteral("Delle hinten")));
+    }
+}
+
+void TestEditorLogic::stackingDecidesTheScriptOrder()
+{
+    QGraphicsScene scene;
+    ShapeSlots shapes(scene);
+    const int first = shapes.CreateShape(ShapeStyle::Rect, {}, QPoint(10, 10));
+    const int second = shapes.CreateShape(ShapeStyle::Rect, {}, QPoint(300, 10));
+    QCOMPARE(shapes.Shape(second).ZPos(), 0);
+    QVERIFY(shapes.Shape(first).ZPos() > 0);
+    QVERIFY(shapes.Shape(second).zValue() > shapes.Shape(first).zValue());
+    QVERIFY(Save(shapes, kPicture, {}).script.startsWith(QStringLiteral("RECT;10;")));
+
+    int largest = 0;
+    for (int index = 0; index < shapes.count(); ++index)
+        largest = qMax(largest, shapes.Shape(index).ZPos());
+    shapes.SetStacking(second, Stacking::Back);
+    QCOMPARE(shapes.Shape(second).ZPos(), largest + 1);
+    QVERIFY(shapes.Shape(second).zValue() < shapes.Shape(first).zValue());
+    const SaveResult result = Save(shapes, kPicture, {});
+    QVERIFY(result.script.startsWith(QStringLiteral("RECT;300;")));
+    QCOMPARE(result.script.count(u'#'), 2);
+
+    shapes.SetStacking(second, Stacking::Front);
+    QVERIFY(Save(shapes, kPicture, {}).script.startsWith(QStringLiteral("RECT;10;")));
+}
+
+void TestEditorLogic::slotsAreReused()
+{
+    QGraphicsScene scene;
+    ShapeSlots shapes(scene);
+    // Element 0 is there from the start and taken first.
+    QCOMPARE(shapes.CreateShape(ShapeStyle::Line, {}, {}), 0);
+    QCOMPARE(shapes.CreateShape(ShapeStyle::Circle, {}, {}), 1);
+    QCOMPARE(shapes.CreateShape(ShapeStyle::Text, {}, {}), 2);
+    shapes.DeleteShape(1);
+    shapes.DeleteShape(0);
+    QVERIFY(!shapes.IsShown(0));
+    // The lowest hidden slot first, then the next hidden one, then a new one.
+    QCOMPARE(shapes.CreateShape(ShapeStyle::Rect, {}, {}), 0);
+    QCOMPARE(shapes.Shape(0).Style(), ShapeStyle::Rect);
+    QCOMPARE(shapes.CreateShape(ShapeStyle::Rect, {}, {}), 1);
+    QCOMPARE(shapes.CreateShape(ShapeStyle::Rect, {}, {}), 3);
+    QCOMPARE(shapes.count(), 4);
+    // A hidden shape is neither saved nor reached by the mouse.
+    shapes.DeleteShape(3);
+    QCOMPARE(Save(shapes, kPicture, {}).script.count(u'#'), 3);
+    QVERIFY(!scene.items(QPointF(5, 5)).contains(&shapes.Shape(3)));
+}
+
+void TestEditorLogic::copyAndPaste()
+{
+    QGraphicsScene scene;
+    ShapeSlots shapes(scene);
+    QVERIFY(shapes.CopySelected().isEmpty());
+    NewShapeStyle style;
+    style.pen = 0x0000FF;
+    style.penWidth = 3;
+    const int original = shapes.CreateShape(ShapeStyle::Arrow, style, QPoint(120, 90));
+    shapes.CreateShape(ShapeStyle::Rect, {}, QPoint(5, 5));
+    shapes.SelectShape(original);
+    const QString copied = shapes.CopySelected();
+    QVERIFY(copied.startsWith(QStringLiteral("ARROW;0;0;")));
+
+    // Pasted at the given place (the window's left edge and the picture's
+    // top), selected, in front, with the original's style.
+    const int copy = shapes.Paste(copied, QPoint(100, 0));
+    QCOMPARE(copy, 2);
+    QCOMPARE(shapes.Shape(copy).Placement().topLeft(), QPoint(100, 0));
+    QCOMPARE(shapes.Selected(), copy);
+    QVERIFY(!shapes.Shape(original).ShowGrips());
+    QCOMPARE(shapes.Shape(copy).ZPos(), 0);
+    QCOMPARE(shapes.Shape(copy).PenColor(), 0x0000FF);
+    QCOMPARE(shapes.Shape(copy).PenWidth(), 3);
+    QCOMPARE(shapes.Shape(copy).Placement().size(), shapes.Shape(original).Placement().size());
+
+    // A record that cannot be read gives no shape.
+    QCOMPARE(shapes.Paste(QStringLiteral("RECT;x"), {}), -1);
+    QCOMPARE(Save(shapes, kPicture, {}).script.count(u'#'), 3);
+}
+
+void TestEditorLogic::selection()
+{
+    QGraphicsScene scene;
+    ShapeSlots shapes(scene);
+    QCOMPARE(shapes.Selected(), -1);
+    const int rect = shapes.CreateShape(ShapeStyle::Rect, {}, {});
+    const int text = shapes.CreateShape(ShapeStyle::Text, {}, {});
+    shapes.SelectShape(rect);
+    QVERIFY(shapes.Shape(rect).ShowGrips());
+    QVERIFY(!shapes.Shape(rect).ShowFrame());
+    shapes.SelectShape(text);
+    QCOMPARE(shapes.Selected(), text);
+    QVERIFY(shapes.Shape(text).ShowFrame());
+    QVERIFY(!shapes.Shape(rect).ShowGrips());
+    // Deleting the selected shape leaves nothing selected.
+    shapes.DeleteShape(text);
+    QCOMPARE(shapes.Selected(), -1);
+    shapes.SelectShape(rect);
+    shapes.DeselectAll();
+    QCOMPARE(shapes.Selected(), -1);
+}
+
+void TestEditorLogic::toolbarStateFromShape()
+{
+    QGraphicsScene scene;
+    ShapeSlots shapes(scene);
+    NewShapeStyle style;
+    style.pen = 0x112233;
+    style.fill = 0x445566;
+    style.penWidth = 4;
+    const int rect = shapes.CreateShape(ShapeStyle::Rect, style, {});
+    shapes.Shape(rect).SetTransparenz(true);
+    const QStringList fonts{QStringLiteral("Sans"), QStringLiteral("Arial"), QStringLiteral("arial")};
+    ToolbarState state = ReadToolbarState(shapes.Shape(rect), fonts);
+    QCOMPARE(state.pen, 0x112233);
+    QCOMPARE(state.fill, 0x445566);
+    QCOMPARE(state.penWidthIndex, 3);
+    QVERIFY(state.transparent);
+    QVERIFY(!state.isText);
+    QCOMPARE(state.fontIndex, -1);
+
+    const int text = shapes.CreateShape(ShapeStyle::Text, {}, {});
+    TextElement &label = shapes.Shape(text).Label();
+    label.FontName = QStringLiteral("ARIAL");
+    label.FontSize = 11;    // 4.5: ties to the even entry
+    label.Bold = true;
+    label.Underline = true;
+    state = ReadToolbarState(shapes.Shape(text), fonts);
+    QVERIFY(state.isText);
+    QCOMPARE(state.fontIndex, 1);
+    QCOMPARE(state.sizeIndex, 4);
+    QVERIFY(state.bold && state.underline && !state.italic);
+    label.FontName = QStringLiteral("Unbekannt");
+    label.FontSize = 400;
+    state = ReadToolbarState(shapes.Shape(text), fonts);
+    QCOMPARE(state.fontIndex, -1);
+    QCOMPARE(state.sizeIndex, 36);
+    // At 50 % the lists show what the user sees: twice the stored values.
+    label.FontSize = 8;
+    shapes.Shape(rect).SetPenWidth(3);
+    QCOMPARE(ReadToolbarState(shapes.Shape(text), fonts, 0.5).sizeIndex, 1);
+    QCOMPARE(ReadToolbarState(shapes.Shape(text), fonts, 2.0).sizeIndex, 7);
+    QCOMPARE(ReadToolbarState(shapes.Shape(rect), fonts, 2.0).penWidthIndex, 5);
+    QCOMPARE(PenWidthAtZoom(4, 0.5), 8);
+    QCOMPARE(PenWidthAtZoom(1, 4.0), 1);
+    QCOMPARE(FontSizeAtZoom(16, 0.5), 32.0f);
+    QCOMPARE(FontSizeEntries().size(), 37);
+    QCOMPARE(FontSizeEntries().at(3), QStringLiteral("8"));
+}
+
+QTEST_MAIN(TestEditorLogic)
+#include "tst_editorlogic.moc"

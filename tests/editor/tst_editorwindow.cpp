@@ -1,0 +1,493 @@
+#include "editor/ScriptBuilder.h"
+#include "editor/frmMain.h"
+
+#include <sendral/OverlayGraphic.h>
+
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGraphicsView>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QWheelEvent>
+#include <QTest>
+#include <QToolBar>
+
+using namespace kelvane::editor;
+
+namespace {
+
+QString writePicture(const QTemporaryDir &dir, QSize size)
+{
+    QImage picture(size, QImage::Format_RGB32);
+    picture.fill(QColor(90, 120, 150));
+    const QString file = dir.filePath(QStringLiteral("bild_%1x%2.png").arg(size.width()).arg(size.height()));
+    picture.save(file);
+    return file;
+}
+
+QAction *action(frmMain &editor, const char *bar, const char *key)
+{
+    return editor.findChild<QToolBar *>(QLatin1String(bar))->findChild<QAction *>(QLatin1String(key));
+}
+
+// Shown at 100 % unless `fitted`, as a large picture opens.
+void open(frmMain &editor, const QString &file, const QString &script = {}, bool fitted = false)
+{
+    editor.SetEditPictureFile(file);
+    editor.SetEditScript(script);
+    editor.resize(900, 640);
+    editor.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&editor));
+    if (!fitted)
+        editor.SetZoom(1.0);
+}
+
+} // namespace
+
+class TestEditorWindow : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void elementsAndTheirTexts();
+    void scrollBarsOnlyWhenNeeded();
+    void okAndCancel();
+    void scrolledViewPlacesInPicturePixels();
+    void copyPasteAtPictureTop();
+    void doubleClickEditsTextOnly();
+    void deleteKey();
+    void undoAndRedoEveryOperation();
+    void dragIsOneStep();
+    void nudgesAndShortcuts();
+    void zoom();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestEditorWindow::elementsAndTheirTexts()
+{
+    frmMain editor;
+    QCOMPARE(editor.windowTitle(), QStringLiteral("Objektgrafik"));
+    const QStringList keys{"Line", "Arrow", "DblArrow", "Rect", "Circle", "Text",
+                           "Copy", "Paste", "Delete", "ZOrderFore", "ZOrderBack"};
+    const QList<QAction *> main = editor.findChild<QToolBar *>("tbMain")->actions();
+    // Then the undo and redo buttons and the zoom buttons.
+    QCOMPARE(main.size(), keys.size() + 7);
+    QCOMPARE(main[17]->toolTip(), QStringLiteral("Ganzes Bild"));
+    for (int i = 0; i < keys.size(); ++i)
+        QCOMPARE(main[i]->objectName(), keys[i]);
+    QCOMPARE(main[12]->toolTip(), QString::fromUtf8("Rückgängig (Strg+Z)"));
+    QCOMPARE(main[13]->toolTip(), QStringLiteral("Wiederholen (Strg+Y)"));
+    QCOMPARE(main[2]->toolTip(), QString::fromUtf8("Doppelpfeil einfügen"));
+    QCOMPARE(main[10]->toolTip(), QStringLiteral("In den Hintergrund"));
+    QVERIFY(!action(editor, "tbMain", "Paste")->isEnabled());
+    QCOMPARE(action(editor, "tbTextProps", "FontUnderline")->toolTip(), QStringLiteral("Unterstrichen"));
+    QVERIFY(action(editor, "tbTextProps", "FontBold")->isCheckable());
+
+    auto *sizes = editor.findChild<QComboBox *>("ComboSize");
+    QCOMPARE(sizes->count(), 37);
+    QCOMPARE(sizes->currentText(), QStringLiteral("8"));
+    QCOMPARE(sizes->itemText(36), QStringLiteral("74"));
+    auto *widths = editor.findChild<QComboBox *>("cboPenWidth");
+    QCOMPARE(widths->count(), 10);
+    QCOMPARE(widths->currentIndex(), 0);
+    QCOMPARE(editor.findChild<QComboBox *>("ComboFont")->currentIndex(), 0);
+    auto *transparent = editor.findChild<QCheckBox *>("chkTransparent");
+    QCOMPARE(transparent->text(), QStringLiteral("Transparent "));
+    QVERIFY(!transparent->isChecked());
+    QCOMPARE(action(editor, "tbObjProps", "Fillcolor")->toolTip(), QString::fromUtf8("Füllfarbe einstellen"));
+    // The fill colour cannot be chosen for a transparent shape.
+    transparent->setChecked(true);
+    QVERIFY(!action(editor, "tbObjProps", "Fillcolor")->isEnabled());
+    transparent->setChecked(false);
+    QVERIFY(action(editor, "tbObjProps", "Fillcolor")->isEnabled());
+
+    QCOMPARE(action(editor, "tbOKCancel", "Cancel")->text(), QStringLiteral("Abbrechen "));
+    QCOMPARE(action(editor, "tbOKCancel", "Cancel")->toolTip(), QString::fromUtf8("Änderungen verwerfen und beenden"));
+    QCOMPARE(action(editor, "tbOKCancel", "Ok")->text(), QStringLiteral("OK      "));
+    QCOMPARE(action(editor, "tbOKCancel", "Ok")->toolTip(), QStringLiteral("Speichern und beenden"));
+    for (const char *name : {"Dummy1", "FrameHS", "FrameVS", "Text1", "StatusBar1"})
+        QVERIFY2(editor.findChild<QWidget *>(QLatin1String(name)), name);
+    QVERIFY(!editor.TextEditor()->isVisible());
+}
+
+void TestEditorWindow::scrollBarsOnlyWhenNeeded()
+{
+    {
+        frmMain editor;
+        open(editor, writePicture(m_dir, {320, 200}));
+        QVERIFY(!editor.findChild<QWidget *>("FrameHS")->isVisible());
+        QVERIFY(!editor.findChild<QWidget *>("FrameVS")->isVisible());
+    }
+    {
+        // Wider than the window only: the vertical bar is not needed.
+        frmMain editor;
+        open(editor, writePicture(m_dir, {2000, 200}));
+        QVERIFY(editor.findChild<QWidget *>("FrameHS")->isVisible());
+        QVERIFY(!editor.findChild<QWidget *>("FrameVS")->isVisible());
+        // Taller than the window after a resize: both.
+        editor.resize(900, 150);
+        QTRY_VERIFY(editor.findChild<QWidget *>("FrameVS")->isVisible());
+        QVERIFY(editor.findChild<QWidget *>("FrameHS")->isVisible());
+        editor.resize(2200, 700);
+        QTRY_VERIFY(!editor.findChild<QWidget *>("FrameHS")->isVisible());
+    }
+}
+
+void TestEditorWindow::okAndCancel()
+{
+    const QString file = writePicture(m_dir, {400, 300});
+    {
+        frmMain editor;
+        open(editor, file);
+        action(editor, "tbOKCancel", "Ok")->trigger();
+        QVERIFY(!editor.isVisible());
+        QVERIFY(!editor.EditCancelled());
+        QVERIFY(editor.EditScript().isEmpty());
+        QVERIFY(!editor.EditChanged());
+    }
+    {
+        frmMain editor;
+        open(editor, file);
+        action(editor, "tbMain", "Circle")->trigger();
+        action(editor, "tbOKCancel", "Ok")->trigger();
+        QVERIFY(editor.EditScript().startsWith(QStringLiteral("CIRCLE;0;0;200;200;")));
+        QVERIFY(editor.EditChanged());
+        const auto overlay = editor.TakeEditOverlay();
+        QVERIFY(overlay);
+        QCOMPARE(overlay->Width(), 400);
+    }
+    {
+        frmMain editor;
+        GraficGeometry given;
+        given.SetStyle(ShapeStyle::Rect);
+        open(editor, file, given.Serialize(1, 2) + u'#');
+        QVERIFY(editor.Shapes().IsShown(0));
+        action(editor, "tbMain", "Rect")->trigger();
+        action(editor, "tbOKCancel", "Cancel")->trigger();
+        QVERIFY(editor.EditCancelled());
+    }
+    {
+        frmMain editor;
+        open(editor, file);
+        editor.close();
+        QVERIFY(editor.EditCancelled());
+    }
+    {
+        // Left by any other way than "OK" (the dialog's own rejection): the
+        // opener must not take an empty overlay for the result.
+        frmMain editor;
+        open(editor, file);
+        editor.reject();
+        QVERIFY(!editor.isVisible());
+        QVERIFY(editor.EditCancelled());
+    }
+}
+
+void TestEditorWindow::scrolledViewPlacesInPicturePixels()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {2400, 1800}));
+    editor.ScrollTo(100, 0);
+    QCOMPARE(editor.DrawingArea()->mapToScene(QPoint(0, 0)).toPoint(), QPoint(100, 0));
+    action(editor, "tbMain", "Rect")->trigger();
+    const int index = editor.Shapes().Selected();
+    GraficObj &shape = editor.Shapes().Shape(index);
+    // New at the window's left edge, then dragged 50 pixels to the right.
+    QCOMPARE(shape.Placement().topLeft(), QPoint(100, 0));
+    Q_EMIT shape.MouseDown(Qt::LeftButton, {}, 10, 10);
+    Q_EMIT shape.MouseMove(Qt::LeftButton, {}, 60, 10);
+    QCOMPARE(editor.DrawingArea()->mapFromScene(shape.pos()).x(), 50);
+    action(editor, "tbOKCancel", "Ok")->trigger();
+    QVERIFY(editor.EditScript().startsWith(QStringLiteral("RECT;150;0;")));
+}
+
+void TestEditorWindow::copyPasteAtPictureTop()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {2400, 1800}));
+    editor.ScrollTo(100, 300);
+    action(editor, "tbMain", "Arrow")->trigger();
+    const int original = editor.Shapes().Selected();
+    QCOMPARE(editor.Shapes().Shape(original).Placement().topLeft(), QPoint(100, 300));
+    // Copy needs a selection; Paste comes with the first copy.
+    editor.Shapes().DeselectAll();
+    action(editor, "tbMain", "Copy")->trigger();
+    QVERIFY(!action(editor, "tbMain", "Paste")->isEnabled());
+    editor.Shapes().SelectShape(original);
+    action(editor, "tbMain", "Copy")->trigger();
+    QVERIFY(action(editor, "tbMain", "Paste")->isEnabled());
+    action(editor, "tbMain", "Paste")->trigger();
+    const int copy = editor.Shapes().Selected();
+    QVERIFY(copy != original);
+    // Window x 0 and the picture's top edge, above the visible area.
+    QCOMPARE(editor.Shapes().Shape(copy).Placement().topLeft(), QPoint(100, 0));
+    QCOMPARE(editor.Shapes().Shape(copy).ZPos(), 0);
+    QVERIFY(editor.Shapes().Shape(copy).zValue() > editor.Shapes().Shape(original).zValue());
+}
+
+void TestEditorWindow::doubleClickEditsTextOnly()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &rect = editor.Shapes().Shape(editor.Shapes().Selected());
+    Q_EMIT rect.DblClick();
+    QVERIFY(!editor.TextEditor()->isVisible());
+    QVERIFY(rect.isVisible());
+
+    action(editor, "tbMain", "Text")->trigger();
+    const int index = editor.Shapes().Selected();
+    GraficObj &text = editor.Shapes().Shape(index);
+    QVERIFY(text.ShowFrame());
+    Q_EMIT text.DblClick();
+    QPlainTextEdit *box = editor.TextEditor();
+    QVERIFY(box->isVisible());
+    QVERIFY(!text.isVisible());
+    QCOMPARE(box->toPlainText(), text.Label().Caption);
+    QVERIFY(box->textCursor().atEnd());
+    // The Delete key edits the text, not the drawing.
+    QTest::keyClicks(box, QStringLiteral(" links"));
+    QTest::keyClick(box, Qt::Key_Delete);
+    QTest::keyClick(box, Qt::Key_Escape);
+    QVERIFY(!box->isVisible());
+    QVERIFY(text.isVisible());
+    QCOMPARE(text.Label().Caption, QStringLiteral("Text links"));
+    QVERIFY(editor.isVisible());
+
+    // An edit still open is taken by OK.
+    Q_EMIT text.DblClick();
+    QTest::keyClicks(editor.TextEditor(), QStringLiteral("!"));
+    action(editor, "tbOKCancel", "Ok")->trigger();
+    QVERIFY(editor.EditScript().contains(QStringLiteral("Text links!")));
+}
+
+void TestEditorWindow::deleteKey()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    action(editor, "tbMain", "Line")->trigger();
+    action(editor, "tbMain", "Circle")->trigger();
+    editor.Shapes().DeselectAll();
+    QTest::keyClick(editor.DrawingArea(), Qt::Key_Delete);
+    QVERIFY(editor.Shapes().IsShown(0));
+    QVERIFY(editor.Shapes().IsShown(1));
+    editor.Shapes().SelectShape(0);
+    QTest::keyClick(editor.DrawingArea(), Qt::Key_Delete);
+    QVERIFY(!editor.Shapes().IsShown(0));
+    QVERIFY(editor.Shapes().IsShown(1));
+    // Escape clears the selection and leaves the window open.
+    editor.Shapes().SelectShape(1);
+    QTest::keyClick(editor.DrawingArea(), Qt::Key_Escape);
+    QCOMPARE(editor.Shapes().Selected(), -1);
+    QVERIFY(editor.isVisible());
+}
+
+void TestEditorWindow::undoAndRedoEveryOperation()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    QUndoStack &undo = editor.UndoStack();
+    ShapeSlots &shapes = editor.Shapes();
+    const auto script = [&shapes] { return Save(shapes, {800, 600}, {}).script; };
+    QVERIFY(!action(editor, "tbMain", "Undo")->isEnabled());
+
+    // Create.
+    action(editor, "tbMain", "Rect")->trigger();
+    action(editor, "tbMain", "Text")->trigger();
+    QCOMPARE(undo.count(), 2);
+    QVERIFY(action(editor, "tbMain", "Undo")->isEnabled());
+    const QString two = script();
+    action(editor, "tbMain", "Undo")->trigger();
+    QVERIFY(!shapes.IsShown(1));
+    QVERIFY(action(editor, "tbMain", "Redo")->isEnabled());
+    action(editor, "tbMain", "Redo")->trigger();
+    QCOMPARE(script(), two);
+
+    // Stack: the text behind the rectangle, and back again by undo.
+    shapes.SelectShape(1);
+    action(editor, "tbMain", "ZOrderBack")->trigger();
+    QVERIFY(script().startsWith(QStringLiteral("TEXT")));
+    undo.undo();
+    QCOMPARE(script(), two);
+    QVERIFY(shapes.Shape(1).zValue() > shapes.Shape(0).zValue());
+    undo.redo();
+    QVERIFY(script().startsWith(QStringLiteral("TEXT")));
+    undo.undo();
+
+    // Restyle.
+    shapes.SelectShape(0);
+    auto *widths = editor.findChild<QComboBox *>("cboPenWidth");
+    widths->setCurrentIndex(5);
+    Q_EMIT widths->activated(5);
+    QCOMPARE(shapes.Shape(0).PenWidth(), 6);
+    undo.undo();
+    QCOMPARE(shapes.Shape(0).PenWidth(), 1);
+
+    // Text edited in place.
+    Q_EMIT shapes.Shape(1).DblClick();
+    QTest::keyClicks(editor.TextEditor(), QStringLiteral("!"));
+    QTest::keyClick(editor.TextEditor(), Qt::Key_Escape);
+    QCOMPARE(shapes.Shape(1).Label().Caption, QStringLiteral("Text!"));
+    undo.undo();
+    QCOMPARE(shapes.Shape(1).Label().Caption, QStringLiteral("Text"));
+    QVERIFY(shapes.IsShown(1));
+
+    // Delete, then a new shape in the freed slot: undoing both brings the
+    // deleted one back as it was.
+    shapes.SelectShape(0);
+    action(editor, "tbMain", "Delete")->trigger();
+    action(editor, "tbMain", "Circle")->trigger();
+    QCOMPARE(shapes.Shape(0).Style(), ShapeStyle::Circle);
+    undo.undo();
+    undo.undo();
+    QCOMPARE(shapes.Shape(0).Style(), ShapeStyle::Rect);
+    QCOMPARE(script(), two);
+
+    // Paste.
+    shapes.SelectShape(0);
+    action(editor, "tbMain", "Copy")->trigger();
+    action(editor, "tbMain", "Paste")->trigger();
+    QCOMPARE(script().count(u'#'), 3);
+    undo.undo();
+    QCOMPARE(script(), two);
+    // Copying alone is no step.
+    const int steps = undo.index();
+    action(editor, "tbMain", "Copy")->trigger();
+    QCOMPARE(undo.index(), steps);
+}
+
+namespace {
+
+// Press, four moves and release with the left button, in view pixels.
+void drag(QGraphicsView *view, QPoint start, QPoint by)
+{
+    QWidget *viewport = view->viewport();
+    QTest::mousePress(viewport, Qt::LeftButton, {}, start);
+    for (int step = 1; step <= 4; ++step) {
+        const QPointF at = start + by * step / 4;
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &move);
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, start + by);
+}
+
+} // namespace
+
+void TestEditorWindow::dragIsOneStep()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &shape = editor.Shapes().Shape(0);
+    QGraphicsView *view = editor.DrawingArea();
+    // The body, dragged in several moves.
+    drag(view, view->mapFromScene(QPointF(50, 50)), QPoint(40, 20));
+    QCOMPARE(shape.Placement().topLeft(), QPoint(40, 20));
+    QTRY_COMPARE(editor.UndoStack().count(), 2);
+    // The right middle grip, dragged wider.
+    const QRect before = shape.Placement();
+    drag(view, view->mapFromScene(QPointF(40 + 197, 20 + 100)), QPoint(60, 0));
+    QTRY_COMPARE(editor.UndoStack().count(), 3);
+    QVERIFY(shape.Placement().width() > before.width());
+    editor.UndoStack().undo();
+    QCOMPARE(shape.Placement(), before);
+    editor.UndoStack().undo();
+    QCOMPARE(shape.Placement().topLeft(), QPoint(0, 0));
+    editor.UndoStack().redo();
+    QCOMPARE(shape.Placement().topLeft(), QPoint(40, 20));
+}
+
+void TestEditorWindow::nudgesAndShortcuts()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {800, 600}));
+    QWidget *view = editor.DrawingArea();
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &shape = editor.Shapes().Shape(0);
+    QTest::keyClick(view, Qt::Key_Right);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(1, 0));
+    QTest::keyClick(view, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(view, Qt::Key_Right, Qt::ShiftModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(11, 10));
+    QTest::keyClick(view, Qt::Key_Left);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+    // The run of nudges is one step after the creation.
+    QCOMPARE(editor.UndoStack().count(), 2);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(0, 0));
+    QTest::keyClick(view, Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+
+    // Ctrl+C and Ctrl+V copy and paste; nothing selected, nothing moves.
+    QTest::keyClick(view, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(editor.Shapes().Selected(), 1);
+    QCOMPARE(editor.Shapes().Shape(1).Placement().topLeft(), QPoint(0, 0));
+    editor.Shapes().DeselectAll();
+    QTest::keyClick(view, Qt::Key_Up);
+    QCOMPARE(shape.Placement().topLeft(), QPoint(10, 10));
+}
+
+void TestEditorWindow::zoom()
+{
+    {
+        // Small pictures open at 100 %.
+        frmMain editor;
+        open(editor, writePicture(m_dir, {320, 200}), {}, true);
+        QCOMPARE(editor.Zoom(), 1.0);
+    }
+    frmMain editor;
+    open(editor, writePicture(m_dir, {4000, 3000}), {}, true);
+    QGraphicsView *view = editor.DrawingArea();
+    // A large photo opens whole, filling one direction.
+    QVERIFY(editor.Zoom() < 0.25);
+    QVERIFY(4000 * editor.Zoom() <= view->viewport()->width() + 0.5);
+    QVERIFY(3000 * editor.Zoom() <= view->viewport()->height() + 0.5);
+    QVERIFY(3000 * editor.Zoom() >= view->viewport()->height() - 1);
+    QVERIFY(!editor.findChild<QWidget *>("FrameHS")->isVisible());
+
+    // At 50 %: a new shape is 200 x 200 on screen at the visible top-left,
+    // and a drag of 100 screen pixels moves it 200 picture pixels.
+    editor.SetZoom(0.5);
+    editor.ScrollTo(30, 40);
+    QCOMPARE(view->mapToScene(QPoint(0, 0)).toPoint(), QPoint(60, 80));
+    action(editor, "tbMain", "Rect")->trigger();
+    GraficObj &shape = editor.Shapes().Shape(0);
+    QCOMPARE(shape.Placement(), QRect(60, 80, 400, 400));
+    drag(view, QPoint(50, 50), QPoint(100, 100));
+    QCOMPARE(shape.Placement().topLeft(), QPoint(260, 280));
+    QCOMPARE(view->mapFromScene(shape.pos()), QPoint(100, 100));
+    // The pen width list means screen pixels: "4" at 50 % is 8 picture pixels.
+    auto *widths = editor.findChild<QComboBox *>("cboPenWidth");
+    widths->setCurrentIndex(3);
+    Q_EMIT widths->activated(3);
+    QCOMPARE(shape.PenWidth(), 8);
+
+    // Ctrl+wheel keeps the picture point under the mouse.
+    const QPoint mouse(300, 200);
+    const QPointF before = view->mapToScene(mouse);
+    QWheelEvent wheel(QPointF(mouse), view->viewport()->mapToGlobal(QPointF(mouse)), {}, QPoint(0, 120),
+                      Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &wheel);
+    QCOMPARE(editor.Zoom(), 0.625);
+    QVERIFY((view->mapToScene(mouse) - before).manhattanLength() <= 2);
+
+    action(editor, "tbMain", "ZoomOut")->trigger();
+    QCOMPARE(editor.Zoom(), 0.5);
+    action(editor, "tbMain", "Fit")->trigger();
+    QVERIFY(editor.Zoom() < 0.25);
+    // The script keeps picture pixels.
+    action(editor, "tbOKCancel", "Ok")->trigger();
+    QVERIFY(editor.EditScript().startsWith(QStringLiteral("RECT;260;280;400;400;8;")));
+}
+
+QTEST_MAIN(TestEditorWindow)
+#include "tst_editorwindow.moc"

@@ -7,6 +7,8 @@
 
 #include "kelvane/FileRoutines.h"
 
+#include "editor/frmMain.h"
+
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/WaitCursor.h"
@@ -105,8 +107,28 @@ void RAZOleCtrl::pictureButtonClick(const QString &key, bool pressed)
         UpdateZoomButtons();
     } else if (key.compare(QLatin1String("Overlay"), Qt::CaseInsensitive) == 0) {
         m_view->setOverlayVisible(pressed);
+    } else if (key.compare(QLatin1String("ObjGrafic"), Qt::CaseInsensitive) == 0) {
+        EditOverlay();
     }
-    // ObjGrafic opens the annotation editor, which a later version brings.
+}
+
+void RAZOleCtrl::EditOverlay()
+{
+    if (m_view->fileName().isEmpty())
+        return;
+    // The editor draws the overlay itself; the old one is kept aside for a cancel.
+    const std::shared_ptr<sendral::OverlayGraphic> before = m_session.CurrentOverlay();
+    const QString beforeScript = m_session.ScriptText();
+    m_view->setOverlay(nullptr);
+    editor::EditResult result = editor::frmMain::Edit(m_view->fileName(), beforeScript, this);
+    if (!result.cancelled) {
+        m_session.setOverlay(std::shared_ptr<sendral::OverlayGraphic>(std::move(result.overlay)), result.script);
+        // Only a change marks the control: a new photo left in the editor
+        // without drawing must still be saved.
+        if (result.changed)
+            m_session.setChanged(true);
+    }
+    m_view->setOverlay(m_session.CurrentOverlay());
 }
 
 void RAZOleCtrl::zoomListClick()

@@ -94,6 +94,8 @@ private:
     void UpdateButtons();
     void SetSizeToFit(bool on);
     void UpdateZoomButtons();
+    // ObjGrafic: the annotation editor over the shown picture, its overlay and script.
+    void EditOverlay();
     void ShowFitZoom();
     void DoubleClickAction();
     void DragDropSpy_WndProc(QWidget *hWnd, QEvent *message, sendral::HookAnswer &answer);

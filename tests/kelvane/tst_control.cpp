@@ -15,12 +15,14 @@
 #include "sendral/OverlayGraphic.h"
 
 #include <QAbstractScrollArea>
+#include <QApplication>
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 using namespace kelvane;
@@ -51,6 +53,23 @@ IClassFactory &factory()
     return *static_cast<IClassFactory *>(object);
 }
 
+// Leaves the annotation editor, once it is shown, through its "OK" or
+// "Abbrechen" after drawing a rectangle when asked to.
+void leaveEditor(const char *key, bool drawRectangle)
+{
+    QTimer::singleShot(0, [key, drawRectangle] {
+        QWidget *editor = QApplication::activeModalWidget();
+        if (!editor || editor->objectName() != QLatin1String("frmMain"))
+            qFatal("the editor is not shown");
+        const auto bar = [editor](const char *name) {
+            return editor->findChild<QToolBar *>(QLatin1String(name));
+        };
+        if (drawRectangle)
+            bar("tbMain")->findChild<QAction *>(QStringLiteral("Rect"))->trigger();
+        bar("tbOKCancel")->findChild<QAction *>(QLatin1String(key))->trigger();
+    });
+}
+
 } // namespace
 
 class TestControl : public QObject {
@@ -79,6 +98,7 @@ private Q_SLOTS:
     void aFailingSaveReportsFalseAndKeepsTheChange();
     void pictureCarriesItsOverlayWhenAsked();
     void aScanFromTheTestDeviceIsInsertedAndSaved();
+    void theEditorsOverlayIsTakenBackOrTheOldOneKept();
 
 private:
     std::unique_ptr<_RAZOleCtrl> makeControl(QVariantMap properties = {}, bool userMode = true);
@@ -643,6 +663,44 @@ void TestControl::aScanFromTheTestDeviceIsInsertedAndSaved()
     // The scan was the control's own file: it goes with the control.
     control.reset();
     QVERIFY(!QFileInfo::exists(scanned));
+}
+
+
+void TestControl::theEditorsOverlayIsTakenBackOrTheOldOneKept()
+{
+    const QByteArray first = testpictures::encoded(testpictures::marked(80, 60), "png");
+    const QByteArray second = testpictures::encoded(testpictures::marked(64, 48), "png");
+    storePicture(31, first);
+    auto control = makeControl({{"OptimizeLoad", false}});
+    control->SetValue(31);
+
+    // A rectangle drawn and kept: script, overlay and the change taken back.
+    leaveEditor("Ok", true);
+    action(*control, "ObjGrafic")->trigger();
+    QVERIFY(control->Changed());
+    QVERIFY(control->Save());
+    auto rs = m_db->OpenRecordset(QStringLiteral("SELECT mScript FROM Objekt WHERE ID = 31"), dao::RecordsetType::Snapshot);
+    const QString script = rs->Value(QStringLiteral("mScript")).toString();
+    rs->Close();
+    QVERIFY2(script.contains(QStringLiteral("RECT")), qPrintable(script));
+    const QImage annotated = control->Picture(true);
+
+    // Cancelled after drawing: the old overlay and script stay, nothing to save.
+    leaveEditor("Cancel", true);
+    action(*control, "ObjGrafic")->trigger();
+    QVERIFY(!control->Changed());
+    QCOMPARE(control->Picture(true), annotated);
+
+    // A new photo, then the editor left with "OK" without drawing: the photo
+    // is still to be saved.
+    QVERIFY(testpictures::drop(*control->hWnd(), {pictureFile(QStringLiteral("new.png"), second)}));
+    QVERIFY(control->Changed());
+    leaveEditor("Ok", false);
+    action(*control, "ObjGrafic")->trigger();
+    QVERIFY(control->Changed());
+    QVERIFY(control->Save());
+    rs = m_db->OpenRecordset(QStringLiteral("SELECT lbObjekt FROM Objekt WHERE ID = 31"), dao::RecordsetType::Snapshot);
+    QCOMPARE(rs->Value(QStringLiteral("lbObjekt")).toByteArray(), second);
 }
 
 QTEST_MAIN(TestControl)

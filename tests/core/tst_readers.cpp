@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include <climits>
+#include <ctime>
 
 using namespace core;
 
@@ -87,6 +88,19 @@ private Q_SLOTS:
         for (const char *none : {"", "31.02.2009", "31.01.2009 24:00", "2009-13-01", "31/01/2009", "31. Januar 2009",
                                  "31.01.200", "2009-01-31T", "01.31.2009", "31.01.2009x", "\u0663.\u0663.2009"})
             QVERIFY2(!readDate(QString::fromUtf8(none)), none);
+    }
+
+    void readDate_refusesTheHourTheClockSkips()
+    {
+        const QByteArray before = qgetenv("TZ");
+        qputenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
+        tzset();
+        const bool skipped = !readDate("28.03.2021 02:30");
+        const bool after = readDate("2021-03-28 03:30").has_value();
+        qputenv("TZ", before);
+        tzset();
+        QVERIFY(skipped);
+        QVERIFY(after);
     }
 };
 

@@ -39,7 +39,10 @@ std::optional<QDateTime> readDate(const QString &text)
     const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
     if (!date.isValid() || !time.isValid())
         return std::nullopt;
-    return QDateTime(date, time);
+    const QDateTime moment(date, time);
+    if (!moment.isValid())
+        return std::nullopt;
+    return moment;
 }
 
 } // namespace core

@@ -19,7 +19,8 @@ namespace core {
 // - either may carry a time of day, "14:30" or "14:30:15", after blanks
 //   (ISO: after one blank or a "T"); ISO seconds may have a fraction, which
 //   is dropped ("14:30:15.250", as the server writes them);
-// - a day or a time that does not exist ("31.02.2009", "24:00") is no date;
+// - a day or a time that does not exist ("31.02.2009", "24:00"), or a time
+//   the local clock skips when it goes forward, is no date;
 // - nothing else: no month names, no other orders.
 // The moment is in local time; without a time it is midnight.
 std::optional<QDateTime> readDate(const QString &text);

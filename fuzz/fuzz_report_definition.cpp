@@ -1,5 +1,7 @@
 // A report definition file as it comes from disk: decoded, parsed, and every
 // element's format picture applied to a number, a date, a text and Null.
+#include "core/DateText.h"
+#include "core/NumberText.h"
 #include "report/Format.h"
 #include "report/ReportDefinition.h"
 
@@ -34,8 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         report::formatValue(QVariant(element.text), picture);
         report::formatValue(QVariant(element.x1), picture);
         report::formatValue(QVariant(), picture);
-        report::readNumber(element.text);
-        report::readDate(element.text);
+        core::readNumber(element.text);
+        core::readDate(element.text);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "kelvane/FileRoutines.h"
 
 #include "kelvane/ErrorMessage.h"
+#include "kelvane/PrivateTempFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -8,6 +9,10 @@
 #include <QProcessEnvironment>
 
 #include <array>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace kelvane {
 namespace {
@@ -23,6 +28,14 @@ QString environmentValue(const QString &name)
         if (key.compare(name, Qt::CaseInsensitive) == 0 && !environment.value(key).isEmpty())
             return environment.value(key);
     return {};
+}
+
+// Any entry counts, also a link whose target is missing: writing there would
+// create the target.
+bool nameTaken(const QString &path)
+{
+    const QFileInfo entry(path);
+    return entry.exists() || entry.isSymLink();
 }
 
 int hexDigit(QChar c)
@@ -70,15 +83,19 @@ bool IsPictureFileName(const QString &name)
 
 QString MakeTempFileName(const QString &baseName, const QString &extension)
 {
-    QString folder = TempFolder();
-    if (!folder.endsWith(QDir::separator()))
-        folder += QDir::separator();
+    PrivateTempFolders *folders = PrivateTempFolders::ofApplication();
+    if (!folders)
+        return {};
+    QString folder = folders->inside(TempFolder());
+    if (folder.isEmpty())
+        return {};
+    folder += u'/';
     const QString plain = folder + baseName + u'.' + extension;
-    if (!FileExists(plain))
+    if (!nameTaken(plain))
         return plain;
     for (int n = 1; n <= 999; ++n) {
         const QString numbered = folder + baseName + u'(' + QString::number(n) + u')' + u'.' + extension;
-        if (!FileExists(numbered))
+        if (!nameTaken(numbered))
             return numbered;
     }
     return {};
@@ -102,11 +119,22 @@ QByteArray ReadFileBytes(const QString &path)
 
 void WriteFileBytes(const QString &path, const QByteArray &bytes)
 {
-    QFile file(path);
+    const auto failed = [] { return KelvaneError(ErrPathAccess, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei")); };
+    if (path.isEmpty())
+        throw failed();
+    // Never through a link: whoever planted it would choose the file written.
     // Truncated, so that a file left over with more bytes cannot add a stale tail.
-    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(bytes) != bytes.size() || !file.flush())
-        throw KelvaneError(ErrPathAccess, QStringLiteral("Fehler beim Zugriff auf Pfad/Datei"));
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,
+                          S_IRUSR | S_IWUSR);
+    if (fd < 0)
+        throw failed();
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw failed();
+    }
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        throw failed();
 }
 
 void DeleteTempFile(const QString &path, QString &tempFile)

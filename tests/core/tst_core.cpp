@@ -66,6 +66,14 @@ private Q_SLOTS:
         UserSettings::restorePlacement(&other, "Main");
         QCOMPARE(other.size(), QSize(640, 480));
         QCOMPARE(UserSettings::number("Main", "Missing", 7), 7.0);
+
+        // A damaged setting beyond any screen reads as 0, like an unreadable one.
+        UserSettings::setValue("Main", "Left", QString(30, u'9'));
+        UserSettings::setValue("Main", "Width", QString(30, u'9'));
+        UserSettings::restorePlacement(&other, "Main");
+        QCOMPARE(other.width(), 1);
+        QCOMPARE(twipsToPixels(-22.5), -2);
+        QCOMPARE(twipsToPixels(1e300), 0);
         UserSettings::useFolder({});
     }
 

@@ -157,6 +157,26 @@ private Q_SLOTS:
         QCOMPARE(count->Value("n").toInt(), 2);
     }
 
+    void textValuesReadByTheSharedRules()
+    {
+        auto rs = m_db->OpenRecordset("Schaden");
+        rs->AddNew();
+        // A grouped amount reads as the report reads it; before, only one separator was allowed.
+        rs->SetValue("Betrag", "1.234,50");
+        QCOMPARE(rs->Value("Betrag").value<Currency>().toString(), QString("1234.50"));
+        rs->SetValue("Betrag", "1.234");
+        QCOMPARE(rs->Value("Betrag").value<Currency>().toString(), QString("1.23"));
+        // "inf" and "nan" are no numbers, so no Yes either.
+        QCOMPARE(raisedNumber([&] { rs->SetValue("Erledigt", "inf"); }), long(ErrConversion));
+        QCOMPARE(raisedNumber([&] { rs->SetValue("Erledigt", "nan"); }), long(ErrConversion));
+        // A whole number beyond the column's range is refused like any other bad text.
+        QCOMPARE(raisedNumber([&] { rs->SetValue("ID", "1e30"); }), long(ErrConversion));
+        QCOMPARE(raisedNumber([&] { rs->SetValue("ID", 9.3e18); }), long(ErrConversion));
+        rs->SetValue("Datum", "2009-1-31T14:05");
+        QCOMPARE(rs->Value("Datum").toDateTime(), QDateTime(QDate(2009, 1, 31), QTime(14, 5)));
+        rs->CancelUpdate();
+    }
+
     void valuesRoundTripExactly()
     {
         const QDateTime when(QDate(2009, 1, 31), QTime(14, 5, 7));

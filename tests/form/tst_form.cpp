@@ -4,6 +4,7 @@
 
 #include "form/CaseNumbering.h"
 #include "form/LockWaitDialog.h"
+#include "form/Lookups.h"
 #include "form/frmSchaden.h"
 #include "report/PrintRequest.h"
 
@@ -216,6 +217,12 @@ private Q_SLOTS:
         QCOMPARE(form::nextCaseNumber("10/999", today), QString("10/1000"));
         QCOMPARE(form::nextCaseNumber("10/1000", today), QString("10/1001"));
         QCOMPARE(form::nextCaseNumber("10/x12", today), QString("10/001"));
+        // A running number beyond any whole number counts as none, as text does.
+        QCOMPARE(form::nextCaseNumber("10/" + QString(30, u'9'), today), QString("10/001"));
+        QCOMPARE(form::nextCaseNumber("10/9223372036854775807", today), QString("10/001"));
+        QCOMPARE(form::customerNumberText(QString(30, u'9')), QString());
+        QCOMPARE(form::customerNumber(QString(30, u'9')), 0L);
+        QCOMPARE(form::customerNumber(" 4711 GmbH"), 4711L);
 
         makeForm();
         m_form->FillSchaden(0);

@@ -1,6 +1,7 @@
 #include "kelvane/ErrorMessage.h"
 #include "kelvane/FileRoutines.h"
 #include "kelvane/ObjectStorage.h"
+#include "kelvane/PrivateTempFolders.h"
 
 #include "SqliteDamage.h"
 #include "TestEngine.h"
@@ -97,6 +98,8 @@ private:
     QTemporaryDir m_dir;
     testengine::Databases m_databases;
     QString m_temp;
+    // The program's own folder inside m_temp, where the temporary files lie.
+    static QString ownTemp() { return PrivateTempFolders::ofApplication()->inside(qEnvironmentVariable("Temp")); }
     std::unique_ptr<dao::Database> m_db;
     std::unique_ptr<ObjectStorage> m_storage;
     std::unique_ptr<core::RecordingMessageService> m_boxes;
@@ -230,7 +233,7 @@ void TestStorage::savingReplacesTheBytesAndRecordsTheKind()
     Loaded l = load(5);
     QVERIFY(l.result);
     QVERIFY(l.isBitmap);
-    QCOMPARE(l.tempFile, m_temp + QStringLiteral("/tmp5.JPG"));
+    QCOMPARE(l.tempFile, ownTemp() + QStringLiteral("/tmp5.JPG"));
     QCOMPARE(readFile(l.tempFile), second);
     QVERIFY(!l.overlay);
     QCOMPARE(l.script, QStringLiteral("unchanged"));
@@ -248,7 +251,7 @@ void TestStorage::savingReplacesTheBytesAndRecordsTheKind()
     l = load(6);
     QVERIFY(l.result);
     QVERIFY(!l.isBitmap);
-    QCOMPARE(l.tempFile, m_temp + QStringLiteral("/tmp6.OLE"));
+    QCOMPARE(l.tempFile, ownTemp() + QStringLiteral("/tmp6.OLE"));
     QCOMPARE(readFile(l.tempFile), second);
     QVERIFY(m_boxes->shown.isEmpty());
 }
@@ -320,7 +323,7 @@ void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
         QVERIFY(l.isBitmap);
         QCOMPARE(l.tempFile, QStringLiteral("unchanged"));
     }
-    QCOMPARE(QDir(m_temp).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(ownTemp()).entryList(QDir::Files), QStringList());
     QVERIFY(m_boxes->shown.isEmpty());
 
     // A database from before overlays existed, without the script column.
@@ -428,30 +431,32 @@ void TestStorage::temporaryNamesAvoidExistingFiles()
     qputenv("Temp", QByteArray());
     QCOMPARE(TempFolder(), tmpFolder);
 
+    // The names lie in the program's own folder inside the temporary folder.
+    const QString own = PrivateTempFolders::ofApplication()->inside(tmpFolder);
     const QByteArray jpeg = randomBytes(700, 7);
     QVERIFY(m_storage->SaveObject(7, writeFile(m_dir.filePath(QStringLiteral("in/seven.jpg")), jpeg), nullptr, {}));
-    writeFile(tmpFolder + QStringLiteral("/tmp7.jpg"), "a");
-    writeFile(tmpFolder + QStringLiteral("/tmp7(1).jpg"), "b");
-    QCOMPARE(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg")), tmpFolder + QStringLiteral("/tmp7(2).jpg"));
+    writeFile(own + QStringLiteral("/tmp7.jpg"), "a");
+    writeFile(own + QStringLiteral("/tmp7(1).jpg"), "b");
+    QCOMPARE(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg")), own + QStringLiteral("/tmp7(2).jpg"));
     Loaded l = load(7);
     QVERIFY(l.result);
-    QCOMPARE(l.tempFile, tmpFolder + QStringLiteral("/tmp7(2).jpg"));
+    QCOMPARE(l.tempFile, own + QStringLiteral("/tmp7(2).jpg"));
     QCOMPARE(readFile(l.tempFile), jpeg);
-    QCOMPARE(readFile(tmpFolder + QStringLiteral("/tmp7.jpg")), QByteArray("a"));
+    QCOMPARE(readFile(own + QStringLiteral("/tmp7.jpg")), QByteArray("a"));
 
     // The control's temporary file goes, and its name with it; a named file goes on its own.
     DeleteTempFile(QString(), l.tempFile);
     QVERIFY(l.tempFile.isEmpty());
-    QVERIFY(!QFile::exists(tmpFolder + QStringLiteral("/tmp7(2).jpg")));
-    QString keep = tmpFolder + QStringLiteral("/tmp7(1).jpg");
-    DeleteTempFile(tmpFolder + QStringLiteral("/tmp7.jpg"), keep);
-    QVERIFY(!QFile::exists(tmpFolder + QStringLiteral("/tmp7.jpg")));
+    QVERIFY(!QFile::exists(own + QStringLiteral("/tmp7(2).jpg")));
+    QString keep = own + QStringLiteral("/tmp7(1).jpg");
+    DeleteTempFile(own + QStringLiteral("/tmp7.jpg"), keep);
+    QVERIFY(!QFile::exists(own + QStringLiteral("/tmp7.jpg")));
     QVERIFY(QFile::exists(keep));
 
     // Every candidate taken: no name, and the load fails instead of overwriting.
-    writeFile(tmpFolder + QStringLiteral("/tmp7.jpg"), "a");
+    writeFile(own + QStringLiteral("/tmp7.jpg"), "a");
     for (int n = 2; n <= 999; ++n)
-        writeFile(tmpFolder + QStringLiteral("/tmp7(%1).jpg").arg(n), "x");
+        writeFile(own + QStringLiteral("/tmp7(%1).jpg").arg(n), "x");
     QCOMPARE(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg")), QString());
     QVERIFY(!load(7).result);
     QCOMPARE(m_boxes->shown.size(), 1);
@@ -460,7 +465,8 @@ void TestStorage::temporaryNamesAvoidExistingFiles()
     // Neither variable set: the platform's temporary folder, not the root.
     qputenv("Tmp", QByteArray());
     QCOMPARE(TempFolder(), QDir::tempPath());
-    QVERIFY(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg")).startsWith(QDir::tempPath() + u'/'));
+    QVERIFY(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg"))
+                .startsWith(PrivateTempFolders::ofApplication()->inside(QDir::tempPath()) + u'/'));
 }
 
 void TestStorage::errorBoxText()

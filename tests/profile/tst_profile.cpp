@@ -119,6 +119,16 @@ private Q_SLOTS:
         writeBytes(oneLine, "[Daten]");
         QVERIFY(writeProfileString(oneLine, "Daten", "Tage", "line\r\nbreak"));
         QCOMPARE(readBytes(oneLine), QByteArray("[Daten]\r\nTage=line  break\r\n"));
+
+        // Found by fuzzing: a last line ending in a lone carriage return read
+        // as another section than after a write had given it its line end.
+        const QString loneCr = file("lonecr.ini");
+        writeBytes(loneCr, QByteArray(";\n[Datenbank \r"));
+        QVERIFY(writeProfileString(loneCr, "Datenbank", "Pfad", "neu"));
+        QCOMPARE(readProfileString(loneCr, "Datenbank", "Pfad", "alt"), QString("neu"));
+        QCOMPARE(readBytes(loneCr), QByteArray(";\n[Datenbank \r\nPfad=neu\n"));
+        writeBytes(loneCr, QByteArray("[Daten]\nTage=60\r"));
+        QCOMPARE(readProfileString(loneCr, "Daten", "Tage", ""), QString("60"));
     }
 
     void encoding_keepsLatin1FilesAndTheByteOrderMark()

@@ -268,6 +268,14 @@ void DefinitionTest::numberPictures()
     // Texts as a form shows them read as numbers.
     QCOMPARE(formatValue(QStringLiteral("1234,5"), QStringLiteral("#,##0.00")), QStringLiteral("1.234,50"));
     QCOMPARE(formatValue(QStringLiteral("AB-C 12"), QStringLiteral("0.00")), QStringLiteral("AB-C 12"));
+    // The German grouping point made "1.234" a thousand here and 1.234 in the form.
+    QCOMPARE(formatValue(QStringLiteral("1.234"), QStringLiteral("0.000")), QStringLiteral("1,234"));
+    QCOMPARE(formatValue(QStringLiteral("1.234,5"), QStringLiteral("0.00")), QStringLiteral("1234,50"));
+    QCOMPARE(formatValue(QStringLiteral("31.1.09 14:30"), QStringLiteral("hh:nn")), QStringLiteral("14:30"));
+    // A day count beyond any calendar shows as the number it is (found by fuzzing).
+    QCOMPARE(formatNumber(1e300, QStringLiteral("Short Date")), valueText(1e300));
+    QCOMPARE(formatValue(QVariant(-8.64e307), QStringLiteral("Long Date")), valueText(-8.64e307));
+    QCOMPARE(formatNumber(39844, QStringLiteral("Short Date")), QStringLiteral("31.01.2009"));
     QCOMPARE(valueText(QVariant(12.5)), QStringLiteral("12,5"));
     QCOMPARE(valueText(QVariant(true)), QStringLiteral("Wahr"));
     QCOMPARE(valueText(QDateTime(QDate(2009, 1, 31), QTime(0, 0))), QStringLiteral("31.01.2009"));

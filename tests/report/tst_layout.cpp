@@ -129,6 +129,13 @@ void LayoutTest::filters()
     QCOMPARE(CaseLayout(base.db.get(), 1, definition).texts(), QStringList{QStringLiteral("b")});
     QCOMPARE(CaseLayout(base.db.get(), 2, definition).texts(),
              (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c"), QStringLiteral("d")}));
+    // A mode beyond any whole number reads as no number, 0.
+    QCOMPARE(CaseLayout(base.db.get(), 1,
+                        QStringLiteral("[SCHADEN]\rFILTER,%1,1,S_Kundenname,Meier\r"
+                                       "CT,1,1,5,2,0,Arial,,10,a\rCT,1,2,5,3,0,Arial,,10,b\rENDE,0,5")
+                            .arg(QString(300, u'9')))
+                 .texts(),
+             QStringList{QStringLiteral("b")});
 
     // A number to compare with compares as a number, even with a text column.
     const auto shown = [&](long id, const QString &filter) {

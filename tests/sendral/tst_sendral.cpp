@@ -56,6 +56,7 @@ class TestSendral : public QObject {
 
 private Q_SLOTS:
     void overlaySurvivesItsByteImage();
+    void damagedBytesAreRefusedBeforeDecoding();
     void overlaySizeFollowsTheReferenceResolution();
     void overlayDrawsOverWhatIsThere();
     void canvasDrawsIntoTheAttachedPicture();
@@ -102,6 +103,30 @@ void TestSendral::overlaySurvivesItsByteImage()
     QVERIFY(!restored.SetData(QByteArray("not a picture")));
     QVERIFY(restored.IsEmpty());
 
+}
+
+void TestSendral::damagedBytesAreRefusedBeforeDecoding()
+{
+    OverlayGraphic drawn;
+    drawSample(*drawn.BeginDraw(nullptr, himetric(40), himetric(30), QStringLiteral("Pfeil")));
+    drawn.EndDraw();
+    const QByteArray bytes = drawn.Data();
+
+    // Found by fuzzing: a text chunk whose length claims 2 GB that are not
+    // there had the decoder reserve and clear them before failing.
+    QByteArray claim = bytes.left(8 + 25);   // signature and IHDR
+    claim += QByteArray::fromHex("7ffffff0") + "tEXtDescription";
+    claim += bytes.mid(8 + 25);
+    OverlayGraphic restored;
+    QVERIFY(!restored.SetData(claim));
+    QVERIFY(restored.IsEmpty());
+    QVERIFY(!restored.SetData(bytes.left(bytes.size() / 2)));
+    QVERIFY(!restored.SetData(bytes.left(20)));
+
+    // What follows the end chunk does not matter, as before.
+    QVERIFY(restored.SetData(bytes + "Rest"));
+    QCOMPARE(restored.Text(), QStringLiteral("Pfeil"));
+    QCOMPARE(restored.Image(), drawn.Image());
 }
 
 void TestSendral::overlaySizeFollowsTheReferenceResolution()

@@ -4,6 +4,7 @@
 #include "form/FieldText.h"
 #include "form/Lookups.h"
 
+#include "core/DateText.h"
 #include "dao/Dao.h"
 
 #include <QApplication>
@@ -70,7 +71,7 @@ QVariant textValue(const QString &column, const QString &text)
     if (text.isEmpty())
         return dao::Null();
     if (isDateColumn(column))
-        return *parseDateText(text);   // checked by firstInvalidDate before anything is written
+        return *core::readDate(text);   // checked by firstInvalidDate before anything is written
     if (isAmountColumn(column)) {
         // Comma or point, whatever the locale; anything else the engine refuses.
         if (const auto amount = dao::Currency::fromText(text))
@@ -176,7 +177,7 @@ QWidget *CaseBinding::firstInvalidDate() const
 {
     for (QWidget *text : m_texts) {
         const QString value = textOf(*text);
-        if (isDateColumn(tagOf(*text)) && !value.isEmpty() && !parseDateText(value))
+        if (isDateColumn(tagOf(*text)) && !value.isEmpty() && !core::readDate(value))
             return text;
     }
     return nullptr;

@@ -1,9 +1,11 @@
 #include "form/CaseNumbering.h"
 
+#include "core/NumberText.h"
 #include "core/Twips.h"
 #include "dao/Dao.h"
 
 #include <cmath>
+#include <limits>
 
 namespace form {
 
@@ -14,7 +16,10 @@ QString nextCaseNumber(const QString &reference, const QDate &today)
     if (reference.left(2).compare(year, Qt::CaseInsensitive) == 0) {
         const qsizetype slash = reference.indexOf(u'/');
         const QString counted = slash >= 0 ? reference.mid(slash + 1) : reference.right(3);
-        running = static_cast<long>(core::leadingNumber(counted)) + 1;
+        // A running number beyond any number counts as none, as text does.
+        const auto last = core::roundedInteger<long>(std::trunc(core::leadingNumber(counted)));
+        if (last && *last < std::numeric_limits<long>::max())
+            running = *last + 1;
     }
     return year + u'/' + QStringLiteral("%1").arg(running, 3, 10, QLatin1Char('0'));
 }
@@ -54,7 +59,7 @@ long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function
             auto last = m_db.OpenRecordset(QStringLiteral("Select ID,Schadennummer from Schaden order by ID desc"),
                                            dao::RecordsetType::Snapshot);
             if (!last->IsEOF()) {
-                id = static_cast<long>(std::llround(last->Value(QStringLiteral("ID")).toDouble())) + 1;
+                id = static_cast<long>(last->Value(QStringLiteral("ID")).toLongLong()) + 1;
                 reference = last->Value(QStringLiteral("Schadennummer")).toString();
             }
         }

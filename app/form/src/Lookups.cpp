@@ -1,9 +1,12 @@
 #include "form/Lookups.h"
 
+#include "core/NumberText.h"
 #include "core/Twips.h"
 #include "dao/Dao.h"
 
 #include <QComboBox>
+
+#include <cmath>
 
 namespace form {
 
@@ -26,7 +29,7 @@ void fillCustomerList(dao::Database &db, QComboBox &combo)
                                dao::RecordsetType::ForwardOnly);
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QVariant key = rs->Value(QStringLiteral("Key"));
-        const long number = dao::isNull(key) ? 0 : static_cast<long>(core::leadingNumber(key.toString()));
+        const long number = dao::isNull(key) ? 0 : customerNumber(key.toString());
         combo.addItem(rs->Value(QStringLiteral("Kundenname")).toString(), QVariant::fromValue<qlonglong>(number));
     }
     rs->Close();
@@ -70,10 +73,17 @@ long reserveObjektId(dao::Database &db)
     return id;
 }
 
+long customerNumber(const QString &text)
+{
+    return core::roundedInteger<long>(std::trunc(core::leadingNumber(text))).value_or(0);
+}
+
 QString customerNumberText(const QString &typed)
 {
     const double number = core::leadingNumber(typed);
-    return number == 0 ? QString() : core::shortestText(number);
+    if (number == 0 || !core::roundedInteger<long>(std::trunc(number)))
+        return {};
+    return core::shortestText(number);
 }
 
 int findCustomer(const QComboBox &combo, long number)

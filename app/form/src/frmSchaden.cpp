@@ -332,7 +332,7 @@ void frmSchaden::AddToPickList(QComboBox &combo, const QString &column)
         return;
     // A typed customer keeps the number typed with it.
     const QVariant data = column == QLatin1String("KUNDENNAME")
-        ? QVariant::fromValue<qlonglong>(qlonglong(core::leadingNumber(m_page.txtKndNr->text())))
+        ? QVariant::fromValue<qlonglong>(form::customerNumber(m_page.txtKndNr->text()))
         : QVariant();
     const QSignalBlocker quiet(combo);
     const int index = combo.currentIndex();

@@ -1,5 +1,7 @@
 #include "report/Format.h"
 
+#include "core/DateText.h"
+#include "core/NumberText.h"
 #include "dao/Value.h"
 
 #include <QLocale>
@@ -306,9 +308,12 @@ QString formatDate(const QDateTime &moment, const QString &picture)
 QString formatNumber(double value, const QString &picture)
 {
     if (const NamedFormat *named = namedFormat(picture)) {
-        if (named->date)
-            return formatDate(QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(qint64(value * 86400000.0)),
-                              picture);
+        if (named->date) {
+            // A number as a day count from 30.12.1899; one no calendar holds shows as the number.
+            const auto msecs = core::roundedInteger<qint64>(value * 86400000.0);
+            const QDateTime moment = msecs ? QDateTime(QDate(1899, 12, 30), QTime(0, 0)).addMSecs(*msecs) : QDateTime();
+            return moment.isValid() ? formatDate(moment, picture) : valueText(value);
+        }
         if (!named->picture[0])
             return valueText(value);
         return formatNumber(value, QString::fromUtf8(named->picture));
@@ -350,9 +355,9 @@ QString formatValue(const QVariant &value, const QString &picture)
     if (value.canConvert<dao::Currency>() && value.userType() == qMetaTypeId<dao::Currency>())
         return formatNumber(value.value<dao::Currency>().toDouble(), picture);
     const QString text = value.toString();
-    if (const auto n = readNumber(text))
+    if (const auto n = core::readNumber(text))
         return formatNumber(*n, picture);
-    if (const auto d = readDate(text))
+    if (const auto d = core::readDate(text))
         return formatDate(*d, picture);
     return text;
 }
@@ -380,47 +385,6 @@ QString valueText(const QVariant &value)
         return text.replace(u'.', QLocale().decimalPoint());
     }
     return value.toString();
-}
-
-std::optional<QDateTime> readDate(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    static const QStringList dateTimeForms = {
-        QStringLiteral("d.M.yyyy H:mm:ss"), QStringLiteral("d.M.yyyy H:mm"), QStringLiteral("yyyy-MM-dd HH:mm:ss"),
-        QStringLiteral("yyyy-MM-ddTHH:mm:ss"), QStringLiteral("yyyy-MM-dd HH:mm")};
-    for (const QString &form : dateTimeForms) {
-        const QDateTime moment = QDateTime::fromString(t, form);
-        if (moment.isValid())
-            return moment;
-    }
-    static const QStringList dateForms = {QStringLiteral("d.M.yyyy"), QStringLiteral("yyyy-MM-dd"),
-                                          QStringLiteral("d.M.yy")};
-    for (const QString &form : dateForms) {
-        QDate date = QDate::fromString(t, form);
-        if (date.isValid()) {
-            if (form == u"d.M.yy" && date.year() < 1930)
-                date = date.addYears(100);
-            return date.startOfDay();
-        }
-    }
-    return std::nullopt;
-}
-
-std::optional<double> readNumber(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return std::nullopt;
-    bool ok = false;
-    double value = QLocale().toDouble(t, &ok);
-    if (ok)
-        return value;
-    value = QLocale::c().toDouble(t, &ok);
-    if (ok)
-        return value;
-    return std::nullopt;
 }
 
 } // namespace report

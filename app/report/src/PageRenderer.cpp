@@ -4,6 +4,7 @@
 #include "report/Format.h"
 
 #include "core/Clock.h"
+#include "core/NumberText.h"
 #include "core/Twips.h"
 
 #include <QPainter>
@@ -121,7 +122,10 @@ void PageRenderer::RenderItem(const ReportElement &item)
         DrawFrame(x1, y1, x2(), y2(), item.lineWidth, item.align, item.extra);
         break;
     case ElementKind::Picture:
-        DrawAttachment(x1, y1, x2(), y2(), static_cast<long>(core::leadingNumber(item.text)), item.align, item.fit);
+        // An ID beyond any number of a row is no attachment.
+        DrawAttachment(x1, y1, x2(), y2(),
+                       core::roundedInteger<long>(std::trunc(core::leadingNumber(item.text))).value_or(0),
+                       item.align, item.fit);
         break;
     case ElementKind::Memo:
         DrawMemo(item, x1, y1, x2());

@@ -2,6 +2,8 @@
 
 #include "report/Format.h"
 
+#include "core/DateText.h"
+#include "core/NumberText.h"
 #include "core/Twips.h"
 #include "dao/Dao.h"
 
@@ -104,14 +106,18 @@ QString ReportData::ResolveField(const QString &placeholder, const QString &form
     if (format.isEmpty())
         return valueText(value).trimmed();
     const double count = std::nearbyint(core::leadingNumber(format));
-    if (count > 0)
-        return valueText(value).trimmed().left(static_cast<qsizetype>(count));
+    if (count > 0) {
+        // A length beyond any text keeps the whole text.
+        const QString text = valueText(value).trimmed();
+        const auto length = core::roundedInteger<qsizetype>(count);
+        return length ? text.left(*length) : text;
+    }
     if (format.startsWith(u'D', Qt::CaseInsensitive)) {
         if (dao::isNull(value))
             return {};
         if (value.typeId() == QMetaType::QDateTime || value.typeId() == QMetaType::QDate)
             return formatDate(value.toDateTime(), format);
-        const auto moment = readDate(valueText(value));
+        const auto moment = core::readDate(valueText(value));
         return moment ? formatDate(*moment, format) : QString();
     }
     return formatValue(value, format);

@@ -6,6 +6,7 @@
 #include "report/TextMeasure.h"
 
 #include "core/Clock.h"
+#include "core/NumberText.h"
 #include "core/Twips.h"
 
 #include <cmath>
@@ -18,7 +19,8 @@ constexpr double kContinuationGap = 0.1;      // cm below the flow position
 constexpr double kGridGap = 100;              // twips between grid columns
 constexpr double kGridIndent = 0.15;          // cm, left-aligned cells
 
-int roundedInt(double value) { return static_cast<int>(std::nearbyint(value)); }
+// A definition number beyond any int counts as no number, 0.
+int roundedInt(double value) { return core::roundedInteger<int>(value).value_or(0); }
 
 } // namespace
 

@@ -19,14 +19,18 @@ bool FileExists(const QString &path);
 // test: "a.JPG.txt" counts as a picture.
 bool IsPictureFileName(const QString &name);
 
-// TempFolder/BaseName.Extension, or when that exists BaseName(1).Extension up
-// to BaseName(999).Extension, the first that does not exist; "" when all do.
+// BaseName.Extension in the process's private folder inside TempFolder
+// (PrivateTempFolders), or when that name is taken BaseName(1).Extension up
+// to BaseName(999).Extension, the first that is free; any entry takes a
+// name, also a dangling link. "" when all are taken, or when the private
+// folder cannot be made (no application, TempFolder missing).
 QString MakeTempFileName(const QString &baseName, const QString &extension);
 
 // The whole file. Raises 53 for a missing file, 9 for an empty one, 75 when
 // it cannot be read.
 QByteArray ReadFileBytes(const QString &path);
-// Writes the bytes as the file's whole content; raises 75 when it cannot.
+// Writes the bytes as the file's whole content, made owner-only when new;
+// raises 75 when it cannot, and when Path is a symbolic link.
 void WriteFileBytes(const QString &path, const QByteArray &bytes);
 
 // Deletes Path when it is not empty, else the file named by `tempFile` (the

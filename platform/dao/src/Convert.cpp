@@ -2,8 +2,10 @@
 
 #include "DateCache.h"
 
+#include "core/DateText.h"
+#include "core/NumberText.h"
+
 #include <QDate>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <cstring>
@@ -34,24 +36,6 @@ bool isNumber(const QVariant &v)
 bool isInteger(const QVariant &v)
 {
     return isNumber(v) && v.typeId() != QMetaType::Double && v.typeId() != QMetaType::Float;
-}
-
-std::optional<double> numberFromText(const QString &text)
-{
-    QString t = text.trimmed();
-    if (t.count(u',') + t.count(u'.') > 1)
-        return std::nullopt;
-    t.replace(u',', u'.');
-    bool ok = false;
-    const double d = t.toDouble(&ok);
-    return ok ? std::optional<double>(d) : std::nullopt;
-}
-
-int expandYear(int year, int digits)
-{
-    if (digits > 2)
-        return year;
-    return year < 30 ? 2000 + year : 1900 + year;
 }
 
 QVariant integerVariant(qint64 v)
@@ -87,38 +71,11 @@ QVariant dateVariant(const RawValue &raw, DateCache &days)
         if (moment.isValid())
             return moment;
     }
-    const QDateTime dt = parseDateText(text(raw));
-    return dt.isValid() ? QVariant(dt) : QVariant();
+    const auto dt = core::readDate(text(raw));
+    return dt ? QVariant(*dt) : QVariant();
 }
 
 } // namespace
-
-QDateTime parseDateText(const QString &text)
-{
-    static const QRegularExpression german(QStringLiteral(
-        R"(^\s*(\d{1,2})\.(\d{1,2})\.(\d{2}|\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?)?\s*$)"));
-    static const QRegularExpression iso(QStringLiteral(
-        R"(^\s*(\d{4})-(\d{1,2})-(\d{1,2})(?:[ T](\d{1,2}):(\d{2})(?::(\d{2})(?:\.\d+)?)?)?\s*$)"));
-    int year = 0, month = 0, day = 0;
-    QRegularExpressionMatch m = german.match(text);
-    if (m.hasMatch()) {
-        day = m.captured(1).toInt();
-        month = m.captured(2).toInt();
-        year = expandYear(m.captured(3).toInt(), int(m.captured(3).size()));
-    } else {
-        m = iso.match(text);
-        if (!m.hasMatch())
-            return {};
-        year = m.captured(1).toInt();
-        month = m.captured(2).toInt();
-        day = m.captured(3).toInt();
-    }
-    const QDate date(year, month, day);
-    const QTime time(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
-    if (!date.isValid() || !time.isValid())
-        return {};
-    return QDateTime(date, time);
-}
 
 QString storedDateText(const QDateTime &moment)
 {
@@ -166,12 +123,14 @@ QVariant canonicalValue(const QVariant &value, FieldKind kind)
             return value.toLongLong();
         std::optional<double> d;
         if (isText)
-            d = numberFromText(value.toString());
+            d = core::readNumber(value.toString());
         else if (isNumber(value) || isCurrency)
             d = value.toDouble();
-        if (!d || !std::isfinite(*d) || std::fabs(*d) > 9.2e18)
+        // Halves away from zero; a number beyond the column's range is refused.
+        const auto whole = d ? core::roundedInteger<qint64>(std::round(*d)) : std::nullopt;
+        if (!whole)
             conversionError(value);
-        return qlonglong(std::llround(*d));
+        return qlonglong(*whole);
     }
     case FieldKind::Double: {
         if (value.typeId() == QMetaType::Bool)
@@ -179,7 +138,7 @@ QVariant canonicalValue(const QVariant &value, FieldKind kind)
         if (isNumber(value) || isCurrency)
             return value.toDouble();
         if (isText)
-            if (const auto d = numberFromText(value.toString()))
+            if (const auto d = core::readNumber(value.toString()))
                 return *d;
         conversionError(value);
     }
@@ -208,7 +167,7 @@ QVariant canonicalValue(const QVariant &value, FieldKind kind)
                 return true;
             if (t == u"false" || t == u"falsch" || t == u"nein" || t == u"no")
                 return false;
-            if (const auto d = numberFromText(t))
+            if (const auto d = core::readNumber(t))
                 return *d != 0.0;
         }
         conversionError(value);
@@ -229,9 +188,8 @@ QVariant canonicalValue(const QVariant &value, FieldKind kind)
         if (isText) {
             if (value.toString().trimmed().isEmpty())
                 return {};
-            const QDateTime dt = parseDateText(value.toString());
-            if (dt.isValid())
-                return dt;
+            if (const auto dt = core::readDate(value.toString()))
+                return *dt;
         }
         conversionError(value);
     }
@@ -255,15 +213,17 @@ QVariant convertedVariant(const RawValue &raw, FieldKind kind, DateCache &days)
     case FieldKind::Long:
         if (raw.type == RawValue::Integer)
             return integerVariant(raw.integer);
+        // What no whole number holds reads as 0, as an unreadable text does.
         if (raw.type == RawValue::Real)
-            return integerVariant(std::llround(raw.real));
-        return integerVariant(text(raw).trimmed().toLongLong());
+            return integerVariant(core::roundedInteger<qint64>(std::round(raw.real)).value_or(0));
+        return integerVariant(
+            core::roundedInteger<qint64>(std::round(core::readNumber(text(raw)).value_or(0))).value_or(0));
     case FieldKind::Double:
         if (raw.type == RawValue::Integer)
             return double(raw.integer);
         if (raw.type == RawValue::Real)
             return raw.real;
-        return text(raw).trimmed().replace(u',', u'.').toDouble();
+        return core::readNumber(text(raw)).value_or(0);
     case FieldKind::Currency:
         if (raw.type == RawValue::Integer)
             return QVariant::fromValue(Currency::fromUnits(raw.integer * 10000));

@@ -110,8 +110,6 @@ std::unique_ptr<Connection> openPostgres(const QString &address, const OpenOptio
 // double, Currency, QString, QDateTime, QByteArray or Null.
 QVariant canonicalValue(const QVariant &value, FieldKind kind);
 QVariant canonicalParameter(const QVariant &value);
-// "31.01.2009", "31.01.2009 14:30", "2009-01-31 14:30:00", "2009-01-31".
-QDateTime parseDateText(const QString &text);
 QString storedDateText(const QDateTime &moment);
 class DateCache;
 // A delivered value as the value of a field of that kind. The same for every

@@ -1,5 +1,7 @@
 #include "dao/Value.h"
 
+#include "core/NumberText.h"
+
 #include <QMetaType>
 
 #include <cmath>
@@ -13,39 +15,26 @@ Currency Currency::fromDouble(double value)
 
 std::optional<Currency> Currency::fromText(const QString &text)
 {
-    const QString t = text.trimmed();
-    int i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == u'-' || t[i] == u'+'))
-        negative = t[i++] == u'-';
+    const auto number = core::NumberText::read(text);
+    if (!number)
+        return std::nullopt;
+    if (number->exponent != 0) {
+        const auto units = core::roundedInteger<qint64>(std::round(number->toDouble() * 10000.0));
+        return units ? std::optional<Currency>(fromUnits(*units)) : std::nullopt;
+    }
+    // Digit by digit, so that an amount keeps every cent a double would lose.
     qint64 whole = 0;
-    int wholeDigits = 0;
-    while (i < t.size() && t[i].isDigit()) {
+    for (const QChar digit : number->whole) {
         if (whole > 92233720368546LL)  // units would overflow
             return std::nullopt;
-        whole = whole * 10 + t[i++].digitValue();
-        ++wholeDigits;
+        whole = whole * 10 + digit.digitValue();
     }
     qint64 fraction = 0;
-    int fractionDigits = 0;
-    bool roundUp = false;
-    if (i < t.size() && (t[i] == u',' || t[i] == u'.')) {
-        ++i;
-        while (i < t.size() && t[i].isDigit()) {
-            const int digit = t[i++].digitValue();
-            if (fractionDigits < 4)
-                fraction = fraction * 10 + digit;
-            else if (fractionDigits == 4)
-                roundUp = digit >= 5;
-            ++fractionDigits;
-        }
-    }
-    if (i != t.size() || wholeDigits + fractionDigits == 0)
-        return std::nullopt;
-    for (int d = std::min(fractionDigits, 4); d < 4; ++d)
-        fraction *= 10;
-    qint64 units = whole * 10000 + fraction + (roundUp ? 1 : 0);
-    return fromUnits(negative ? -units : units);
+    for (qsizetype i = 0; i < 4; ++i)
+        fraction = fraction * 10 + (i < number->fraction.size() ? number->fraction.at(i).digitValue() : 0);
+    const bool roundUp = number->fraction.size() > 4 && number->fraction.at(4).digitValue() >= 5;
+    const qint64 units = whole * 10000 + fraction + (roundUp ? 1 : 0);
+    return fromUnits(number->negative ? -units : units);
 }
 
 QString Currency::toString() const

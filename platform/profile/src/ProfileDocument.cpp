@@ -13,7 +13,9 @@ QStringView trimmed(QStringView text)
 {
     while (!text.isEmpty() && (isBlank(text.front()) || text.front() == QChar(0xFEFF)))
         text = text.sliced(1);
-    while (!text.isEmpty() && isBlank(text.back()))
+    // A carriage return ending the file's last line counts as blank: the
+    // line end a write adds after it would make it part of a CR LF.
+    while (!text.isEmpty() && (isBlank(text.back()) || text.back() == u'\r'))
         text.chop(1);
     return text;
 }

@@ -14,6 +14,29 @@ namespace {
 const QString kTextKey = QStringLiteral("Description");
 
 constexpr int kDefaultDpi = 96;
+
+// True when bytes are a PNG signature followed by chunks that each lie
+// wholly inside the bytes, up to IEND or the end. A damaged length would otherwise have
+// the decoder reserve and clear as much memory as the length claims, up to
+// 2 GB for a few bytes, before it finds the data missing.
+bool chunksFit(const QByteArray &bytes)
+{
+    static constexpr char signature[] = "\x89PNG\r\n\x1a\n";
+    if (!bytes.startsWith(QByteArrayView(signature, 8)))
+        return false;
+    qsizetype at = 8;
+    while (bytes.size() - at >= 12) {
+        const auto byte = [&](qsizetype i) { return quint32(quint8(bytes.at(at + i))); };
+        const quint32 length = byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+        if (length > quint32(bytes.size() - at - 12))
+            return false;
+        if (bytes.mid(at + 4, 4) == "IEND")
+            return true;
+        at += 12 + qsizetype(length);
+    }
+    // Too few bytes left to claim any length: the decoder finds the end itself.
+    return true;
+}
 constexpr double kHimetricPerInch = 2540.0;
 
 } // namespace
@@ -95,7 +118,7 @@ bool OverlayGraphic::SetData(const QByteArray &bytes)
     if (bytes.isEmpty())
         return true;
     QImage image;
-    if (!image.loadFromData(bytes, "PNG"))
+    if (!chunksFit(bytes) || !image.loadFromData(bytes, "PNG"))
         return false;
     m_text = image.text(kTextKey);
     m_image = image.convertToFormat(QImage::Format_ARGB32);

@@ -4,15 +4,11 @@
 #include <QString>
 #include <QVariant>
 
-#include <optional>
-
 namespace form {
 
-// How column values read as text in the form and back.
+// How column values show as text in the form; typed dates and numbers are
+// read back by core::readDate and core::readNumber.
 
-// German dates as typed: "5.3.2010", "05.03.10", optionally with a time;
-// nullopt for anything that is no real day (31.02.2009).
-std::optional<QDateTime> parseDateText(const QString &text);
 // A date as "dd.MM.yyyy", with the time when it has one.
 QString dateText(const QDateTime &moment);
 // An amount with two decimals and the locale's separator, no grouping: "1234,50".

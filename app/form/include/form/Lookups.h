@@ -34,8 +34,13 @@ std::optional<VehicleDetails> lookUpVehicle(dao::Database &db, const QString &pl
 // and the attachment's save only fills the row in.
 long reserveObjektId(dao::Database &db);
 
+// The customer number of a text as typed or stored: its leading number
+// without a fraction ("12ab" -> 12), 0 for none and for one beyond any
+// customer number.
+long customerNumber(const QString &text);
 // The customer number box as the program reads it: its leading number in
-// plain decimal ("007" -> "7", "12ab" -> "12"), empty for none or 0.
+// plain decimal ("007" -> "7", "12ab" -> "12"), empty for none, for 0 and
+// for one beyond any customer number.
 QString customerNumberText(const QString &typed);
 // The first entry whose item data is the customer number, -1 for none.
 int findCustomer(const QComboBox &combo, long number);

@@ -4,7 +4,6 @@
 #include <QString>
 #include <QVariant>
 
-#include <optional>
 
 namespace report {
 
@@ -19,7 +18,8 @@ QString formatDate(const QDateTime &moment, const QString &picture);
 QString formatNumber(double value, const QString &picture);
 
 // A value formatted with a picture: dates as dates, numbers and texts that
-// read as numbers as numbers, texts that read as dates as dates, any other
+// read as numbers as numbers, texts that read as dates as dates (both read
+// as core::readNumber and core::readDate read them), any other
 // text unchanged. An empty picture gives the value's text.
 QString formatValue(const QVariant &value, const QString &picture);
 
@@ -27,10 +27,5 @@ QString formatValue(const QVariant &value, const QString &picture);
 // the time when there is one), numbers with the decimal comma and no
 // grouping, Yes/No as "Wahr"/"Falsch"; Null gives "".
 QString valueText(const QVariant &value);
-
-// Reading a text as a date or a number the way a form's user typed it:
-// "31.01.2009", "31.01.2009 14:30", ISO forms; "1234,5", "1.234,50", "12.5".
-std::optional<QDateTime> readDate(const QString &text);
-std::optional<double> readNumber(const QString &text);
 
 } // namespace report

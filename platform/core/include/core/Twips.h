@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/NumberText.h"
+
 #include <QString>
+
+#include <cmath>
 
 namespace core {
 
@@ -8,7 +12,11 @@ namespace core {
 // them at a fixed 96 dots per inch so stored sizes mean the same everywhere.
 constexpr int TwipsPerPixel = 15;
 
-inline int twipsToPixels(double twips) { return static_cast<int>(twips / TwipsPerPixel + (twips >= 0 ? 0.5 : -0.5)); }
+// Halves away from zero; a measure beyond any screen (a damaged setting) is 0.
+inline int twipsToPixels(double twips)
+{
+    return roundedInteger<int>(std::round(twips / TwipsPerPixel)).value_or(0);
+}
 inline int pixelsToTwips(int pixels) { return pixels * TwipsPerPixel; }
 
 // Val(): the number at the start of a text ("12ab" -> 12, "abc" -> 0,

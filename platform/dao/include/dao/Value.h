@@ -39,7 +39,8 @@ public:
     constexpr Currency() = default;
     static constexpr Currency fromUnits(qint64 units) { Currency c; c.m_units = units; return c; }
     static Currency fromDouble(double value);
-    // "1234,5", "1234.50", "-3", " 12,5 " (comma or point, at most one); nullopt otherwise.
+    // A number as core::NumberText reads it ("1234,5", "1234.50", "-3",
+    // "1.234,50"), exact to the fourth decimal; nullopt otherwise.
     static std::optional<Currency> fromText(const QString &text);
 
     constexpr qint64 units() const { return m_units; }   // 1/10000

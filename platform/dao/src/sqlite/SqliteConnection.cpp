@@ -1,6 +1,7 @@
 #include "SqliteDialect.h"
 
 #include "core/Clock.h"
+#include "core/DateText.h"
 
 #include <QFileInfo>
 
@@ -100,7 +101,8 @@ QDateTime argumentDate(sqlite3_value *value)
 {
     if (sqlite3_value_type(value) == SQLITE_NULL)
         return {};
-    return parseDateText(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(value))));
+    return core::readDate(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(value))))
+        .value_or(QDateTime());
 }
 
 void nowFunction(sqlite3_context *context, int, sqlite3_value **)

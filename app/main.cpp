@@ -17,7 +17,8 @@ namespace {
 
 // What an option needs of Qt. Options never show a window, so none of them
 // waits for a display: drawing (pictures, PDF pages) goes to the offscreen
-// platform, which still finds the system's fonts.
+// platform, which still finds the system's fonts. Drawing needs the widget
+// application, as the report's pictures come through the attachment control.
 enum class Needs { Nothing, Core, Painting };
 
 struct ScriptOption {
@@ -83,7 +84,7 @@ std::unique_ptr<QCoreApplication> applicationFor(Needs needs, int &argc, char *a
 {
     if (needs == Needs::Painting) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        return std::make_unique<QGuiApplication>(argc, argv);
+        return std::make_unique<QApplication>(argc, argv);
     }
     return std::make_unique<QCoreApplication>(argc, argv);
 }

@@ -257,18 +257,14 @@ private Q_SLOTS:
         CaseListModel model(*data.db);
         QSignalSpy failed(&model, &CaseListModel::readFailed);
         model.setSource(failing, {});
-        try {
-            model.requery();
-        } catch (const dao::DaoError &) {
-            // A server that sends the whole result at once fails as the list opens,
-            // which the window tells as it tells every failed requery.
-            QVERIFY(testengine::onServer());
-            QCOMPARE(model.rowCount(), 0);
-            return;
-        }
+        model.requery();
         while (model.canFetchMore())
             model.fetchMore();
-        QCOMPARE(model.rowCount(), 399);
+        // The server sends its rows in batches; the batch that fails brings none of its rows.
+        if (testengine::onServer())
+            QVERIFY(model.rowCount() > 0 && model.rowCount() < 400);
+        else
+            QCOMPARE(model.rowCount(), 399);
         QCOMPARE(failed.count(), 1);
         QVERIFY(failed.first().at(1).toString().length() > 0);
         // Told once, not at every further attempt to read on.

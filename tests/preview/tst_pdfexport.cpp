@@ -13,6 +13,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -83,7 +84,15 @@ QString saveAs(Preview &preview, const std::function<void(QFileDialog &)> &answe
 std::function<void(QFileDialog &)> choose(const QString &file)
 {
     return [file](QFileDialog &dialog) {
+        // The dialog reads folders in the background and may fill its name
+        // field anew when one arrives; the choice is made once it holds.
+        QElapsedTimer waited;
+        waited.start();
         dialog.selectFile(file);
+        while (dialog.selectedFiles().value(0) != file && waited.elapsed() < 5000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+            dialog.selectFile(file);
+        }
         static_cast<QDialog &>(dialog).accept();   // as "Speichern" does
     };
 }

@@ -8,6 +8,7 @@
 #include "kelvane/FileRoutines.h"
 
 #include "editor/frmMain.h"
+#include "sendral/OverlayGraphic.h"
 
 #include "core/MessageService.h"
 #include "core/Twips.h"

@@ -13,8 +13,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -84,15 +84,10 @@ QString saveAs(Preview &preview, const std::function<void(QFileDialog &)> &answe
 std::function<void(QFileDialog &)> choose(const QString &file)
 {
     return [file](QFileDialog &dialog) {
-        // The dialog reads folders in the background and may fill its name
-        // field anew when one arrives; the choice is made once it holds.
-        QElapsedTimer waited;
-        waited.start();
-        dialog.selectFile(file);
-        while (dialog.selectedFiles().value(0) != file && waited.elapsed() < 5000) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-            dialog.selectFile(file);
-        }
+        // Typed into the name field, as a user does: the dialog's list may
+        // refuse to select a file it cannot write, and it reads its folder in
+        // the background.
+        dialog.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(file);
         static_cast<QDialog &>(dialog).accept();   // as "Speichern" does
     };
 }

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs every Debian package the project needs to build, test and run.
+# Installs every Debian package the project needs to build, test and run,
+# or only the packages named as arguments (fuzz/run.sh asks for its own).
 # Idempotent: packages already present are not asked for again.
 set -euo pipefail
 
@@ -15,6 +16,8 @@ PACKAGES=(
   libpoppler-qt6-dev xdg-utils shared-mime-info adwaita-icon-theme
   postgresql postgresql-client
 )
+
+(($# > 0)) && PACKAGES=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do

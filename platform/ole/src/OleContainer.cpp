@@ -6,6 +6,8 @@
 #include "ole/DocumentPicture.h"
 #include "ole/InsertObjectDialog.h"
 
+#include "core/MouseButton.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -17,16 +19,6 @@ namespace {
 
 // picture() draws for an A4 page at 150 dpi.
 constexpr QSize PictureSize(1240, 1754);
-
-int buttonCode(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
-    }
-}
 
 } // namespace
 
@@ -137,7 +129,7 @@ void OleContainer::paintEvent(QPaintEvent *)
     painter.drawImage(target, m_shown);
 }
 
-void OleContainer::mousePressEvent(QMouseEvent *event) { Q_EMIT MouseDown(buttonCode(event->button())); }
+void OleContainer::mousePressEvent(QMouseEvent *event) { Q_EMIT MouseDown(core::mouseButtonCode(event->button())); }
 
 void OleContainer::mouseReleaseEvent(QMouseEvent *event)
 {

@@ -5,6 +5,7 @@
 #include "quarvik/ViewGeometry.h"
 #include "sendral/OverlayGraphic.h"
 
+#include "core/MouseButton.h"
 #include "core/UserSettings.h"
 
 #include <QDir>
@@ -31,16 +32,6 @@ QString pictureFilter()
         patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
     }
     return QStringLiteral("Bilddateien (%1);;Alle Dateien (*)").arg(patterns.join(u' '));
-}
-
-int buttonNumber(Qt::MouseButton button)
-{
-    switch (button) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
-    }
 }
 
 } // namespace
@@ -227,7 +218,7 @@ void PictureView::hideEvent(QHideEvent *event)
 
 void PictureView::mousePressEvent(QMouseEvent *event)
 {
-    Q_EMIT mouseDown(buttonNumber(event->button()));
+    Q_EMIT mouseDown(core::mouseButtonCode(event->button()));
     event->accept();
 }
 

@@ -2,17 +2,24 @@
 #include "TestEngine.h"
 
 #include "varnholt/CommandLine.h"
+#include "varnholt/DemoAnnotation.h"
 #include "varnholt/DemoData.h"
 #include "varnholt/Globals.h"
+
+#include "editor/GraficPainter.h"
+#include "editor/OverlayScript.h"
+#include "kelvane/ObjectStorage.h"
 
 #include "core/Clock.h"
 #include "dao/Dao.h"
 #include "ole/DocumentFormat.h"
 #include "ole/DocumentPicture.h"
+#include "sendral/OverlayGraphic.h"
 
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -65,6 +72,68 @@ int inkedPixels(const QImage &image)
         for (int x = 0; x < image.width(); ++x)
             inked += qGray(image.pixel(x, y)) < 160;
     return inked;
+}
+
+using kelvane::editor::GraficGeometry;
+namespace ShapeStyle = kelvane::editor::ShapeStyle;
+
+// An arrow's line in picture pixels: from its tail to its head.
+QLineF arrowLine(const GraficGeometry &arrow)
+{
+    const QPointF at = arrow.Geometry().topLeft();
+    return QLineF(at + QPointF(arrow.Line().X1, arrow.Line().Y1), at + QPointF(arrow.Line().X2, arrow.Line().Y2));
+}
+
+bool isOverlayRed(QRgb pixel)
+{
+    return qAlpha(pixel) == 255 && qRed(pixel) > 200 && qGreen(pixel) < 60 && qBlue(pixel) < 60;
+}
+
+// The overlay the shapes of a script draw at a picture's size, as the editor draws it.
+QImage redrawn(const std::vector<GraficGeometry> &shapes, QSize picture)
+{
+    QImage image(picture, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    for (const GraficGeometry &shape : shapes)
+        kelvane::editor::GraficPainter::DrawToDC(shape, painter, shape.Geometry().left(), shape.Geometry().top());
+    return image;
+}
+
+// An annotation as the editor would open it: an arrow whose head touches the
+// damage without covering it, a word above it, both inside the picture, and
+// an overlay that is exactly what the script's shapes draw.
+void checkAnnotation(const QString &script, const sendral::OverlayGraphic &overlay, QSize picture,
+                     const QStringList &words)
+{
+    QCOMPARE(QSize(overlay.Width(), overlay.Height()), picture);
+    const auto read = kelvane::editor::OverlayScript::Read(script);
+    QCOMPARE(read.skipped, 0);
+    QCOMPARE(read.shapes.size(), size_t(2));
+    const GraficGeometry &arrow = read.shapes[0];
+    const GraficGeometry &word = read.shapes[1];
+    QCOMPARE(arrow.Style(), ShapeStyle::Arrow);
+    QCOMPARE(word.Style(), ShapeStyle::Text);
+    QVERIFY2(words.contains(word.Label().Caption), qPrintable(word.Label().Caption));
+
+    const QRect inside(QPoint(0, 0), picture);
+    const QLineF line = arrowLine(arrow);
+    QVERIFY(inside.contains(line.p1().toPoint()) && inside.contains(line.p2().toPoint()));
+    QVERIFY(inside.contains(word.Geometry()));
+    QVERIFY2(line.length() >= 40, qPrintable(QString::number(line.length())));
+    // The word lies above the tail, away from the head.
+    QVERIFY(word.Geometry().bottom() <= line.p1().y() && word.Geometry().bottom() < line.p2().y());
+
+    const QImage &drawn = overlay.Image();
+    QVERIFY(isOverlayRed(drawn.pixel(line.pointAt(0.5).toPoint())));
+    QVERIFY(isOverlayRed(drawn.pixel(line.p2().toPoint())));
+    int wordPixels = 0;
+    for (int y = word.Geometry().top(); y <= word.Geometry().bottom(); ++y)
+        for (int x = word.Geometry().left(); x <= word.Geometry().right(); ++x)
+            wordPixels += isOverlayRed(drawn.pixel(x, y));
+    QVERIFY2(wordPixels > 30, qPrintable(QString::number(wordPixels)));
+    QCOMPARE(qAlpha(drawn.pixel(picture.width() - 1, picture.height() - 1)), 0);
+    QCOMPARE(redrawn(read.shapes, picture), drawn);
 }
 
 } // namespace
@@ -264,6 +333,37 @@ private Q_SLOTS:
         core::Clock::reset();
     }
 
+    void annotation_pointsAtTheDamageFromInsideThePicture()
+    {
+        struct Case {
+            QSize picture;
+            varnholt::demo::Damage damage;
+        };
+        const QList<Case> cases = {
+            {{1280, 960}, {{700, 640}, 60}},    // in the middle of the car
+            {{720, 540}, {{80, 380}, 30}},      // near the left edge of a small photo
+            {{1280, 960}, {{900, 120}, 40}},    // high up: no room for a long arrow and the word
+            {{1280, 960}, {{1270, 950}, 50}},   // in the bottom right corner
+        };
+        for (const Case &c : cases) {
+            const varnholt::demo::Annotation annotation = varnholt::demo::annotateDamage(c.picture, c.damage, "Delle");
+            QVERIFY(annotation.overlay);
+            checkAnnotation(annotation.script, *annotation.overlay, c.picture, {QStringLiteral("Delle")});
+            if (QTest::currentTestFailed())
+                return;
+            const GraficGeometry arrow = kelvane::editor::OverlayScript::Read(annotation.script).shapes[0];
+            const QLineF line = arrowLine(arrow);
+            const QLineF toDamage(line.p2(), c.damage.centre);
+            // The head touches the dent's rim and the arrow comes towards it.
+            QVERIFY2(toDamage.length() <= c.damage.radius * 1.05 + 1, qPrintable(QString::number(toDamage.length())));
+            QVERIFY(QLineF(line.p1(), c.damage.centre).length() > toDamage.length() + 20);
+            // The damage itself stays visible under the overlay.
+            QCOMPARE(qAlpha(annotation.overlay->Image().pixel(
+                         QPoint(qMin(c.damage.centre.x(), c.picture.width() - 1.0), qMin(c.damage.centre.y(), c.picture.height() - 1.0)))),
+                     0);
+        }
+    }
+
     void demo_givesAboutAThirdOfTheCasesTheirOwnPhotos()
     {
         QTemporaryDir dir;
@@ -279,6 +379,7 @@ private Q_SLOTS:
         int withPictures = 0;
         int pictures = 0;
         int estimates = 0;
+        int annotated = 0;
         QSet<QByteArray> seen;
         for (; !cases->IsEOF(); cases->MoveNext()) {
             const bool flagged = cases->Value("Schadenbilder").toBool();
@@ -312,8 +413,22 @@ private Q_SLOTS:
                 }
                 QVERIFY(kind == "jpg" || kind == "png");
                 QVERIFY2(bytes.size() > 100 * 1024, qPrintable(QString::number(bytes.size())));
-                QVERIFY(!QImage::fromData(bytes).isNull());
+                const QImage shown = QImage::fromData(bytes);
+                QVERIFY(!shown.isNull());
                 QVERIFY2(!seen.contains(bytes), "two pictures are the same");
+                // Every third photo comes annotated, read back as the attachment control reads it.
+                if (!dao::isNull(object->Value("mScript"))) {
+                    QString file;
+                    bool isBitmap = false;
+                    std::shared_ptr<sendral::OverlayGraphic> overlay;
+                    QString script;
+                    QVERIFY(kelvane::ObjectStorage(db.get()).LoadObject(id.toLongLong(), file, isBitmap, overlay, script));
+                    QFile::remove(file);
+                    QVERIFY(isBitmap && overlay);
+                    checkAnnotation(script, *overlay, shown.size(),
+                                    {QStringLiteral("Kratzer"), QStringLiteral("Delle"), QStringLiteral("Hier")});
+                    ++annotated;
+                }
                 seen.insert(bytes);
             }
             QCOMPARE(flagged, refs > 0);
@@ -321,6 +436,8 @@ private Q_SLOTS:
             pictures += refs;
         }
         pictures -= estimates;
+        QCOMPARE(annotated, (pictures + 2) / 3);
+        QVERIFY(r.out.contains(QStringLiteral("(%1 beschriftet)").arg(annotated)));
         QVERIFY2(withPictures >= 4 && withPictures <= 30, qPrintable(QString::number(withPictures)));
         QVERIFY2(estimates >= 2 && estimates <= 18, qPrintable(QString::number(estimates)));
         QCOMPARE(count(*db, "Select Count(*) From Objekt"), long(pictures + estimates));

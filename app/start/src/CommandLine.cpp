@@ -95,7 +95,8 @@ int demoCommand(const QStringList &args, CommandIo &io)
         const QList<long> ids = data.addCases(*db, count);
         db->Close();
         io.out << count << " Demo-Schadensfälle in " << dao::shownDatabaseName(path) << " eingetragen (ID "
-               << ids.first() << " bis " << ids.last() << ", " << pictures.stored() << " Bilder, "
+               << ids.first() << " bis " << ids.last() << ", " << pictures.stored() << " Bilder ("
+               << pictures.annotated() << " beschriftet), "
                << estimates.stored() << " Kostenvoranschläge, "
                << QString::number(timer.elapsed() / 1000.0, 'f', 1) << " s).\n";
     } catch (const dao::DaoError &error) {

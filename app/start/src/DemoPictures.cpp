@@ -1,8 +1,11 @@
 #include "varnholt/DemoPictures.h"
 
+#include "varnholt/DemoAnnotation.h"
+
 #include "dao/Dao.h"
 #include "dao/Error.h"
 #include "kelvane/ObjectStorage.h"
+#include "sendral/OverlayGraphic.h"
 
 #include <QColor>
 #include <QImage>
@@ -22,6 +25,8 @@ namespace {
 // A third of the cases, but no more than this many per run, so that a demo of
 // a hundred thousand cases stays a database of a few hundred MB.
 constexpr int kMostPicturedCases = 200;
+// Every this many photos one carries an overlay, as a user annotates some.
+constexpr int kAnnotateEvery = 3;
 
 struct Shot {
     QString plate;
@@ -56,7 +61,7 @@ void drawScene(QPainter &p, const QSize &size, QRandomGenerator &rng)
         p.drawLine(QPointF(x + w / 8.0, horizon), QPointF(x, h));
 }
 
-void drawCar(QPainter &p, const QSize &size, const Shot &shot, QRandomGenerator &rng)
+demo::Damage drawCar(QPainter &p, const QSize &size, const Shot &shot, QRandomGenerator &rng)
 {
     const qreal w = size.width();
     const qreal h = size.height();
@@ -129,6 +134,7 @@ void drawCar(QPainter &p, const QSize &size, const Shot &shot, QRandomGenerator 
         const QPointF from = hit + QPointF(rng.bounded(int(r * 2)) - r, rng.bounded(int(r)) - r / 2);
         p.drawLine(from, from + QPointF(r * 0.9, rng.bounded(9) - 4));
     }
+    return {hit, r};
 }
 
 // Sensor grain and a slight vignette, as a camera gives them; this is also
@@ -154,17 +160,19 @@ void addGrain(QImage &image, QRandomGenerator &rng, int amplitude)
     }
 }
 
-QImage photo(const Shot &shot, QRandomGenerator &rng)
+QImage photo(const Shot &shot, QRandomGenerator &rng, demo::Damage &damage)
 {
     QImage image(shot.size, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     drawScene(p, shot.size, rng);
-    drawCar(p, shot.size, shot, rng);
+    damage = drawCar(p, shot.size, shot, rng);
     p.end();
     addGrain(image, rng, shot.png ? 5 : 14);
     return image;
 }
+
+const QString kWords[] = {QStringLiteral("Kratzer"), QStringLiteral("Delle"), QStringLiteral("Hier")};
 
 } // namespace
 
@@ -201,9 +209,16 @@ void DemoPictures::attach(dao::Database &db, const QList<long> &caseIds)
             shot.png = rng.bounded(4) == 0;
             shot.size = shot.png ? QSize(720, 540) : QSize(1280, 960);
             const QString file = folder.filePath(QStringLiteral("bild%1.%2").arg(nextId).arg(shot.png ? "png" : "jpg"));
-            if (!photo(shot, rng).save(file, nullptr, shot.png ? -1 : 88))
+            demo::Damage damage;
+            if (!photo(shot, rng, damage).save(file, nullptr, shot.png ? -1 : 88))
                 throw dao::DaoError(0, QStringLiteral("Demo-Bild nicht geschrieben: ") + file);
-            if (!storage.SaveObject(nextId, file, nullptr, {}))
+            demo::Annotation annotation;
+            if (m_stored % kAnnotateEvery == 0) {
+                annotation = demo::annotateDamage(shot.size, damage,
+                                                  kWords[(m_stored / kAnnotateEvery) % int(std::size(kWords))]);
+                ++m_annotated;
+            }
+            if (!storage.SaveObject(nextId, file, annotation.overlay.get(), annotation.script))
                 throw dao::DaoError(0, QStringLiteral("Demo-Bild nicht gespeichert: ") + file);
             QFile::remove(file);
             ids.append(qlonglong(nextId++));

@@ -12,7 +12,8 @@ namespace varnholt {
 // Photos of the damage for demo cases: about a third of the cases (at most
 // 200 per run) get one to three pictures, drawn for each case (its plate on the car, the damage where
 // it happened, grain like a camera's), stored through the attachment storage
-// and entered in the case's Objekt_ID_1..3 with Schadenbilder set.
+// and entered in the case's Objekt_ID_1..3 with Schadenbilder set. Every
+// third photo carries an overlay: an arrow at the damage and a word.
 class DemoPictures {
 public:
     explicit DemoPictures(quint32 seed);
@@ -22,10 +23,12 @@ public:
     void attach(dao::Database &db, const QList<long> &caseIds);
 
     int stored() const { return m_stored; }
+    int annotated() const { return m_annotated; }
 
 private:
     quint32 m_seed;
     int m_stored = 0;
+    int m_annotated = 0;
 };
 
 } // namespace varnholt

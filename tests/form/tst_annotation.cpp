@@ -1,0 +1,323 @@
+#include "TestEngine.h"
+#include "TestPictures.h"
+
+#include "form/frmSchaden.h"
+#include "report/ControlPictureSource.h"
+#include "report/PrintRequest.h"
+#include "report/ReportJob.h"
+
+#include "varnholt/CaseList.h"
+#include "varnholt/Schema.h"
+
+#include "editor/OverlayScript.h"
+#include "editor/frmMain.h"
+#include "kelvane/ObjectStorage.h"
+
+#include "core/Clock.h"
+#include "core/GermanLocale.h"
+#include "core/MessageService.h"
+#include "core/UserSettings.h"
+#include "dao/Dao.h"
+#include "quarvik/PictureView.h"
+#include "sendral/OverlayGraphic.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFile>
+#include <QPainter>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+#include <functional>
+
+using kelvane::editor::frmMain;
+
+namespace {
+
+class ListSide : public varnholt::CaseList {
+public:
+    void RefreshGrid(long) override {}
+    void addVehicle(const QString &) override {}
+};
+
+// A colour the test photo has nowhere: what is green on a page is the overlay.
+const QColor kOverlayColour(0, 200, 0);
+
+bool isOverlayGreen(QRgb pixel)
+{
+    return qGreen(pixel) > 150 && qRed(pixel) < 90 && qBlue(pixel) < 90;
+}
+
+template <typename T>
+T *child(QObject &parent, const QString &name)
+{
+    T *found = parent.findChild<T *>(name);
+    if (!found)
+        qFatal("no %s", qPrintable(name));
+    return found;
+}
+
+QAction *editorKey(frmMain &editor, const char *bar, const char *key)
+{
+    return child<QAction>(*child<QToolBar>(editor, QLatin1String(bar)), QLatin1String(key));
+}
+
+// Once the annotation editor is shown: `work` in it, then "OK" or
+// "Abbrechen" as a user presses them, then `after` on the closed window.
+void inEditor(const char *key, std::function<void(frmMain &)> work, std::function<void(frmMain &)> after = {})
+{
+    QTimer::singleShot(0, [key, work = std::move(work), after = std::move(after)] {
+        auto *editor = qobject_cast<frmMain *>(QApplication::activeModalWidget());
+        if (!editor)
+            qFatal("the editor is not shown");
+        work(*editor);
+        editorKey(*editor, "tbOKCancel", key)->trigger();
+        if (after)
+            after(*editor);
+    });
+}
+
+// The pen colour picked in the colour dialog, as a user picks it.
+void pickPenColour(frmMain &editor, const QColor &colour)
+{
+    QTimer::singleShot(0, [colour] {
+        auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+        if (!dialog)
+            qFatal("the colour dialog is not shown");
+        dialog->setCurrentColor(colour);
+        dialog->accept();
+    });
+    editorKey(editor, "tbObjProps", "Pencolor")->trigger();
+}
+
+// A thick green arrow and the word "Delle" beside it.
+void drawArrowAndWord(frmMain &editor)
+{
+    pickPenColour(editor, kOverlayColour);
+    child<QComboBox>(editor, QStringLiteral("cboPenWidth"))->setCurrentIndex(5);
+    editor.DoCommand(QStringLiteral("Arrow"));
+    editor.DoCommand(QStringLiteral("Text"));
+    kelvane::editor::GraficObj &word = editor.Shapes().Shape(editor.Shapes().Selected());
+    word.Label().Caption = QStringLiteral("Delle");
+    word.Repaint();
+    word.Place(210, 20, 100, 40);
+}
+
+// The arrow of a script, its line in picture pixels.
+QLineF arrowOf(const QString &script)
+{
+    for (const kelvane::editor::GraficGeometry &shape : kelvane::editor::OverlayScript::Read(script).shapes) {
+        if (shape.Style() == kelvane::editor::ShapeStyle::Arrow) {
+            const QPointF at = shape.Geometry().topLeft();
+            return {at + QPointF(shape.Line().X1, shape.Line().Y1), at + QPointF(shape.Line().X2, shape.Line().Y2)};
+        }
+    }
+    return {};
+}
+
+// The first page of the case's damage report, drawn as it is printed, at
+// 50 pixels a centimetre.
+QImage printedReport(dao::Database &db, long caseId)
+{
+    const report::PrintRequest request{report::PrintKindCase, caseId, {}, false, nullptr};
+    QString message;
+    const std::optional<QString> definition =
+        report::ReportJob::definitionText(request, QStringLiteral(VARNHOLT_SOURCE_DIR "/data"), &message);
+    if (!definition)
+        qFatal("%s", qPrintable(message));
+    report::ControlPictureSource pictures(db);
+    report::ReportJob job(&db, request, *definition, QPageSize(QPageSize::A4), &pictures);
+    job.layout();
+    QImage page(1050, 1485, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    QPainter painter(&page);
+    job.renderPage(painter, 1, QRectF(0, 0, page.width(), page.height()));
+    return page;
+}
+
+// Where a printed picture of the test photo (red left, blue right) lies on the page.
+QRect printedPhoto(const QImage &page, QSize photo)
+{
+    QRect colours;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            const QRgb p = page.pixel(x, y);
+            if ((qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60) || (qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60))
+                colours = colours.united(QRect(x, y, 1, 1));
+        }
+    }
+    // Its black top rows are left out above; its shape gives them back.
+    const int height = qRound(colours.width() * double(photo.height()) / photo.width());
+    return QRect(colours.left(), colours.bottom() + 1 - height, colours.width(), height);
+}
+
+} // namespace
+
+class TestAnnotation : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    testengine::Databases m_databases;
+    std::unique_ptr<dao::Database> m_db;
+    std::unique_ptr<core::RecordingMessageService> m_messages;
+    ListSide m_list;
+    std::unique_ptr<QWidget> m_owner;
+    frmSchaden *m_form = nullptr;
+
+    QWidget &attachment() { return *child<QWidget>(*m_form, QStringLiteral("Ole_0")); }
+    quarvik::PictureView &viewer() { return *child<quarvik::PictureView>(attachment(), QStringLiteral("PictureView1")); }
+    void editOverlay() { child<QAction>(attachment(), QStringLiteral("ObjGrafic"))->trigger(); }
+
+    QVariant objectColumn(const QString &column)
+    {
+        auto rs = m_db->OpenRecordset(QStringLiteral("SELECT Objekt_ID_1 FROM Schaden WHERE ID = ?"),
+                                      dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
+                                      {qlonglong(m_form->CaseID())});
+        const QVariant object = rs->Value(QStringLiteral("Objekt_ID_1"));
+        rs = m_db->OpenRecordset(QStringLiteral("SELECT %1 FROM Objekt WHERE ID = ?").arg(column),
+                                 dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {object});
+        return rs->IsEOF() ? QVariant() : rs->Value(column);
+    }
+
+    // The case as the list window opens it again, its first picture tab shown.
+    void reopen()
+    {
+        const long id = m_form->CaseID();
+        m_form->FillSchaden(0);
+        m_form->FillSchaden(id);
+        child<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        VARNHOLT_REQUIRE_TEST_ENGINE();
+        core::applyGermanLocaleDefault();
+        qputenv("Temp", m_dir.filePath(QStringLiteral("temp")).toLocal8Bit());
+        QDir().mkpath(m_dir.filePath(QStringLiteral("temp")));
+    }
+
+    void init()
+    {
+        core::UserSettings::useFolder(m_dir.filePath("user"));
+        core::Clock::setFixed(QDateTime(QDate(2010, 3, 5), QTime(9, 30)));
+        m_databases.remove("a.db");
+        dao::OpenOptions create;
+        create.create = true;
+        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_databases.path("a.db"), create);
+        varnholt::createSchema(*m_db);
+        m_messages = std::make_unique<core::RecordingMessageService>();
+        m_owner = std::make_unique<QWidget>();
+        m_form = static_cast<frmSchaden *>(caseFormFactory(*m_db)(m_list, m_owner.get()));
+        m_form->addVehicle(QStringLiteral("B-AB 1"));
+        m_form->show();
+    }
+
+    void cleanup()
+    {
+        m_owner.reset();
+        m_messages.reset();
+        m_db.reset();
+        core::Clock::reset();
+    }
+
+    void anAnnotatedPhotoIsSavedReopenedAndPrintedWithItsOverlay()
+    {
+        const QSize photo(320, 240);
+        const QString file = testpictures::write(m_dir.filePath(QStringLiteral("schaden.png")),
+                                                 testpictures::encoded(testpictures::marked(photo.width(), photo.height()), "png"));
+        m_form->FillSchaden(0);
+        child<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
+        child<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
+        child<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
+        QVERIFY(testpictures::drop(attachment(), {file}));
+
+        // Annotated in the editor, kept with "OK".
+        QString drawnScript;
+        inEditor("Ok", drawArrowAndWord, [&drawnScript](frmMain &editor) { drawnScript = editor.EditScript(); });
+        editOverlay();
+        QVERIFY2(drawnScript.startsWith(QStringLiteral("ARROW;")), qPrintable(drawnScript));
+        QVERIFY(drawnScript.contains(QStringLiteral("TEXT;")) && drawnScript.contains(QStringLiteral(";Delle;")));
+        const QLineF arrow = arrowOf(drawnScript);
+        QVERIFY(arrow.length() > 100);
+        QVERIFY(viewer().overlay());
+        const QImage drawn = viewer().overlay()->Image();
+        QCOMPARE(drawn.size(), photo);
+        QVERIFY(isOverlayGreen(drawn.pixel(arrow.pointAt(0.5).toPoint())));
+        QVERIFY(m_form->SaveCase());
+
+        // Stored with the case, and back the same when the case is opened again.
+        QString tempFile;
+        bool isBitmap = false;
+        std::shared_ptr<sendral::OverlayGraphic> stored;
+        QString storedScript;
+        QVERIFY(kelvane::ObjectStorage(m_db.get()).LoadObject(objectColumn(QStringLiteral("ID")).toLongLong(), tempFile,
+                                                              isBitmap, stored, storedScript));
+        QFile::remove(tempFile);
+        QCOMPARE(storedScript, drawnScript);
+        reopen();
+        QVERIFY(viewer().overlay());
+        QCOMPARE(viewer().overlay()->Image(), drawn);
+
+        // The printed report shows the photo with the arrow over it.
+        const QImage page = printedReport(*m_db, m_form->CaseID());
+        const QRect printed = printedPhoto(page, photo);
+        QVERIFY2(printed.width() > 150, qPrintable(QString::number(printed.width())));
+        const double scale = double(printed.width()) / photo.width();
+        const QPoint middle = printed.topLeft() + (arrow.pointAt(0.5) * scale).toPoint();
+        QVERIFY2(isOverlayGreen(page.pixel(middle)), qPrintable(QColor(page.pixel(middle)).name()));
+        int green = 0;
+        for (int y = 0; y < page.height(); ++y)
+            for (int x = 0; x < page.width(); ++x)
+                green += isOverlayGreen(page.pixel(x, y)) && !printed.contains(x, y);
+        QCOMPARE(green, 0);
+
+        // Drawn on and cancelled: the reopened overlay and script stay, nothing to save.
+        QString givenScript;
+        inEditor("Cancel", [&givenScript](frmMain &editor) {
+            givenScript = editor.EditScript();
+            editor.DoCommand(QStringLiteral("Rect"));
+        });
+        editOverlay();
+        QCOMPARE(givenScript, drawnScript);
+        QCOMPARE(viewer().overlay()->Image(), drawn);
+        QVERIFY(!m_form->FormChanged());
+    }
+
+    void aNewPhotoLeftInTheEditorWithoutDrawingIsStillSaved()
+    {
+        const QByteArray first = testpictures::encoded(testpictures::marked(200, 150), "png");
+        const QByteArray second = testpictures::encoded(testpictures::marked(120, 90), "jpg");
+        m_form->FillSchaden(0);
+        child<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
+        child<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
+        child<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
+        QVERIFY(testpictures::drop(attachment(), {testpictures::write(m_dir.filePath(QStringLiteral("alt.png")), first)}));
+        inEditor("Ok", drawArrowAndWord);
+        editOverlay();
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(objectColumn(QStringLiteral("lbObjekt")).toByteArray(), first);
+
+        // The photo replaced, then the editor opened and left with "OK" unchanged.
+        reopen();
+        QVERIFY(testpictures::drop(attachment(), {testpictures::write(m_dir.filePath(QStringLiteral("neu.jpg")), second)}));
+        QVERIFY(m_form->FormChanged());
+        bool changedInEditor = true;
+        inEditor("Ok", [](frmMain &) {}, [&changedInEditor](frmMain &editor) { changedInEditor = editor.EditChanged(); });
+        editOverlay();
+        QVERIFY(!changedInEditor);
+        QVERIFY(m_form->FormChanged());
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(objectColumn(QStringLiteral("lbObjekt")).toByteArray(), second);
+        QCOMPARE(objectColumn(QStringLiteral("tClass")).toString(), QStringLiteral("jpg"));
+    }
+};
+
+QTEST_MAIN(TestAnnotation)
+#include "tst_annotation.moc"

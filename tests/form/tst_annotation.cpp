@@ -147,7 +147,9 @@ QRect printedPhoto(const QImage &page, QSize photo)
     for (int y = 0; y < page.height(); ++y) {
         for (int x = 0; x < page.width(); ++x) {
             const QRgb p = page.pixel(x, y);
-            if ((qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60) || (qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60))
+            const bool red = qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60;
+            const bool blue = qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60;
+            if (red || blue)
                 colours = colours.united(QRect(x, y, 1, 1));
         }
     }
@@ -171,7 +173,10 @@ private:
     frmSchaden *m_form = nullptr;
 
     QWidget &attachment() { return *child<QWidget>(*m_form, QStringLiteral("Ole_0")); }
-    quarvik::PictureView &viewer() { return *child<quarvik::PictureView>(attachment(), QStringLiteral("PictureView1")); }
+    quarvik::PictureView &viewer()
+    {
+        return *child<quarvik::PictureView>(attachment(), QStringLiteral("PictureView1"));
+    }
     void editOverlay() { child<QAction>(attachment(), QStringLiteral("ObjGrafic"))->trigger(); }
 
     QVariant objectColumn(const QString &column)
@@ -230,8 +235,8 @@ private Q_SLOTS:
     void anAnnotatedPhotoIsSavedReopenedAndPrintedWithItsOverlay()
     {
         const QSize photo(320, 240);
-        const QString file = testpictures::write(m_dir.filePath(QStringLiteral("schaden.png")),
-                                                 testpictures::encoded(testpictures::marked(photo.width(), photo.height()), "png"));
+        const QByteArray bytes = testpictures::encoded(testpictures::marked(photo.width(), photo.height()), "png");
+        const QString file = testpictures::write(m_dir.filePath(QStringLiteral("schaden.png")), bytes);
         m_form->FillSchaden(0);
         child<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
         child<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
@@ -298,7 +303,7 @@ private Q_SLOTS:
         child<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
         child<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
         child<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
-        QVERIFY(testpictures::drop(attachment(), {testpictures::write(m_dir.filePath(QStringLiteral("alt.png")), first)}));
+        QVERIFY(testpictures::drop(attachment(), {testpictures::write(m_dir.filePath("alt.png"), first)}));
         inEditor("Ok", drawArrowAndWord);
         editOverlay();
         QVERIFY(m_form->SaveCase());
@@ -306,10 +311,11 @@ private Q_SLOTS:
 
         // The photo replaced, then the editor opened and left with "OK" unchanged.
         reopen();
-        QVERIFY(testpictures::drop(attachment(), {testpictures::write(m_dir.filePath(QStringLiteral("neu.jpg")), second)}));
+        QVERIFY(testpictures::drop(attachment(), {testpictures::write(m_dir.filePath("neu.jpg"), second)}));
         QVERIFY(m_form->FormChanged());
         bool changedInEditor = true;
-        inEditor("Ok", [](frmMain &) {}, [&changedInEditor](frmMain &editor) { changedInEditor = editor.EditChanged(); });
+        inEditor("Ok", [](frmMain &) {},
+                 [&changedInEditor](frmMain &editor) { changedInEditor = editor.EditChanged(); });
         editOverlay();
         QVERIFY(!changedInEditor);
         QVERIFY(m_form->FormChanged());

@@ -358,9 +358,9 @@ private Q_SLOTS:
             QVERIFY2(toDamage.length() <= c.damage.radius * 1.05 + 1, qPrintable(QString::number(toDamage.length())));
             QVERIFY(QLineF(line.p1(), c.damage.centre).length() > toDamage.length() + 20);
             // The damage itself stays visible under the overlay.
-            QCOMPARE(qAlpha(annotation.overlay->Image().pixel(
-                         QPoint(qMin(c.damage.centre.x(), c.picture.width() - 1.0), qMin(c.damage.centre.y(), c.picture.height() - 1.0)))),
-                     0);
+            const QPoint dent(qMin(qRound(c.damage.centre.x()), c.picture.width() - 1),
+                              qMin(qRound(c.damage.centre.y()), c.picture.height() - 1));
+            QCOMPARE(qAlpha(annotation.overlay->Image().pixel(dent)), 0);
         }
     }
 
@@ -422,7 +422,8 @@ private Q_SLOTS:
                     bool isBitmap = false;
                     std::shared_ptr<sendral::OverlayGraphic> overlay;
                     QString script;
-                    QVERIFY(kelvane::ObjectStorage(db.get()).LoadObject(id.toLongLong(), file, isBitmap, overlay, script));
+                    kelvane::ObjectStorage storage(db.get());
+                    QVERIFY(storage.LoadObject(id.toLongLong(), file, isBitmap, overlay, script));
                     QFile::remove(file);
                     QVERIFY(isBitmap && overlay);
                     checkAnnotation(script, *overlay, shown.size(),

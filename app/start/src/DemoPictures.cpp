@@ -172,7 +172,7 @@ QImage photo(const Shot &shot, QRandomGenerator &rng, demo::Damage &damage)
     return image;
 }
 
-const QString kWords[] = {QStringLiteral("Kratzer"), QStringLiteral("Delle"), QStringLiteral("Hier")};
+constexpr const char *kWords[] = {"Kratzer", "Delle", "Hier"};
 
 } // namespace
 
@@ -214,8 +214,8 @@ void DemoPictures::attach(dao::Database &db, const QList<long> &caseIds)
                 throw dao::DaoError(0, QStringLiteral("Demo-Bild nicht geschrieben: ") + file);
             demo::Annotation annotation;
             if (m_stored % kAnnotateEvery == 0) {
-                annotation = demo::annotateDamage(shot.size, damage,
-                                                  kWords[(m_stored / kAnnotateEvery) % int(std::size(kWords))]);
+                const char *word = kWords[(m_stored / kAnnotateEvery) % std::size(kWords)];
+                annotation = demo::annotateDamage(shot.size, damage, QString::fromLatin1(word));
                 ++m_annotated;
             }
             if (!storage.SaveObject(nextId, file, annotation.overlay.get(), annotation.script))

@@ -2,6 +2,7 @@
 #include "TestPictures.h"
 
 #include "report/ControlPictureSource.h"
+#include "report/PageItems.h"
 #include "report/PageRenderer.h"
 
 #include "kelvane/ObjectStorage.h"
@@ -92,6 +93,33 @@ private Q_SLOTS:
         // A small picture goes as it is.
         const QImage small = testpictures::marked(100, 75);
         QCOMPARE(report::PageRenderer::printedPicture(small, printed).size(), small.size());
+    }
+
+    void aPagesPicturesAreDecodedForTheirLargestBox()
+    {
+        store(5, testpictures::encoded(testpictures::marked(8000, 6000), "jpg"), "jpg");
+        report::ControlPictureSource control(*m_db);
+        report::PageItemList items;
+        report::ReportElement item;
+        item.kind = report::ElementKind::Picture;
+        item.text = QStringLiteral("5");
+        // A small box first, then a 5.4 cm one whose right edge is measured
+        // from the paper's right side: the larger box counts.
+        item.x1 = 1;
+        item.y1 = 1;
+        item.x2 = 3;
+        item.y2 = 5.05;
+        items.append(item);
+        item.x2 = -14.6;
+        items.append(item);
+        report::PageRenderer renderer(items, 1, QSizeF(21, 29.7));
+        report::PagePictures page(&control);
+        page.prepare(items, 0, items.count(), 1,
+                     [&](const report::ReportElement &element) { return renderer.pictureBound(element); });
+        const QImage prepared = page.printPicture(5, true, QSize());
+        QVERIFY2(prepared.width() <= 638 && prepared.width() >= 600, qPrintable(QString::number(prepared.width())));
+        QVERIFY(prepared.height() <= 479);
+        QCOMPARE(page.preparedPage(), 1);
     }
 
 private:

@@ -41,20 +41,25 @@ long PagePictures::objectIdOf(const QString &itemText)
     return std::isfinite(id) && id >= 1 && id <= 2147483647.0 ? static_cast<long>(id) : 0;
 }
 
-void PagePictures::prepare(const PageItemList &items, int first, int end, int page)
+void PagePictures::prepare(const PageItemList &items, int first, int end, int page, const BoundOf &boundOf)
 {
     m_images.clear();
     m_page = 0;
     if (!m_source)
         return;
+    // A phone photo decoded whole takes hundreds of megabytes; a page needs
+    // each picture only as large as its largest box there.
+    QHash<QPair<long, bool>, QSize> bounds;
     for (int i = first; i < end; ++i) {
         const ReportElement &item = items.at(i);
         if (item.kind != ElementKind::Picture)
             continue;
         const QPair<long, bool> key(objectIdOf(item.text), withOverlay(item.align));
-        if (key.first > 0 && !m_images.contains(key))
-            m_images.insert(key, m_source->picture(key.first, key.second));
+        if (key.first > 0)
+            bounds[key] = bounds.value(key).expandedTo(boundOf(item));
     }
+    for (auto it = bounds.cbegin(); it != bounds.cend(); ++it)
+        m_images.insert(it.key(), m_source->printPicture(it.key().first, it.key().second, it.value()));
     m_page = page;
 }
 

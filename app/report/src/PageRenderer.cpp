@@ -20,6 +20,12 @@ constexpr double kMemoInset = 0.05;   // cm
 
 double tw(double cm) { return cm * TwipsPerCm; }
 
+// A picture is never drawn larger than its box: more than 300 dpi of it is not needed.
+QSize boundOfBox(double widthTwips, double heightTwips)
+{
+    return {int(std::ceil(std::abs(widthTwips) * 300 / 1440)), int(std::ceil(std::abs(heightTwips) * 300 / 1440))};
+}
+
 Qt::PenStyle penStyle(int style)
 {
     switch (style) {
@@ -295,6 +301,12 @@ void PageRenderer::DrawMemo(const ReportElement &item, double x1, double y1, dou
     }
 }
 
+QSize PageRenderer::pictureBound(const ReportElement &item) const
+{
+    return boundOfBox(std::round(tw(adjustX(item.x2) - adjustX(item.x1))),
+                      std::round(tw(adjustY(item.y2) - adjustY(item.y1))));
+}
+
 void PageRenderer::DrawAttachment(double x1, double y1, double x2, double y2, long objectId, int overlaySwitch,
                                   int fit)
 {
@@ -303,8 +315,7 @@ void PageRenderer::DrawAttachment(double x1, double y1, double x2, double y2, lo
     // Box and picture both in twips: the picture's own size at its resolution.
     const double boxWidth = std::round(tw(x2 - x1));
     const double boxHeight = std::round(tw(y2 - y1));
-    // It is never drawn larger than the box: more than 300 dpi of it is not needed.
-    const QSize bound(int(std::ceil(boxWidth * 300 / 1440)), int(std::ceil(boxHeight * 300 / 1440)));
+    const QSize bound = boundOfBox(boxWidth, boxHeight);
     const QImage picture = m_attachments->printPicture(objectId, overlaySwitch == 0, bound);
     if (picture.isNull())
         return;

@@ -111,7 +111,8 @@ void ReportJob::preparePage(int page)
     if (!m_layout || page < 1 || page > totalPages())
         return;
     const auto [first, end] = pageItems().pageRange(page);
-    m_pictures.prepare(pageItems(), first, end, page);
+    m_pictures.prepare(pageItems(), first, end, page,
+                       [this](const ReportElement &item) { return m_renderer->pictureBound(item); });
 }
 
 bool ReportJob::renderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options)

@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPair>
 
+#include <functional>
+
 namespace dao {
 class Database;
 }
@@ -11,6 +13,7 @@ class Database;
 namespace report {
 
 class PageItemList;
+struct ReportElement;
 
 // The picture of a stored attachment, for the OBJEKT element.
 class AttachmentSource {
@@ -42,11 +45,16 @@ class PagePictures : public AttachmentSource {
 public:
     explicit PagePictures(AttachmentSource *source) : m_source(source) {}
 
-    // Reads the pictures of items [first, end). Throws dao::DaoError.
-    void prepare(const PageItemList &items, int first, int end, int page);
+    // The pixels a picture item needs on paper (PageRenderer::pictureBound).
+    using BoundOf = std::function<QSize(const ReportElement &)>;
+
+    // Reads the pictures of items [first, end), each decoded no larger than
+    // its largest box on the page needs. Throws dao::DaoError.
+    void prepare(const PageItemList &items, int first, int end, int page, const BoundOf &boundOf);
     int preparedPage() const { return m_page; }
     // A prepared picture; a null image for one not prepared.
     QImage picture(long objectId, bool withOverlay) override;
+    QImage printPicture(long objectId, bool withOverlay, const QSize &) override { return picture(objectId, withOverlay); }
 
     // The attachment a picture item shows and whether with its overlay.
     static long objectIdOf(const QString &itemText);

@@ -49,6 +49,9 @@ public:
 
     int currentPage() const { return m_page; }
 
+    // The pixels a picture item needs: its box at 300 dpi, more is never printed.
+    QSize pictureBound(const ReportElement &item) const;
+
 private:
     void RenderItem(const ReportElement &item);
     void DrawTextBox(const QString &text, const QString &font, const QString &style, int size, double x1, double y1,

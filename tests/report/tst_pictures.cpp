@@ -1,3 +1,4 @@
+#include "OleTestFiles.h"
 #include "TestEngine.h"
 #include "TestPictures.h"
 
@@ -10,6 +11,7 @@
 
 #include "core/MessageService.h"
 #include "dao/Dao.h"
+#include "ole/DocumentFormat.h"
 #include "sendral/OverlayGraphic.h"
 
 #include <QTemporaryDir>
@@ -92,6 +94,32 @@ private Q_SLOTS:
         // A small picture goes as it is.
         const QImage small = testpictures::marked(100, 75);
         QCOMPARE(report::PageRenderer::printedPicture(small, printed).size(), small.size());
+    }
+
+    void documentsPrintAsTheirPicture()
+    {
+        // A PDF estimate stored as the control stores a document.
+        const QString pdf = testpictures::write(m_dir.filePath(QStringLiteral("Kostenvoranschlag.pdf")),
+                                                oletest::pdfBytes(QColor(200, 30, 30)));
+        const QString stored = m_dir.filePath(QStringLiteral("tmp5.OLE"));
+        QFile file(stored);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(ole::writeDocument(file, ole::documentFromFile(pdf)));
+        file.close();
+        kelvane::ObjectStorage storage(m_db.get());
+        QVERIFY(storage.SaveObject(5, stored, nullptr, QString()));
+
+        core::RecordingMessageService boxes;
+        report::ControlPictureSource pictures(*m_db);
+        // Its first page, upright, on the preview and drawn for the printed box.
+        const QImage page = pictures.picture(5, true);
+        QVERIFY(page.height() > page.width());
+        QCOMPARE(QColor(page.pixel(page.width() / 2, page.height() / 2)), QColor(200, 30, 30));
+        const QImage printed = pictures.printPicture(5, true, QSize(600, 400));
+        QCOMPARE(printed.height(), 400);
+        QVERIFY(printed.width() < 300);
+        QCOMPARE(QColor(printed.pixel(printed.width() / 2, 200)), QColor(200, 30, 30));
+        QVERIFY(boxes.shown.isEmpty());
     }
 
 private:

@@ -45,6 +45,9 @@ RAZOleCtrl::RAZOleCtrl(QWidget *parent, bool userMode)
 
 RAZOleCtrl::~RAZOleCtrl()
 {
+    // The container goes with the form below; it reports nothing more here.
+    if (m_document)
+        m_document->OLECTRL().removeEventFilter(this);
     m_session.deleteTempFile();
 }
 
@@ -198,6 +201,8 @@ bool RAZOleCtrl::eventFilter(QObject *watched, QEvent *event)
 {
     // The viewer or the container covers the control, so their painting
     // stands for the control's; the load runs after the paint rather than inside it.
+    if (event->type() != QEvent::Paint)
+        return QWidget::eventFilter(watched, event);
     const bool cover = watched == m_view->viewport() || (m_document && watched == &m_document->OLECTRL());
     if (cover && event->type() == QEvent::Paint && m_started && !m_session.Loaded()
         && !m_loadQueued) {

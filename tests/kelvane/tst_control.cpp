@@ -466,7 +466,7 @@ void TestControl::insertedFilesAreCheckedByNameAndContent()
     testpictures::drop(*window, {pictureFile(QStringLiteral("notes.txt"), "Nur ein Text, kein Bild.\n")});
     QCOMPARE(viewerFile(*control), QString());
     QVERIFY(window->findChild<QWidget *>(QStringLiteral("Frame1"))->isVisible());
-    QVERIFY(!window->findChild<QWidget *>(QStringLiteral("tbPicture"))->isVisible());
+    QTRY_VERIFY(!window->findChild<QWidget *>(QStringLiteral("tbPicture"))->isVisible());
     QVERIFY(control->Changed());
 }
 

@@ -57,7 +57,7 @@ void answerInsertDialog(std::function<void(QFileDialog *)> answer)
 {
     QTimer::singleShot(0, [answer] {
         auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog || dialog->windowTitle() != QLatin1String("Objekt einfügen"))
+        if (!dialog || dialog->windowTitle() != QStringLiteral("Objekt einfügen"))
             qFatal("the insert-object dialog is not shown");
         answer(dialog);
     });
@@ -201,7 +201,7 @@ void TestControlDocs::documentsAreStoredAndComeBackAsTheyWere()
         QCOMPARE(container(*control).className(), QStringLiteral("text/plain"));
         QVERIFY(child(*control, "Frame1").isVisible());
         QVERIFY(!child(*control, "PictureView1").isVisible());
-        QVERIFY(!child(*control, "tbPicture").isVisible());
+        QTRY_VERIFY(!child(*control, "tbPicture").isVisible());
         QVERIFY(action(*control, "Edit")->isEnabled() && action(*control, "Delete")->isEnabled());
         QVERIFY(!action(*control, "New")->isEnabled());
         QVERIFY(control->Changed());
@@ -348,7 +348,7 @@ void TestControlDocs::theInsertDialogCancelledChangesNothingAndAPictureGoesToThe
     QCOMPARE(child(*control, "PictureView1").property("fileName").toString(), photo);
     QVERIFY(container(*control).className().isEmpty());
     QVERIFY(child(*control, "PictureView1").isVisible() && !child(*control, "Frame1").isVisible());
-    QVERIFY(child(*control, "tbPicture").isVisible());
+    QTRY_VERIFY(child(*control, "tbPicture").isVisible());
     QVERIFY(control->Changed());
     QCOMPARE(QColor(control->Picture(false).pixel(5, 5)), QColor(Qt::yellow));
     QVERIFY(m_boxes->shown.isEmpty());

@@ -204,8 +204,7 @@ bool RAZOleCtrl::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::Paint)
         return QWidget::eventFilter(watched, event);
     const bool cover = watched == m_view->viewport() || (m_document && watched == &m_document->OLECTRL());
-    if (cover && event->type() == QEvent::Paint && m_started && !m_session.Loaded()
-        && !m_loadQueued) {
+    if (cover && m_started && !m_session.Loaded() && !m_loadQueued) {
         m_loadQueued = true;
         QMetaObject::invokeMethod(this, &RAZOleCtrl::deferredLoad, Qt::QueuedConnection);
     }

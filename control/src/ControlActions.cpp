@@ -21,7 +21,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -175,20 +174,21 @@ void RAZOleCtrl::refuse(const QString &text, const QString &title)
 
 void RAZOleCtrl::SetOleFile(const QString &path, bool owned)
 {
+    if (IsPictureFileName(path) || quarvik::PictureImport::isPictureFile(path))
+        insertPicture(path, owned);
+    else
+        insertDocument(path, owned);
+}
+
+void RAZOleCtrl::insertPicture(const QString &path, bool owned)
+{
     const core::WaitCursor hourglass;
     const QString title = QStringLiteral("SetOleFile");
-    const QString name = QFileInfo(path).fileName();
     QString ownedFile = path;
     const auto dropOwned = [&] {
         if (owned)
             DeleteTempFile(QString(), ownedFile);
     };
-    if (!IsPictureFileName(path) && !quarvik::PictureImport::isPictureFile(path)) {
-        dropOwned();
-        refuse(QStringLiteral("Die Datei \"%1\" ist keine Bilddatei. Dokumente können hier noch nicht angehängt "
-                              "werden; die Anlage bleibt unverändert.").arg(name), title);
-        return;
-    }
     const quarvik::PreparedPicture prepared = quarvik::PictureImport::prepare(path);
     if (!prepared.ok()) {
         dropOwned();
@@ -226,16 +226,12 @@ bool RAZOleCtrl::showPicture(const QString &path)
     if (!m_view->setFileName(path))
         return false;
     SetSizeToFit(true);
+    if (m_document)
+        m_document->OleFrame().hide();
+    m_view->show();
     m_bars.setPictureBarVisible(true);
     ShowFitZoom();
     return true;
-}
-
-void RAZOleCtrl::EditAddOle()
-{
-    core::showMessage(QStringLiteral("Das Bearbeiten in einer anderen Anwendung und das Einfügen von Dokumenten "
-                                     "sind in dieser Version noch nicht möglich."),
-                      core::MsgIcon::Information, core::MsgButtons::Ok, QStringLiteral("EditAddOle"), this);
 }
 
 void RAZOleCtrl::DeleteObject()
@@ -247,6 +243,8 @@ void RAZOleCtrl::DeleteObject()
 
 void RAZOleCtrl::ClearDisplay()
 {
+    if (m_document)
+        m_document->clear();
     m_view->setFileName(QString());
     m_view->setOverlay(nullptr);
     m_bars.setPictureBarVisible(false);

@@ -8,6 +8,8 @@
 #include "dao/Dao.h"
 #include "sendral/OverlayGraphic.h"
 
+#include <QFile>
+
 namespace kelvane {
 
 ContentKind contentKindOf(bool displayReady, const QString &pictureFile, const QString &documentClass)
@@ -145,8 +147,7 @@ bool ObjectSession::writeRow(long id, const Content &content, long &kept)
             kept = 0;
             return true;
         case ContentKind::Document:
-            // Documents are refused when inserted; none can be held yet.
-            return false;
+            return writeDocumentRow(id, content);
         }
     } catch (const dao::DaoError &error) {
         core::showMessage(error.description(), core::MsgIcon::Exclamation, core::MsgButtons::Ok, QStringLiteral("Save"));
@@ -155,6 +156,35 @@ bool ObjectSession::writeRow(long id, const Content &content, long &kept)
                           QStringLiteral("Save"));
     }
     return false;
+}
+
+bool ObjectSession::writeDocumentRow(long id, const Content &content)
+{
+    const QString temp = MakeTempFileName(QStringLiteral("tmp") + QString::number(id), QStringLiteral("OLE"));
+    QString error;
+    if (temp.isEmpty()) {
+        error = QStringLiteral("Für das Dokument ist im temporären Ordner kein freier Dateiname zu finden.");
+    } else {
+        QFile file(temp);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner)) {
+            error = QStringLiteral("Die Datei \"%1\" kann nicht angelegt werden: %2").arg(temp, file.errorString());
+        } else {
+            error = content.writeDocument ? content.writeDocument(file)
+                                          : QStringLiteral("Das Dokument kann nicht gespeichert werden.");
+            file.close();
+            if (error.isEmpty() && file.error() != QFileDevice::NoError)
+                error = QStringLiteral("Das Dokument kann nicht gespeichert werden: %1").arg(file.errorString());
+        }
+    }
+    bool saved = false;
+    if (error.isEmpty())
+        saved = m_storage.SaveObject(id, temp, nullptr, QString());
+    else
+        core::showMessage(error, core::MsgIcon::Exclamation, core::MsgButtons::Ok, QStringLiteral("Save"));
+    QString none;
+    if (!temp.isEmpty())
+        DeleteTempFile(temp, none);
+    return saved;
 }
 
 } // namespace kelvane

@@ -8,6 +8,8 @@
 #include <functional>
 #include <memory>
 
+class QIODevice;
+
 namespace sendral {
 class OverlayGraphic;
 }
@@ -50,6 +52,8 @@ public:
     struct Content {
         ContentKind kind = ContentKind::Empty;
         QString pictureFile;
+        // A document writes itself into the open file; "" or the reason it could not.
+        std::function<QString(QIODevice &)> writeDocument;
     };
     // Writes the content to its row, asking newPrimary for a number when it
     // has none. True when every step succeeded; on failure the state stays as
@@ -82,6 +86,8 @@ public:
 
 private:
     bool writeRow(long id, const Content &content, long &kept);
+    // Through the container's own file "tmp<ID>.OLE", without a script.
+    bool writeDocumentRow(long id, const Content &content);
 
     ObjectStorage m_storage;
     QVariant m_value;

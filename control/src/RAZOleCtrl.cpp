@@ -6,6 +6,7 @@
 #include "kelvane/OLELangTrans.h"
 
 #include "core/WaitCursor.h"
+#include "ole/OleContainer.h"
 #include "quarvik/PictureView.h"
 #include "sendral/MessageHook.h"
 #include "sendral/OverlayGraphic.h"
@@ -13,6 +14,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFrame>
 #include <QPainter>
 #include <QToolBar>
 
@@ -43,6 +45,9 @@ RAZOleCtrl::RAZOleCtrl(QWidget *parent, bool userMode)
 
 RAZOleCtrl::~RAZOleCtrl()
 {
+    // The container goes with the form below; it reports nothing more here.
+    if (m_document)
+        m_document->OLECTRL().removeEventFilter(this);
     m_session.deleteTempFile();
 }
 
@@ -78,6 +83,11 @@ void RAZOleCtrl::WriteProperties(PropertyBag &bag) const
 void RAZOleCtrl::runTimeStart()
 {
     m_started = true;
+    m_document = std::make_unique<ControlDocument>(*this);
+    m_document->OLECTRL().setEnabled(m_enabled);
+    m_document->setBackColor(backgroundFor(m_locked));
+    m_document->OLECTRL().installEventFilter(this);
+    connectDocument();
     // A control read as Locked takes no drops from the start.
     setAcceptDrops(!m_locked);
     m_dragDropSpy = new sendral::MessageHook(this);
@@ -95,6 +105,8 @@ void RAZOleCtrl::SetEnabled(bool enabled)
     m_bars.Toolbar->setEnabled(enabled);
     m_bars.tbPicture->setEnabled(enabled);
     setEnabled(enabled);
+    if (m_document)
+        m_document->OLECTRL().setEnabled(enabled);
 }
 
 void RAZOleCtrl::SetHasButtons(bool hasButtons)
@@ -112,6 +124,8 @@ void RAZOleCtrl::SetLocked(bool locked)
     if (m_started)
         setAcceptDrops(!locked);
     m_view->setBackgroundColor(backgroundFor(locked));
+    if (m_document)
+        m_document->setBackColor(backgroundFor(locked));
 }
 
 void RAZOleCtrl::SetValue(const QVariant &newId)
@@ -140,8 +154,7 @@ void RAZOleCtrl::loadNow()
     if (!m_session.load())
         return;
     if (!m_session.IsBitmap()) {
-        // Documents are shown by a later version; the row stays as it is.
-        m_session.deleteTempFile();
+        showLoadedDocument();
         return;
     }
     if (showPicture(m_session.TempFile())) {
@@ -186,10 +199,12 @@ void RAZOleCtrl::paintEvent(QPaintEvent *event)
 
 bool RAZOleCtrl::eventFilter(QObject *watched, QEvent *event)
 {
-    // The viewer covers the control, so its painting stands for the control's;
-    // the load runs after the paint rather than inside it.
-    if (watched == m_view->viewport() && event->type() == QEvent::Paint && m_started && !m_session.Loaded()
-        && !m_loadQueued) {
+    // The viewer or the container covers the control, so their painting
+    // stands for the control's; the load runs after the paint rather than inside it.
+    if (event->type() != QEvent::Paint)
+        return QWidget::eventFilter(watched, event);
+    const bool cover = watched == m_view->viewport() || (m_document && watched == &m_document->OLECTRL());
+    if (cover && m_started && !m_session.Loaded() && !m_loadQueued) {
         m_loadQueued = true;
         QMetaObject::invokeMethod(this, &RAZOleCtrl::deferredLoad, Qt::QueuedConnection);
     }
@@ -205,6 +220,8 @@ void RAZOleCtrl::resizeEvent(QResizeEvent *event)
 void RAZOleCtrl::layOut()
 {
     const int bar = m_hasButtons ? m_bars.Toolbar->sizeHint().height() : 0;
+    if (m_document)
+        m_document->OleFrame().setGeometry(0, 0, width(), height() - bar);
     m_view->setGeometry(0, 0, width(), height() - bar);
     m_bars.Toolbar->setGeometry(0, height() - bar, width(), bar);
     m_bars.Toolbar->setVisible(m_hasButtons);
@@ -214,14 +231,15 @@ void RAZOleCtrl::layOut()
 
 ContentKind RAZOleCtrl::contentKind() const
 {
-    return contentKindOf(m_started, m_view->fileName(), QString());
+    return contentKindOf(m_document != nullptr, m_view->fileName(), m_document ? m_document->className() : QString());
 }
 
 bool RAZOleCtrl::Save()
 {
     if (m_locked)
         return false;
-    const ObjectSession::Content content{contentKind(), m_view->fileName()};
+    const ObjectSession::Content content{contentKind(), m_view->fileName(),
+                                         [this](QIODevice &file) { return m_document->saveTo(file); }};
     return m_session.save(content, [this] {
         QVariant number;
         if (m_sink)
@@ -233,6 +251,8 @@ bool RAZOleCtrl::Save()
 QImage RAZOleCtrl::Picture(bool Overlay)
 {
     deferredLoad();
+    if (contentKind() == ContentKind::Document)
+        return m_document->picture();
     if (contentKind() != ContentKind::Picture)
         return {};
     const QImage picture = m_view->picture();
@@ -242,6 +262,8 @@ QImage RAZOleCtrl::Picture(bool Overlay)
 QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
 {
     deferredLoad();
+    if (contentKind() == ContentKind::Document)
+        return m_document->pictureWithin(bound);
     if (contentKind() != ContentKind::Picture)
         return {};
     const QSize full = m_view->pictureSize();

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "ControlDocument.h"
 #include "ControlToolbars.h"
 #include "ObjectSession.h"
 
 #include "kelvane/RAZOleCtrl.h"
 
 #include <QWidget>
+
+#include <memory>
 
 namespace quarvik {
 class PictureView;
@@ -17,9 +20,10 @@ struct HookAnswer;
 
 namespace kelvane {
 
-// The attachment control: one Objekt row shown in the picture viewer with
-// the two toolbars below it. What it decides lives in ObjectSession,
-// ZoomSteps and ControlToolbars; this class wires them to the widgets.
+// The attachment control: one Objekt row shown in the picture viewer or, a
+// document, in the container of ControlDocument, with the two toolbars below
+// them. What it decides lives in ObjectSession, ZoomSteps, ControlToolbars and
+// ControlDocument; this class wires them to the widgets.
 class RAZOleCtrl : public QWidget, public _RAZOleCtrl {
     Q_OBJECT
 public:
@@ -87,6 +91,8 @@ private:
     void zoomListClick();
     // owned: the file was made for this control (a scan) and goes with it.
     void SetOleFile(const QString &path, bool owned = false);
+    void insertPicture(const QString &path, bool owned);
+    // Shows the picture file in the viewer and switches to the picture area.
     bool showPicture(const QString &path);
     void EditAddOle();
     void DeleteObject();
@@ -101,7 +107,18 @@ private:
     void DragDropSpy_WndProc(QWidget *hWnd, QEvent *message, sendral::HookAnswer &answer);
     void refuse(const QString &text, const QString &title);
 
+    // The document side (DocumentActions.cpp): the container's events, the
+    // document area, inserting, loading and opening documents.
+    void connectDocument();
+    void insertDocument(const QString &path, bool owned);
+    void showLoadedDocument();
+    void showDocumentArea();
+    void insertFromDialog();
+    void documentUpdated(int code);
+
     quarvik::PictureView *m_view;
+    // Made at run-time start; none at design time.
+    std::unique_ptr<ControlDocument> m_document;
     ControlToolbars m_bars;
     ObjectSession m_session;
     sendral::MessageHook *m_dragDropSpy = nullptr;

@@ -13,11 +13,8 @@
 #include <QTest>
 #include <QTimer>
 
-// The desktop here is a private one: XDG_CONFIG_HOME's mimeapps.list and
-// XDG_DATA_HOME's .desktop file make editor.sh the application for text and
-// PNG files. The script "edits" as many applications do: it writes the new
-// content (the file named "replacement") to a new file and renames that over
-// the opened one.
+// The desktop here is a private one (oletest::PrivateDesktop) whose test
+// script is the application for text and PNG files.
 class OleContainerTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -38,42 +35,18 @@ private:
     // Answers the next modal dialog with what `answer` does to it.
     void answerDialog(std::function<void(QFileDialog *)> answer);
 
-    QTemporaryDir m_home;
+    oletest::PrivateDesktop m_desktop{{QStringLiteral("text/plain"), QStringLiteral("image/png")}};
     QTemporaryDir m_work;
 };
 
 void OleContainerTest::initTestCase()
 {
-    QVERIFY(m_home.isValid() && m_work.isValid());
-    const QDir home(m_home.path());
-    QVERIFY(home.mkpath(QStringLiteral("config")) && home.mkpath(QStringLiteral("data/applications")));
-    const QString script = home.filePath(QStringLiteral("editor.sh"));
-    QVERIFY(oletest::writeFile(script, QStringLiteral("#!/bin/sh\n"
-                                                      "cp '%1' \"$1.neu\" && mv \"$1.neu\" \"$1\"\n"
-                                                      "echo \"$1\" >> '%2'\n")
-                                           .arg(home.filePath(QStringLiteral("replacement")),
-                                                home.filePath(QStringLiteral("opened.log")))
-                                           .toUtf8()));
-    QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(oletest::writeFile(home.filePath(QStringLiteral("data/applications/kelvane-testeditor.desktop")),
-                               QStringLiteral("[Desktop Entry]\nType=Application\nName=Testbearbeitung\n"
-                                              "Exec=%1 %f\nMimeType=text/plain;image/png;\n")
-                                   .arg(script)
-                                   .toUtf8()));
-    QVERIFY(oletest::writeFile(home.filePath(QStringLiteral("config/mimeapps.list")),
-                               "[Default Applications]\ntext/plain=kelvane-testeditor.desktop\n"
-                               "image/png=kelvane-testeditor.desktop\n"));
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toUtf8());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toUtf8());
-    qunsetenv("XDG_CURRENT_DESKTOP");
-    // xdg-open asks the desktop's defaults only where it believes a display is.
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("DISPLAY", ":0");
+    QVERIFY(m_desktop.isValid() && m_work.isValid());
 }
 
 void OleContainerTest::setReplacement(const QByteArray &bytes)
 {
-    QVERIFY(oletest::writeFile(QDir(m_home.path()).filePath(QStringLiteral("replacement")), bytes));
+    QVERIFY(m_desktop.setReplacement(bytes));
 }
 
 QString OleContainerTest::file(const QString &name, const QByteArray &bytes)
@@ -84,11 +57,7 @@ QString OleContainerTest::file(const QString &name, const QByteArray &bytes)
     return path;
 }
 
-QString OleContainerTest::opened() const
-{
-    QFile log(QDir(m_home.path()).filePath(QStringLiteral("opened.log")));
-    return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
-}
+QString OleContainerTest::opened() const { return m_desktop.opened(); }
 
 void OleContainerTest::answerDialog(std::function<void(QFileDialog *)> answer)
 {

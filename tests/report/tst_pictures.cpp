@@ -1,3 +1,4 @@
+#include "OleTestFiles.h"
 #include "TestEngine.h"
 #include "TestPictures.h"
 
@@ -11,6 +12,7 @@
 
 #include "core/MessageService.h"
 #include "dao/Dao.h"
+#include "ole/DocumentFormat.h"
 #include "sendral/OverlayGraphic.h"
 
 #include <QTemporaryDir>
@@ -97,12 +99,12 @@ private Q_SLOTS:
 
     void aPagesPicturesAreDecodedForTheirLargestBox()
     {
-        store(5, testpictures::encoded(testpictures::marked(8000, 6000), "jpg"), "jpg");
+        store(6, testpictures::encoded(testpictures::marked(8000, 6000), "jpg"), "jpg");
         report::ControlPictureSource control(*m_db);
         report::PageItemList items;
         report::ReportElement item;
         item.kind = report::ElementKind::Picture;
-        item.text = QStringLiteral("5");
+        item.text = QStringLiteral("6");
         // A small box first, then a 5.4 cm one whose right edge is measured
         // from the paper's right side: the larger box counts.
         item.x1 = 1;
@@ -116,10 +118,36 @@ private Q_SLOTS:
         report::PagePictures page(&control);
         page.prepare(items, 0, items.count(), 1,
                      [&](const report::ReportElement &element) { return renderer.pictureBound(element); });
-        const QImage prepared = page.printPicture(5, true, QSize());
+        const QImage prepared = page.printPicture(6, true, QSize());
         QVERIFY2(prepared.width() <= 638 && prepared.width() >= 600, qPrintable(QString::number(prepared.width())));
         QVERIFY(prepared.height() <= 479);
         QCOMPARE(page.preparedPage(), 1);
+    }
+
+    void documentsPrintAsTheirPicture()
+    {
+        // A PDF estimate stored as the control stores a document.
+        const QString pdf = testpictures::write(m_dir.filePath(QStringLiteral("Kostenvoranschlag.pdf")),
+                                                oletest::pdfBytes(QColor(200, 30, 30)));
+        const QString stored = m_dir.filePath(QStringLiteral("tmp5.OLE"));
+        QFile file(stored);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(ole::writeDocument(file, ole::documentFromFile(pdf)));
+        file.close();
+        kelvane::ObjectStorage storage(m_db.get());
+        QVERIFY(storage.SaveObject(5, stored, nullptr, QString()));
+
+        core::RecordingMessageService boxes;
+        report::ControlPictureSource pictures(*m_db);
+        // Its first page, upright, on the preview and drawn for the printed box.
+        const QImage page = pictures.picture(5, true);
+        QVERIFY(page.height() > page.width());
+        QCOMPARE(QColor(page.pixel(page.width() / 2, page.height() / 2)), QColor(200, 30, 30));
+        const QImage printed = pictures.printPicture(5, true, QSize(600, 400));
+        QCOMPARE(printed.height(), 400);
+        QVERIFY(printed.width() < 300);
+        QCOMPARE(QColor(printed.pixel(printed.width() / 2, 200)), QColor(200, 30, 30));
+        QVERIFY(boxes.shown.isEmpty());
     }
 
 private:

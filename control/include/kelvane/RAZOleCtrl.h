@@ -100,8 +100,9 @@ public:
     virtual void SetValue(const QVariant &newId) = 0;
     virtual QString DataField() const = 0;
     virtual void SetDataField(const QString &dataField) = 0;
-    // The upright picture, with the overlay drawn over it when asked; a null
-    // image when the content is no picture. The image is the caller's.
+    // The upright picture, with the overlay drawn over it when asked; for a
+    // document what it shows (a PDF its first page); a null image when there
+    // is no content. The image is the caller's.
     virtual QImage Picture(bool Overlay = false) = 0;
     virtual QVariant Tag() const = 0;
     virtual void SetTag(const QVariant &tag) = 0;

@@ -473,6 +473,18 @@ void TestEditorWindow::zoom()
     widths->setCurrentIndex(3);
     Q_EMIT widths->activated(3);
     QCOMPARE(shape.PenWidth(), 8);
+    // The font size list means points on screen: "16" at 50 % is 32 points.
+    action(editor, "tbMain", "Text")->trigger();
+    GraficObj &text = editor.Shapes().Shape(editor.Shapes().Selected());
+    auto *sizes = editor.findChild<QComboBox *>("ComboSize");
+    sizes->setCurrentIndex(7);
+    Q_EMIT sizes->activated(7);
+    QCOMPARE(text.Label().FontSize, 32.0f);
+    // A selected shape shows its values at the zoom again.
+    widths->setCurrentIndex(0);
+    Q_EMIT shape.MouseDown(Qt::LeftButton, {}, 10, 10);
+    QCOMPARE(widths->currentText(), QStringLiteral("4"));
+    editor.Shapes().DeleteShape(editor.Shapes().IndexOf(&text));
 
     // Ctrl+wheel keeps the picture point under the mouse.
     const QPoint mouse(300, 200);

@@ -26,10 +26,19 @@ int main(int argc, char **argv)
         return 2;
     }
     const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("select");
+    const bool big = mode == u"big";
     QTemporaryDir dir;
-    const QString file = dir.filePath(QStringLiteral("foto.png"));
-    carPhoto(mode == u"big" ? 4000 : 1000, mode == u"big" ? 3000 : 700).save(file);
-    const QString script = QStringLiteral(
+    const QString file = dir.filePath(QStringLiteral("foto.jpg"));
+    carPhoto(big ? 4000 : 1000, big ? 3000 : 700).save(file);
+    // The same six shapes, four times as large on the 12 MP photo.
+    const QString script = big ? QStringLiteral(
+        "RECT;320;1200;960;640;8;16711680;16777215;1#"
+        "LINE;1680;480;800;440;4;4;796;436;12;255#"
+        "ARROW;2400;1320;800;558;34;524;766;34;16;255;2;6#"
+        "DBLARROW;1200;2080;1040;320;34;160;1006;160;12;0#"
+        "CIRCLE;2800;320;720;480;12;32768;65535;0#"
+        "TEXT;2240;1920;880;240;Delle an der Tür;Arial;64;True;False;False;False;255#")
+                               : QStringLiteral(
         "RECT;80;300;240;160;2;16711680;16777215;1#"
         "LINE;420;120;200;110;4;4;196;106;3;255#"
         "ARROW;600;330;200;140;34;104;166;34;4;255;2;6#"
@@ -46,9 +55,11 @@ int main(int argc, char **argv)
         editor.Shapes().SelectShape(5);
         editor.BeginTextEdit(5);
         QTest::keyClicks(editor.TextEditor(), QStringLiteral(" hinten"));
-    } else if (mode == u"big") {
-        // A new shape at the fitted zoom: 200 x 200 on screen, grips as at 100 %.
+    } else if (big) {
+        // A new shape at the fitted zoom is 200 x 200 on screen; the arrow's
+        // grips are selected as at 100 %.
         editor.DoCommand(QStringLiteral("Circle"));
+        editor.Shapes().SelectShape(2);
     } else {
         editor.Shapes().SelectShape(2);
     }

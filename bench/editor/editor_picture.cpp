@@ -2,7 +2,7 @@
 // shape, selects one (or edits the text in place) and writes the window as
 // PNG, to look at.
 //
-// editor_picture OUTPUT.png [select|text|big]
+// editor_picture OUTPUT.png [select|text|big|bigtext]
 
 #include "CarPhoto.h"
 
@@ -22,11 +22,11 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: editor_picture OUTPUT.png [select|text|big]\n");
+        std::fprintf(stderr, "usage: editor_picture OUTPUT.png [select|text|big|bigtext]\n");
         return 2;
     }
     const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("select");
-    const bool big = mode == u"big";
+    const bool big = mode.startsWith(u"big");
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("foto.jpg"));
     carPhoto(big ? 4000 : 1000, big ? 3000 : 700).save(file);
@@ -51,7 +51,7 @@ int main(int argc, char **argv)
     editor.resize(1100, 760);
     editor.show();
     QTest::qWait(200);
-    if (mode == u"text") {
+    if (mode.endsWith(u"text")) {
         editor.Shapes().SelectShape(5);
         editor.BeginTextEdit(5);
         QTest::keyClicks(editor.TextEditor(), QStringLiteral(" hinten"));

@@ -551,6 +551,12 @@ void TestEditorWindow::gripsAndTolerancesKeepTheirScreenSize()
         const QPoint grip = view->mapFromScene(shape.mapToScene(shape.Geometry().GripArea(8, zoom).center()));
         QCOMPARE(runAround(view->viewport()->grab().toImage(), grip), QSize(GripSize, GripSize));
         editor.Shapes().DeleteShape(circle);
+        // The selection frame of a text: 8 screen pixels along its left edge.
+        action(editor, "tbMain", "Text")->trigger();
+        const int text = editor.Shapes().Selected();
+        const QPoint edge = view->mapFromScene(QPointF(editor.Shapes().Shape(text).Placement().topLeft()));
+        QCOMPARE(runAround(view->viewport()->grab().toImage(), edge + QPoint(1, 50)).width(), SelectionFrameWidth);
+        editor.Shapes().DeleteShape(text);
 
         // 3 screen pixels off the line hits it, 6 do not.
         const QPoint onLine = view->mapFromScene(QPointF(800, 404));

@@ -1,3 +1,4 @@
+#include "editor/GraficPainter.h"
 #include "editor/ScriptBuilder.h"
 #include "editor/frmMain.h"
 
@@ -63,6 +64,8 @@ private Q_SLOTS:
     void dragIsOneStep();
     void nudgesAndShortcuts();
     void zoom();
+    void gripsAndTolerancesKeepTheirScreenSize();
+    void zoomedGripDragAndTextEditor();
 
 private:
     QTemporaryDir m_dir;
@@ -470,6 +473,18 @@ void TestEditorWindow::zoom()
     widths->setCurrentIndex(3);
     Q_EMIT widths->activated(3);
     QCOMPARE(shape.PenWidth(), 8);
+    // The font size list means points on screen: "16" at 50 % is 32 points.
+    action(editor, "tbMain", "Text")->trigger();
+    GraficObj &text = editor.Shapes().Shape(editor.Shapes().Selected());
+    auto *sizes = editor.findChild<QComboBox *>("ComboSize");
+    sizes->setCurrentIndex(7);
+    Q_EMIT sizes->activated(7);
+    QCOMPARE(text.Label().FontSize, 32.0f);
+    // A selected shape shows its values at the zoom again.
+    widths->setCurrentIndex(0);
+    Q_EMIT shape.MouseDown(Qt::LeftButton, {}, 10, 10);
+    QCOMPARE(widths->currentText(), QStringLiteral("4"));
+    editor.Shapes().DeleteShape(editor.Shapes().IndexOf(&text));
 
     // Ctrl+wheel keeps the picture point under the mouse.
     const QPoint mouse(300, 200);
@@ -487,6 +502,108 @@ void TestEditorWindow::zoom()
     // The script keeps picture pixels.
     action(editor, "tbOKCancel", "Ok")->trigger();
     QVERIFY(editor.EditScript().startsWith(QStringLiteral("RECT;260;280;400;400;8;")));
+}
+
+namespace {
+
+// The run of pixels unlike the picture's colour through `at`, across and down.
+QSize runAround(const QImage &image, QPoint at)
+{
+    const QRgb background = QColor(90, 120, 150).rgb();
+    const auto differs = [&](int x, int y) { return image.pixel(x, y) != background; };
+    int left = at.x(), right = at.x(), top = at.y(), bottom = at.y();
+    while (left > 0 && differs(left - 1, at.y()))
+        --left;
+    while (right < image.width() - 1 && differs(right + 1, at.y()))
+        ++right;
+    while (top > 0 && differs(at.x(), top - 1))
+        --top;
+    while (bottom < image.height() - 1 && differs(at.x(), bottom + 1))
+        ++bottom;
+    return {right - left + 1, bottom - top + 1};
+}
+
+// Whether a click at a view point selects the shape.
+bool clickSelects(frmMain &editor, QPoint at, int index)
+{
+    editor.Shapes().DeselectAll();
+    QTest::mouseClick(editor.DrawingArea()->viewport(), Qt::LeftButton, {}, at);
+    return editor.Shapes().Selected() == index;
+}
+
+} // namespace
+
+void TestEditorWindow::gripsAndTolerancesKeepTheirScreenSize()
+{
+    // A horizontal thin line at picture y 404 from x 404 to 1204, and a
+    // transparent rectangle beside it.
+    const QString script = QStringLiteral("LINE;400;400;808;8;4;4;804;4;1;0#RECT;2000;400;800;800;1;255;0;0#");
+    frmMain editor;
+    open(editor, writePicture(m_dir, {4000, 3000}), script);
+    QGraphicsView *view = editor.DrawingArea();
+    for (const double zoom : {1.0, 0.5, 0.25}) {
+        editor.SetZoom(zoom);
+        editor.ScrollTo(0, 0);
+        // A new ellipse, whose bottom-right grip lies over the bare picture.
+        action(editor, "tbMain", "Circle")->trigger();
+        const int circle = editor.Shapes().Selected();
+        GraficObj &shape = editor.Shapes().Shape(circle);
+        const QPoint grip = view->mapFromScene(shape.mapToScene(shape.Geometry().GripArea(8, zoom).center()));
+        QCOMPARE(runAround(view->viewport()->grab().toImage(), grip), QSize(GripSize, GripSize));
+        editor.Shapes().DeleteShape(circle);
+        // The selection frame of a text: 8 screen pixels along its left edge.
+        action(editor, "tbMain", "Text")->trigger();
+        const int text = editor.Shapes().Selected();
+        const QPoint edge = view->mapFromScene(QPointF(editor.Shapes().Shape(text).Placement().topLeft()));
+        QCOMPARE(runAround(view->viewport()->grab().toImage(), edge + QPoint(1, 50)).width(), SelectionFrameWidth);
+        editor.Shapes().DeleteShape(text);
+
+        // 3 screen pixels off the line hits it, 6 do not.
+        const QPoint onLine = view->mapFromScene(QPointF(800, 404));
+        QVERIFY2(clickSelects(editor, onLine + QPoint(0, 3), 0), qPrintable(QString::number(zoom)));
+        QVERIFY2(!clickSelects(editor, onLine + QPoint(0, 6), 0), qPrintable(QString::number(zoom)));
+        // The rectangle's border takes the click, its inside does not.
+        const QPoint corner = view->mapFromScene(QPointF(2000, 400));
+        QVERIFY(clickSelects(editor, corner + QPoint(1, 100), 1));
+        QVERIFY(!clickSelects(editor, corner + QPoint(100, 100), 1));
+    }
+}
+
+void TestEditorWindow::zoomedGripDragAndTextEditor()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {4000, 3000}));
+    QGraphicsView *view = editor.DrawingArea();
+    for (const double zoom : {0.5, 0.25}) {
+        editor.SetZoom(zoom);
+        editor.ScrollTo(0, 0);
+        action(editor, "tbMain", "Rect")->trigger();
+        GraficObj &shape = editor.Shapes().Shape(editor.Shapes().Selected());
+        const QRect before = shape.Placement();
+        QCOMPARE(before.size() * zoom, QSize(200, 200));
+        // The bottom-right grip, taken 3 screen pixels off its centre
+        // (outside the shape) and pulled 30 x 20 screen pixels.
+        const QPoint grip = view->mapFromScene(shape.mapToScene(QRectF(shape.Geometry().GripRect(8)).center()));
+        drag(view, grip + QPoint(3, 3), QPoint(30, 20));
+        QCOMPARE(shape.Placement(), before.adjusted(0, 0, qRound(30 / zoom), qRound(20 / zoom)));
+        editor.Shapes().DeleteShape(editor.Shapes().Selected() < 0 ? 0 : editor.Shapes().Selected());
+    }
+
+    // The in-place editor lies exactly over the text, in the font the view
+    // draws it with at the zoom.
+    editor.SetZoom(0.5);
+    editor.ScrollTo(40, 30);
+    action(editor, "tbMain", "Text")->trigger();
+    GraficObj &text = editor.Shapes().Shape(editor.Shapes().Selected());
+    text.Label().FontName = QStringLiteral("Liberation Sans");
+    text.Label().FontSize = 24;
+    Q_EMIT text.DblClick();
+    QPlainTextEdit *box = editor.TextEditor();
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->geometry(), QRect(view->mapFromScene(QPointF(text.Placement().topLeft())), QSize(200, 200)));
+    const int drawn = GraficPainter::FontToLogFont(text.Label(), *view->viewport()).pixelSize();
+    QCOMPARE(box->font().pixelSize(), qRound(drawn * 0.5));
+    QCOMPARE(box->font().family(), QStringLiteral("Liberation Sans"));
 }
 
 QTEST_MAIN(TestEditorWindow)

@@ -27,6 +27,7 @@ private Q_SLOTS:
     void dragEndShrinksTheShapeToItsContent();
     void hitTestsFollowKindAndFill();
     void propertiesGoToTheElementsOfTheKind();
+    void gripsAndTolerancesKeepTheirScreenSize();
 };
 
 void TestGeometry::arrowHeadPointsAlongTheLine()
@@ -196,6 +197,58 @@ void TestGeometry::propertiesGoToTheElementsOfTheKind()
 
     shape.SetStyle(ShapeStyle::Square);
     QCOMPARE(shape.Serialize(0, 0), QString());
+}
+
+void TestGeometry::gripsAndTolerancesKeepTheirScreenSize()
+{
+    // At 1 the grips are the laid-out grips themselves.
+    GraficGeometry box = fromRecord(QStringLiteral("RECT;0;0;400;300;1;0;16777215;0"));
+    box.SetShowGrips(true);
+    QCOMPARE(box.GripArea(8, 1.0), QRectF(box.GripRect(8)));
+    QCOMPARE(GraficGeometry::ScreenMargin(1.0), 0.0);
+    QCOMPARE(GraficGeometry::ScreenMargin(2.0), 0.0);
+    for (const double zoom : {0.5, 0.25}) {
+        // 8 screen pixels around the centre of the grip, whose layout stays.
+        const QRectF area = box.GripArea(8, zoom);
+        QCOMPARE(area.size() * zoom, QSizeF(GripSize, GripSize));
+        QCOMPARE(area.center(), QRectF(box.GripRect(8)).center());
+        QCOMPARE(box.GripRect(8), QRect(392, 292, 8, 8));
+        // 3 screen pixels from its centre, outside the laid-out grip, is
+        // still on it ...
+        const QPointF near(396 + 3 / zoom, 296 + 3 / zoom);
+        QVERIFY(!QRectF(box.GripRect(8)).contains(near));
+        QCOMPARE(box.GripAt(near, zoom), 8);
+        // ... and 5 screen pixels from its centre is not.
+        QCOMPARE(box.GripAt(QPointF(396 + 5 / zoom, 296), zoom), -1);
+        QVERIFY(GraficGeometry::ScreenMargin(zoom) >= 4 / zoom - 4);
+    }
+
+    // A thin line: 4 screen pixels across it at every zoom, not 4 picture
+    // pixels (a hair's breadth at 25 %).
+    GraficGeometry flat = fromRecord(QStringLiteral("LINE;0;0;808;8;4;4;804;4;1;0"));
+    for (const double zoom : {1.0, 0.5, 0.25}) {
+        QVERIFY(flat.HitTest({400, 4 + 3 / zoom}, zoom));
+        QVERIFY(!flat.HitTest({400, 4 + 5 / zoom}, zoom));
+        QVERIFY(flat.HitTest({804 + 1 / zoom, 4}, zoom));
+        QVERIFY(!flat.HitTest({804 + 2 / zoom, 4}, zoom));
+    }
+    // A thick pen is its own tolerance: half its width, as drawn.
+    GraficGeometry thick = fromRecord(QStringLiteral("LINE;0;0;808;8;4;4;804;4;40;0"));
+    QVERIFY(thick.HitTest({400, 4 + 19}, 0.5));
+    QVERIFY(!thick.HitTest({400, 4 + 21}, 0.5));
+    // Zoomed in, a thin line takes 2 screen pixels either side, half its drawn width.
+    QVERIFY(flat.HitTest({400, 4.4}, 4.0));
+    QVERIFY(!flat.HitTest({400, 4.6}, 4.0));
+
+    // The border band of a transparent box and the corner grips of an ellipse.
+    for (const double zoom : {1.0, 0.25}) {
+        QVERIFY(box.HitTest({3 / zoom, 150}, zoom));
+        QVERIFY(!box.HitTest({5 / zoom, 150}, zoom));
+        GraficGeometry ellipse = fromRecord(QStringLiteral("CIRCLE;0;0;400;300;1;0;16777215;0"));
+        ellipse.SetShowGrips(true);
+        QVERIFY(ellipse.HitTest({4 + 3 / zoom, 4 + 3 / zoom}, zoom));
+        QVERIFY(!ellipse.HitTest({4 + 5 / zoom, 4 + 5 / zoom}, zoom));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestGeometry)

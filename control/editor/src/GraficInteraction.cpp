@@ -25,18 +25,25 @@ bool inEllipse(int x, int y, double left, double top, double right, double botto
     return dx * dx + dy * dy <= 1.0;
 }
 
-bool lineHit(const LineElement &line, QPointF point)
+// A tolerance of `width` shape pixels as the screen shows it: when the
+// stroke is narrower than 2 screen pixels, 4 screen pixels instead.
+double screenTolerance(double width, double scale)
 {
-    int t = roundHalfEven(line.BorderWidth / 2.0);
-    if (t < 2)
-        t = 4;
+    const double onScreen = width * scale;
+    return onScreen < 2 ? 4 / scale : width;
+}
+
+bool lineHit(const LineElement &line, QPointF point, double scale)
+{
+    const double t = screenTolerance(roundHalfEven(line.BorderWidth * scale / 2.0) / scale, scale);
+    const double along = 1 / scale;
     const double x = point.x();
     const double y = point.y();
     if (line.X1 == line.X2)
         return line.X1 - t <= x && x <= line.X1 + t && qMin(line.Y1, line.Y2) - t <= y
             && y <= qMax(line.Y1, line.Y2) + t;
     if (line.Y1 == line.Y2)
-        return qMin(line.X1, line.X2) - 1 <= x && x <= qMax(line.X1, line.X2) + 1 && line.Y1 - t <= y
+        return qMin(line.X1, line.X2) - along <= x && x <= qMax(line.X1, line.X2) + along && line.Y1 - t <= y
             && y <= line.Y1 + t;
     const double slope = double(line.Y2 - line.Y1) / double(line.X2 - line.X1);
     const double intercept = line.Y1 - line.X1 * slope;
@@ -49,15 +56,27 @@ bool lineHit(const LineElement &line, QPointF point)
 
 } // namespace
 
-int GraficGeometry::GripAt(QPointF point) const
+QRectF GraficGeometry::GripArea(int grip, double scale) const
+{
+    const double side = GripSize / scale;
+    const QPointF centre = QPointF(m_grips[grip].topLeft()) + QPointF(GripSize / 2.0, GripSize / 2.0);
+    return {centre - QPointF(side / 2, side / 2), QSizeF(side, side)};
+}
+
+int GraficGeometry::GripAt(QPointF point, double scale) const
 {
     for (int grip = 8; grip >= 0; --grip) {
-        const QRect &r = m_grips[grip];
-        if (m_gripVisible[grip] && point.x() >= r.left() && point.x() < r.left() + GripSize
-            && point.y() >= r.top() && point.y() < r.top() + GripSize)
+        const QRectF r = GripArea(grip, scale);
+        if (m_gripVisible[grip] && point.x() >= r.left() && point.x() < r.right() && point.y() >= r.top()
+            && point.y() < r.bottom())
             return grip;
     }
     return -1;
+}
+
+double GraficGeometry::ScreenMargin(double scale)
+{
+    return qMax(0.0, GripSize / 2.0 / scale - GripSize / 2.0);
 }
 
 void GraficGeometry::BeginGripDrag(int grip, QPointF onGrip, QSize container)
@@ -109,13 +128,13 @@ void GraficGeometry::EndGripDrag()
     Place(bounds.left(), bounds.top(), bounds.width(), bounds.height());
 }
 
-bool GraficGeometry::HitTest(QPointF point) const
+bool GraficGeometry::HitTest(QPointF point, double scale) const
 {
     if (IsLineKind(m_style))
-        return lineHit(m_lines[0], point);
+        return lineHit(m_lines[0], point, scale);
     if (m_style != ShapeStyle::Rect && m_style != ShapeStyle::Circle)
         return true;
-    const int band = m_box.BorderWidth < 2 ? 4 : m_box.BorderWidth;
+    const double band = screenTolerance(m_box.BorderWidth, scale);
     const double x = point.x();
     const double y = point.y();
     if (m_style == ShapeStyle::Rect) {
@@ -125,9 +144,12 @@ bool GraficGeometry::HitTest(QPointF point) const
             || (m_height - band <= y && y <= m_height);
     }
     if (m_showGrips) {
+        // The grip's pixels, inclusive: its last screen pixel begins one
+        // screen pixel before its edge.
+        const double last = (GripSize - 1) / scale;
         for (int grip : {0, 2, 6, 8}) {
-            const QRect &r = m_grips[grip];
-            if (r.left() <= x && x <= r.left() + GripSize - 1 && r.top() <= y && y <= r.top() + GripSize - 1)
+            const QRectF r = GripArea(grip, scale);
+            if (r.left() <= x && x <= r.left() + last && r.top() <= y && y <= r.top() + last)
                 return true;
         }
     }

@@ -52,6 +52,15 @@ void GraficObj::Place(int left, int top, int width, int height)
     sync();
 }
 
+void GraficObj::SetScreenScale(double scale)
+{
+    if (scale <= 0 || scale == m_scale)
+        return;
+    prepareGeometryChange();
+    m_scale = scale;
+    update();
+}
+
 void GraficObj::DrawToDC(QPainter &painter, int ox, int oy) const
 {
     GraficPainter::DrawToDC(m_shape, painter, ox, oy);
@@ -74,22 +83,36 @@ void GraficObj::sync()
     update();
 }
 
+QRectF GraficObj::reach() const
+{
+    const double margin = GraficGeometry::ScreenMargin(m_scale);
+    return QRectF(0, 0, m_placed.width(), m_placed.height()).adjusted(-margin, -margin, margin, margin);
+}
+
 QRectF GraficObj::boundingRect() const
 {
-    return QRectF(0, 0, m_placed.width(), m_placed.height());
+    return reach();
 }
 
 bool GraficObj::contains(const QPointF &point) const
 {
-    return boundingRect().contains(point) && (m_shape.GripAt(point) >= 0 || m_shape.HitTest(point));
+    if (m_shape.GripAt(point, m_scale) >= 0)
+        return true;
+    // Only a stroke's tolerance reaches beyond the place; a box or a text
+    // ends at its edge.
+    const QRectF place(0, 0, m_placed.width(), m_placed.height());
+    const bool near = GraficGeometry::IsLineKind(m_shape.Style()) ? reach().contains(point) : place.contains(point);
+    return near && m_shape.HitTest(point, m_scale);
 }
 
 bool GraficObj::collidesWithPath(const QPainterPath &path, Qt::ItemSelectionMode mode) const
 {
-    // A view looks for the items under the mouse with the pixel's square:
-    // that is a point for the hit test, not an area.
+    // A view looks for the items under the mouse with the screen pixel's
+    // square, which is larger than a shape pixel when zoomed out: that is a
+    // point for the hit test, not an area.
     const QRectF area = path.boundingRect();
-    if (area.width() <= 1.0 && area.height() <= 1.0)
+    const double pixel = qMax(1.0, 1.0 / m_scale) + 1e-9;
+    if (area.width() <= pixel && area.height() <= pixel)
         return contains(area.topLeft());
     return QGraphicsObject::collidesWithPath(path, mode);
 }
@@ -103,7 +126,7 @@ QPainterPath GraficObj::shape() const
 
 void GraficObj::paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *)
 {
-    GraficPainter::Paint(m_shape, *painter);
+    GraficPainter::Paint(m_shape, *painter, m_scale);
 }
 
 QSize GraficObj::containerSize() const
@@ -130,7 +153,7 @@ QPointF GraficObj::onGrip(int grip, QPointF point) const
 void GraficObj::mousePressEvent(QGraphicsSceneMouseEvent *event)
 {
     const QPointF at = local(event);
-    const int grip = m_shape.GripAt(at);
+    const int grip = m_shape.GripAt(at, m_scale);
     if (grip >= 0 && event->button() == Qt::LeftButton) {
         m_dragGrip = grip;
         m_shape.BeginGripDrag(grip, onGrip(grip, at), containerSize());
@@ -165,7 +188,7 @@ void GraficObj::mouseReleaseEvent(QGraphicsSceneMouseEvent *event)
 void GraficObj::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event)
 {
     const QPointF at = local(event);
-    if (m_dragGrip >= 0 || m_shape.GripAt(at) >= 0) {
+    if (m_dragGrip >= 0 || m_shape.GripAt(at, m_scale) >= 0) {
         endGripDrag();
         return;
     }
@@ -174,7 +197,7 @@ void GraficObj::mouseDoubleClickEvent(QGraphicsSceneMouseEvent *event)
 
 void GraficObj::hoverMoveEvent(QGraphicsSceneHoverEvent *event)
 {
-    const int grip = m_shape.GripAt(event->pos());
+    const int grip = m_shape.GripAt(event->pos(), m_scale);
     if (grip >= 0)
         setCursor(gripCursor(grip));
     else

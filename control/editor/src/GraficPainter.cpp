@@ -117,7 +117,7 @@ void DrawToDC(const GraficGeometry &shape, QPainter &painter, int ox, int oy)
     painter.restore();
 }
 
-void Paint(const GraficGeometry &shape, QPainter &painter)
+void Paint(const GraficGeometry &shape, QPainter &painter, double scale)
 {
     painter.save();
     if (GraficGeometry::IsLineKind(shape.Style()))
@@ -128,17 +128,19 @@ void Paint(const GraficGeometry &shape, QPainter &painter)
         drawBox(shape.Shape(), painter, shape.Shape().Rect);
     if (shape.ShowFrame() && !shape.GripDragging()) {
         const QRect frame = shape.Geometry().translated(-shape.Geometry().topLeft());
-        const qreal half = SelectionFrameWidth / 2.0;
-        QPen pen(QColor(0, 120, 215, 110), SelectionFrameWidth);
+        const qreal width = SelectionFrameWidth / scale;
+        const qreal half = width / 2;
+        QPen pen(QColor(0, 120, 215, 110), width);
         painter.setPen(pen);
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(QRectF(frame).adjusted(half, half, -half, -half));
     }
-    painter.setPen(QPen(Qt::black, 1));
+    const qreal inset = 0.5 / scale;
+    painter.setPen(QPen(Qt::black, 1 / scale));
     painter.setBrush(Qt::white);
     for (int grip = 0; grip < 9; ++grip)
         if (shape.GripVisible(grip))
-            painter.drawRect(QRectF(shape.GripRect(grip)).adjusted(0.5, 0.5, -0.5, -0.5));
+            painter.drawRect(shape.GripArea(grip, scale).adjusted(inset, inset, -inset, -inset));
     painter.restore();
 }
 

@@ -23,6 +23,7 @@ int ShapeSlots::AcquireShapeSlot()
         ++index;
     if (index == count()) {
         auto *shape = new GraficObj;
+        shape->SetScreenScale(m_scale);
         shape->setVisible(false);
         m_scene.addItem(shape);
         m_shapes.append(shape);
@@ -60,6 +61,13 @@ void ShapeSlots::SetStacking(int index, Stacking where)
         rear = std::max(rear, each->ZPos());
     shape.setZValue(--m_backZ);
     shape.SetZPos(rear + 1);
+}
+
+void ShapeSlots::SetScreenScale(double scale)
+{
+    m_scale = scale;
+    for (GraficObj *each : std::as_const(m_shapes))
+        each->SetScreenScale(scale);
 }
 
 void ShapeSlots::DeleteShape(int index)

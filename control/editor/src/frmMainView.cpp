@@ -3,6 +3,7 @@
 
 #include "editor/EditCommand.h"
 #include "editor/EditorIcons.h"
+#include "editor/GraficPainter.h"
 #include "editor/Rounding.h"
 #include "editor/ScriptBuilder.h"
 #include "editor/ToolbarState.h"
@@ -47,6 +48,7 @@ void frmMain::SetZoom(double zoom, QPoint anchor)
     const QPointF under = m_view->mapToScene(anchor);
     m_zoom = zoom;
     m_view->setTransform(QTransform::fromScale(zoom, zoom));
+    m_shapes.SetScreenScale(zoom);
     layoutScrollBars();
     ScrollTo(qRound(under.x() * zoom - anchor.x()), qRound(under.y() * zoom - anchor.y()));
     StatusBar1->showMessage(QStringLiteral("%1 %").arg(qRound(zoom * 100)));
@@ -66,12 +68,10 @@ void frmMain::BeginTextEdit(int index)
 {
     GraficObj &shape = m_shapes.Shape(index);
     const TextElement &label = shape.Label();
-    const QRect onScreen = m_view->mapFromScene(QRectF(shape.Placement())).boundingRect();
-    m_text->setGeometry(onScreen);
-    QFont font(label.FontName, qRound(label.FontSize), label.Bold ? QFont::Bold : QFont::Normal, label.Italic);
-    font.setPointSizeF(label.FontSize * m_zoom);
-    font.setUnderline(label.Underline);
-    m_text->setFont(font);
+    // Exactly over the text as the view shows it, so that it wraps alike.
+    const QRectF onScreen = m_view->viewportTransform().mapRect(QRectF(shape.Placement()));
+    m_text->setGeometry(onScreen.toRect());
+    fontTextEditor(label);
     QPalette colours = m_text->palette();
     colours.setColor(QPalette::Text, toQColor(label.ForeColor));
     m_text->setPalette(colours);
@@ -82,6 +82,15 @@ void frmMain::BeginTextEdit(int index)
     m_text->moveCursor(QTextCursor::End);
     m_text->setFocus();
     m_editingTextIndex = index;
+}
+
+void frmMain::fontTextEditor(const TextElement &label)
+{
+    // The font the view draws the text with, at the zoom.
+    QFont font = GraficPainter::FontToLogFont(label, *m_view->viewport());
+    if (font.pixelSize() > 0)
+        font.setPixelSize(qMax(1, qRound(font.pixelSize() * m_zoom)));
+    m_text->setFont(font);
 }
 
 void frmMain::EndTextEdit()

@@ -337,12 +337,8 @@ void frmMain::ApplyTextFormat()
         label.Underline = tbTextProps->findChild<QAction *>(QStringLiteral("FontUnderline"))->isChecked();
         m_shapes.Shape(index).Repaint();
     });
-    if (m_text->isVisible()) {
-        QFont font(label.FontName, qRound(label.FontSize), label.Bold ? QFont::Bold : QFont::Normal, label.Italic);
-        font.setPointSizeF(label.FontSize * m_zoom);
-        font.setUnderline(label.Underline);
-        m_text->setFont(font);
-    }
+    if (m_text->isVisible())
+        fontTextEditor(label);
 }
 
 } // namespace kelvane::editor

@@ -67,10 +67,20 @@ public:
     int StartGrip() const { return m_startGrip; }
     int EndGrip() const { return m_endGrip; }
     // Grip i (0..8) in the shape's coordinates and whether it is shown.
+    // The grips lay out the elements in shape pixels whatever the zoom.
     QRect GripRect(int grip) const { return m_grips[grip]; }
     bool GripVisible(int grip) const { return m_gripVisible[grip]; }
+
+    // What the user sees and clicks keeps its size on screen. `scale` is
+    // screen pixels per shape pixel (the editor's zoom); at 1 the areas
+    // below are the grips and tolerances themselves.
+    // Grip i as shown: GripSize screen pixels square around its centre.
+    QRectF GripArea(int grip, double scale = 1.0) const;
     // The visible grip under a point, or -1.
-    int GripAt(QPointF point) const;
+    int GripAt(QPointF point, double scale = 1.0) const;
+    // How far grips and line tolerances reach beyond the shape's place, in
+    // shape pixels: nothing at 1 and above.
+    static double ScreenMargin(double scale);
     bool GripDragging() const { return m_gripDragging; }
 
     // Line kinds: makes StartGrip and EndGrip agree with Line1's direction.
@@ -88,8 +98,9 @@ public:
     void DragGrip(int grip, QPointF onGrip);
     void EndGripDrag();
 
-    // Whether a click at this point (shape pixels) belongs to the shape.
-    bool HitTest(QPointF point) const;
+    // Whether a click at this point (shape pixels) belongs to the shape; the
+    // tolerances for thin strokes and borders are screen pixels.
+    bool HitTest(QPointF point, double scale = 1.0) const;
 
     // The shape's record of the overlay script with X, Y as its position;
     // empty for kinds the script has no keyword for.

@@ -47,6 +47,11 @@ public:
     void Place(int left, int top, int width, int height);
     void Repaint();
 
+    // Screen pixels per shape pixel, for grips, the selection frame and the
+    // hit tolerances to keep their size on screen.
+    double ScreenScale() const { return m_scale; }
+    void SetScreenScale(double scale);
+
     void DrawToDC(QPainter &painter, int ox, int oy) const;
     QString Serialize(int x, int y) const { return m_shape.Serialize(x, y); }
     // False, and the shape left as it was, for a record that cannot be read.
@@ -81,8 +86,12 @@ private:
     void endGripDrag();
 
     GraficGeometry m_shape;
+    // The place plus what grips and tolerances reach beyond it on screen.
+    QRectF reach() const;
+
     QRect m_placed;
     int m_dragGrip = -1;
+    double m_scale = 1.0;
 };
 
 } // namespace kelvane::editor

@@ -25,8 +25,9 @@ void DrawToDC(const GraficGeometry &shape, QPainter &painter, int ox, int oy);
 QFont FontToLogFont(const TextElement &label, const QPaintDevice &device);
 
 // Draws the shape on screen in its own coordinates: every kind, including
-// the further outlines, then the selection frame and the visible grips.
-void Paint(const GraficGeometry &shape, QPainter &painter);
+// the further outlines, then the selection frame and the visible grips,
+// which keep their size on screen at `scale` screen pixels per shape pixel.
+void Paint(const GraficGeometry &shape, QPainter &painter, double scale = 1.0);
 
 } // namespace GraficPainter
 

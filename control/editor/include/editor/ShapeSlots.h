@@ -67,6 +67,10 @@ public:
     // front, placed at their positions plus `offset`.
     void LoadScript(const QString &script, QPoint offset);
 
+    // The zoom of the drawing area, for every shape's grips and tolerances
+    // (new ones included) to keep their size on screen.
+    void SetScreenScale(double scale);
+
     // Every slot as it is now, and one slot put back as it was.
     QList<SlotState> States() const;
     void Restore(int index, const SlotState &state);
@@ -83,6 +87,7 @@ private:
     // below every value reached here.
     double m_frontZ = 0;
     double m_backZ = 0;
+    double m_scale = 1.0;
 };
 
 } // namespace kelvane::editor

@@ -102,6 +102,7 @@ private:
     ColorRef PickColor(ColorRef color);
     void ApplyFill();
     void ApplyTextFormat();
+    void fontTextEditor(const TextElement &label);
     void layoutScrollBars();
     void scrolled(int scrollbar, int value);
     QPoint visibleTopLeft() const;

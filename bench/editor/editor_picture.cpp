@@ -1,0 +1,68 @@
+// Opens the annotation editor over a made-up photo with the six kinds of
+// shape, selects one (or edits the text in place) and writes the window as
+// PNG, to look at.
+//
+// editor_picture OUTPUT.png [select|text|big|bigtext]
+
+#include "CarPhoto.h"
+
+#include "editor/frmMain.h"
+
+#include <QApplication>
+#include <QGraphicsView>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+
+using namespace kelvane::editor;
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: editor_picture OUTPUT.png [select|text|big|bigtext]\n");
+        return 2;
+    }
+    const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("select");
+    const bool big = mode.startsWith(u"big");
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("foto.jpg"));
+    carPhoto(big ? 4000 : 1000, big ? 3000 : 700).save(file);
+    // The same six shapes, four times as large on the 12 MP photo.
+    const QString script = big ? QStringLiteral(
+        "RECT;320;1200;960;640;8;16711680;16777215;1#"
+        "LINE;1680;480;800;440;4;4;796;436;12;255#"
+        "ARROW;2400;1320;800;558;34;524;766;34;16;255;2;6#"
+        "DBLARROW;1200;2080;1040;320;34;160;1006;160;12;0#"
+        "CIRCLE;2800;320;720;480;12;32768;65535;0#"
+        "TEXT;2240;1920;880;240;Delle an der Tür;Arial;64;True;False;False;False;255#")
+                               : QStringLiteral(
+        "RECT;80;300;240;160;2;16711680;16777215;1#"
+        "LINE;420;120;200;110;4;4;196;106;3;255#"
+        "ARROW;600;330;200;140;34;104;166;34;4;255;2;6#"
+        "DBLARROW;300;520;260;80;20;40;240;40;3;0#"
+        "CIRCLE;700;80;180;120;3;32768;65535;0#"
+        "TEXT;560;480;220;60;Delle an der Tür;Arial;16;True;False;False;False;255#");
+    frmMain editor;
+    editor.SetEditPictureFile(file);
+    editor.SetEditScript(script);
+    editor.resize(1100, 760);
+    editor.show();
+    QTest::qWait(200);
+    if (mode.endsWith(u"text")) {
+        editor.Shapes().SelectShape(5);
+        editor.BeginTextEdit(5);
+        QTest::keyClicks(editor.TextEditor(), QStringLiteral(" hinten"));
+    } else if (big) {
+        // A new shape at the fitted zoom is 200 x 200 on screen; the arrow's
+        // grips are selected as at 100 %.
+        editor.DoCommand(QStringLiteral("Circle"));
+        editor.Shapes().SelectShape(2);
+    } else {
+        editor.Shapes().SelectShape(2);
+    }
+    QTest::qWait(200);
+    return editor.grab().save(QString::fromLocal8Bit(argv[1])) ? 0 : 1;
+}

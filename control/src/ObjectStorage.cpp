@@ -48,6 +48,41 @@ void rollbackQuietly(dao::Database *db, int depth)
     }
 }
 
+// Writes the attachment's row in the caller's transaction.
+void writeObjectRow(dao::Database &db, long id, const QString &filePath, const QByteArray &bytes,
+                    const sendral::OverlayGraphic *overlay, const QString &scriptText)
+{
+    // The old bytes go before the row is read, so that they are not read
+    // into memory only to be replaced.
+    db.Execute(QStringLiteral("Update Objekt Set lbObjekt = Null WHERE ID = ?"), {qlonglong(id)});
+    // The row and its script in one write: a second statement on the
+    // script would write the whole row with its bytes once more. A
+    // database from before overlays has no script column; without an
+    // overlay there is nothing to keep in it.
+    const bool withScript = overlay || db.TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
+    const QString statement = withScript
+        ? QStringLiteral("Select ID, fBitmap, lbObjekt, tClass, mScript FROM Objekt where ID =?")
+        : QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?");
+    auto rs = db.OpenRecordset(statement, dao::RecordsetType::Dynaset, dao::RecordsetOption::None,
+                               {qlonglong(id)});
+    if (rs->RecordCount() > 0)
+        rs->Edit();
+    else
+        rs->AddNew();
+    rs->SetValue(QStringLiteral("ID"), qlonglong(id));
+    // Emptied first, so that the one chunk replaces the old bytes instead of extending them.
+    rs->SetValue(QStringLiteral("lbObjekt"), dao::Null());
+    rs->SetValue(QStringLiteral("fBitmap"), IsPictureFileName(filePath));
+    if (const std::optional<QString> extension = extensionOf(filePath))
+        rs->SetValue(QStringLiteral("tClass"), *extension);
+    rs->Fields(QStringLiteral("lbObjekt")).AppendChunk(bytes);
+    if (withScript)
+        rs->SetValue(QStringLiteral("mScript"), overlay ? QVariant(BytesToHex(overlay->Data()) + kSeparator + scriptText)
+                                                        : dao::Null());
+    rs->Update();
+    rs->Close();
+}
+
 } // namespace
 
 dao::Database &ObjectStorage::requireDatabase() const
@@ -68,37 +103,18 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
         const QByteArray bytes = ReadFileBytes(filePath);
         db = &requireDatabase();
         depth = db->TransactionDepth();
-        db->BeginTrans();
-        // The old bytes go before the row is read, so that they are not read
-        // into memory only to be replaced.
-        db->Execute(QStringLiteral("Update Objekt Set lbObjekt = Null WHERE ID = ?"), {qlonglong(id)});
-        // The row and its script in one write: a second statement on the
-        // script would write the whole row with its bytes once more. A
-        // database from before overlays has no script column; without an
-        // overlay there is nothing to keep in it.
-        const bool withScript = overlay || db->TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
-        const QString statement = withScript
-            ? QStringLiteral("Select ID, fBitmap, lbObjekt, tClass, mScript FROM Objekt where ID =?")
-            : QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?");
-        auto rs = db->OpenRecordset(statement, dao::RecordsetType::Dynaset, dao::RecordsetOption::None,
-                                    {qlonglong(id)});
-        if (rs->RecordCount() > 0)
-            rs->Edit();
-        else
-            rs->AddNew();
-        rs->SetValue(QStringLiteral("ID"), qlonglong(id));
-        // Emptied first, so that the one chunk replaces the old bytes instead of extending them.
-        rs->SetValue(QStringLiteral("lbObjekt"), dao::Null());
-        rs->SetValue(QStringLiteral("fBitmap"), IsPictureFileName(filePath));
-        if (const std::optional<QString> extension = extensionOf(filePath))
-            rs->SetValue(QStringLiteral("tClass"), *extension);
-        rs->Fields(QStringLiteral("lbObjekt")).AppendChunk(bytes);
-        if (withScript)
-            rs->SetValue(QStringLiteral("mScript"), overlay ? QVariant(BytesToHex(overlay->Data()) + kSeparator + scriptText)
-                                                            : dao::Null());
-        rs->Update();
-        rs->Close();
-        db->CommitTrans();
+        // Another workstation saving at the same moment holds the write lock
+        // for a short while: the save waits for it as the case's own does.
+        dao::retryWhileLocked(*db, [&] {
+            db->BeginTrans();
+            try {
+                writeObjectRow(*db, id, filePath, bytes, overlay, scriptText);
+                db->CommitTrans();
+            } catch (const dao::DaoError &) {
+                rollbackQuietly(db, depth);
+                throw;
+            }
+        });
         return true;
     } catch (const dao::DaoError &e) {
         const QList<dao::ErrorEntry> collected = engine.Errors();
@@ -183,7 +199,8 @@ bool ObjectStorage::LoadObject(long id, QString &tempFile, bool &isBitmap,
 
 void ObjectStorage::DeleteObjectRecord(long id)
 {
-    requireDatabase().Execute(QStringLiteral("Delete from Objekt where ID =?"), {qlonglong(id)});
+    dao::Database &db = requireDatabase();
+    dao::retryWhileLocked(db, [&] { db.Execute(QStringLiteral("Delete from Objekt where ID =?"), {qlonglong(id)}); });
 }
 
 } // namespace kelvane

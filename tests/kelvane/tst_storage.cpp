@@ -86,6 +86,7 @@ private Q_SLOTS:
     void unusableFilesAreRefusedBeforeTheTableIsTouched();
     void rowAndScriptAreWrittenTogetherOrNotAtAll();
     void aServerGoneDuringASaveKeepsTheOldPicture();
+    void aSaveWaitsForAnotherWorkstationsWrite();
     void aScriptThatCannotBeReadFailsTheLoad();
     void temporaryNamesAvoidExistingFiles();
     void errorBoxText();
@@ -217,6 +218,37 @@ void TestStorage::aScriptThatCannotBeReadFailsTheLoad()
     auto rest = reader->OpenRecordset(QStringLiteral("Select ID, lbObjekt, fBitmap, tClass from Objekt where ID = 5"),
                                       dao::RecordsetType::Snapshot);
     QCOMPARE(rest->Value(QStringLiteral("lbObjekt")).toByteArray(), randomBytes(300, 11));
+}
+
+void TestStorage::aSaveWaitsForAnotherWorkstationsWrite()
+{
+    QVERIFY(m_storage->SaveObject(4, writeFile(m_dir.filePath(QStringLiteral("in/vorher.png")), randomBytes(100, 3)),
+                                  nullptr, {}));
+    // Another workstation holds the write lock longer than the engine's own wait.
+    auto other = dao::DBEngine::instance().Workspaces().OpenDatabase(m_db->Name());
+    other->BeginTrans();
+    other->Execute(QStringLiteral("UPDATE Objekt SET tClass = 'png' WHERE ID = 4"));
+    std::chrono::milliseconds longest{0};
+    const dao::LockWaitScope told(*m_db, [&](std::chrono::milliseconds waited) {
+        longest = waited;
+        if (waited >= std::chrono::milliseconds(3500) && other->TransactionDepth() > 0)
+            other->CommitTrans();
+        return true;
+    });
+    const QByteArray fresh = randomBytes(2000, 4);
+    QVERIFY2(m_storage->SaveObject(4, writeFile(m_dir.filePath(QStringLiteral("in/danach.png")), fresh), nullptr, {}),
+             qPrintable(m_boxes->lastText()));
+    QVERIFY(longest >= std::chrono::milliseconds(3500));
+    QCOMPARE(column(4, QStringLiteral("lbObjekt")).toByteArray(), fresh);
+
+    // Deleting waits the same way.
+    other->BeginTrans();
+    other->Execute(QStringLiteral("UPDATE Objekt SET tClass = 'png' WHERE ID = 4"));
+    longest = std::chrono::milliseconds(0);
+    m_storage->DeleteObjectRecord(4);
+    QVERIFY(longest >= std::chrono::milliseconds(3500));
+    QCOMPARE(column(4, QStringLiteral("ID")).toString(), QStringLiteral("<no row>"));
+    QVERIFY(m_boxes->shown.isEmpty());
 }
 
 void TestStorage::savingReplacesTheBytesAndRecordsTheKind()

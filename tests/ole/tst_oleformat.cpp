@@ -188,6 +188,11 @@ void OleFormatTest::refusesUnsafeFileNamesAndBadText()
     bytes.replace("xxxx", "\xff\xfe\xff\xfe");
     QVERIFY(!readBack(bytes, &error));
     QVERIFY(error.contains(QStringLiteral("kein gültiger Text")));
+    // A character cut off at the field's end is no text either.
+    bytes = written(document);
+    bytes.replace("xxxx", "xxx\xce");
+    QVERIFY(!readBack(bytes, &error));
+    QVERIFY(error.contains(QStringLiteral("kein gültiger Text")));
 }
 
 void OleFormatTest::boundsAllocationOnDevicesWithoutSize()

@@ -83,8 +83,10 @@ public:
         if (!field(limit, bytes))
             return false;
         // A leading byte order mark is part of the text, so that what is read
-        // is written back the same.
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        // is written back the same; a sequence cut off at the field's end is
+        // an error, not a character silently left out.
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::ConvertInitialBom | QStringDecoder::Flag::Stateless);
         text = decoder(bytes);
         return !decoder.hasError() || fail(message("Das gespeicherte Dokument ist beschädigt: ein Name ist kein gültiger Text."));
     }

@@ -3,6 +3,8 @@
 #include "ole/OleContainer.h"
 #include "ole/frmOle.h"
 
+#include "core/UserSettings.h"
+
 #include <QApplication>
 #include <QBuffer>
 #include <QFileDialog>
@@ -42,6 +44,7 @@ private:
 void OleContainerTest::initTestCase()
 {
     QVERIFY(m_desktop.isValid() && m_work.isValid());
+    core::UserSettings::useFolder(QDir(m_work.path()).filePath(QStringLiteral("user")));
 }
 
 void OleContainerTest::setReplacement(const QByteArray &bytes)
@@ -171,17 +174,36 @@ void OleContainerTest::insertDialogCancelledChangesNothing()
     container.createEmbed(notes);
     const ole::Document before = container.document();
 
-    answerDialog([](QFileDialog *dialog) { dialog->reject(); });
+    // The first time wide enough to read the file list; made larger by the user.
+    QSize firstSize;
+    answerDialog([&](QFileDialog *dialog) {
+        firstSize = dialog->size();
+        dialog->resize(1000, 700);
+        dialog->reject();
+    });
     QCOMPARE(container.insertObjectDialog(), QString());
+    QCOMPARE(firstSize, core::UserSettings::FileDialogSize);
     QVERIFY(container.document() == before);
 
-    answerDialog([estimate](QFileDialog *dialog) {
+    QSize shownSize;
+    answerDialog([&](QFileDialog *dialog) {
+        shownSize = dialog->size();
         dialog->selectFile(estimate);
         static_cast<QDialog *>(dialog)->accept();
     });
     QCOMPARE(container.insertObjectDialog(), estimate);
     QCOMPARE(container.className(), QStringLiteral("application/pdf"));
     QCOMPARE(container.sourceDoc(), estimate);
+    QCOMPARE(shownSize, QSize(1000, 700));
+
+    // The next time it opens in the folder the last document came from.
+    QString shownFolder;
+    answerDialog([&](QFileDialog *dialog) {
+        shownFolder = dialog->directory().absolutePath();
+        dialog->reject();
+    });
+    container.insertObjectDialog();
+    QCOMPARE(shownFolder, QFileInfo(estimate).absolutePath());
 }
 
 void OleContainerTest::mouseEventsAndKeptSettings()

@@ -68,6 +68,14 @@ void UserSettings::restorePlacement(QWidget *window, const QString &section)
     window->move(wanted.topLeft());
 }
 
+void UserSettings::restoreDialogPlacement(QWidget *dialog, const QString &section, QSize firstSize)
+{
+    if (value(section, QStringLiteral("Width")).isEmpty())
+        dialog->resize(firstSize);
+    else
+        restorePlacement(dialog, section);
+}
+
 void UserSettings::savePlacement(const QWidget *window, const QString &section)
 {
     // A maximised or minimised window keeps the placement it will return to.

@@ -1,12 +1,23 @@
 #include "ole/InsertObjectDialog.h"
 
+#include "core/UserSettings.h"
+
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace ole {
+namespace {
+
+const QString kSection = QStringLiteral("Objekt einfügen");
+const QString kFolderKey = QStringLiteral("Ordner");
+
+} // namespace
 
 QString chooseInsertFile(QWidget *parent)
 {
-    QFileDialog dialog(parent, QStringLiteral("Objekt einfügen"));
+    QFileDialog dialog(parent, QStringLiteral("Objekt einfügen"),
+                       core::UserSettings::value(kSection, kFolderKey, QDir::homePath()));
     dialog.setObjectName(QStringLiteral("dlgInsertObject"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -14,9 +25,14 @@ QString chooseInsertFile(QWidget *parent)
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Einfügen"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Abbrechen"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Aus Datei erstellen:"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    core::UserSettings::restoreDialogPlacement(&dialog, kSection, core::UserSettings::FileDialogSize);
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    core::UserSettings::savePlacement(&dialog, kSection);
+    if (!accepted)
         return {};
-    return dialog.selectedFiles().constFirst();
+    const QString path = dialog.selectedFiles().constFirst();
+    core::UserSettings::setValue(kSection, kFolderKey, QFileInfo(path).absolutePath());
+    return path;
 }
 
 } // namespace ole

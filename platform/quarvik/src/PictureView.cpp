@@ -22,6 +22,7 @@ namespace {
 
 const QString kSection = QStringLiteral("Bildanzeige");
 const QString kFolderKey = QStringLiteral("Bildordner");
+const QString kDialogSection = QStringLiteral("Bilddatei einfügen");
 
 // File names on Linux are matched by case, and cameras write .JPG.
 QString pictureFilter()
@@ -134,7 +135,10 @@ QString PictureView::selectPictureFile()
     dialog.setObjectName(QStringLiteral("dlgBilddatei"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    core::UserSettings::restoreDialogPlacement(&dialog, kDialogSection, core::UserSettings::FileDialogSize);
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    core::UserSettings::savePlacement(&dialog, kDialogSection);
+    if (!accepted)
         return {};
     const QString path = dialog.selectedFiles().constFirst();
     core::UserSettings::setValue(kSection, kFolderKey, QFileInfo(path).absolutePath());

@@ -31,6 +31,11 @@ public:
     // entirely off every screen is pulled back onto the primary one.
     static void restorePlacement(QWidget *window, const QString &section);
     static void savePlacement(const QWidget *window, const QString &section);
+    // A dialog as it was last left, or at firstSize where its parent
+    // places it when it was never left before.
+    static void restoreDialogPlacement(QWidget *dialog, const QString &section, QSize firstSize);
+    // A file dialog wide enough for the name, size, type and date of a file.
+    static constexpr QSize FileDialogSize{860, 540};
 };
 
 } // namespace core

@@ -55,6 +55,7 @@ private Q_SLOTS:
     void initTestCase() { QVERIFY(m_dir.isValid()); }
     void elementsAndTheirTexts();
     void scrollBarsOnlyWhenNeeded();
+    void toolbarsNeverCoverEachOther();
     void okAndCancel();
     void scrolledViewPlacesInPicturePixels();
     void copyPasteAtPictureTop();
@@ -138,6 +139,33 @@ void TestEditorWindow::scrollBarsOnlyWhenNeeded()
         QVERIFY(editor.findChild<QWidget *>("FrameHS")->isVisible());
         editor.resize(2200, 700);
         QTRY_VERIFY(!editor.findChild<QWidget *>("FrameHS")->isVisible());
+    }
+}
+
+void TestEditorWindow::toolbarsNeverCoverEachOther()
+{
+    frmMain editor;
+    open(editor, writePicture(m_dir, {320, 200}));
+    const QStringList names{"tbMain", "tbTextProps", "ComboFont", "ComboSize", "tbObjProps", "cboPenWidth", "chkTransparent"};
+    for (const int width : {716, 900, 1600}) {
+        editor.resize(width, 640);
+        QTRY_COMPARE(editor.width(), width);
+        QList<QRect> bars;
+        for (const QString &name : names) {
+            const QWidget *bar = editor.findChild<QWidget *>(name);
+            QVERIFY2(bar && bar->isVisible(), qPrintable(name));
+            bars.append(bar->geometry());
+        }
+        for (int i = 0; i < bars.size(); ++i) {
+            QVERIFY2(bars[i].right() < width, qPrintable(QStringLiteral("%1 at %2").arg(names[i]).arg(width)));
+            QVERIFY(bars[i].bottom() < editor.DrawingArea()->geometry().top());
+            for (int j = i + 1; j < bars.size(); ++j)
+                QVERIFY2(!bars[i].intersects(bars[j]),
+                         qPrintable(QStringLiteral("%1 / %2 at %3").arg(names[i], names[j]).arg(width)));
+        }
+        // Wide enough, they stand in one row as usual.
+        if (width == 1600)
+            QCOMPARE(bars.first().top(), bars.last().top());
     }
 }
 

@@ -8,6 +8,8 @@
 #include "editor/ScriptBuilder.h"
 #include "editor/ToolbarState.h"
 
+#include "ToolbarFlow.h"
+
 #include <kelvane/OLELangTrans.h>
 #include <kelvane/Scrollbars.h>
 #include <sendral/OverlayGraphic.h>
@@ -21,7 +23,6 @@
 #include <QFontDatabase>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
-#include <QHBoxLayout>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
@@ -215,15 +216,12 @@ void frmMain::buildDrawingArea()
     StatusBar1->setSizeGripEnabled(false);
     StatusBar1->addPermanentWidget(tbOKCancel);
 
-    auto *bars = new QHBoxLayout;
-    bars->setContentsMargins(0, 0, 0, 0);
-    bars->setSpacing(4);
+    auto *bars = new ToolbarFlow(4);
     for (QWidget *widget : {static_cast<QWidget *>(tbMain), static_cast<QWidget *>(tbTextProps),
                             static_cast<QWidget *>(ComboFont), static_cast<QWidget *>(ComboSize),
                             static_cast<QWidget *>(tbObjProps), static_cast<QWidget *>(cboPenWidth),
                             static_cast<QWidget *>(chkTransparent)})
         bars->addWidget(widget);
-    bars->addStretch();
     // Every button stays in sight; the window's minimum width follows.
     for (QToolBar *bar : {tbMain, tbTextProps, tbObjProps})
         bar->setMinimumWidth(bar->sizeHint().width());

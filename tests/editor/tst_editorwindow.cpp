@@ -4,7 +4,11 @@
 
 #include <sendral/OverlayGraphic.h>
 
+#include "core/UserSettings.h"
+
 #include <QAbstractScrollArea>
+#include <QApplication>
+#include <QTimer>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,10 +56,15 @@ void open(frmMain &editor, const QString &file, const QString &script = {}, bool
 class TestEditorWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        core::UserSettings::useFolder(m_dir.filePath(QStringLiteral("user")));
+    }
     void elementsAndTheirTexts();
     void scrollBarsOnlyWhenNeeded();
     void toolbarsNeverCoverEachOther();
+    void opensWhereItWasLeft();
     void okAndCancel();
     void scrolledViewPlacesInPicturePixels();
     void copyPasteAtPictureTop();
@@ -167,6 +176,30 @@ void TestEditorWindow::toolbarsNeverCoverEachOther()
         if (width == 1600)
             QCOMPARE(bars.first().top(), bars.last().top());
     }
+}
+
+void TestEditorWindow::opensWhereItWasLeft()
+{
+    const QString picture = writePicture(m_dir, {320, 200});
+    QSize first;
+    QTimer::singleShot(0, this, [&] {
+        auto *editor = qobject_cast<frmMain *>(QApplication::activeModalWidget());
+        QVERIFY(editor);
+        first = editor->size();
+        editor->resize(1200, 760);
+        editor->reject();
+    });
+    QVERIFY(frmMain::Edit(picture, QString()).cancelled);
+    QCOMPARE(first, QSize(900, 640));
+    QSize again;
+    QTimer::singleShot(0, this, [&] {
+        auto *editor = qobject_cast<frmMain *>(QApplication::activeModalWidget());
+        QVERIFY(editor);
+        again = editor->size();
+        editor->reject();
+    });
+    frmMain::Edit(picture, QString());
+    QCOMPARE(again, QSize(1200, 760));
 }
 
 void TestEditorWindow::okAndCancel()

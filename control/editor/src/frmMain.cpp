@@ -10,6 +10,8 @@
 #include <kelvane/Scrollbars.h>
 #include <sendral/OverlayGraphic.h>
 
+#include "core/UserSettings.h"
+
 #include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
@@ -100,7 +102,11 @@ EditResult frmMain::Edit(const QString &pictureFile, const QString &script, QWid
     frmMain editor(parent);
     editor.SetEditPictureFile(pictureFile);
     editor.SetEditScript(script);
+    // Opens where the user left it last, at the size chosen for large photos.
+    const QString placement = QStringLiteral("Objektgrafik");
+    core::UserSettings::restoreDialogPlacement(&editor, placement, editor.size());
     editor.exec();
+    core::UserSettings::savePlacement(&editor, placement);
     EditResult result;
     result.cancelled = editor.EditCancelled();
     if (!result.cancelled) {

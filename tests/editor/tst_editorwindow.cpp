@@ -172,9 +172,9 @@ void TestEditorWindow::toolbarsNeverCoverEachOther()
                 QVERIFY2(!bars[i].intersects(bars[j]),
                          qPrintable(QStringLiteral("%1 / %2 at %3").arg(names[i], names[j]).arg(width)));
         }
-        // Wide enough, they stand in one row as usual.
+        // Wide enough, they stand in one row as usual, centred on one line.
         if (width == 1600)
-            QCOMPARE(bars.first().top(), bars.last().top());
+            QVERIFY(qAbs(bars.first().center().y() - bars.last().center().y()) <= 1);
     }
 }
 

@@ -51,24 +51,36 @@ void ToolbarFlow::setGeometry(const QRect &rect)
 
 int ToolbarFlow::arrange(const QRect &rect, bool place) const
 {
-    int x = rect.x();
     int y = rect.y();
+    QList<QLayoutItem *> row;
+    int rowWidth = 0;
     int rowHeight = 0;
+    // A finished row: its items centred on one line.
+    const auto close = [&] {
+        int x = rect.x();
+        for (QLayoutItem *item : row) {
+            const QSize size = item->sizeHint();
+            if (place)
+                item->setGeometry(QRect(QPoint(x, y + (rowHeight - size.height()) / 2), size));
+            x += size.width() + m_gap;
+        }
+        y += rowHeight;
+        row.clear();
+        rowWidth = 0;
+        rowHeight = 0;
+    };
     for (QLayoutItem *item : m_items) {
         if (item->isEmpty())
             continue;
         const QSize size = item->sizeHint();
-        if (x > rect.x() && x + size.width() > rect.right() + 1) {
-            x = rect.x();
-            y += rowHeight;
-            rowHeight = 0;
-        }
-        if (place)
-            item->setGeometry(QRect(QPoint(x, y), size));
-        x += size.width() + m_gap;
+        if (!row.isEmpty() && rowWidth + m_gap + size.width() > rect.width())
+            close();
+        rowWidth += (row.isEmpty() ? 0 : m_gap) + size.width();
         rowHeight = std::max(rowHeight, size.height());
+        row.append(item);
     }
-    return y + rowHeight - rect.y();
+    close();
+    return y - rect.y();
 }
 
 } // namespace kelvane::editor

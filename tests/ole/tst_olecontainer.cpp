@@ -186,8 +186,11 @@ void OleContainerTest::insertDialogCancelledChangesNothing()
     QVERIFY(container.document() == before);
 
     QSize shownSize;
+    QFileDialog::ViewMode shownView = QFileDialog::Detail;
     answerDialog([&](QFileDialog *dialog) {
         shownSize = dialog->size();
+        shownView = dialog->viewMode();
+        dialog->setViewMode(QFileDialog::List);
         dialog->selectFile(estimate);
         static_cast<QDialog *>(dialog)->accept();
     });
@@ -195,15 +198,19 @@ void OleContainerTest::insertDialogCancelledChangesNothing()
     QCOMPARE(container.className(), QStringLiteral("application/pdf"));
     QCOMPARE(container.sourceDoc(), estimate);
     QCOMPARE(shownSize, QSize(1000, 700));
+    QCOMPARE(shownView, QFileDialog::Detail);
 
-    // The next time it opens in the folder the last document came from.
+    // The next time it opens in the folder the last document came from,
+    // showing the files as the user chose.
     QString shownFolder;
     answerDialog([&](QFileDialog *dialog) {
         shownFolder = dialog->directory().absolutePath();
+        shownView = dialog->viewMode();
         dialog->reject();
     });
     container.insertObjectDialog();
     QCOMPARE(shownFolder, QFileInfo(estimate).absolutePath());
+    QCOMPARE(shownView, QFileDialog::List);
 }
 
 void OleContainerTest::mouseEventsAndKeptSettings()

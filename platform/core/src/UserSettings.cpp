@@ -2,6 +2,7 @@
 
 #include "core/Twips.h"
 
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -74,6 +75,20 @@ void UserSettings::restoreDialogPlacement(QWidget *dialog, const QString &sectio
         dialog->resize(firstSize);
     else
         restorePlacement(dialog, section);
+}
+
+void UserSettings::restoreFileDialog(QFileDialog *dialog, const QString &section)
+{
+    restoreDialogPlacement(dialog, section, FileDialogSize);
+    const QString view = value(section, QStringLiteral("Ansicht"));
+    if (!view.isEmpty())
+        dialog->restoreState(QByteArray::fromBase64(view.toLatin1()));
+}
+
+void UserSettings::saveFileDialog(const QFileDialog *dialog, const QString &section)
+{
+    savePlacement(dialog, section);
+    setValue(section, QStringLiteral("Ansicht"), QString::fromLatin1(dialog->saveState().toBase64()));
 }
 
 void UserSettings::savePlacement(const QWidget *window, const QString &section)

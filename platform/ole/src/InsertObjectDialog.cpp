@@ -25,9 +25,9 @@ QString chooseInsertFile(QWidget *parent)
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Einfügen"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Abbrechen"));
     dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Aus Datei erstellen:"));
-    core::UserSettings::restoreDialogPlacement(&dialog, kSection, core::UserSettings::FileDialogSize);
+    core::UserSettings::restoreFileDialog(&dialog, kSection);
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    core::UserSettings::savePlacement(&dialog, kSection);
+    core::UserSettings::saveFileDialog(&dialog, kSection);
     if (!accepted)
         return {};
     const QString path = dialog.selectedFiles().constFirst();

@@ -135,9 +135,9 @@ QString PictureView::selectPictureFile()
     dialog.setObjectName(QStringLiteral("dlgBilddatei"));
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    core::UserSettings::restoreDialogPlacement(&dialog, kDialogSection, core::UserSettings::FileDialogSize);
+    core::UserSettings::restoreFileDialog(&dialog, kDialogSection);
     const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    core::UserSettings::savePlacement(&dialog, kDialogSection);
+    core::UserSettings::saveFileDialog(&dialog, kDialogSection);
     if (!accepted)
         return {};
     const QString path = dialog.selectedFiles().constFirst();

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+class QFileDialog;
 class QWidget;
 
 namespace core {
@@ -36,6 +37,10 @@ public:
     static void restoreDialogPlacement(QWidget *dialog, const QString &section, QSize firstSize);
     // A file dialog wide enough for the name, size, type and date of a file.
     static constexpr QSize FileDialogSize{860, 540};
+    // A file dialog's placement and view (columns, list or details) as the
+    // user left them, FileDialogSize the first time.
+    static void restoreFileDialog(QFileDialog *dialog, const QString &section);
+    static void saveFileDialog(const QFileDialog *dialog, const QString &section);
 };
 
 } // namespace core

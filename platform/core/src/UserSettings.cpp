@@ -2,7 +2,9 @@
 
 #include "core/Twips.h"
 
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -77,18 +79,24 @@ void UserSettings::restoreDialogPlacement(QWidget *dialog, const QString &sectio
         restorePlacement(dialog, section);
 }
 
-void UserSettings::restoreFileDialog(QFileDialog *dialog, const QString &section)
+QString UserSettings::chooseExistingFile(QFileDialog &dialog, const QString &section, const QString &folderSection,
+                                        const QString &folderKey)
 {
-    restoreDialogPlacement(dialog, section, FileDialogSize);
-    const QString view = value(section, QStringLiteral("Ansicht"));
-    if (!view.isEmpty())
-        dialog->restoreState(QByteArray::fromBase64(view.toLatin1()));
-}
-
-void UserSettings::saveFileDialog(const QFileDialog *dialog, const QString &section)
-{
-    savePlacement(dialog, section);
-    setValue(section, QStringLiteral("Ansicht"), QString::fromLatin1(dialog->saveState().toBase64()));
+    const QString view = QStringLiteral("Ansicht");
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setDirectory(value(folderSection, folderKey, QDir::homePath()));
+    restoreDialogPlacement(&dialog, section, FileDialogSize);
+    if (const QString state = value(section, view); !state.isEmpty())
+        dialog.restoreState(QByteArray::fromBase64(state.toLatin1()));
+    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    savePlacement(&dialog, section);
+    setValue(section, view, QString::fromLatin1(dialog.saveState().toBase64()));
+    if (!accepted)
+        return {};
+    const QString path = dialog.selectedFiles().constFirst();
+    setValue(folderSection, folderKey, QFileInfo(path).absolutePath());
+    return path;
 }
 
 void UserSettings::savePlacement(const QWidget *window, const QString &section)

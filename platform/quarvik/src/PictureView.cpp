@@ -8,9 +8,7 @@
 #include "core/MouseButton.h"
 #include "core/UserSettings.h"
 
-#include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -130,19 +128,9 @@ void PictureView::setBackgroundColor(const QColor &colour)
 
 QString PictureView::selectPictureFile()
 {
-    const QString folder = core::UserSettings::value(kSection, kFolderKey, QDir::homePath());
-    QFileDialog dialog(this, QStringLiteral("Bilddatei einfügen"), folder, pictureFilter());
+    QFileDialog dialog(this, QStringLiteral("Bilddatei einfügen"), QString(), pictureFilter());
     dialog.setObjectName(QStringLiteral("dlgBilddatei"));
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    core::UserSettings::restoreFileDialog(&dialog, kDialogSection);
-    const bool accepted = dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
-    core::UserSettings::saveFileDialog(&dialog, kDialogSection);
-    if (!accepted)
-        return {};
-    const QString path = dialog.selectedFiles().constFirst();
-    core::UserSettings::setValue(kSection, kFolderKey, QFileInfo(path).absolutePath());
-    return path;
+    return core::UserSettings::chooseExistingFile(dialog, kDialogSection, kSection, kFolderKey);
 }
 
 QString PictureView::acquireFromScanner()

@@ -37,10 +37,12 @@ public:
     static void restoreDialogPlacement(QWidget *dialog, const QString &section, QSize firstSize);
     // A file dialog wide enough for the name, size, type and date of a file.
     static constexpr QSize FileDialogSize{860, 540};
-    // A file dialog's placement and view (columns, list or details) as the
-    // user left them, FileDialogSize the first time.
-    static void restoreFileDialog(QFileDialog *dialog, const QString &section);
-    static void saveFileDialog(const QFileDialog *dialog, const QString &section);
+    // Asks for an existing file with dialog, shown at the placement and view
+    // (columns, list or details) the user left it under `section`
+    // (FileDialogSize the first time), in the folder of the file last chosen,
+    // kept as folderKey of folderSection. The path, "" when cancelled.
+    static QString chooseExistingFile(QFileDialog &dialog, const QString &section, const QString &folderSection,
+                                      const QString &folderKey);
 };
 
 } // namespace core

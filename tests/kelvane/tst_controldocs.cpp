@@ -304,9 +304,9 @@ void TestControlDocs::aPictureEditedOutsideIsReloadedUnderItsOverlay()
     p->fillRect(QRect(5, 30, 20, 20), Qt::blue);
     overlay->EndDraw();
     ObjectStorage storage(m_db.get());
-    QVERIFY(storage.SaveObject(9, file(QStringLiteral("Foto.png"), oletest::pngBytes(Qt::red, 80, 60)), overlay.get(),
+    QVERIFY(storage.SaveObject(9, file(QStringLiteral("Foto.png"), testpictures::png(Qt::red, 80, 60)), overlay.get(),
                                QStringLiteral("S")));
-    const QByteArray edited = oletest::pngBytes(Qt::green, 80, 60);
+    const QByteArray edited = testpictures::png(Qt::green, 80, 60);
     QVERIFY(m_desktop.setReplacement(edited));
 
     auto control = makeControl({{"OptimizeLoad", false}});
@@ -339,7 +339,7 @@ void TestControlDocs::theInsertDialogCancelledChangesNothingAndAPictureGoesToThe
     QVERIFY(control->Picture(false).isNull());
     QVERIFY(action(*control, "New")->isEnabled() && !action(*control, "Edit")->isEnabled());
 
-    const QString photo = file(QStringLiteral("Delle.png"), oletest::pngBytes(Qt::yellow, 40, 30));
+    const QString photo = file(QStringLiteral("Delle.png"), testpictures::png(Qt::yellow, 40, 30));
     answerInsertDialog([photo](QFileDialog *dialog) {
         dialog->selectFile(photo);
         static_cast<QDialog *>(dialog)->accept();
@@ -389,7 +389,7 @@ void TestControlDocs::aDoubleClickOpensOnlyWhenAppStartIsAllowed()
 void TestControlDocs::aFileTheContainerCannotTakeKeepsTheStoredRow()
 {
     ObjectStorage storage(m_db.get());
-    QVERIFY(storage.SaveObject(10, file(QStringLiteral("Alt.png"), oletest::pngBytes(Qt::red)), nullptr, QString()));
+    QVERIFY(storage.SaveObject(10, file(QStringLiteral("Alt.png"), testpictures::png(Qt::red)), nullptr, QString()));
     auto control = makeControl({{"OptimizeLoad", false}});
     control->SetValue(10);
     QVERIFY(!child(*control, "PictureView1").property("fileName").toString().isEmpty());
@@ -404,7 +404,7 @@ void TestControlDocs::aFileTheContainerCannotTakeKeepsTheStoredRow()
     QVERIFY(container(*control).className().isEmpty());
     QVERIFY(!control->Changed());
     QVERIFY(control->Save());
-    QCOMPARE(storedBytes(10), oletest::pngBytes(Qt::red));
+    QCOMPARE(storedBytes(10), testpictures::png(Qt::red));
 
     // A missing file alike.
     m_boxes->clear();

@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -25,17 +24,6 @@ QByteArray pdfBytes(const QColor &firstPage)
     writer.newPage();
     painter.fillRect(page, Qt::blue);
     painter.end();
-    return bytes;
-}
-
-QByteArray pngBytes(const QColor &colour, int width, int height)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
     return bytes;
 }
 

@@ -1,4 +1,5 @@
 #include "OleTestFiles.h"
+#include "TestPictures.h"
 #include "ole/DocumentPicture.h"
 #include "ole/OleContainer.h"
 #include "ole/frmOle.h"
@@ -122,8 +123,8 @@ void OleContainerTest::editingOutsideRaisesChangedWithTheNewBytes()
 
 void OleContainerTest::aLinkedPictureChangedOnDiskRaisesClosed()
 {
-    const QString picture = file(QStringLiteral("Foto.png"), oletest::pngBytes(Qt::red));
-    const QByteArray edited = oletest::pngBytes(Qt::green);
+    const QString picture = file(QStringLiteral("Foto.png"), testpictures::png(Qt::red));
+    const QByteArray edited = testpictures::png(Qt::green);
     setReplacement(edited);
     ole::OleContainer container;
     container.setSettleTime(150);

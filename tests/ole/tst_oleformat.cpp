@@ -1,4 +1,5 @@
 #include "OleTestFiles.h"
+#include "TestPictures.h"
 #include "ole/DocumentFormat.h"
 #include "ole/DocumentPicture.h"
 #include "ole/OleContainer.h"
@@ -277,7 +278,7 @@ void OleFormatTest::showsPdfFirstPagePictureAndIcon()
     QVERIFY2(mostlyColour(page, red), "the first page, not the blue second one");
 
     const QColor green(20, 160, 60);
-    const Document png{QStringLiteral("image/png"), {}, QStringLiteral("f.png"), oletest::pngBytes(green, 64, 48)};
+    const Document png{QStringLiteral("image/png"), {}, QStringLiteral("f.png"), testpictures::png(green, 64, 48)};
     const QImage picture = ole::documentPicture(png, QSize(320, 320));
     QCOMPARE(picture.size(), QSize(320, 240));
     QVERIFY(mostlyColour(picture, green));

@@ -1,4 +1,5 @@
 #include "ReportTestData.h"
+#include "TestPictures.h"
 
 #include "report/AttachmentSource.h"
 #include "report/GridSource.h"
@@ -6,7 +7,6 @@
 #include "print/PrintCommand.h"
 #include "report/ReportJob.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QPainter>
 #include <QProcess>
@@ -110,17 +110,6 @@ QString pdfText(const QString &pdf)
     tool.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     tool.waitForFinished(60000);
     return QString::fromUtf8(tool.readAllStandardOutput());
-}
-
-QByteArray pngOf(int width, int height, const QColor &colour)
-{
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(colour);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
 }
 
 } // namespace
@@ -260,7 +249,7 @@ void RenderTest::pictures()
 {
     ReportDatabase base;
     base.addCase(1, {{QStringLiteral("Objekt_ID_1"), 1}, {QStringLiteral("Objekt_ID_2"), 2}});
-    base.addPicture(1, pngOf(200, 100, Qt::red));   // 96 dpi: 5.29 cm by 2.65 cm
+    base.addPicture(1, testpictures::png(Qt::red, 200, 100));   // 96 dpi: 5.29 cm by 2.65 cm
     base.addPicture(2, QByteArray("kein Bild"), false);
     StoredPictureSource source(*base.db);
     QVERIFY(source.picture(2, true).isNull());
@@ -437,7 +426,7 @@ void RenderTest::readFailuresAreNotPrintedAsBlanks()
 {
     ReportDatabase base;
     base.addCase(1, {{QStringLiteral("Objekt_ID_1"), 1}, {QStringLiteral("Kundenname"), QStringLiteral("Karl Huber")}});
-    base.addPicture(1, pngOf(200, 100, Qt::red));
+    base.addPicture(1, testpictures::png(Qt::red, 200, 100));
     StoredPictureSource source(*base.db);
     const QString definition = QStringLiteral("[SCHADEN]\rOBJEKT,2,10,10,18,S_ID_1,0,1\rENDE,0,0");
     const PrintRequest request{PrintKindCase, 1, {}, false, nullptr};

@@ -57,6 +57,14 @@ inline QByteArray encoded(const QImage &image, const char *format)
     return bytes;
 }
 
+// A PNG of one colour.
+inline QByteArray png(const QColor &colour, int width = 64, int height = 48)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(colour);
+    return encoded(image, "png");
+}
+
 // A JPEG of image with an EXIF orientation (6: shown turned a quarter clockwise).
 inline QByteArray jpegWithOrientation(const QImage &image, quint16 orientation)
 {

@@ -1,3 +1,4 @@
+#include "ControlHost.h"
 #include "TestEngine.h"
 #include "TestPictures.h"
 
@@ -26,32 +27,10 @@
 #include <QToolBar>
 
 using namespace kelvane;
+using controltest::Host;
+using controltest::factory;
 
 namespace {
-
-// The host's side of the control's events.
-class Host : public __RAZOleCtrl {
-public:
-    void GetNewPrimary(QVariant &NewPrimary) override
-    {
-        ++asked;
-        if (answer != 0)
-            NewPrimary = double(answer);
-    }
-    void DblClick() override { ++doubleClicks; }
-
-    long answer = 0;
-    int asked = 0;
-    int doubleClicks = 0;
-};
-
-IClassFactory &factory()
-{
-    void *object = nullptr;
-    if (DllGetClassObject(CLSID_RAZOleCtrl, IID_IClassFactory, &object) != S_OK || !object)
-        qFatal("no class factory");
-    return *static_cast<IClassFactory *>(object);
-}
 
 // Leaves the annotation editor, once it is shown, through its "OK" or
 // "Abbrechen" after drawing a rectangle when asked to.
@@ -141,12 +120,7 @@ void TestControl::cleanup()
 
 std::unique_ptr<_RAZOleCtrl> TestControl::makeControl(QVariantMap properties, bool userMode)
 {
-    MapPropertyBag bag(std::move(properties));
-    std::unique_ptr<_RAZOleCtrl> control(factory().CreateInstance(nullptr, &bag, userMode));
-    control->SetDatabase(m_db.get());
-    control->hWnd()->resize(800, 500);
-    control->hWnd()->show();
-    return control;
+    return controltest::makeControl(m_db.get(), std::move(properties), userMode);
 }
 
 QString TestControl::viewerFile(_RAZOleCtrl &control)

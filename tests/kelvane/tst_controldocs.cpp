@@ -1,8 +1,8 @@
 #include "OleTestFiles.h"
+#include "ControlHost.h"
 #include "TestEngine.h"
 #include "TestPictures.h"
 
-#include "kelvane/MapPropertyBag.h"
 #include "kelvane/ObjectStorage.h"
 #include "kelvane/RAZOleCtrl.h"
 
@@ -29,28 +29,12 @@
 #include <QToolBar>
 
 using namespace kelvane;
+using controltest::Host;
 
 // Documents in the attachment control: embedded, stored, loaded, opened in
 // their application on a private desktop (oletest::PrivateDesktop) and
 // printed as their picture.
 namespace {
-
-class Host : public __RAZOleCtrl {
-public:
-    void GetNewPrimary(QVariant &NewPrimary) override { NewPrimary = double(answer); }
-    void DblClick() override { ++doubleClicks; }
-
-    long answer = 0;
-    int doubleClicks = 0;
-};
-
-IClassFactory &factory()
-{
-    void *object = nullptr;
-    if (DllGetClassObject(CLSID_RAZOleCtrl, IID_IClassFactory, &object) != S_OK || !object)
-        qFatal("no class factory");
-    return *static_cast<IClassFactory *>(object);
-}
 
 // Answers the next "Objekt einfügen" with `answer`.
 void answerInsertDialog(std::function<void(QFileDialog *)> answer)
@@ -126,11 +110,7 @@ void TestControlDocs::cleanup()
 
 std::unique_ptr<_RAZOleCtrl> TestControlDocs::makeControl(QVariantMap properties)
 {
-    MapPropertyBag bag(std::move(properties));
-    std::unique_ptr<_RAZOleCtrl> control(factory().CreateInstance(nullptr, &bag, true));
-    control->SetDatabase(m_db.get());
-    control->hWnd()->resize(800, 500);
-    control->hWnd()->show();
+    auto control = controltest::makeControl(m_db.get(), std::move(properties));
     container(*control).setSettleTime(150);
     return control;
 }

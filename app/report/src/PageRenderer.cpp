@@ -128,10 +128,8 @@ void PageRenderer::RenderItem(const ReportElement &item)
         DrawFrame(x1, y1, x2(), y2(), item.lineWidth, item.align, item.extra);
         break;
     case ElementKind::Picture:
-        // An ID beyond any number of a row is no attachment.
-        DrawAttachment(x1, y1, x2(), y2(),
-                       core::roundedInteger<long>(std::trunc(core::leadingNumber(item.text))).value_or(0),
-                       item.align, item.fit);
+        // Read as the page's pictures were prepared, so both find the same one.
+        DrawAttachment(x1, y1, x2(), y2(), PagePictures::objectIdOf(item.text), item.align, item.fit);
         break;
     case ElementKind::Memo:
         DrawMemo(item, x1, y1, x2());

@@ -95,16 +95,14 @@ void RAZOleCtrl::EditAddOle()
 void RAZOleCtrl::insertFromDialog()
 {
     QString error;
-    m_document->insert(error);
+    const QString chosen = m_document->insert(error);
     if (!error.isEmpty())
         refuse(error, QStringLiteral("EditAddOle"));
-    const ole::OleContainer &container = m_document->OLECTRL();
-    if (!container.className().isEmpty() && !container.sourceDoc().isEmpty()) {
-        const QString source = container.sourceDoc();
-        if (IsPictureFileName(source) || quarvik::PictureImport::isPictureFile(source)) {
+    if (!chosen.isEmpty()) {
+        if (IsPictureFileName(chosen) || quarvik::PictureImport::isPictureFile(chosen)) {
             // A picture goes to the viewer instead of being embedded.
             m_document->clear();
-            SetOleFile(source);
+            SetOleFile(chosen);
             return;
         }
         m_session.setOverlay(nullptr, QString());

@@ -29,6 +29,7 @@ private Q_SLOTS:
     void saveRules();
     void stackingDecidesTheScriptOrder();
     void slotsAreReused();
+    void unreadableRecordsAreWrittenBackInTheirPlace();
     void copyAndPaste();
     void selection();
     void toolbarStateFromShape();
@@ -138,6 +139,51 @@ void TestEditorLogic::slotsAreReused()
     shapes.DeleteShape(3);
     QCOMPARE(Save(shapes, kPicture, {}).script.count(u'#'), 3);
     QVERIFY(!scene.items(QPointF(5, 5)).contains(&shapes.Shape(3)));
+}
+
+void TestEditorLogic::unreadableRecordsAreWrittenBackInTheirPlace()
+{
+    const QString damaged = QStringLiteral("RECT;x;50;120;80;2;16711680;16777215;1");
+    const QString unknown = QStringLiteral("BLOB;5;6;70;80;Sprechblase");
+    const QString given = damaged + u'#' + rectRecord(10, 20) + u'#' + unknown + u'#' + rectRecord(30, 40) + u"##";
+    QGraphicsScene scene;
+    ShapeSlots shapes(scene);
+    shapes.LoadScript(given, {});
+    // The empty record carries nothing; the other two are kept, not shown.
+    QCOMPARE(shapes.KeptCount(), 2);
+    QCOMPARE(shapes.count(), 4);
+    QVERIFY(!shapes.IsShown(0) && shapes.IsShown(1) && !shapes.IsShown(2) && shapes.IsShown(3));
+    SaveResult result = Save(shapes, kPicture, given);
+    QCOMPARE(result.script, given.chopped(1));
+    QVERIFY(result.changed);
+
+    // A new shape takes no kept slot and goes in front; moving the front one
+    // to the back puts it behind the kept records too.
+    const int added = shapes.CreateShape(ShapeStyle::Circle, {}, QPoint(1, 1));
+    QCOMPARE(added, 4);
+    shapes.SetStacking(3, Stacking::Back);
+    result = Save(shapes, kPicture, given);
+    const QStringList records = result.script.split(u'#', Qt::SkipEmptyParts);
+    QCOMPARE(records.size(), 5);
+    QCOMPARE(records[0], rectRecord(30, 40));
+    QCOMPARE(records[1], damaged);
+    QCOMPARE(records[2], rectRecord(10, 20));
+    QCOMPARE(records[3], unknown);
+    QVERIFY(records[4].startsWith(QStringLiteral("CIRCLE;1;1;")));
+
+    // Every shape deleted: what could not be read is still there.
+    for (int index : {1, 3, 4})
+        shapes.DeleteShape(index);
+    QCOMPARE(Save(shapes, kPicture, given).script, damaged + u'#' + unknown + u'#');
+    {
+        // A script of one unreadable record alone is no empty drawing.
+        QGraphicsScene single;
+        ShapeSlots only(single);
+        only.LoadScript(unknown + u'#', {});
+        const SaveResult kept = Save(only, kPicture, unknown + u'#');
+        QCOMPARE(kept.script, unknown + u'#');
+        QVERIFY(!kept.changed);
+    }
 }
 
 void TestEditorLogic::copyAndPaste()

@@ -4,6 +4,7 @@
 
 #include <sendral/OverlayGraphic.h>
 
+#include "core/MessageService.h"
 #include "core/UserSettings.h"
 
 #include <QAbstractScrollArea>
@@ -12,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGraphicsView>
 #include <QPlainTextEdit>
 #include <QStatusBar>
@@ -66,6 +68,7 @@ private Q_SLOTS:
     void toolbarsNeverCoverEachOther();
     void opensWhereItWasLeft();
     void okAndCancel();
+    void keepsWhatItCannotRead();
     void scrolledViewPlacesInPicturePixels();
     void copyPasteAtPictureTop();
     void doubleClickEditsTextOnly();
@@ -250,6 +253,48 @@ void TestEditorWindow::okAndCancel()
         QVERIFY(!editor.isVisible());
         QVERIFY(editor.EditCancelled());
     }
+}
+
+void TestEditorWindow::keepsWhatItCannotRead()
+{
+    const QString picture = writePicture(m_dir, {320, 200});
+    core::RecordingMessageService messages;
+    GraficGeometry rect;
+    rect.SetStyle(ShapeStyle::Rect);
+    const QString given = QStringLiteral("SPRECHBLASE;1;2;30;40#") + rect.Serialize(5, 6)
+        + QStringLiteral("#TEXT;0;0;9;9;x;Arial;12;vielleicht;False;False;False;0#");
+    QTimer::singleShot(0, this, [&] {
+        auto *editor = qobject_cast<frmMain *>(QApplication::activeModalWidget());
+        QVERIFY(editor);
+        QTRY_COMPARE(messages.shown.size(), 1);
+        action(*editor, "tbOKCancel", "Ok")->trigger();
+    });
+    const EditResult result = frmMain::Edit(picture, given);
+    QCOMPARE(messages.lastText(), QStringLiteral("2 Formen der Objekt-Grafik können nicht angezeigt werden. "
+                                                 "Sie bleiben beim Speichern unverändert erhalten."));
+    QVERIFY(!result.cancelled);
+    QCOMPARE(result.script, given);
+    QVERIFY(!result.changed);
+
+    // A picture that cannot be decoded opens no editor over an empty scene.
+    const QString broken = m_dir.filePath(QStringLiteral("kaputt.jpg"));
+    QFile file(broken);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("\xFF\xD8\xFF\xE0 kein Bild");
+    file.close();
+    bool opened = false;
+    QTimer::singleShot(0, this, [&] {
+        if (auto *editor = qobject_cast<frmMain *>(QApplication::activeModalWidget())) {
+            opened = true;
+            editor->reject();
+        }
+    });
+    QVERIFY(frmMain::Edit(broken, given).cancelled);
+    QCoreApplication::processEvents();
+    QVERIFY(!opened);
+    QCOMPARE(messages.shown.size(), 2);
+    QVERIFY(messages.lastText().startsWith(QStringLiteral("Das Bild kann nicht gelesen werden")));
+    QCOMPARE(messages.shown.last().icon, core::MsgIcon::Exclamation);
 }
 
 void TestEditorWindow::scrolledViewPlacesInPicturePixels()

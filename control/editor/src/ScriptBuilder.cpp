@@ -31,6 +31,11 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
     QString script;
     for (qsizetype position = 1; position <= order.count(); ++position) {
         const int index = order.Item(position)->Index;
+        // What could not be read goes back as it came, at its place.
+        if (const QString kept = shapes.KeptRecord(index); !kept.isEmpty()) {
+            script += kept + u'#';
+            continue;
+        }
         if (!shapes.IsShown(index))
             continue;
         const GraficObj &shape = shapes.Shape(index);
@@ -56,7 +61,7 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
 
 SaveResult Save(const ShapeSlots &shapes, QSize picture, const QString &given)
 {
-    if (shapes.count() == 1 && !shapes.IsShown(0)) {
+    if (shapes.count() == 1 && !shapes.IsShown(0) && shapes.KeptCount() == 0) {
         SaveResult result;
         result.changed = !given.isEmpty();
         return result;

@@ -19,7 +19,7 @@ ShapeSlots::ShapeSlots(QGraphicsScene &scene, QObject *parent) : QObject(parent)
 int ShapeSlots::AcquireShapeSlot()
 {
     int index = 0;
-    while (index < count() && IsShown(index))
+    while (index < count() && (IsShown(index) || m_kept.contains(index)))
         ++index;
     if (index == count()) {
         auto *shape = new GraficObj;
@@ -129,9 +129,14 @@ int ShapeSlots::Paste(const QString &record, QPoint at)
 void ShapeSlots::LoadScript(const QString &script, QPoint offset)
 {
     for (QStringView record : OverlayScript::Records(script)) {
+        if (record.isEmpty())
+            continue;
         const int index = AcquireShapeSlot();
-        if (Shape(index).BuildObj(record, offset.x(), offset.y()))
+        // An unknown kind would be read as a line and written back as one.
+        if (OverlayScript::NamesKnownKind(record) && Shape(index).BuildObj(record, offset.x(), offset.y()))
             Shape(index).setVisible(true);
+        else
+            m_kept.insert(index, record.toString());
     }
 }
 

@@ -10,6 +10,7 @@
 #include <kelvane/Scrollbars.h>
 #include <sendral/OverlayGraphic.h>
 
+#include "core/MessageService.h"
 #include "core/UserSettings.h"
 
 #include <QAbstractScrollArea>
@@ -81,15 +82,17 @@ frmMain::frmMain(QWidget *parent) : QDialog(parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::SetEditPictureFile(const QString &file)
+bool frmMain::SetEditPictureFile(const QString &file)
 {
     QImageReader reader(file);
     reader.setAutoTransform(true);
     const QImage picture = reader.read();
+    m_pictureError = picture.isNull() ? reader.errorString() : QString();
     m_pictureSize = picture.size();
     Image1->setPixmap(QPixmap::fromImage(picture));
     m_scene.setSceneRect(QRectF(QPointF(0, 0), QSizeF(m_pictureSize)));
     layoutScrollBars();
+    return !picture.isNull();
 }
 
 std::unique_ptr<sendral::OverlayGraphic> frmMain::TakeEditOverlay()
@@ -100,7 +103,14 @@ std::unique_ptr<sendral::OverlayGraphic> frmMain::TakeEditOverlay()
 EditResult frmMain::Edit(const QString &pictureFile, const QString &script, QWidget *parent)
 {
     frmMain editor(parent);
-    editor.SetEditPictureFile(pictureFile);
+    // Shapes drawn over no picture could not be placed: the editor stays shut.
+    if (!editor.SetEditPictureFile(pictureFile)) {
+        core::showMessage(QStringLiteral("Das Bild kann nicht gelesen werden (%1). "
+                                         "Die Objekt-Grafik kann deshalb nicht bearbeitet werden; sie bleibt, wie sie ist.")
+                              .arg(editor.m_pictureError),
+                          core::MsgIcon::Exclamation, core::MsgButtons::Ok, {}, parent);
+        return {};
+    }
     editor.SetEditScript(script);
     // Opens where the user left it last, at the size chosen for large photos.
     const QString placement = QStringLiteral("Objektgrafik");
@@ -127,8 +137,21 @@ void frmMain::showEvent(QShowEvent *event)
         // A photo larger than the drawing area opens whole.
         layoutScrollBars();
         ZoomToFit();
+        // Told once the window stands, not over an empty screen.
+        if (const int kept = m_shapes.KeptCount())
+            QTimer::singleShot(0, this, [this, kept] { tellKept(kept); });
     }
     layoutScrollBars();
+}
+
+void frmMain::tellKept(int kept)
+{
+    const QString text = kept == 1
+        ? QStringLiteral("1 Form der Objekt-Grafik kann nicht angezeigt werden. Sie bleibt beim Speichern unverändert erhalten.")
+        : QStringLiteral("%1 Formen der Objekt-Grafik können nicht angezeigt werden. "
+                         "Sie bleiben beim Speichern unverändert erhalten.")
+              .arg(kept);
+    core::showMessage(text, core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)

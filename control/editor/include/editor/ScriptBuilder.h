@@ -22,8 +22,9 @@ struct SaveResult {
     bool changed = false;
 };
 
-// Writes the shown shapes rear-most first (sorted by ZPos) and draws them
-// into a new overlay of the picture's size. The script counts as changed
+// Writes the shown shapes and the records kept unread rear-most first
+// (sorted by ZPos) and draws the shapes into a new overlay of the picture's
+// size. The script counts as changed
 // only when it differs from the given one other than in letter case.
 SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &given);
 

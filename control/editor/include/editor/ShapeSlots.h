@@ -2,6 +2,7 @@
 
 #include "editor/GraficObj.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -64,8 +65,14 @@ public:
     // -1 when the record cannot be read (the slot stays hidden).
     int Paste(const QString &record, QPoint at);
     // Every readable record of a script as a shown shape, the later ones in
-    // front, placed at their positions plus `offset`.
+    // front, placed at their positions plus `offset`. A record that cannot be
+    // read (or names a kind the editor does not know) keeps a hidden slot of
+    // its own at its place in the stacking, to be written back as it was.
     void LoadScript(const QString &script, QPoint offset);
+    // The record a slot keeps unread; empty for a slot of a shape.
+    QString KeptRecord(int index) const { return m_kept.value(index); }
+    // How many records of the loaded script are kept unread.
+    int KeptCount() const { return int(m_kept.size()); }
 
     // The zoom of the drawing area, for every shape's grips and tolerances
     // (new ones included) to keep their size on screen.
@@ -83,6 +90,8 @@ Q_SIGNALS:
 private:
     QGraphicsScene &m_scene;
     QList<GraficObj *> m_shapes;
+    // Slot index -> the record it stands for, never shown nor reused.
+    QHash<int, QString> m_kept;
     // Drawing order: the front grows up, the back down; the picture lies
     // below every value reached here.
     double m_frontZ = 0;

@@ -48,11 +48,12 @@ public:
     ~frmMain() override;
 
     // Opens the editor modally on the picture with the script and returns
-    // what the user left it with.
+    // what the user left it with; a picture that cannot be read is told and
+    // counts as cancelled.
     static EditResult Edit(const QString &pictureFile, const QString &script, QWidget *parent = nullptr);
 
-    // Written before the window is shown.
-    void SetEditPictureFile(const QString &file);
+    // Written before the window is shown; false when the picture cannot be read.
+    bool SetEditPictureFile(const QString &file);
     void SetEditScript(const QString &script) { m_script = script; }
     // Read after it closed.
     const QString &EditScript() const { return m_script; }
@@ -108,6 +109,8 @@ private:
     QPoint visibleTopLeft() const;
     NewShapeStyle newShapeStyle() const;
     void save();
+    // Says how many records of the script are kept without being shown.
+    void tellKept(int kept);
     // Runs an operation and keeps it as one undo step when it changed the
     // drawing; steps with the same non-zero merge key become one.
     template <typename Operation>
@@ -128,6 +131,7 @@ private:
     ShapeSlots m_shapes{m_scene};
     QGraphicsPixmapItem *Image1 = nullptr;
     QSize m_pictureSize;
+    QString m_pictureError;
     QString m_script;
     bool m_cancelled = false;
     bool m_changed = false;

@@ -295,7 +295,7 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
     const QString picture = writeFile(m_dir.filePath(QStringLiteral("in/a.gif")), randomBytes(500, 3));
     QVERIFY(m_storage->SaveObject(9, picture, overlay.get(), script));
     const QString stored = column(9, QStringLiteral("mScript")).toString();
-    QCOMPARE(stored, BytesToHex(overlay->Data()) + QStringLiteral("[CAQOSCRIPT]") + script);
+    QCOMPARE(stored, BytesToHex(*overlay->Data()) + QStringLiteral("[CAQOSCRIPT]") + script);
 
     Loaded l = load(9);
     QVERIFY(l.result);
@@ -307,7 +307,7 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
 
     // The separator is found in any case; an empty script part stays empty.
     m_db->Execute(QStringLiteral("UPDATE Objekt SET mScript = ? WHERE ID = 9"),
-                  {QString(BytesToHex(overlay->Data()) + QStringLiteral("[caqoScript]"))});
+                  {QString(BytesToHex(*overlay->Data()) + QStringLiteral("[caqoScript]"))});
     l = load(9);
     QVERIFY(l.overlay);
     QCOMPARE(l.script, QString());

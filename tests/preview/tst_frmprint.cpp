@@ -12,6 +12,7 @@
 #include "varnholt/DemoPictures.h"
 
 #include "core/MessageService.h"
+#include "dao/Error.h"
 #include "core/Twips.h"
 #include "core/UserSettings.h"
 
@@ -313,9 +314,14 @@ void PreviewWindowTest::clipboard()
     QCOMPARE(clipboard->text(), QStringLiteral("Fall 09/017\tO'NEIL 1"));
     QCOMPARE(m_messages.shown.size(), 2);
 
-    preview.window->setClipText([]() -> QString { throw std::runtime_error("kein Text"); });
+    // A text that cannot be made is told, and the clipboard keeps what it held.
+    preview.window->setClipText([]() -> QString { throw dao::DaoError(3021, QStringLiteral("Kein aktueller Datensatz.")); });
     preview.button("Clip")->trigger();
-    QCOMPARE(m_messages.shown.size(), 2);
+    QCOMPARE(m_messages.shown.size(), 3);
+    QCOMPARE(m_messages.lastText(), QStringLiteral("Die Auswertung konnte nicht in die Zwischenablage kopiert werden: "
+                                                   "Kein aktueller Datensatz."));
+    QCOMPARE(m_messages.shown.last().icon, core::MsgIcon::Exclamation);
+    QCOMPARE(clipboard->text(), QStringLiteral("Fall 09/017\tO'NEIL 1"));
 }
 
 void PreviewWindowTest::printDialogChoices()

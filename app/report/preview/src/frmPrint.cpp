@@ -327,22 +327,29 @@ void frmPrint::ButtonClick(const QString &key)
 
 void frmPrint::copyToClipboard()
 {
+    const auto fail = [this](const QString &reason) {
+        core::showMessage(QStringLiteral("Die Auswertung konnte nicht in die Zwischenablage kopiert werden: ") + reason,
+                          core::MsgIcon::Exclamation, core::MsgButtons::Ok, {}, this);
+    };
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard)
-        return;
+        return fail(QStringLiteral("Es steht keine Zwischenablage zur Verfügung."));
     QString text;
+    // The text is read from the database: what it holds before stays there.
     try {
         if (m_clipText)
             text = m_clipText();
-    } catch (...) {
-        return;
+    } catch (const dao::DaoError &error) {
+        return fail(error.description());
+    } catch (const std::exception &error) {
+        return fail(QString::fromLocal8Bit(error.what()));
     }
     clipboard->clear();
     clipboard->setText(text);
     // The clipboard gives no answer of its own: a text that did not arrive
-    // is a failed copy, which shows nothing.
+    // is a failed copy.
     if (clipboard->text() != text)
-        return;
+        return fail(QStringLiteral("Die Zwischenablage hat den Text nicht angenommen."));
     core::showMessage(QStringLiteral("Auswertung wurde in die Zwischenablage kopiert !"), core::MsgIcon::Information,
                       core::MsgButtons::Ok, {}, this);
 }

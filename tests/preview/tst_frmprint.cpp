@@ -12,9 +12,9 @@
 #include "varnholt/DemoPictures.h"
 
 #include "core/MessageService.h"
-#include "dao/Error.h"
 #include "core/Twips.h"
 #include "core/UserSettings.h"
+#include "dao/Error.h"
 
 #include <QAction>
 #include <QApplication>

@@ -336,6 +336,21 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: LoadObject"));
     QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("Fehlermeldung:") + NL));
+
+    // An overlay no PNG can hold is not stored as nothing: the save fails,
+    // says so, and the stored row stays as it was.
+    QVERIFY(m_storage->SaveObject(9, picture, overlay.get(), script));
+    const QVariant before = column(9, QStringLiteral("mScript"));
+    sendral::OverlayGraphic tooWide;
+    tooWide.BeginDraw(nullptr, sendral::OverlayGraphic::HimetricFromPixels(1000001, 96), 1, QString());
+    tooWide.EndDraw();
+    const QString other = writeFile(m_dir.filePath(QStringLiteral("in/c.gif")), randomBytes(300, 4));
+    QVERIFY(!m_storage->SaveObject(9, other, &tooWide, script));
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(m_boxes->shown[1].title, QStringLiteral("Kelvane: SaveObject"));
+    QVERIFY(m_boxes->shown[1].text.contains(QStringLiteral("Die Objekt-Grafik kann nicht als Bild gespeichert werden")));
+    QCOMPARE(column(9, QStringLiteral("mScript")), before);
+    QCOMPARE(column(9, QStringLiteral("lbObjekt")).toByteArray(), readFile(picture));
 }
 
 void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()

@@ -59,6 +59,8 @@ public:
     QImage PictureWithin(bool Overlay, const QSize &bound) override;
     void Advise(__RAZOleCtrl *sink) override { m_sink = sink; }
     void WriteProperties(PropertyBag &bag) const override;
+    PendingAttachment PendingChange() override;
+    bool RestorePendingChange(const PendingAttachment &change) override;
 
     // Reads the persisted properties (an empty bag gives a newly placed
     // control's) and, in user mode, starts the control for run time.

@@ -5,6 +5,7 @@
 // only through these pure interfaces (no symbol of the library is linked),
 // created through the class factory that DllGetClassObject hands out.
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QVariant>
@@ -52,6 +53,18 @@ enum DoActionEnum : int {
     razCreateOle = 3,
     razEdit = 4,
     razDelete = 5,
+};
+
+// An attachment's change that is not stored yet, as the control hands it out
+// for a recovery copy and takes it back after an unclean end.
+struct PendingAttachment {
+    enum Kind : int { None = 0, Removed = 1, Picture = 2, Document = 3 };
+    int kind = None;
+    QString fileName;       // the picture's file name, which tells its type
+    QByteArray bytes;       // the picture file, or the document in the container's own format
+    QByteArray overlay;     // the overlay as its PNG; empty for none
+    QString script;         // the overlay script
+    bool operator==(const PendingAttachment &) const = default;
 };
 
 // The store a placed control reads its properties from and writes them to.
@@ -121,6 +134,11 @@ public:
     // The host's event sink (borrowed); nullptr for none.
     virtual void Advise(__RAZOleCtrl *sink) = 0;
     virtual void WriteProperties(PropertyBag &bag) const = 0;
+    // The change not stored yet, whatever the lock; kind None when there is none.
+    virtual PendingAttachment PendingChange() = 0;
+    // Puts such a change back over the row the control holds (loading that
+    // first): shown and Changed. False, told, when its content cannot be taken.
+    virtual bool RestorePendingChange(const PendingAttachment &change) = 0;
 };
 
 // What DllGetClassObject hands out for CLSID_RAZOleCtrl. The new control is

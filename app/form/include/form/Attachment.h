@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kelvane/RAZOleCtrl.h"
+
 #include <QVariant>
 #include <QWidget>
 
@@ -28,6 +30,9 @@ public:
     virtual void setNewPrimarySource(std::function<long()> source) = 0;
     // Read-only with a settled case.
     virtual void setLocked(bool locked) = 0;
+    // The change not stored yet, for the recovery copy, and putting it back.
+    virtual kelvane::PendingAttachment pendingChange() = 0;
+    virtual bool restorePendingChange(const kelvane::PendingAttachment &change) = 0;
 };
 
 // Stands in the picture tabs when the attachment control's library cannot be
@@ -46,6 +51,8 @@ public:
     void setDatabase(dao::Database *) override {}
     void setNewPrimarySource(std::function<long()>) override {}
     void setLocked(bool) override {}
+    kelvane::PendingAttachment pendingChange() override { return {}; }
+    bool restorePendingChange(const kelvane::PendingAttachment &) override { return false; }
 
 private:
     QString m_dataField;

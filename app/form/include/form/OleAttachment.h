@@ -24,6 +24,11 @@ public:
     void setDatabase(dao::Database *db) override { m_control.SetDatabase(db); }
     void setNewPrimarySource(std::function<long()> source) override { m_newPrimary = std::move(source); }
     void setLocked(bool locked) override { m_control.SetLocked(locked); }
+    kelvane::PendingAttachment pendingChange() override { return m_control.PendingChange(); }
+    bool restorePendingChange(const kelvane::PendingAttachment &change) override
+    {
+        return m_control.RestorePendingChange(change);
+    }
 
     void GetNewPrimary(QVariant &NewPrimary) override;
     void DblClick() override {}

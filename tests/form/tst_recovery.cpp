@@ -116,7 +116,7 @@ private Q_SLOTS:
     {
         const form::RecoveredCase copy = sampleCopy();
         const QByteArray bytes = form::encodeRecoveredCase(copy);
-        QCOMPARE(form::decodeRecoveredCase(bytes), copy);
+        QVERIFY(form::decodeRecoveredCase(bytes) == copy);
         // Cut anywhere, grown, or another file: no copy.
         for (qsizetype length : {qsizetype(0), qsizetype(3), qsizetype(20), bytes.size() / 2, bytes.size() - 1})
             QVERIFY2(!form::decodeRecoveredCase(bytes.left(length)), qPrintable(QString::number(length)));
@@ -130,9 +130,9 @@ private Q_SLOTS:
         form::RecoveryCopy file(m_dir.filePath(QStringLiteral("kopie/wiederherstellung.bin")));
         QString error;
         QVERIFY2(file.write(copy, &error), qPrintable(error));
-        QCOMPARE(QFile::permissions(file.path()) & ~(QFile::ReadUser | QFile::WriteUser),
-                 QFile::ReadOwner | QFile::WriteOwner);
-        QCOMPARE(file.read(), copy);
+        QVERIFY((QFile::permissions(file.path()) & ~(QFile::ReadUser | QFile::WriteUser))
+                == (QFile::ReadOwner | QFile::WriteOwner));
+        QVERIFY(file.read() == copy);
         file.remove();
         QVERIFY(!QFile::exists(file.path()));
         // One it did not write, it leaves; declined, it goes.
@@ -164,7 +164,7 @@ private Q_SLOTS:
         typeAndCrash(picture, id);
         const form::RecoveryCopy copy;
         QVERIFY(QFile::exists(copy.path()));
-        QCOMPARE(QFile::permissions(copy.path()) & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+        QVERIFY(!(QFile::permissions(copy.path()) & (QFile::ReadGroup | QFile::ReadOther)));
         if (existing)
             m_db->Execute(QStringLiteral("UPDATE Schaden SET Name = 'anderswo', [tsGeändert] = ? WHERE ID = 1"),
                           {QDateTime(QDate(2010, 3, 6), QTime(10, 0))});
@@ -215,7 +215,7 @@ private Q_SLOTS:
             QTest::qWait(50);
             QVERIFY(messages.shown.isEmpty());
         }
-        QCOMPARE(form::RecoveryCopy().read(), other);
+        QVERIFY(form::RecoveryCopy().read() == other);
         // The form's own database: offered once, and "Nein" drops it.
         other.database = form::RecoveredCase::databaseKey(m_db->Name());
         other.caseId = 0;

@@ -342,7 +342,8 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
     QVERIFY(m_storage->SaveObject(9, picture, overlay.get(), script));
     const QVariant before = column(9, QStringLiteral("mScript"));
     sendral::OverlayGraphic tooWide;
-    tooWide.BeginDraw(nullptr, sendral::OverlayGraphic::HimetricFromPixels(1000001, 96), 1, QString());
+    tooWide.BeginDraw(nullptr, sendral::OverlayGraphic::HimetricFromPixels(1000001, 96),
+                      sendral::OverlayGraphic::HimetricFromPixels(1, 96), QString());
     tooWide.EndDraw();
     const QString other = writeFile(m_dir.filePath(QStringLiteral("in/c.gif")), randomBytes(300, 4));
     QVERIFY(!m_storage->SaveObject(9, other, &tooWide, script));

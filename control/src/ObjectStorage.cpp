@@ -60,7 +60,7 @@ QVariant scriptColumn(const sendral::OverlayGraphic *overlay, const QString &scr
     if (!png)
         throw KelvaneError(ErrInvalidPicture,
                            QStringLiteral("Die Objekt-Grafik kann nicht als Bild gespeichert werden (%1).").arg(reason));
-    return BytesToHex(*png) + kSeparator + scriptText;
+    return QString(BytesToHex(*png) + kSeparator + scriptText);
 }
 
 // Writes the attachment's row in the caller's transaction.

@@ -122,6 +122,11 @@ private Q_SLOTS:
             QVERIFY2(!form::decodeRecoveredCase(bytes.left(length)), qPrintable(QString::number(length)));
         QVERIFY(!form::decodeRecoveredCase(bytes + '\0'));
         QVERIFY(!form::decodeRecoveredCase(QByteArray("[Datenbank]\nPfad=x\n")));
+        // Fuzzing starts from a copy the program takes.
+        QFile seed(QStringLiteral(VARNHOLT_SOURCE_DIR "/fuzz/corpus/fuzz_recovery_copy/new_case.bin"));
+        QVERIFY(seed.open(QIODevice::ReadOnly));
+        const std::optional<form::RecoveredCase> seeded = form::decodeRecoveredCase(seed.readAll());
+        QVERIFY(seeded && seeded->fields.size() == 4 && seeded->attachments.size() == 2);
         QByteArray claims = bytes;
         claims.replace(claims.size() - 4, 4, QByteArray::fromHex("7ffffff0"));   // a script longer than the file
         QVERIFY(!form::decodeRecoveredCase(claims));

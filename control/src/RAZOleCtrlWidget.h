@@ -100,6 +100,10 @@ private:
     void UpdateButtons();
     void SetSizeToFit(bool on);
     void UpdateZoomButtons();
+    // Zoom steps from the zoom shown (also a fitted one), keeping the picture
+    // point under place (the view's centre for the buttons, the mouse for
+    // the wheel) where it is.
+    void stepZoom(int steps, const QPointF &place);
     // ObjGrafic: the annotation editor over the shown picture, its overlay and script.
     void EditOverlay();
     void ShowFitZoom();

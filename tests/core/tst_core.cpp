@@ -77,6 +77,36 @@ private Q_SLOTS:
         UserSettings::useFolder({});
     }
 
+    void fileDialogs_startInThePicturesFolderUntilAFileWasChosen()
+    {
+        QTemporaryDir dir;
+        UserSettings::useFolder(dir.path());
+        const QByteArray home = qgetenv("HOME");
+        const QByteArray config = qgetenv("XDG_CONFIG_HOME");
+        QDir(dir.path()).mkpath(QStringLiteral("home/Bilder"));
+        QDir(dir.path()).mkpath(QStringLiteral("config"));
+        const QString homePath = dir.filePath(QStringLiteral("home"));
+        qputenv("HOME", homePath.toUtf8());
+        qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toUtf8());
+
+        // No list of the user's folders: the home folder.
+        QCOMPARE(UserSettings::startFolder("Bildanzeige", "Bildordner"), homePath);
+        QFile list(dir.filePath(QStringLiteral("config/user-dirs.dirs")));
+        QVERIFY(list.open(QIODevice::WriteOnly));
+        list.write("XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+        list.close();
+        QCOMPARE(UserSettings::startFolder("Bildanzeige", "Bildordner"), homePath + QStringLiteral("/Bilder"));
+        // The folder last chosen wins while it exists.
+        UserSettings::setValue("Bildanzeige", "Bildordner", dir.path());
+        QCOMPARE(UserSettings::startFolder("Bildanzeige", "Bildordner"), dir.path());
+        UserSettings::setValue("Bildanzeige", "Bildordner", dir.filePath(QStringLiteral("weg")));
+        QCOMPARE(UserSettings::startFolder("Bildanzeige", "Bildordner"), homePath + QStringLiteral("/Bilder"));
+
+        qputenv("HOME", home);
+        config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : void(qputenv("XDG_CONFIG_HOME", config));
+        UserSettings::useFolder({});
+    }
+
     void qtDialogs_speakGermanUnderAGermanLocale()
     {
         QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));

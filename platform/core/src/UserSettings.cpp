@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QWidget>
 
@@ -79,13 +80,33 @@ void UserSettings::restoreDialogPlacement(QWidget *dialog, const QString &sectio
         restorePlacement(dialog, section);
 }
 
+QString UserSettings::picturesFolder()
+{
+    // xdg-user-dir reads the desktop's own list (also a translated "Bilder")
+    // and answers the home folder when none is named.
+    QProcess process;
+    process.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("PICTURES")});
+    if (process.waitForFinished(3000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
+        const QString folder = QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
+QString UserSettings::startFolder(const QString &folderSection, const QString &folderKey)
+{
+    const QString last = value(folderSection, folderKey);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : picturesFolder();
+}
+
 QString UserSettings::chooseExistingFile(QFileDialog &dialog, const QString &section, const QString &folderSection,
                                         const QString &folderKey)
 {
     const QString view = QStringLiteral("Ansicht");
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setDirectory(value(folderSection, folderKey, QDir::homePath()));
+    dialog.setDirectory(startFolder(folderSection, folderKey));
     restoreDialogPlacement(&dialog, section, FileDialogSize);
     if (const QString state = value(section, view); !state.isEmpty())
         dialog.restoreState(QByteArray::fromBase64(state.toLatin1()));

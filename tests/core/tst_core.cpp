@@ -1,4 +1,5 @@
 #include "core/Clock.h"
+#include "core/FontFaces.h"
 #include "core/GermanLocale.h"
 #include "core/MessageService.h"
 #include "core/Twips.h"
@@ -105,6 +106,32 @@ private Q_SLOTS:
         qputenv("HOME", home);
         config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : void(qputenv("XDG_CONFIG_HOME", config));
         UserSettings::useFolder({});
+    }
+
+    void fontFaces_resolveWindowsFacesToTheirMetricTwins_data()
+    {
+        QTest::addColumn<QString>("written");
+        QTest::addColumn<QString>("drawn");
+        QTest::newRow("Arial") << QStringLiteral("Arial") << QStringLiteral("Liberation Sans");
+        QTest::newRow("old editor default") << QStringLiteral("MS Sans Serif") << QStringLiteral("Liberation Sans");
+        QTest::newRow("Times New Roman") << QStringLiteral("Times New Roman") << QStringLiteral("Liberation Serif");
+        QTest::newRow("Courier New") << QStringLiteral("courier new") << QStringLiteral("Liberation Mono");
+        QTest::newRow("installed, any case") << QStringLiteral("dejavu sans") << QStringLiteral("DejaVu Sans");
+        QTest::newRow("foundry tag") << QStringLiteral("Liberation Sans [UKWN]") << QStringLiteral("Liberation Sans");
+        QTest::newRow("unknown") << QStringLiteral("Gibt es nicht") << QStringLiteral("");
+        QTest::newRow("empty") << QStringLiteral(" ") << QStringLiteral("");
+    }
+
+    void fontFaces_resolveWindowsFacesToTheirMetricTwins()
+    {
+        QFETCH(QString, written);
+        QFETCH(QString, drawn);
+        QCOMPARE(FontFaces::resolve(written), drawn);
+        const QStringList names = FontFaces::familyNames();
+        QVERIFY(drawn.isEmpty() || names.contains(drawn));
+        // What the font list offers are plain family names, each once.
+        QVERIFY(!names.filter(QStringLiteral("[")).size());
+        QCOMPARE(QSet<QString>(names.begin(), names.end()).size(), names.size());
     }
 
     void qtDialogs_speakGermanUnderAGermanLocale()

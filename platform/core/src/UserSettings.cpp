@@ -55,14 +55,20 @@ void UserSettings::setNumber(const QString &section, const QString &key, double 
     setValue(section, key, shortestText(value));
 }
 
+QRect UserSettings::placement(const QString &section, const QRect &fallback)
+{
+    if (fallback.isNull() && value(section, QStringLiteral("Width")).isEmpty())
+        return {};
+    const int left = twipsToPixels(number(section, QStringLiteral("Left"), pixelsToTwips(fallback.x())));
+    const int top = twipsToPixels(number(section, QStringLiteral("Top"), pixelsToTwips(fallback.y())));
+    const int width = twipsToPixels(number(section, QStringLiteral("Width"), pixelsToTwips(fallback.width())));
+    const int height = twipsToPixels(number(section, QStringLiteral("Height"), pixelsToTwips(fallback.height())));
+    return {left, top, qMax(width, 1), qMax(height, 1)};
+}
+
 void UserSettings::restorePlacement(QWidget *window, const QString &section)
 {
-    const QRect now = window->geometry();
-    const int left = twipsToPixels(number(section, QStringLiteral("Left"), pixelsToTwips(now.x())));
-    const int top = twipsToPixels(number(section, QStringLiteral("Top"), pixelsToTwips(now.y())));
-    const int width = twipsToPixels(number(section, QStringLiteral("Width"), pixelsToTwips(now.width())));
-    const int height = twipsToPixels(number(section, QStringLiteral("Height"), pixelsToTwips(now.height())));
-    QRect wanted(left, top, qMax(width, 1), qMax(height, 1));
+    QRect wanted = placement(section, window->geometry());
     bool visible = false;
     for (const QScreen *screen : QGuiApplication::screens())
         visible = visible || screen->availableGeometry().intersects(wanted);

@@ -31,6 +31,9 @@ public:
     // Missing keys keep the window's current value; a placement that lies
     // entirely off every screen is pulled back onto the primary one.
     static void restorePlacement(QWidget *window, const QString &section);
+    // The placement kept under section in pixels; keys missing take
+    // fallback's values. Null when no width was ever kept.
+    static QRect placement(const QString &section, const QRect &fallback = {});
     static void savePlacement(const QWidget *window, const QString &section);
     // A dialog as it was last left, or at firstSize where its parent
     // places it when it was never left before.

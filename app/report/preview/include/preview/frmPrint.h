@@ -12,6 +12,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QPrinter;
+class QScreen;
 class QScrollBar;
 class QToolBar;
 
@@ -72,6 +73,9 @@ private:
     QAction *addButton(const QString &key, const QString &tooltip);
     QAction *addPlaceholder(int widthTwips, const QList<QWidget *> &content = {});
     void loadOnScreen();
+    // Upright and landscape pages keep a window placement each.
+    QString placementSection() const;
+    const QScreen *openingScreen() const;
     QSize pageTwips() const;
     QSize canvasSize() const;
     void placeCanvas();
@@ -94,6 +98,9 @@ private:
     bool m_loaded = false;
     bool m_onScreen = false;
     bool m_placing = false;
+    // A zoom the user chose (now or before) is kept; else the page opens fitted.
+    bool m_zoomKept = false;
+    bool m_placeKept = false;
 
     QToolBar *m_toolbar = nullptr;
     QAction *m_first = nullptr;

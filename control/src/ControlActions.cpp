@@ -283,6 +283,11 @@ void RAZOleCtrl::ClearDisplay()
 void RAZOleCtrl::UpdateButtons()
 {
     const bool content = contentKind() != ContentKind::Empty;
+    if (content != m_hadContent) {
+        m_hadContent = content;
+        if (m_sink)
+            m_sink->ContentChanged(content);
+    }
     m_bars.action(QStringLiteral("Delete"))->setEnabled(!m_locked && content);
     m_bars.action(QStringLiteral("Edit"))->setEnabled(!m_locked && content);
     m_bars.action(QStringLiteral("New"))->setEnabled(!m_locked && !content);

@@ -138,6 +138,7 @@ private:
     QString m_dataField;
     QVariant m_tag;
     int m_lastMouseButton = 0;
+    bool m_hadContent = false;      // as the host was last told
 };
 
 } // namespace kelvane

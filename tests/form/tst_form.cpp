@@ -353,6 +353,7 @@ private Q_SLOTS:
         makeForm([&](QWidget *) {
             asked.append({report::gPrintKind, report::gPrintRecord});
             storedWhenAsked.append(stored(report::gPrintRecord, "Name").toString());
+            return QString();
         });
         auto *print = control<QPushButton>(*m_form, "cmdPrint");
         QVERIFY(print->isEnabled());

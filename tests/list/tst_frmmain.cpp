@@ -470,6 +470,7 @@ private Q_SLOTS:
                     a.rows.append(g->cellText(0) + u'|' + g->cellText(1));
             }
             asked.append(a);
+            return a.kind == report::PrintKindCase ? QStringLiteral("An Drucker PDF gesendet (1 Seite)") : QString();
         });
         QVERIFY(button(*w, "Schaden")->isEnabled());
         QVERIFY(button(*w, "Print")->isEnabled());

@@ -28,6 +28,12 @@ public:
     virtual void setNewPrimarySource(std::function<long()> source) = 0;
     // Read-only with a settled case.
     virtual void setLocked(bool locked) = 0;
+    // Whether it holds content now: a picture deleted counts no more before
+    // the case is saved. Until the control has shown what its row holds, the
+    // row's number stands for it.
+    virtual bool hasContent() const { return !value().isNull(); }
+    // Called when hasContent() changes.
+    virtual void setContentHandler(std::function<void()> handler) { Q_UNUSED(handler); }
 };
 
 // Stands in the picture tabs when the attachment control's library cannot be

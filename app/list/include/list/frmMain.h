@@ -61,6 +61,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWindow();
@@ -79,6 +80,11 @@ private:
     int vehicleIndex() const;
     void reportError(const dao::DaoError &error);
     void updateClock();
+    void showCount();
+    // The "Schaden" column takes the room the other columns leave.
+    void fillSchadenColumn();
+    // Where the pages of a print went, as the print entry tells it.
+    void showPrinted(const QString &note);
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;
@@ -95,6 +101,7 @@ private:
     list::CaseListModel *m_model = nullptr;
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;
+    QLabel *m_count = nullptr;
     QTimer *m_clock = nullptr;
 
     bool m_loading = false;
@@ -106,4 +113,7 @@ private:
     list::SortState m_sort;
     list::ColumnScale m_columnScale;
     list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
+    QString m_countStatement;
+    int m_schadenOwnWidth = 0;         // pixels, as laid out or dragged, before filling
+    bool m_filling = false;
 };

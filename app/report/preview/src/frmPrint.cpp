@@ -382,6 +382,7 @@ void frmPrint::printChosen()
         // A printer that is not ready is reported once, not once per page.
         if (!RenderPage(false, page))
             break;
+        ++m_pagesPrinted;
     }
 }
 

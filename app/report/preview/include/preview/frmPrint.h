@@ -49,6 +49,8 @@ public:
     void setCopies(short copies) { m_copies = copies; }
     void setAllPages(bool allPages) { m_allPages = allPages; }
     short copies() const { return m_copies; }
+    // Pages sent to the printer while the window was open.
+    int pagesPrinted() const { return m_pagesPrinted; }
     bool allPages() const { return m_allPages; }
 
     ReportJob &job() const { return m_job; }
@@ -94,6 +96,7 @@ private:
     ZoomFactor m_zoom;
     PageNavigation m_navigation;
     short m_copies = 0;
+    int m_pagesPrinted = 0;
     bool m_allPages = false;
     bool m_loaded = false;
     bool m_onScreen = false;

@@ -654,8 +654,10 @@ private Q_SLOTS:
         }
         QVERIFY(!m_form->FormChanged());
 
-        // Removing the second picture empties its column and deletes its row.
+        // Removing the second picture empties its column and deletes its row;
+        // "Schadenbilder" follows at once, before the case is saved.
         control<QWidget>(*m_form, "Ole_1")->findChild<QAction *>("Delete")->trigger();
+        QCOMPARE(label("lblBilder")->text(), QString("2"));
         QVERIFY(m_form->FormChanged());
         QVERIFY(m_form->SaveCase());
         QVERIFY(dao::isNull(stored(id, "Objekt_ID_2")));
@@ -663,6 +665,7 @@ private Q_SLOTS:
         auto gone = m_db->OpenRecordset("SELECT ID FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
                                         dao::RecordsetOption::None, {objects[1]});
         QVERIFY(gone->IsEOF());
+        QCOMPARE(label("lblBilder")->text(), QString("2"));
 
         // A settled case locks its pictures.
         check("chkVorgang")->click();

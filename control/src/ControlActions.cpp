@@ -104,13 +104,12 @@ void RAZOleCtrl::menuClick(const QString &key)
 
 void RAZOleCtrl::pictureButtonClick(const QString &key, bool pressed)
 {
-    const QPointF centre(m_view->viewport()->width() / 2.0, m_view->viewport()->height() / 2.0);
     if (key.compare(QLatin1String("SizeToFit"), Qt::CaseInsensitive) == 0) {
         SetSizeToFit(pressed);
     } else if (key.compare(QLatin1String("ZoomOut"), Qt::CaseInsensitive) == 0) {
-        stepZoom(-1, centre);
+        stepZoom(-1, std::nullopt);
     } else if (key.compare(QLatin1String("ZoomIn"), Qt::CaseInsensitive) == 0) {
-        stepZoom(1, centre);
+        stepZoom(1, std::nullopt);
     } else if (key.compare(QLatin1String("Overlay"), Qt::CaseInsensitive) == 0) {
         m_view->setOverlayVisible(pressed);
     } else if (key.compare(QLatin1String("ObjGrafic"), Qt::CaseInsensitive) == 0) {
@@ -145,7 +144,7 @@ void RAZOleCtrl::zoomListClick()
     UpdateZoomButtons();
 }
 
-void RAZOleCtrl::stepZoom(int steps, const QPointF &place)
+void RAZOleCtrl::stepZoom(int steps, const std::optional<QPointF> &place)
 {
     int index = -1;
     for (double zoom = m_view->zoom(); steps != 0; steps -= steps > 0 ? 1 : -1) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace quarvik {
 class PictureView;
@@ -101,9 +102,9 @@ private:
     void SetSizeToFit(bool on);
     void UpdateZoomButtons();
     // Zoom steps from the zoom shown (also a fitted one), keeping the picture
-    // point under place (the view's centre for the buttons, the mouse for
-    // the wheel) where it is.
-    void stepZoom(int steps, const QPointF &place);
+    // point under place (none: the view's centre, for the buttons; the mouse
+    // for the wheel) where it is.
+    void stepZoom(int steps, const std::optional<QPointF> &place);
     // ObjGrafic: the annotation editor over the shown picture, its overlay and script.
     void EditOverlay();
     void ShowFitZoom();

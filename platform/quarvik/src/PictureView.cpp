@@ -74,22 +74,23 @@ QSize PictureView::pictureSize() const { return m_cache->uprightSize(); }
 
 double PictureView::zoom() const { return m_geometry->zoom(); }
 
-template <typename Change> void PictureView::keepingPointAt(const QPointF &place, Change change)
+template <typename Change> void PictureView::keepingPointAt(const std::optional<QPointF> &place, Change change)
 {
-    const QPointF point = m_geometry->pointAt(scrollOffset(), place);
+    // The centre is taken anew after the change: scroll bars may have come or gone.
+    const QPointF point = m_geometry->pointAt(scrollOffset(), place.value_or(m_geometry->viewportCentre()));
     change();
     relayout();
-    const QPoint offset = m_geometry->scrollToPut(point, place);
+    const QPoint offset = m_geometry->scrollToPut(point, place.value_or(m_geometry->viewportCentre()));
     horizontalScrollBar()->setValue(offset.x());
     verticalScrollBar()->setValue(offset.y());
 }
 
 void PictureView::setZoom(double percent)
 {
-    keepingPointAt(m_geometry->viewportCentre(), [&] { m_geometry->setZoom(percent); });
+    keepingPointAt(std::nullopt, [&] { m_geometry->setZoom(percent); });
 }
 
-void PictureView::zoomAt(double percent, const QPointF &place)
+void PictureView::zoomAt(double percent, const std::optional<QPointF> &place)
 {
     keepingPointAt(place, [&] {
         m_geometry->setSizeToFit(false);
@@ -101,7 +102,7 @@ bool PictureView::sizeToFit() const { return m_geometry->sizeToFit(); }
 
 void PictureView::setSizeToFit(bool on)
 {
-    keepingPointAt(m_geometry->viewportCentre(), [&] { m_geometry->setSizeToFit(on); });
+    keepingPointAt(std::nullopt, [&] { m_geometry->setSizeToFit(on); });
 }
 
 QPoint PictureView::scrollOffset() const

@@ -38,6 +38,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace sendral {
 class OverlayGraphic;
@@ -82,8 +83,8 @@ public:
     // Keeps the picture point at the viewport's centre where it was.
     void setZoom(double percent);
     // Leaves size-to-fit for the zoom given, keeping the picture point under
-    // place (viewport coordinates) where it was.
-    void zoomAt(double percent, const QPointF &place);
+    // place (viewport coordinates; none: the centre) where it was.
+    void zoomAt(double percent, const std::optional<QPointF> &place = std::nullopt);
     bool sizeToFit() const;
     void setSizeToFit(bool on);
 
@@ -128,8 +129,9 @@ protected:
 private:
     void relayout();
     QPoint scrollOffset() const;
-    // Runs change and brings the picture point under place back there.
-    template <typename Change> void keepingPointAt(const QPointF &place, Change change);
+    // Runs change and brings the picture point under place (none: the
+    // viewport's centre) back there.
+    template <typename Change> void keepingPointAt(const std::optional<QPointF> &place, Change change);
 
     std::unique_ptr<PictureCache> m_cache;
     std::unique_ptr<ViewGeometry> m_geometry;

@@ -473,8 +473,11 @@ void PreviewWindowTest::greekingWhenZoomedOut()
     const QImage at80 = preview.canvas()->page();
     // VARNHOLT_SCREENSHOTS names a folder to keep the two views in, to look at.
     const QString shots = qEnvironmentVariable("VARNHOLT_SCREENSHOTS");
-    if (!shots.isEmpty())
+    if (!shots.isEmpty()) {
         QVERIFY(preview.window->grab().save(shots + QStringLiteral("/preview-80.png")));
+        // The paper's side, to set beside it at the same zoom.
+        QVERIFY(preview.job.writePdf(shots + QStringLiteral("/preview.pdf")));
+    }
     preview.zoom("down", 6);
     const QImage at20 = preview.canvas()->page();
     if (!shots.isEmpty())

@@ -476,7 +476,7 @@ void PreviewWindowTest::greekingWhenZoomedOut()
     if (!shots.isEmpty()) {
         QVERIFY(preview.window->grab().save(shots + QStringLiteral("/preview-80.png")));
         // The paper's side, to set beside it at the same zoom.
-        QVERIFY(preview.job.writePdf(shots + QStringLiteral("/preview.pdf")));
+        QVERIFY(preview.job.writePdf(shots + QStringLiteral("/preview.pdf"), nullptr));
     }
     preview.zoom("down", 6);
     const QImage at20 = preview.canvas()->page();

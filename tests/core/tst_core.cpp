@@ -104,7 +104,10 @@ private Q_SLOTS:
         QCOMPARE(UserSettings::startFolder("Bildanzeige", "Bildordner"), homePath + QStringLiteral("/Bilder"));
 
         qputenv("HOME", home);
-        config.isNull() ? qunsetenv("XDG_CONFIG_HOME") : void(qputenv("XDG_CONFIG_HOME", config));
+        if (config.isNull())
+            qunsetenv("XDG_CONFIG_HOME");
+        else
+            qputenv("XDG_CONFIG_HOME", config);
         UserSettings::useFolder({});
     }
 

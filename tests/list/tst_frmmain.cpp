@@ -227,6 +227,25 @@ private Q_SLOTS:
         const QList<long> notSingle = {1, 2, 3, 5, 6, 7, 9, 10, 11};
         QCOMPARE(shownIds(*w), notSingle);
         QVERIFY(s.messages.shown.isEmpty());
+
+        // "Schaden" takes the width the window gains and gives it back; it is
+        // stored at its own width.
+        const auto widthOf = [&](int column) { return grid(*w)->horizontalHeader()->sectionSize(column); };
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->resize(w->columnScale().toPixels(16000), 450);
+        QTRY_VERIFY(widthOf(5) > w->columnScale().toPixels(6500));
+        const int wide = widthOf(5);
+        int others = 0;
+        for (int n : {1, 2, 3, 4, 6, 7, 8})
+            others += widthOf(n);
+        QCOMPARE(wide + others, grid(*w)->viewport()->width());
+        w->resize(w->width() + 100, 450);
+        QTRY_COMPARE(widthOf(5), wide + 100);
+        w->resize(w->minimumWidth(), 450);
+        QTRY_COMPARE(widthOf(5), w->columnScale().toPixels(6500));
+        w->close();
+        QCOMPARE(w->columnWidths()[4], 6500);
     }
 
     void headerClicks()
@@ -282,21 +301,6 @@ private Q_SLOTS:
         auto w = s.open();
         QCOMPARE(w->columnWidths(), (list::ColumnWidths{600, 1000, 900, 2000, 6500, 700, 1200, 600}));
         QCOMPARE(widthOf(*w, 4), w->columnScale().toPixels(2000));
-        // "Schaden" takes the width the window gains and gives it back; it is
-        // stored at its own width.
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        w->resize(w->columnScale().toPixels(16000), 450);
-        QTRY_VERIFY(widthOf(*w, 5) > w->columnScale().toPixels(6500));
-        const int wide = widthOf(*w, 5);
-        int others = 0;
-        for (int n : {1, 2, 3, 4, 6, 7, 8})
-            others += widthOf(*w, n);
-        QCOMPARE(wide + others, grid(*w)->viewport()->width());
-        w->resize(w->width() + 100, 450);
-        QTRY_COMPARE(widthOf(*w, 5), wide + 100);
-        w->resize(w->minimumWidth(), 450);
-        QTRY_COMPARE(widthOf(*w, 5), w->columnScale().toPixels(6500));
         const int dragged = w->columnScale().toTwips(120);
         w->setGeometry(40, 50, 800, 450);
         grid(*w)->horizontalHeader()->resizeSection(2, 120);

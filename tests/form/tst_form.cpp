@@ -40,8 +40,10 @@ class ListSide : public varnholt::CaseList {
 public:
     void RefreshGrid(long lID) override { refreshed.append(lID); }
     void addVehicle(const QString &plate) override { vehicles.append(plate); }
+    void showPrinted(const QString &note) override { printed.append(note); }
     QList<long> refreshed;
     QStringList vehicles;
+    QStringList printed;
 };
 
 template <typename T>
@@ -353,7 +355,7 @@ private Q_SLOTS:
         makeForm([&](QWidget *) {
             asked.append({report::gPrintKind, report::gPrintRecord});
             storedWhenAsked.append(stored(report::gPrintRecord, "Name").toString());
-            return QString();
+            return QStringLiteral("An Drucker PDF gesendet (1 Seite)");
         });
         auto *print = control<QPushButton>(*m_form, "cmdPrint");
         QVERIFY(print->isEnabled());
@@ -370,6 +372,8 @@ private Q_SLOTS:
         print->click();
         QCOMPARE(asked, (QList<QPair<short, long>>{{short(report::PrintKindCase), id}}));
         QCOMPARE(storedWhenAsked, QStringList{"Gegner"});
+        // The list's status bar is told where the pages went.
+        QCOMPARE(m_list.printed, QStringList{"An Drucker PDF gesendet (1 Seite)"});
 
         // Cancelling the save question prints nothing.
         line("txtFeld_1")->setText("verworfen");

@@ -433,7 +433,7 @@ void frmSchaden::printCase()
     if (!m_print || !FormSaved() || m_caseId == 0)
         return;
     report::requestCaseReport(m_caseId);
-    m_print(this);
+    m_list.showPrinted(m_print(this));
 }
 
 void frmSchaden::unload()

@@ -42,6 +42,7 @@ public:
 
     void RefreshGrid(long lID = 0) override;
     void addVehicle(const QString &plate) override;
+    void showPrinted(const QString &note) override;
 
     // Builds the list's statement from the filter boxes (bTermin: the overdue
     // cases instead) and runs it.
@@ -83,8 +84,6 @@ private:
     void showCount();
     // The "Schaden" column takes the room the other columns leave.
     void fillSchadenColumn();
-    // Where the pages of a print went, as the print entry tells it.
-    void showPrinted(const QString &note);
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;

@@ -70,7 +70,8 @@ void RAZOleCtrl::connectActions()
     connect(m_view, &quarvik::PictureView::zoomWheel, this,
             [this](int steps, const QPointF &place) { stepZoom(steps, place); });
     connect(m_view, &quarvik::PictureView::contextMenuRequested, this, [this](const QPoint &globalPos) {
-        if (!m_locked && !m_view->fileName().isEmpty())
+        // The insert entries, also over an empty view: a picture shown is replaced.
+        if (!m_locked)
             m_bars.newMenu->popup(globalPos);
     });
 }

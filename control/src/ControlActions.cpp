@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QToolBar>
 #include <QUrl>
 
@@ -62,7 +63,17 @@ void RAZOleCtrl::connectActions()
     connect(m_bars.cboZoom, &QComboBox::currentIndexChanged, this, [this] { zoomListClick(); });
     connect(m_view, &quarvik::PictureView::mouseDown, this, [this](int button) { m_lastMouseButton = button; });
     connect(m_view, &quarvik::PictureView::doubleClicked, this, [this] { DoubleClickAction(); });
-    connect(m_view, &quarvik::PictureView::zoomChanged, this, [this] { ShowFitZoom(); });
+    connect(m_view, &quarvik::PictureView::zoomChanged, this, [this] {
+        ShowFitZoom();
+        UpdateZoomButtons();
+    });
+    connect(m_view, &quarvik::PictureView::zoomWheel, this,
+            [this](int steps, const QPointF &place) { stepZoom(steps, place); });
+    connect(m_view, &quarvik::PictureView::contextMenuRequested, this, [this](const QPoint &globalPos) {
+        // The insert entries, also over an empty view: a picture shown is replaced.
+        if (!m_locked)
+            m_bars.newMenu->popup(globalPos);
+    });
 }
 
 void RAZOleCtrl::editButtonClick(const QString &key)
@@ -94,17 +105,12 @@ void RAZOleCtrl::menuClick(const QString &key)
 
 void RAZOleCtrl::pictureButtonClick(const QString &key, bool pressed)
 {
-    const int index = m_bars.cboZoom->currentIndex();
     if (key.compare(QLatin1String("SizeToFit"), Qt::CaseInsensitive) == 0) {
         SetSizeToFit(pressed);
     } else if (key.compare(QLatin1String("ZoomOut"), Qt::CaseInsensitive) == 0) {
-        if (ZoomSteps::CanZoomOut(index))
-            m_bars.cboZoom->setCurrentIndex(index + 1);
-        UpdateZoomButtons();
+        stepZoom(-1, std::nullopt);
     } else if (key.compare(QLatin1String("ZoomIn"), Qt::CaseInsensitive) == 0) {
-        if (ZoomSteps::CanZoomIn(index))
-            m_bars.cboZoom->setCurrentIndex(index - 1);
-        UpdateZoomButtons();
+        stepZoom(1, std::nullopt);
     } else if (key.compare(QLatin1String("Overlay"), Qt::CaseInsensitive) == 0) {
         m_view->setOverlayVisible(pressed);
     } else if (key.compare(QLatin1String("ObjGrafic"), Qt::CaseInsensitive) == 0) {
@@ -139,11 +145,35 @@ void RAZOleCtrl::zoomListClick()
     UpdateZoomButtons();
 }
 
+void RAZOleCtrl::stepZoom(int steps, const std::optional<QPointF> &place)
+{
+    int index = -1;
+    for (double zoom = m_view->zoom(); steps != 0; steps -= steps > 0 ? 1 : -1) {
+        const int next = ZoomSteps::StepFrom(zoom, steps);
+        if (next < 0)
+            break;
+        index = next;
+        zoom = ZoomSteps::ZoomOf(ZoomSteps::Entries().at(index));
+    }
+    if (index < 0)
+        return;
+    // A step from the fitted zoom leaves size-to-fit there, without first
+    // going back to the list's entry.
+    m_bars.showZoomText(false);
+    m_bars.action(QStringLiteral("SizeToFit"))->setChecked(false);
+    {
+        const QSignalBlocker quiet(m_bars.cboZoom);
+        m_bars.cboZoom->setCurrentIndex(index);
+    }
+    m_view->zoomAt(ZoomSteps::ZoomOf(m_bars.cboZoom->currentText()), place);
+    UpdateZoomButtons();
+}
+
 void RAZOleCtrl::UpdateZoomButtons()
 {
-    const int index = m_bars.cboZoom->currentIndex();
-    m_bars.action(QStringLiteral("ZoomOut"))->setEnabled(ZoomSteps::CanZoomOut(index));
-    m_bars.action(QStringLiteral("ZoomIn"))->setEnabled(ZoomSteps::CanZoomIn(index));
+    const double zoom = m_view->zoom();
+    m_bars.action(QStringLiteral("ZoomOut"))->setEnabled(ZoomSteps::StepFrom(zoom, -1) >= 0);
+    m_bars.action(QStringLiteral("ZoomIn"))->setEnabled(ZoomSteps::StepFrom(zoom, 1) >= 0);
 }
 
 void RAZOleCtrl::SetSizeToFit(bool on)
@@ -151,10 +181,9 @@ void RAZOleCtrl::SetSizeToFit(bool on)
     m_bars.showZoomText(on);
     m_bars.action(QStringLiteral("SizeToFit"))->setChecked(on);
     if (on) {
-        m_bars.action(QStringLiteral("ZoomIn"))->setEnabled(false);
-        m_bars.action(QStringLiteral("ZoomOut"))->setEnabled(false);
         m_view->setSizeToFit(true);
         ShowFitZoom();
+        UpdateZoomButtons();
     } else {
         m_view->setSizeToFit(false);
         zoomListClick();
@@ -254,6 +283,11 @@ void RAZOleCtrl::ClearDisplay()
 void RAZOleCtrl::UpdateButtons()
 {
     const bool content = contentKind() != ContentKind::Empty;
+    if (content != m_hadContent) {
+        m_hadContent = content;
+        if (m_sink)
+            m_sink->ContentChanged(content);
+    }
     m_bars.action(QStringLiteral("Delete"))->setEnabled(!m_locked && content);
     m_bars.action(QStringLiteral("Edit"))->setEnabled(!m_locked && content);
     m_bars.action(QStringLiteral("New"))->setEnabled(!m_locked && !content);

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace quarvik {
 class PictureView;
@@ -102,6 +103,10 @@ private:
     void UpdateButtons();
     void SetSizeToFit(bool on);
     void UpdateZoomButtons();
+    // Zoom steps from the zoom shown (also a fitted one), keeping the picture
+    // point under place (none: the view's centre, for the buttons; the mouse
+    // for the wheel) where it is.
+    void stepZoom(int steps, const std::optional<QPointF> &place);
     // ObjGrafic: the annotation editor over the shown picture, its overlay and script.
     void EditOverlay();
     void ShowFitZoom();
@@ -136,6 +141,7 @@ private:
     QString m_dataField;
     QVariant m_tag;
     int m_lastMouseButton = 0;
+    bool m_hadContent = false;      // as the host was last told
 };
 
 } // namespace kelvane

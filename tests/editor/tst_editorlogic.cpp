@@ -249,7 +249,7 @@ void TestEditorLogic::toolbarStateFromShape()
     style.penWidth = 4;
     const int rect = shapes.CreateShape(ShapeStyle::Rect, style, {});
     shapes.Shape(rect).SetTransparenz(true);
-    const QStringList fonts{QStringLiteral("Sans"), QStringLiteral("Arial"), QStringLiteral("arial")};
+    const QStringList fonts{QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"), QStringLiteral("liberation sans")};
     ToolbarState state = ReadToolbarState(shapes.Shape(rect), fonts);
     QCOMPARE(state.pen, 0x112233);
     QCOMPARE(state.fill, 0x445566);
@@ -266,9 +266,11 @@ void TestEditorLogic::toolbarStateFromShape()
     label.Underline = true;
     state = ReadToolbarState(shapes.Shape(text), fonts);
     QVERIFY(state.isText);
-    QCOMPARE(state.fontIndex, 1);
+    QCOMPARE(state.fontIndex, 1); // the face Arial is drawn in
     QCOMPARE(state.sizeIndex, 4);
     QVERIFY(state.bold && state.underline && !state.italic);
+    label.FontName = TextElement().FontName; // a new text's "MS Sans Serif" too
+    QCOMPARE(ReadToolbarState(shapes.Shape(text), fonts).fontIndex, 1);
     label.FontName = QStringLiteral("Unbekannt");
     label.FontSize = 400;
     state = ReadToolbarState(shapes.Shape(text), fonts);

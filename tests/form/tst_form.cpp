@@ -40,8 +40,10 @@ class ListSide : public varnholt::CaseList {
 public:
     void RefreshGrid(long lID) override { refreshed.append(lID); }
     void addVehicle(const QString &plate) override { vehicles.append(plate); }
+    void showPrinted(const QString &note) override { printed.append(note); }
     QList<long> refreshed;
     QStringList vehicles;
+    QStringList printed;
 };
 
 template <typename T>
@@ -353,6 +355,7 @@ private Q_SLOTS:
         makeForm([&](QWidget *) {
             asked.append({report::gPrintKind, report::gPrintRecord});
             storedWhenAsked.append(stored(report::gPrintRecord, "Name").toString());
+            return QStringLiteral("An Drucker PDF gesendet (1 Seite)");
         });
         auto *print = control<QPushButton>(*m_form, "cmdPrint");
         QVERIFY(print->isEnabled());
@@ -369,6 +372,8 @@ private Q_SLOTS:
         print->click();
         QCOMPARE(asked, (QList<QPair<short, long>>{{short(report::PrintKindCase), id}}));
         QCOMPARE(storedWhenAsked, QStringList{"Gegner"});
+        // The list's status bar is told where the pages went.
+        QCOMPARE(m_list.printed, QStringList{"An Drucker PDF gesendet (1 Seite)"});
 
         // Cancelling the save question prints nothing.
         line("txtFeld_1")->setText("verworfen");
@@ -653,8 +658,10 @@ private Q_SLOTS:
         }
         QVERIFY(!m_form->FormChanged());
 
-        // Removing the second picture empties its column and deletes its row.
+        // Removing the second picture empties its column and deletes its row;
+        // "Schadenbilder" follows at once, before the case is saved.
         control<QWidget>(*m_form, "Ole_1")->findChild<QAction *>("Delete")->trigger();
+        QCOMPARE(label("lblBilder")->text(), QString("2"));
         QVERIFY(m_form->FormChanged());
         QVERIFY(m_form->SaveCase());
         QVERIFY(dao::isNull(stored(id, "Objekt_ID_2")));
@@ -662,6 +669,7 @@ private Q_SLOTS:
         auto gone = m_db->OpenRecordset("SELECT ID FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
                                         dao::RecordsetOption::None, {objects[1]});
         QVERIFY(gone->IsEOF());
+        QCOMPARE(label("lblBilder")->text(), QString("2"));
 
         // A settled case locks its pictures.
         check("chkVorgang")->click();

@@ -9,9 +9,11 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace report;
@@ -126,6 +128,8 @@ private Q_SLOTS:
     void textWhereTheDefinitionPutsIt();
     void coloursAndFrames();
     void greeking();
+    void previewTextIsAsWideAsOnPaper_data();
+    void previewTextIsAsWideAsOnPaper();
     void memoFrames();
     void pictures();
     void listIntoPdf();
@@ -218,6 +222,56 @@ void RenderTest::greeking()
     QVERIFY(countColour(full, QRectF(2, 2, 2, 0.3), grey) < 10);   // at most a smoothed edge
     // The printer always draws text.
     QVERIFY(!darkBox(render(definition, {false, 0.2}), QRectF(1, 1, 19, 2)).isNull());
+}
+
+void RenderTest::previewTextIsAsWideAsOnPaper_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QString>("pdfFont");
+    QTest::newRow("Arial") << QStringLiteral("Arial") << QStringLiteral("LiberationSans");
+    QTest::newRow("Times New Roman") << QStringLiteral("Times New Roman") << QStringLiteral("LiberationSerif");
+    QTest::newRow("unknown face") << QStringLiteral("TNR") << QStringLiteral("LiberationSerif");
+    QTest::newRow("Courier New") << QStringLiteral("Courier New") << QStringLiteral("LiberationMono");
+}
+
+void RenderTest::previewTextIsAsWideAsOnPaper()
+{
+    QFETCH(QString, face);
+    QFETCH(QString, pdfFont);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    const QString definition = QStringLiteral("[SCHADEN]\rCT,2,2,0,0,0,%1,,12,Radmutternschlüssel, Wagenheber und "
+                                              "Warndreieck geprüft\rENDE,0,0")
+                                   .arg(face);
+    const QRect preview = darkBox(render(definition, {true, 1.0}), QRectF(0, 1.5, 21, 1.5));
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("zeile.pdf"));
+    {
+        CaseLayout run(nullptr, 1, definition);
+        QPdfWriter writer(pdf);
+        writer.setResolution(1200);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins({});
+        PageRenderer renderer(run.items(), run.layout->totalPages(), QSizeF(21.0, 29.7), nullptr);
+        QPainter painter(&writer);
+        QVERIFY(renderer.RenderPage(painter, 1, QRectF(0, 0, writer.width(), writer.height()), {}));
+    }
+    QProcess tool;
+    tool.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(kPixelsPerCm * 2.54),
+                                            QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf,
+                                            dir.filePath(QStringLiteral("zeile"))});
+    QVERIFY(tool.waitForFinished(30000) && tool.exitCode() == 0);
+    const QRect paper = darkBox(QImage(dir.filePath(QStringLiteral("zeile.png"))), QRectF(0, 1.5, 21, 1.5));
+    QVERIFY(!preview.isNull() && !paper.isNull());
+    // 1 px is 0.2 mm; the serif face the preview used to take was 2 cm narrower.
+    QVERIFY2(std::abs(preview.width() - paper.width()) <= 2,
+             qPrintable(QStringLiteral("preview %1 px, paper %2 px").arg(preview.width()).arg(paper.width())));
+    QVERIFY(std::abs(preview.left() - paper.left()) <= 2);
+
+    tool.start(QStringLiteral("pdffonts"), {pdf});
+    QVERIFY(tool.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(tool.readAllStandardOutput()).contains(pdfFont));
 }
 
 void RenderTest::memoFrames()

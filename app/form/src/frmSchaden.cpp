@@ -30,6 +30,8 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <algorithm>
+
 namespace {
 
 const QString Section = QStringLiteral("Schaden");
@@ -68,6 +70,7 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
     for (form::Attachment *attachment : m_binding->attachments()) {
         attachment->setDatabase(&m_db);
         attachment->setNewPrimarySource([this] { return form::reserveObjektId(m_db); });
+        attachment->setContentHandler([this] { showPictureCount(); });
     }
     connectChangeTracking();
     connectButtons();
@@ -219,6 +222,15 @@ void frmSchaden::SetLocked(bool bLock)
 {
     m_binding->setLocked(bLock);
     m_page.chkVorgang->setEnabled(true);
+}
+
+void frmSchaden::showPictureCount()
+{
+    // "Schadenbilder" follows what the picture tabs hold, a deletion too.
+    const auto &attachments = m_binding->attachments();
+    const auto held = std::count_if(attachments.begin(), attachments.end(),
+                                    [](const form::Attachment *attachment) { return attachment->hasContent(); });
+    m_page.lblBilder->setText(QString::number(held));
 }
 
 bool frmSchaden::FormChanged()
@@ -436,7 +448,7 @@ void frmSchaden::printCase()
     if (!m_print || !FormSaved() || m_caseId == 0)
         return;
     report::requestCaseReport(m_caseId);
-    m_print(this);
+    m_list.showPrinted(m_print(this));
 }
 
 void frmSchaden::unload()

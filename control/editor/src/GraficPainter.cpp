@@ -1,6 +1,7 @@
 #include "editor/GraficPainter.h"
 
 #include "editor/Rounding.h"
+#include "core/FontFaces.h"
 
 #include <QPaintDevice>
 #include <QPainter>
@@ -84,7 +85,11 @@ void drawText(const TextElement &label, QPainter &painter, QRect rect)
 
 QFont FontToLogFont(const TextElement &label, const QPaintDevice &device)
 {
-    QFont font(label.FontName.left(32));
+    // The face drawn on screen and in the saved overlay alike; a name
+    // nothing stands for is left to the font system.
+    const QString written = label.FontName.left(32);
+    const QString face = core::FontFaces::resolve(written);
+    QFont font(face.isEmpty() ? written : face);
     const int pixels = mulDiv(roundHalfEven(label.FontSize), device.logicalDpiY(), 72);
     if (pixels > 0)
         font.setPixelSize(pixels);

@@ -9,6 +9,7 @@
 #include "editor/ToolbarState.h"
 
 #include "ToolbarFlow.h"
+#include "core/FontFaces.h"
 
 #include <kelvane/OLELangTrans.h>
 #include <kelvane/Scrollbars.h>
@@ -20,7 +21,6 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QImageReader>
@@ -60,7 +60,7 @@ constexpr Command kMainCommands[] = {
 
 const QStringList &ScreenFonts()
 {
-    static const QStringList fonts = QFontDatabase::families();
+    static const QStringList fonts = core::FontFaces::familyNames();
     return fonts;
 }
 
@@ -121,7 +121,8 @@ void frmMain::buildToolbars()
     ComboFont = new QComboBox(this);
     ComboFont->setObjectName(QStringLiteral("ComboFont"));
     ComboFont->addItems(ScreenFonts());
-    ComboFont->setCurrentIndex(0);
+    // A new text's face as it is drawn ("MS Sans Serif" shows as its twin).
+    ComboFont->setCurrentIndex(std::max(0, int(ScreenFonts().indexOf(core::FontFaces::resolve(TextElement().FontName)))));
     ComboFont->setMaximumWidth(150);
     ComboSize = new QComboBox(this);
     ComboSize->setObjectName(QStringLiteral("ComboSize"));

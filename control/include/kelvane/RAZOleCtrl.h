@@ -83,6 +83,9 @@ public:
     virtual void GetNewPrimary(QVariant &NewPrimary) = 0;
     // A left double-click on the content while AllowAppStart is False.
     virtual void DblClick() = 0;
+    // The control came to show content or ceased to (a picture inserted,
+    // loaded or deleted), so that the host can follow it.
+    virtual void ContentChanged(bool hasContent) { Q_UNUSED(hasContent); }
 };
 
 // Dispatch interface of the control, members in their order.

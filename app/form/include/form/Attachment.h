@@ -33,6 +33,12 @@ public:
     // The change not stored yet, for the recovery copy, and putting it back.
     virtual kelvane::PendingAttachment pendingChange() = 0;
     virtual bool restorePendingChange(const kelvane::PendingAttachment &change) = 0;
+    // Whether it holds content now: a picture deleted counts no more before
+    // the case is saved. Until the control has shown what its row holds, the
+    // row's number stands for it.
+    virtual bool hasContent() const { return !value().isNull(); }
+    // Called when hasContent() changes.
+    virtual void setContentHandler(std::function<void()> handler) { Q_UNUSED(handler); }
 };
 
 // Stands in the picture tabs when the attachment control's library cannot be

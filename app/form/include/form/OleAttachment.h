@@ -4,6 +4,8 @@
 
 #include "kelvane/RAZOleCtrl.h"
 
+#include <optional>
+
 namespace form {
 
 // The case form's side of one attachment control: the form's generic loops
@@ -16,7 +18,7 @@ public:
     ~OleAttachment() override;
 
     QVariant value() const override { return m_control.Value(); }
-    void setValue(const QVariant &objektId) override { m_control.SetValue(objektId); }
+    void setValue(const QVariant &objektId) override;
     bool changed() const override { return m_control.Changed(); }
     void setChanged(bool changed) override { m_control.SetChanged(changed); }
     bool save() override { return m_control.Save(); }
@@ -30,12 +32,19 @@ public:
         return m_control.RestorePendingChange(change);
     }
 
+    bool hasContent() const override;
+    void setContentHandler(std::function<void()> handler) override { m_contentHandler = std::move(handler); }
+
     void GetNewPrimary(QVariant &NewPrimary) override;
     void DblClick() override {}
+    void ContentChanged(bool hasContent) override;
 
 private:
     kelvane::_RAZOleCtrl &m_control;
     std::function<long()> m_newPrimary;
+    std::function<void()> m_contentHandler;
+    // What the control last told; none yet while its row waits to be loaded.
+    std::optional<bool> m_hasContent;
 };
 
 } // namespace form

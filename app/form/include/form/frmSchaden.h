@@ -60,6 +60,7 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void showPictureCount();
     // Writes the case; overwrite: whatever another workstation stored meanwhile.
     bool writeCase(bool overwrite);
     bool settleConflict();

@@ -31,6 +31,10 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
 // overlay, changed exactly when the given script was not empty.
 SaveResult Save(const ShapeSlots &shapes, QSize picture, const QString &given);
 
+// Whether "OK" would give a changed script, without drawing the overlay:
+// what leaving without saving would throw away.
+bool DrawingChanged(const ShapeSlots &shapes, const QString &given);
+
 // Pixels at 96 dpi to the picture's HIMETRIC size (1/100 mm) and back.
 int HimetricFromPixels(int pixels);
 

@@ -378,6 +378,7 @@ void TestEditorWindow::undoAndRedoEveryOperation()
     // Create.
     action(editor, "tbMain", "Rect")->trigger();
     action(editor, "tbMain", "Text")->trigger();
+    editor.EndTextEdit();
     QCOMPARE(undo.count(), 2);
     QVERIFY(action(editor, "tbMain", "Undo")->isEnabled());
     const QString two = script();
@@ -762,15 +763,16 @@ void TestEditorWindow::drawingWithTheMouse()
     QCOMPARE(undo.count(), 1);
     QCOMPARE(editor.ArmedTool(), QStringLiteral("Arrow"));
 
-    // A drag beginning on the arrow draws, it does not move the arrow.
+    // A drag beginning on the arrow (not on its grips) draws, it does not
+    // move the arrow.
     QTest::mouseClick(toolButton(editor, "Rect"), Qt::LeftButton);
     const QRect arrowPlace = arrow.Placement();
-    drag(view, QPoint(250, 225), QPoint(60, 200), Qt::ShiftModifier);
+    drag(view, QPoint(175, 262), QPoint(60, 200), Qt::ShiftModifier);
     QCOMPARE(arrow.Placement(), arrowPlace);
     // With Shift a box is a square, 200 screen pixels a side as dragged.
     GraficObj &square = selected(editor);
     QCOMPARE(square.Style(), ShapeStyle::Rect);
-    QVERIFY(near(square.Placement().topLeft(), QPoint(250, 225)));
+    QVERIFY(near(square.Placement().topLeft(), QPoint(175, 262)));
     QCOMPARE(square.Placement().width(), square.Placement().height());
     QVERIFY(std::abs(square.Placement().height() * zoom - 200) <= 1);
     QCOMPARE(undo.count(), 2);

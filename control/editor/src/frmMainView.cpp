@@ -113,7 +113,7 @@ void frmMain::EndTextEdit()
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (m_toolButtons.contains(watched) && event->type() == QEvent::MouseButtonRelease) {
+    if (event->type() == QEvent::MouseButtonRelease && watched->property(kToolButton).toBool()) {
         // The click this release makes is the mouse's; any later one is not.
         m_toolByMouse = true;
         QTimer::singleShot(0, this, [this] { m_toolByMouse = false; });

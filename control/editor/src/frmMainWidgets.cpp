@@ -99,8 +99,8 @@ void frmMain::buildToolbars()
         action->setCheckable(true);
         connect(action, &QAction::triggered, this, [this, key] { toolTriggered(key); });
         QWidget *button = tbMain->widgetForAction(action);
+        button->setProperty(kToolButton, true);
         button->installEventFilter(this);
-        m_toolButtons.append(button);
     }
     tbMain->findChild<QAction *>(QStringLiteral("Paste"))->setEnabled(false);
     tbMain->addSeparator();

@@ -144,6 +144,8 @@ private:
     void nudge(int dx, int dy);
 
     static constexpr double kZoomStep = 1.25;
+    // The property that marks a shape's tool button.
+    static constexpr const char *kToolButton = "drawingTool";
     static constexpr double kMinZoom = 0.02;
     static constexpr double kMaxZoom = 8.0;
 
@@ -167,7 +169,6 @@ private:
     QList<SlotState> m_beforeDrawing;
     // A shape button's click came from the mouse.
     bool m_toolByMouse = false;
-    QList<QObject *> m_toolButtons;
     QString m_copyBuffer;
     QPoint m_dragOrigin;
     int m_editingTextIndex = -1;

@@ -818,6 +818,14 @@ void TestEditorWindow::newTextIsTypedOver()
     // 12 points as seen at the zoom, and the list says so.
     QCOMPARE(text.Label().FontSize, float(12 / zoom));
     QVERIFY(GraficPainter::FontToLogFont(text.Label(), *editor.DrawingArea()->viewport()).pixelSize() * zoom >= 15);
+    // With the text tool, a click on a text edits it instead of making another.
+    const int steps = editor.UndoStack().count();
+    QTest::mouseClick(editor.DrawingArea()->viewport(), Qt::LeftButton, {}, QPoint(210, 160));
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->toPlainText(), QStringLiteral("Delle"));
+    QVERIFY(box->textCursor().atEnd());
+    QTest::keyClick(box, Qt::Key_Escape);
+    QCOMPARE(editor.UndoStack().count(), steps);
     Q_EMIT text.MouseDown(Qt::LeftButton, {}, 5, 5);
     QCOMPARE(editor.findChild<QComboBox *>("ComboSize")->currentText(), QStringLiteral("12"));
 
@@ -892,9 +900,9 @@ void TestEditorWindow::changedDrawingIsNotDiscardedUnasked()
     const QString question = QString::fromUtf8("Änderungen an der Grafik verwerfen?");
     const QString given = QStringLiteral("TEXT;10;10;150;40;Tür;Arial;12;False;False;False;False;0#");
     {
-        // Unchanged: nothing asked.
+        // Unchanged: nothing asked, also when a record could not be read.
         frmMain editor;
-        open(editor, file, given);
+        open(editor, file, given + QStringLiteral("RECT;1;2#"));
         action(editor, "tbOKCancel", "Cancel")->trigger();
         QVERIFY(!editor.isVisible());
         QVERIFY(editor.EditCancelled());

@@ -65,9 +65,9 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
     return result;
 }
 
-bool DrawingChanged(const ShapeSlots &shapes, const QString &given)
+QString ScriptOf(const ShapeSlots &shapes)
 {
-    return writeShapes(shapes, nullptr).compare(given, Qt::CaseInsensitive) != 0;
+    return writeShapes(shapes, nullptr);
 }
 
 SaveResult Save(const ShapeSlots &shapes, QSize picture, const QString &given)

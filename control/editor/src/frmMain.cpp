@@ -110,6 +110,7 @@ void frmMain::showEvent(QShowEvent *event)
     if (!m_scriptLoaded) {
         m_shapes.LoadScript(m_script, {});
         m_scriptLoaded = true;
+        m_openedScript = ScriptOf(m_shapes);
         // A photo larger than the drawing area opens whole.
         layoutScrollBars();
         ZoomToFit();
@@ -136,7 +137,9 @@ void frmMain::reject()
 bool frmMain::mayDiscard()
 {
     EndTextEdit();
-    if (!m_scriptLoaded || !DrawingChanged(m_shapes, m_script))
+    // Against the drawing as it was read, so that a script written elsewhere
+    // (another decimal separator, records that could not be read) is no change.
+    if (!m_scriptLoaded || ScriptOf(m_shapes).compare(m_openedScript, Qt::CaseInsensitive) == 0)
         return true;
     return core::showMessage(QString::fromUtf8("Änderungen an der Grafik verwerfen?"), core::MsgIcon::Question,
                              core::MsgButtons::YesNo, windowTitle(), this)

@@ -166,11 +166,20 @@ bool frmMain::drawWithMouse(const QMouseEvent &event)
     if (event.type() == QEvent::MouseButtonPress) {
         if (event.button() != Qt::LeftButton || m_drawing)
             return m_drawing.has_value();
-        // The selected shape's grips still size it while a tool is armed.
+        // The selected shape's grips still size it while a tool is armed,
+        // and the text tool edits a text it is pressed on.
         for (QGraphicsItem *item : m_view->items(event.position().toPoint())) {
-            const auto *shape = dynamic_cast<GraficObj *>(item);
-            if (shape && shape->Geometry().GripAt(shape->mapFromScene(at), m_zoom) >= 0)
+            auto *shape = dynamic_cast<GraficObj *>(item);
+            if (!shape)
+                continue;
+            if (shape->Geometry().GripAt(shape->mapFromScene(at), m_zoom) >= 0)
                 return false;
+            if (shape->Style() == ShapeStyle::Text && *ToolKind(m_tool) == ShapeStyle::Text) {
+                const int index = m_shapes.IndexOf(shape);
+                m_shapes.SelectShape(index);
+                BeginTextEdit(index);
+                return true;
+            }
         }
         EndTextEdit();
         m_beforeDrawing = m_shapes.States();

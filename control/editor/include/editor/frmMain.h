@@ -154,6 +154,8 @@ private:
     QGraphicsPixmapItem *Image1 = nullptr;
     QSize m_pictureSize;
     QString m_script;
+    // The shapes' script right after they were read: what "Abbrechen" keeps.
+    QString m_openedScript;
     bool m_cancelled = false;
     bool m_changed = false;
     std::unique_ptr<sendral::OverlayGraphic> m_overlay;

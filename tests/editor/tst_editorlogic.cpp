@@ -313,6 +313,13 @@ void TestEditorLogic::drawnLinesRunFromPressToRelease()
     QGraphicsScene scene;
     ShapeSlots shapes(scene);
     const QPoint press(300, 200);
+    // Back near its start, a drag stays a drag: the box does not jump to a click's.
+    DragGeometry back(ShapeStyle::Rect, press, 1.0);
+    back.MoveTo(QPointF(340, 240), false);
+    back.MoveTo(QPointF(302, 201), false);
+    QVERIFY(!back.IsClick());
+    QCOMPARE(back.Box(), QRect(300, 200, 2, 1));
+
     // Every direction, the straight ones included: the shape's line runs from
     // the press to the release, the head at the release.
     for (const QPoint to : {QPoint(500, 300), QPoint(100, 300), QPoint(100, 100), QPoint(500, 100),

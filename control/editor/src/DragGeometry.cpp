@@ -32,12 +32,13 @@ void DragGeometry::MoveTo(QPointF current, bool shift)
 {
     m_current = current;
     m_shift = shift;
+    const QPointF moved = (m_current - m_press) * m_zoom;
+    m_dragged = m_dragged || std::hypot(moved.x(), moved.y()) >= ClickDistance;
 }
 
 bool DragGeometry::IsClick() const
 {
-    const QPointF moved = (m_current - m_press) * m_zoom;
-    return std::hypot(moved.x(), moved.y()) < ClickDistance;
+    return !m_dragged;
 }
 
 bool DragGeometry::ByLine() const

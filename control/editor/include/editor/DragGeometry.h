@@ -14,7 +14,8 @@ namespace kelvane::editor {
 // runs from the one to the other, a box or text spans both; with Shift a
 // line keeps to 45 degree steps and a box is a square. A mouse that stays
 // within ClickDistance screen pixels of the press makes a click, which gives
-// the ClickSize screen pixels square with its top-left at the press.
+// the ClickSize screen pixels square with its top-left at the press; once
+// it went further it is a drag, also when it comes back.
 class DragGeometry {
 public:
     static constexpr int ClickDistance = 4;
@@ -43,6 +44,7 @@ private:
     QPointF m_current;
     double m_zoom;
     bool m_shift = false;
+    bool m_dragged = false;
 };
 
 // The kind of shape a tbMain key makes ("Line", "Arrow", "DblArrow", "Rect",

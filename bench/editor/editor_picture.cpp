@@ -2,9 +2,10 @@
 // shape, selects one (or edits the text in place) and writes the window as
 // PNG, to look at.
 //
-// editor_picture OUTPUT.png [select|text|big|bigtext|bigdrawn]
-// bigdrawn: on the fitted 12 MP photo, a thick arrow dragged with the mouse
-// and a text typed where the mouse clicked.
+// editor_picture OUTPUT.png [select|text|big|bigtext|bigdrawing|bigdrawn]
+// bigdrawing: on the fitted 12 MP photo, a thick arrow dragged with the
+// mouse and a text being typed where the mouse clicked; bigdrawn: the same
+// with the typing ended.
 
 #include "CarPhoto.h"
 
@@ -30,7 +31,7 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: editor_picture OUTPUT.png [select|text|big|bigtext|bigdrawn]\n");
+        std::fprintf(stderr, "usage: editor_picture OUTPUT.png [select|text|big|bigtext|bigdrawing|bigdrawn]\n");
         return 2;
     }
     const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("select");
@@ -61,7 +62,7 @@ int main(int argc, char **argv)
     editor.resize(1100, 760);
     editor.show();
     QTest::qWait(200);
-    if (mode == u"bigdrawn") {
+    if (mode.startsWith(u"bigdraw")) {
         // As a user does it: the tool's button, then a drag or a click on the photo.
         const auto tool = [&editor](const char *key) {
             auto *bar = editor.findChild<QToolBar *>(QStringLiteral("tbMain"));
@@ -83,6 +84,8 @@ int main(int argc, char **argv)
         tool("Text");
         QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(640, 90));
         QTest::keyClicks(editor.TextEditor(), QStringLiteral("Delle 3 cm"));
+        if (mode == u"bigdrawn")
+            QTest::keyClick(editor.TextEditor(), Qt::Key_Escape);
     } else if (mode.endsWith(u"text")) {
         editor.Shapes().SelectShape(5);
         editor.BeginTextEdit(5);

@@ -811,6 +811,7 @@ void TestEditorWindow::newTextIsTypedOver()
     QPlainTextEdit *box = editor.TextEditor();
     QVERIFY(box->isVisible());
     QCOMPARE(box->textCursor().selectedText(), QStringLiteral("Text"));
+    QCOMPARE(editor.findChild<QComboBox *>("ComboSize")->currentText(), QStringLiteral("12"));
     QTest::keyClicks(box, QStringLiteral("Delle"));
     QTest::keyClick(box, Qt::Key_Escape);
     GraficObj &text = selected(editor);

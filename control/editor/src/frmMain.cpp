@@ -174,6 +174,8 @@ NewShapeStyle frmMain::newShapeStyle() const
 void frmMain::created(int index)
 {
     m_shapes.SelectShape(index);
+    // The text format bar shows the new text's size as seen at the zoom.
+    showSelectionFormat(index);
     if (m_shapes.Shape(index).Style() == ShapeStyle::Text)
         BeginTextEdit(index, true);
 }

@@ -729,6 +729,19 @@ void TestEditorWindow::toolButtonsArmDrawing()
     QVERIFY(editor.ArmedTool().isEmpty());
     QVERIFY(!action(editor, "tbMain", "Circle")->isChecked());
     QCOMPARE(editor.Shapes().Shape(0).Placement(), QRect(0, 0, 200, 200));
+
+    // Escape in the middle of a drag takes the shape back.
+    QTest::mouseClick(toolButton(editor, "Rect"), Qt::LeftButton);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(300, 300));
+    QMouseEvent move(QEvent::MouseMove, QPointF(400, 380), viewport->mapToGlobal(QPointF(400, 380)), Qt::NoButton,
+                     Qt::LeftButton, {});
+    QApplication::sendEvent(viewport, &move);
+    QVERIFY(editor.Shapes().IsShown(1));
+    QTest::keyClick(editor.DrawingArea(), Qt::Key_Escape);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, QPoint(400, 380));
+    QVERIFY(!editor.Shapes().IsShown(1));
+    QVERIFY(editor.ArmedTool().isEmpty());
+    QCOMPARE(editor.UndoStack().count(), 1);
 }
 
 void TestEditorWindow::drawingWithTheMouse_data()

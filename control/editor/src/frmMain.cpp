@@ -277,6 +277,9 @@ void frmMain::keyPressEvent(QKeyEvent *event)
 
 bool frmMain::handleKey(const QKeyEvent &event)
 {
+    // While a shape is being drawn only Escape counts: it takes the shape back.
+    if (m_drawing && event.key() != Qt::Key_Escape)
+        return true;
     if (m_text->isVisible()) {
         // Keys belong to the text, except Escape, which ends the editing.
         if (event.key() != Qt::Key_Escape)

@@ -71,15 +71,9 @@ void TestEditorWindow::elementsAndTheirTexts()
     const QList<QAction *> main = editor.findChild<QToolBar *>("tbMain")->actions();
     // Then the undo and redo buttons and the zoom buttons.
     QCOMPARE(main.size(), keys.size() + 7);
-    QCOMPARE(main[17]->toolTip(), QStringLiteral("Ganzes Bild"));
     for (int i = 0; i < keys.size(); ++i)
         QCOMPARE(main[i]->objectName(), keys[i]);
-    QCOMPARE(main[12]->toolTip(), QString::fromUtf8("Rückgängig (Strg+Z)"));
-    QCOMPARE(main[13]->toolTip(), QStringLiteral("Wiederholen (Strg+Y)"));
-    QCOMPARE(main[2]->toolTip(), QString::fromUtf8("Doppelpfeil einfügen"));
-    QCOMPARE(main[10]->toolTip(), QStringLiteral("In den Hintergrund"));
     QVERIFY(!action(editor, "tbMain", "Paste")->isEnabled());
-    QCOMPARE(action(editor, "tbTextProps", "FontUnderline")->toolTip(), QStringLiteral("Unterstrichen"));
     QVERIFY(action(editor, "tbTextProps", "FontBold")->isCheckable());
 
     auto *sizes = editor.findChild<QComboBox *>("ComboSize");
@@ -93,7 +87,6 @@ void TestEditorWindow::elementsAndTheirTexts()
     auto *transparent = editor.findChild<QCheckBox *>("chkTransparent");
     QCOMPARE(transparent->text(), QStringLiteral("Transparent "));
     QVERIFY(!transparent->isChecked());
-    QCOMPARE(action(editor, "tbObjProps", "Fillcolor")->toolTip(), QString::fromUtf8("Füllfarbe einstellen"));
     // The fill colour cannot be chosen for a transparent shape.
     transparent->setChecked(true);
     QVERIFY(!action(editor, "tbObjProps", "Fillcolor")->isEnabled());
@@ -101,9 +94,7 @@ void TestEditorWindow::elementsAndTheirTexts()
     QVERIFY(action(editor, "tbObjProps", "Fillcolor")->isEnabled());
 
     QCOMPARE(action(editor, "tbOKCancel", "Cancel")->text(), QStringLiteral("Abbrechen "));
-    QCOMPARE(action(editor, "tbOKCancel", "Cancel")->toolTip(), QString::fromUtf8("Änderungen verwerfen und beenden"));
     QCOMPARE(action(editor, "tbOKCancel", "Ok")->text(), QStringLiteral("OK      "));
-    QCOMPARE(action(editor, "tbOKCancel", "Ok")->toolTip(), QStringLiteral("Speichern und beenden"));
     for (const char *name : {"Dummy1", "FrameHS", "FrameVS", "Text1", "StatusBar1"})
         QVERIFY2(editor.findChild<QWidget *>(QLatin1String(name)), name);
     QVERIFY(!editor.TextEditor()->isVisible());

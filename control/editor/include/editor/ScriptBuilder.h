@@ -32,6 +32,10 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
 // overlay, changed exactly when the given script was not empty.
 SaveResult Save(const ShapeSlots &shapes, QSize picture, const QString &given);
 
+// The script of the shown shapes as BuildScript writes it, without drawing
+// the overlay.
+QString ScriptOf(const ShapeSlots &shapes);
+
 // Pixels at 96 dpi to the picture's HIMETRIC size (1/100 mm) and back.
 int HimetricFromPixels(int pixels);
 

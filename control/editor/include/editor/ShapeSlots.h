@@ -14,11 +14,20 @@ namespace kelvane::editor {
 
 enum class Stacking { Front, Back };
 
-// What a new shape takes from the toolbars.
+class DragGeometry;
+
+// What a new shape takes from the toolbars, in picture pixels.
 struct NewShapeStyle {
     ColorRef fill = 0xFFFFFF;
     ColorRef pen = 0;
     int penWidth = 1;
+    bool transparent = false;
+    // TEXT: the caption's font; an empty name keeps the text element's own.
+    QString fontName;
+    float fontSize = 12.0f;     // points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
 };
 
 // One slot as it is: enough to put it back exactly.
@@ -49,7 +58,11 @@ public:
     // The lowest hidden slot (a new one when none is hidden), put in front.
     int AcquireShapeSlot();
     // A shown shape of this kind, 200 x 200 at `at`, in front.
+    // A new TEXT reads "Text", also in a reused slot.
     int CreateShape(int kind, const NewShapeStyle &style, QPoint at, int size = 200);
+    // A shape drawn with the mouse, placed where the drag says.
+    int DrawShape(const DragGeometry &drag, const NewShapeStyle &style);
+    void Reshape(int index, const DragGeometry &drag);
     void SetStacking(int index, Stacking where);
     void DeleteShape(int index);
 

@@ -374,17 +374,33 @@ void TestControlDocs::aFileTheContainerCannotTakeKeepsTheStoredRow()
     control->SetValue(10);
     QVERIFY(!child(*control, "PictureView1").property("fileName").toString().isEmpty());
 
-    // A file named as a stored document that is none: told, the display
-    // switched to the empty container, nothing to store.
+    // A file named as a stored document that is none: told, and the
+    // picture stays shown and stored as it was.
+    const QString shown = child(*control, "PictureView1").property("fileName").toString();
     testpictures::drop(*control->hWnd(), {file(QStringLiteral("kaputt.ole"), "KELVANE-DOKUMENT\nnein")});
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().title, QStringLiteral("SetOleFile"));
     QCOMPARE(m_boxes->shown.first().icon, core::MsgIcon::Exclamation);
-    QVERIFY(child(*control, "Frame1").isVisible() && !child(*control, "PictureView1").isVisible());
+    QCOMPARE(child(*control, "PictureView1").property("fileName").toString(), shown);
+    QVERIFY(child(*control, "PictureView1").isVisible() && !child(*control, "Frame1").isVisible());
     QVERIFY(container(*control).className().isEmpty());
     QVERIFY(!control->Changed());
     QVERIFY(control->Save());
     QCOMPARE(storedBytes(10), testpictures::png(Qt::red));
+
+    // An empty document chosen in "Objekt einfügen" is refused as an empty picture is.
+    m_boxes->clear();
+    const QString empty = file(QStringLiteral("Leer.pdf"), QByteArray());
+    answerInsertDialog([empty](QFileDialog *dialog) {
+        dialog->selectFile(empty);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    control->DoAction(razDelete);
+    QVERIFY(control->DoAction(razCreateOle));
+    QCOMPARE(m_boxes->lastText(), QStringLiteral("Die Datei \"Leer.pdf\" ist leer."));
+    QVERIFY(container(*control).className().isEmpty());
+    QVERIFY(control->Save());
+    QVERIFY(storedBytes(10).isEmpty());
 
     // A missing file alike.
     m_boxes->clear();

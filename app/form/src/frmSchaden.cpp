@@ -169,6 +169,14 @@ void frmSchaden::markMandatory()
 
 void frmSchaden::FillSchaden(long lID)
 {
+    // A scan or a file dialog still running belongs to the case shown.
+    for (const form::Attachment *attachment : m_binding->attachments()) {
+        if (attachment->busy()) {
+            core::showMessage(QStringLiteral("Bitte warten Sie, bis das Einfügen in diesen Vorgang beendet ist."),
+                              core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
+            return;
+        }
+    }
     if (!FormSaved())
         return;
     core::WaitCursor hourglass;

@@ -11,6 +11,7 @@
 #include <sendral/OverlayGraphic.h>
 
 #include "core/UserSettings.h"
+#include "quarvik/PictureReader.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -22,7 +23,6 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -83,8 +83,8 @@ frmMain::~frmMain() = default;
 
 void frmMain::SetEditPictureFile(const QString &file)
 {
-    QImageReader reader(file);
-    reader.setAutoTransform(true);
+    // The same reader and size bounds as the viewer that showed the picture.
+    quarvik::PictureReader reader(file);
     const QImage picture = reader.read();
     m_pictureSize = picture.size();
     Image1->setPixmap(QPixmap::fromImage(picture));

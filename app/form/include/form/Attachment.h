@@ -14,6 +14,8 @@ namespace form {
 // What the case form needs of an attachment control: the number of its
 // Objekt row (Null = none), whether the user changed it, and writing it back.
 // The control asks its host for a new number when it has content but none.
+// A change counts and is written whatever the lock: a photo dropped before
+// the case was settled is saved with it.
 class Attachment {
 public:
     virtual ~Attachment() = default;
@@ -28,6 +30,8 @@ public:
     virtual void setNewPrimarySource(std::function<long()> source) = 0;
     // Read-only with a settled case.
     virtual void setLocked(bool locked) = 0;
+    // An insert waits for the user or a scanner: the case must stay.
+    virtual bool busy() const = 0;
 };
 
 // Stands in the picture tabs when the attachment control's library cannot be
@@ -46,6 +50,7 @@ public:
     void setDatabase(dao::Database *) override {}
     void setNewPrimarySource(std::function<long()>) override {}
     void setLocked(bool) override {}
+    bool busy() const override { return false; }
 
 private:
     QString m_dataField;

@@ -17,13 +17,15 @@ public:
 
     QVariant value() const override { return m_control.Value(); }
     void setValue(const QVariant &objektId) override { m_control.SetValue(objektId); }
-    bool changed() const override { return m_control.Changed(); }
+    // Not Changed, which reads False while Locked.
+    bool changed() const override { return m_control.PendingChange() != 0; }
     void setChanged(bool changed) override { m_control.SetChanged(changed); }
-    bool save() override { return m_control.Save(); }
+    bool save() override { return m_control.SavePending(); }
     QString dataField() const override { return m_control.DataField(); }
     void setDatabase(dao::Database *db) override { m_control.SetDatabase(db); }
     void setNewPrimarySource(std::function<long()> source) override { m_newPrimary = std::move(source); }
     void setLocked(bool locked) override { m_control.SetLocked(locked); }
+    bool busy() const override { return m_control.Busy(); }
 
     void GetNewPrimary(QVariant &NewPrimary) override;
     void DblClick() override {}

@@ -170,7 +170,7 @@ namespace ole {
 bool isStoredDocumentFile(const QString &path)
 {
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly) && file.read(Magic.size()) == Magic)
+    if (file.open(QIODevice::ReadOnly) && file.read(Magic.size()) == Magic.toByteArray())
         return true;
     // The name after the last separator: "/srv/schaden.ole-archiv/x" is no stored document.
     return path.section(u'/', -1).endsWith(QLatin1String(".ole"), Qt::CaseInsensitive);

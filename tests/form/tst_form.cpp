@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -830,6 +831,32 @@ private Q_SLOTS:
             QTRY_COMPARE(testpictures::read(view->property("fileName").toString()), photo);
             QVERIFY(!m_form->FormChanged());
         }
+    }
+
+    // While a picture is being chosen (or scanned) for Bild 1, the list
+    // cannot load another case into the form: the picture would land there.
+    void theCaseStaysWhileAPictureIsBeingInserted()
+    {
+        const long first = insertCase("B-AB 1", "10/001");
+        const long second = insertCase("B-CD 2", "10/002");
+        makeForm();
+        m_form->FillSchaden(first);
+        std::function<void()> answer = [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            if (!dialog) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            m_form->FillSchaden(second);
+            static_cast<QDialog *>(dialog)->reject();
+        };
+        QTimer::singleShot(0, answer);
+        control<QWidget>(*m_form, "Ole_0")->findChild<QAction *>("Bmp")->trigger();
+        QCOMPARE(m_messages->lastText(), QString("Bitte warten Sie, bis das Einfügen in diesen Vorgang beendet ist."));
+        QCOMPARE(m_form->CaseID(), first);
+        QCOMPARE(label("lblNr")->text(), QString("10/001"));
+        m_form->FillSchaden(second);
+        QCOMPARE(m_form->CaseID(), second);
     }
 
     void everyLabelStaysInsideTheForm()

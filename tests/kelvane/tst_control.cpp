@@ -648,6 +648,23 @@ void TestControl::aScanFromTheTestDeviceIsInsertedAndSaved()
     // The scan was the control's own file: it goes with the control.
     control.reset();
     QVERIFY(!QFileInfo::exists(scanned));
+
+    // A host that loads another row while the scan runs gets none of it.
+    storePicture(41, testpictures::png(Qt::red));
+    auto other = makeControl({{"OptimizeLoad", false}});
+    bool busyWhileScanning = false;
+    QTimer::singleShot(0, [&] {
+        busyWhileScanning = other->Busy();
+        other->SetValue(41);
+    });
+    m_boxes->clear();
+    QVERIFY(other->DoAction(razCreateScanner));
+    QVERIFY(busyWhileScanning);
+    QVERIFY(!other->Busy());
+    QCOMPARE(m_boxes->lastText(), QStringLiteral("Das eingefügte Bild gehört zu einem Vorgang, der nicht mehr "
+                                                 "angezeigt wird; es wurde verworfen."));
+    QVERIFY(!other->Changed());
+    QCOMPARE(testpictures::read(viewerFile(*other)), testpictures::png(Qt::red));
 }
 
 

@@ -7,6 +7,7 @@
 
 #include "core/WaitCursor.h"
 #include "ole/OleContainer.h"
+#include "quarvik/PictureReader.h"
 #include "quarvik/PictureView.h"
 #include "sendral/MessageHook.h"
 #include "sendral/OverlayGraphic.h"
@@ -266,15 +267,7 @@ QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
     QImage picture = m_view->pictureScaled(bound);
     if (picture.isNull() || full.isEmpty())
         return picture;
-    // The smaller picture keeps the full one's size on paper.
-    constexpr int ScreenDotsPerMeter = 3780;   // 96 dpi
-    const double factor = double(picture.width()) / full.width();
-    const int dotsX = picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : ScreenDotsPerMeter;
-    const int dotsY = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : ScreenDotsPerMeter;
-    if (picture.size() != full) {
-        picture.setDotsPerMeterX(std::max(1, int(std::lround(dotsX * factor))));
-        picture.setDotsPerMeterY(std::max(1, int(std::lround(dotsY * double(picture.height()) / full.height()))));
-    }
+    quarvik::keepPaperSize(picture, full);
     return Overlay ? withOverlay(picture) : picture;
 }
 

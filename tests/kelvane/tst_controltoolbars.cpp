@@ -50,14 +50,16 @@ private Q_SLOTS:
     {
         QWidget owner;
         ControlToolbars bars = ControlToolbars::build(owner);
+        owner.resize(1200, 100);
+        bars.Toolbar->setGeometry(0, 50, 1200, 50);
         owner.show();
         bars.setPictureBarVisible(true);
         QVERIFY(bars.pictureBarVisible());
         for (const bool text : {true, false, true}) {
             bars.showZoomText(text);
             QCOMPARE(bars.zoomTextShown(), text);
-            QCOMPARE(bars.tZoomFaktor->isVisibleTo(&owner), text);
-            QCOMPARE(bars.cboZoom->isVisibleTo(&owner), !text);
+            QTRY_COMPARE(bars.tZoomFaktor->isVisibleTo(&owner), text);
+            QTRY_COMPARE(bars.cboZoom->isVisibleTo(&owner), !text);
         }
         // Narrow enough to drop the captions only beside a shown picture bar.
         const int bar = bars.pictureBarWidth();

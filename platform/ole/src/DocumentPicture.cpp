@@ -54,7 +54,12 @@ QImage picture(const Document &document, const QSize &bound)
     quarvik::PictureReader reader(document.bytes, document.fileName);
     if (!reader.probe())
         return {};
-    return reader.read(limited(reader.uprightSize().scaled(bound, Qt::KeepAspectRatio)));
+    // Fitted into the bound, a small picture enlarged as a page is.
+    const QSize target = limited(reader.uprightSize().scaled(bound, Qt::KeepAspectRatio));
+    const QImage image = reader.read(target);
+    return image.isNull() || image.size() == target
+        ? image
+        : image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 // A sheet with a folded corner and the file's extension, for types the

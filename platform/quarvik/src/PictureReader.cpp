@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace quarvik {
@@ -148,6 +150,17 @@ QImage PictureReader::read(const QSize &bound)
                           .arg(name(), reader->errorString());
     }
     return image;
+}
+
+void keepPaperSize(QImage &picture, const QSize &full)
+{
+    if (picture.isNull() || full.isEmpty() || picture.size() == full)
+        return;
+    constexpr int ScreenDotsPerMeter = 3780;   // 96 dpi
+    const int dotsX = picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : ScreenDotsPerMeter;
+    const int dotsY = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : ScreenDotsPerMeter;
+    picture.setDotsPerMeterX(std::max(1, int(std::lround(dotsX * double(picture.width()) / full.width()))));
+    picture.setDotsPerMeterY(std::max(1, int(std::lround(dotsY * double(picture.height()) / full.height()))));
 }
 
 } // namespace quarvik

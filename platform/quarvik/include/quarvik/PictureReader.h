@@ -58,4 +58,8 @@ private:
     bool m_inMemory = false;
 };
 
+// A picture decoded smaller than full: its resolution is set so that it
+// still stands for the full picture's size on paper.
+void keepPaperSize(QImage &picture, const QSize &full);
+
 } // namespace quarvik

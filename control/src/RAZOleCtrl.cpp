@@ -7,7 +7,6 @@
 
 #include "core/WaitCursor.h"
 #include "ole/OleContainer.h"
-#include "quarvik/PictureReader.h"
 #include "quarvik/PictureView.h"
 #include "sendral/MessageHook.h"
 #include "sendral/OverlayGraphic.h"
@@ -263,11 +262,8 @@ QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
         return m_document->pictureWithin(bound);
     if (contentKind() != ContentKind::Picture)
         return {};
-    const QSize full = m_view->pictureSize();
-    QImage picture = m_view->pictureScaled(bound);
-    if (picture.isNull() || full.isEmpty())
-        return picture;
-    quarvik::keepPaperSize(picture, full);
+    // Decoded smaller, it still stands for the whole picture's size on paper.
+    const QImage picture = m_view->pictureScaled(bound);
     return Overlay ? withOverlay(picture) : picture;
 }
 

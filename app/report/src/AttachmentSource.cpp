@@ -33,9 +33,7 @@ QImage StoredPictureSource::printPicture(long objectId, bool, const QSize &bound
     rs->Close();
     // Upright, as the camera held it, within the same bounds as on screen.
     quarvik::PictureReader reader(std::move(data), QStringLiteral("Objekt %1").arg(objectId));
-    QImage picture = reader.read(bound);
-    quarvik::keepPaperSize(picture, reader.uprightSize());
-    return picture;
+    return reader.read(bound);
 }
 
 long PagePictures::objectIdOf(const QString &itemText)

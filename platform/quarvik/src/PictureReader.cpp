@@ -136,8 +136,10 @@ QImage PictureReader::read(const QSize &bound)
     QImage image;
     if (m_heif) {
         image = heif::decode(inMemory() ? m_name : m_path, m_bytes, &m_error);
-        if (!image.isNull() && image.size() != target)
+        if (!image.isNull() && image.size() != target) {
             image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            keepPaperSize(image, m_uprightSize);
+        }
     } else {
         allowOurBound();
         QBuffer buffer;
@@ -145,6 +147,10 @@ QImage PictureReader::read(const QSize &bound)
         if (scaled) // the reader scales before it turns the picture upright
             reader->setScaledSize(m_turned ? target.transposed() : target);
         image = reader->read();
+        // Qt's PNG reader sets the resolution of a smaller decode itself; the
+        // others keep the file's.
+        if (scaled && m_format != "png")
+            keepPaperSize(image, m_uprightSize);
         if (image.isNull())
             m_error = QStringLiteral("Das Bild \"%1\" ist beschädigt und kann nicht gelesen werden (%2).")
                           .arg(name(), reader->errorString());

@@ -37,7 +37,8 @@ public:
     QByteArray format() const { return m_format; }
 
     // The upright picture; with a valid bound decoded to fit into it (never
-    // enlarged). Null, with errorString(), when decoding fails.
+    // enlarged), its resolution set so that it stands for the whole picture's
+    // size on paper. Null, with errorString(), when decoding fails.
     QImage read(const QSize &bound = QSize());
     QString errorString() const { return m_error; }
 

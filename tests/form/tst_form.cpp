@@ -848,11 +848,15 @@ private Q_SLOTS:
                 return;
             }
             m_form->FillSchaden(second);
+            // Nor does the form close under it.
+            m_form->close();
             static_cast<QDialog *>(dialog)->reject();
         };
         QTimer::singleShot(0, answer);
         control<QWidget>(*m_form, "Ole_0")->findChild<QAction *>("Bmp")->trigger();
+        QCOMPARE(m_messages->shown.size(), 2);
         QCOMPARE(m_messages->lastText(), QString("Bitte warten Sie, bis das Einfügen in diesen Vorgang beendet ist."));
+        QVERIFY(m_form->isVisible());
         QCOMPARE(m_form->CaseID(), first);
         QCOMPARE(label("lblNr")->text(), QString("10/001"));
         m_form->FillSchaden(second);

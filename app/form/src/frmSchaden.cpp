@@ -167,17 +167,22 @@ void frmSchaden::markMandatory()
     }
 }
 
-void frmSchaden::FillSchaden(long lID)
+bool frmSchaden::insertRunning()
 {
-    // A scan or a file dialog still running belongs to the case shown.
     for (const form::Attachment *attachment : m_binding->attachments()) {
         if (attachment->busy()) {
             core::showMessage(QStringLiteral("Bitte warten Sie, bis das Einfügen in diesen Vorgang beendet ist."),
                               core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
-            return;
+            return true;
         }
     }
-    if (!FormSaved())
+    return false;
+}
+
+void frmSchaden::FillSchaden(long lID)
+{
+    // A scan or a file dialog still running belongs to the case shown.
+    if (insertRunning() || !FormSaved())
         return;
     core::WaitCursor hourglass;
     m_caseId = lID < 1 ? 0 : lID;
@@ -441,7 +446,7 @@ void frmSchaden::unload()
 
 void frmSchaden::closeEvent(QCloseEvent *event)
 {
-    if (!FormSaved()) {
+    if (insertRunning() || !FormSaved()) {
         event->ignore();
         return;
     }

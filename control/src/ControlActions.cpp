@@ -13,7 +13,6 @@
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/WaitCursor.h"
-#include "quarvik/PictureImport.h"
 #include "quarvik/PictureView.h"
 #include "sendral/MessageHook.h"
 
@@ -85,10 +84,8 @@ void RAZOleCtrl::editButtonClick(const QString &key)
     } else if (key.compare(QLatin1String("Edit"), Qt::CaseInsensitive) == 0) {
         EditAddOle();
     } else if (key.compare(QLatin1String("New"), Qt::CaseInsensitive) == 0) {
-        // No hourglass over the file dialog; SetOleFile shows its own.
-        const QString path = m_view->selectPictureFile();
-        if (!path.isEmpty())
-            SetOleFile(path);
+        // No hourglass over the file dialog; the insert shows its own.
+        DoAction(razCreateBmp);
     }
     UpdateButtons();
 }
@@ -120,20 +117,16 @@ void RAZOleCtrl::pictureButtonClick(const QString &key, bool pressed)
 
 void RAZOleCtrl::EditOverlay()
 {
-    if (m_view->fileName().isEmpty())
+    if (m_session.kind() != ContentKind::Picture)
         return;
-    // The editor draws the overlay itself; the old one is kept aside for a cancel.
-    const std::shared_ptr<sendral::OverlayGraphic> before = m_session.CurrentOverlay();
-    const QString beforeScript = m_session.ScriptText();
+    // The editor draws the overlay itself; the shown one comes back on a cancel.
     m_view->setOverlay(nullptr);
-    editor::EditResult result = editor::frmMain::Edit(m_view->fileName(), beforeScript, this);
-    if (!result.cancelled) {
-        m_session.setOverlay(std::shared_ptr<sendral::OverlayGraphic>(std::move(result.overlay)), result.script);
-        // Only a change marks the control: a new photo left in the editor
-        // without drawing must still be saved.
-        if (result.changed)
-            m_session.setChanged(true);
-    }
+    editor::EditResult result = editor::frmMain::Edit(m_session.shown().pictureFile, m_session.ScriptText(), this);
+    // Only a change marks the control: a new photo left in the editor
+    // without drawing must still be saved.
+    if (!result.cancelled)
+        m_session.annotate(std::shared_ptr<sendral::OverlayGraphic>(std::move(result.overlay)), result.script,
+                           result.changed);
     m_view->setOverlay(m_session.CurrentOverlay());
 }
 
@@ -203,51 +196,48 @@ void RAZOleCtrl::refuse(const QString &text, const QString &title)
 
 void RAZOleCtrl::SetOleFile(const QString &path, bool owned)
 {
-    if (IsPictureFileName(path) || quarvik::PictureImport::isPictureFile(path))
-        insertPicture(path, owned);
-    else
-        insertDocument(path, owned);
+    insertFile(path, owned, m_session.ticket());
 }
 
-void RAZOleCtrl::insertPicture(const QString &path, bool owned)
+void RAZOleCtrl::insertFile(const QString &path, bool owned, ObjectSession::Ticket ticket)
 {
-    const core::WaitCursor hourglass;
-    const QString title = QStringLiteral("SetOleFile");
-    QString ownedFile = path;
-    const auto dropOwned = [&] {
-        if (owned)
-            DeleteTempFile(QString(), ownedFile);
-    };
-    const quarvik::PreparedPicture prepared = quarvik::PictureImport::prepare(path);
-    if (!prepared.ok()) {
-        dropOwned();
-        refuse(prepared.error, title);
-        return;
-    }
-    const QString before = m_view->fileName();
-    const std::shared_ptr<sendral::OverlayGraphic> overlayBefore = m_view->overlay();
-    ClearDisplay();
-    if (!showPicture(prepared.path)) {
-        const QString error = m_view->errorString();
-        if (!before.isEmpty() && showPicture(before))
-            m_view->setOverlay(overlayBefore);
-        else
-            ClearDisplay();
-        dropOwned();
-        refuse(error, title);
+    QString refusal;
+    {
+        const core::WaitCursor hourglass;
+        refusal = m_session.insertFor(ticket, path, owned);
         UpdateButtons();
-        return;
     }
-    if (prepared.temporary) {
-        m_session.adoptTempFile(prepared.path);
-        dropOwned();
-    } else if (owned) {
-        m_session.adoptTempFile(prepared.path);
+    if (!refusal.isEmpty())
+        refuse(refusal, QStringLiteral("SetOleFile"));
+}
+
+QString RAZOleCtrl::render(const ObjectSession::Shown &shown)
+{
+    if (m_document)
+        m_document->clear();
+    m_view->setFileName(QString());
+    m_view->setOverlay(nullptr);
+    m_bars.setPictureBarVisible(false);
+    QString error;
+    if (shown.kind == ContentKind::Picture) {
+        if (showPicture(shown.pictureFile))
+            m_view->setOverlay(shown.overlay);
+        else
+            error = m_view->errorString();
+    } else if (shown.kind == ContentKind::Document) {
+        if (m_document) {
+            m_document->show(shown.document);
+            showDocumentArea();
+        } else {
+            error = QStringLiteral("Das Dokument kann hier nicht gezeigt werden.");
+        }
     }
-    // The overlay belonged to the picture replaced: a new picture starts without one.
-    m_session.setOverlay(nullptr, QString());
-    m_session.markInserted();
+    if (!error.isEmpty()) {
+        m_view->setFileName(QString());
+        m_bars.setPictureBarVisible(false);
+    }
     UpdateButtons();
+    return error;
 }
 
 bool RAZOleCtrl::showPicture(const QString &path)
@@ -265,18 +255,7 @@ bool RAZOleCtrl::showPicture(const QString &path)
 
 void RAZOleCtrl::DeleteObject()
 {
-    ClearDisplay();
-    m_session.markDeleted();
-    UpdateButtons();
-}
-
-void RAZOleCtrl::ClearDisplay()
-{
-    if (m_document)
-        m_document->clear();
-    m_view->setFileName(QString());
-    m_view->setOverlay(nullptr);
-    m_bars.setPictureBarVisible(false);
+    m_session.remove();
     UpdateButtons();
 }
 

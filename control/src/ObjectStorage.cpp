@@ -4,6 +4,7 @@
 #include "kelvane/FileRoutines.h"
 
 #include "dao/Dao.h"
+#include "quarvik/PictureImport.h"
 #include "sendral/OverlayGraphic.h"
 
 #include <QDir>
@@ -87,7 +88,7 @@ void writeObjectRow(dao::Database &db, long id, const QString &filePath, const Q
     rs->SetValue(QStringLiteral("ID"), qlonglong(id));
     // Emptied first, so that the one chunk replaces the old bytes instead of extending them.
     rs->SetValue(QStringLiteral("lbObjekt"), dao::Null());
-    rs->SetValue(QStringLiteral("fBitmap"), IsPictureFileName(filePath));
+    rs->SetValue(QStringLiteral("fBitmap"), quarvik::PictureImport::countsAsPicture(filePath));
     if (const std::optional<QString> extension = extensionOf(filePath))
         rs->SetValue(QStringLiteral("tClass"), *extension);
     rs->Fields(QStringLiteral("lbObjekt")).AppendChunk(bytes);

@@ -60,8 +60,11 @@ public:
     QImage PictureWithin(bool Overlay, const QSize &bound) override;
     void Advise(__RAZOleCtrl *sink) override { m_sink = sink; }
     void WriteProperties(PropertyBag &bag) const override;
-    PendingAttachment PendingChange() override;
-    bool RestorePendingChange(const PendingAttachment &change) override;
+    PendingAttachment PendingContent() override;
+    bool RestorePendingContent(const PendingAttachment &change) override;
+    int PendingChange() const override { return m_session.pendingChange(); }
+    bool SavePending() override;
+    bool Busy() const override { return m_busy; }
 
     // Reads the persisted properties (an empty bag gives a newly placed
     // control's) and, in user mode, starts the control for run time.
@@ -94,12 +97,14 @@ private:
     void zoomListClick();
     // owned: the file was made for this control (a scan) and goes with it.
     void SetOleFile(const QString &path, bool owned = false);
-    void insertPicture(const QString &path, bool owned);
+    // Inserts through the session, for the row of ticket; a refusal is told.
+    void insertFile(const QString &path, bool owned, ObjectSession::Ticket ticket);
+    // The session's display: shows what it holds, "" or why it cannot.
+    QString render(const ObjectSession::Shown &shown);
     // Shows the picture file in the viewer and switches to the picture area.
     bool showPicture(const QString &path);
     void EditAddOle();
     void DeleteObject();
-    void ClearDisplay();
     void UpdateButtons();
     void SetSizeToFit(bool on);
     void UpdateZoomButtons();
@@ -117,8 +122,6 @@ private:
     // The document side (DocumentActions.cpp): the container's events, the
     // document area, inserting, loading and opening documents.
     void connectDocument();
-    void insertDocument(const QString &path, bool owned);
-    void showLoadedDocument();
     void showDocumentArea();
     void insertFromDialog();
     void documentUpdated(int code);
@@ -142,6 +145,8 @@ private:
     QVariant m_tag;
     int m_lastMouseButton = 0;
     bool m_hadContent = false;      // as the host was last told
+    // A file dialog or a scan is running.
+    bool m_busy = false;
 };
 
 } // namespace kelvane

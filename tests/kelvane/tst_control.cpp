@@ -388,8 +388,14 @@ void TestControl::lockedControlReportsNoChangeAndSavesNothing()
     control->SetLocked(false);
     QVERIFY(control->Changed());
     QVERIFY(control->hWnd()->acceptDrops());
-    QVERIFY(control->Save());
+
+    // The lock hides no change from the host's record: it writes it all the same.
+    control->SetLocked(true);
+    QCOMPARE(control->PendingChange(), int(ChangeInserted));
+    QVERIFY(control->SavePending());
+    QCOMPARE(host.asked, 1);
     QVERIFY(rowExists(9));
+    QCOMPARE(control->PendingChange(), 0);
 }
 
 void TestControl::actionsOutsideTheListChangeNothing()
@@ -677,6 +683,23 @@ void TestControl::aScanFromTheTestDeviceIsInsertedAndSaved()
     // The scan was the control's own file: it goes with the control.
     control.reset();
     QVERIFY(!QFileInfo::exists(scanned));
+
+    // A host that loads another row while the scan runs gets none of it.
+    storePicture(41, testpictures::png(Qt::red));
+    auto other = makeControl({{"OptimizeLoad", false}});
+    bool busyWhileScanning = false;
+    QTimer::singleShot(0, [&] {
+        busyWhileScanning = other->Busy();
+        other->SetValue(41);
+    });
+    m_boxes->clear();
+    QVERIFY(other->DoAction(razCreateScanner));
+    QVERIFY(busyWhileScanning);
+    QVERIFY(!other->Busy());
+    QCOMPARE(m_boxes->lastText(), QStringLiteral("Das eingefügte Bild gehört zu einem Vorgang, der nicht mehr "
+                                                 "angezeigt wird; es wurde verworfen."));
+    QVERIFY(!other->Changed());
+    QCOMPARE(testpictures::read(viewerFile(*other)), testpictures::png(Qt::red));
 }
 
 

@@ -9,6 +9,7 @@
 #include "core/UserSettings.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QPainter>
@@ -164,6 +165,52 @@ private Q_SLOTS:
         PictureView view;
         QVERIFY(view.setFileName(path(QStringLiteral("Falsch.jpg"))));
         QCOMPARE(view.picture().pixel(3, 3), QColor(Qt::green).rgb());
+    }
+
+    // A picture decoded smaller for print stands for the whole one on paper,
+    // whatever the format does with its resolution; from a file or from bytes.
+    void aSmallerDecodeKeepsThePaperSize_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        for (const char *format : {"png", "jpg", "bmp"})
+            QTest::newRow(format) << QByteArray(format);
+    }
+
+    void aSmallerDecodeKeepsThePaperSize()
+    {
+        QFETCH(QByteArray, format);
+        QImage picture = halves(400, 200);
+        picture.setDotsPerMeterX(11811);   // 300 dpi
+        picture.setDotsPerMeterY(11811);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(picture.save(&buffer, format.constData()));
+        const QString file = path(QStringLiteral("druck.") + QString::fromLatin1(format));
+        QVERIFY(writeFile(file, bytes));
+        const QImage whole = PictureReader(bytes, QStringLiteral("ganz")).read();
+        const auto metres = [](const QImage &image) { return double(image.width()) / image.dotsPerMeterX(); };
+        for (PictureReader reader : {PictureReader(bytes, QStringLiteral("Bild")),
+                                     PictureReader(file)}) {
+            const QImage smaller = reader.read(QSize(100, 100));
+            QCOMPARE(smaller.size(), QSize(100, 50));
+            QVERIFY2(qAbs(metres(smaller) - metres(whole)) < 0.0005, qPrintable(QString::number(smaller.dotsPerMeterX())));
+        }
+    }
+
+    // The one rule of picture or document: content, then the file name's last extension.
+    void theNameRuleLooksAtTheLastExtensionOnly()
+    {
+        QVERIFY(PictureImport::hasPictureExtension(QStringLiteral("/srv/Foto.JPEG")));
+        QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("a.gif.txt")));
+        QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("/home/bilder.png/")));
+        QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("/home/bilder.png/liste")));
+        QVERIFY(writeFile(path(QStringLiteral("Foto.dat")), jpegBytes(halves(30, 20))));
+        QVERIFY(PictureImport::countsAsPicture(path(QStringLiteral("Foto.dat"))));
+        QVERIFY(writeFile(path(QStringLiteral("Kaputt.png")), "kein Bild"));
+        QVERIFY(PictureImport::countsAsPicture(path(QStringLiteral("Kaputt.png"))));
+        QVERIFY(writeFile(path(QStringLiteral("Notiz.txt")), "Text"));
+        QVERIFY(!PictureImport::countsAsPicture(path(QStringLiteral("Notiz.txt"))));
     }
 
     void damagedFilesAreRefusedInGerman()

@@ -7,6 +7,7 @@
 #include "print/PrintCommand.h"
 #include "report/ReportJob.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QPainter>
 #include <QPdfWriter>
@@ -308,6 +309,22 @@ void RenderTest::pictures()
     StoredPictureSource source(*base.db);
     QVERIFY(source.picture(2, true).isNull());
     QVERIFY(source.picture(0, true).isNull());
+    // Read as the viewer reads: a picture declaring 40000 x 40000 pixels is not decoded.
+    QByteArray huge("BM");
+    {
+        QDataStream header(&huge, QIODevice::WriteOnly | QIODevice::Append);
+        header.setByteOrder(QDataStream::LittleEndian);
+        header << quint32(54) << quint32(0) << quint32(54) << quint32(40) << qint32(40000) << qint32(40000)
+               << quint16(1) << quint16(24) << quint32(0) << quint32(0) << qint32(2835) << qint32(2835)
+               << quint32(0) << quint32(0);
+    }
+    base.addPicture(3, huge);
+    QVERIFY(source.picture(3, true).isNull());
+    // Decoded for its box, never larger, and as large on paper as the whole.
+    const QImage whole = source.picture(1, true);
+    const QImage boxed = source.printPicture(1, true, QSize(50, 50));
+    QVERIFY(boxed.width() <= 50 && boxed.height() <= 50);
+    QVERIFY(qAbs(double(boxed.width()) / boxed.dotsPerMeterX() - double(whole.width()) / whole.dotsPerMeterX()) < 0.002);
 
     const auto draw = [&](int fit, const QString &field = QStringLiteral("S_ID_1")) {
         return render(QStringLiteral("[SCHADEN]\rOBJEKT,2,10,10,18,%1,0,%2\rENDE,0,0").arg(field).arg(fit), {},

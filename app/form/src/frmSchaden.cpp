@@ -182,9 +182,22 @@ void frmSchaden::markMandatory()
     }
 }
 
+bool frmSchaden::insertRunning()
+{
+    for (const form::Attachment *attachment : m_binding->attachments()) {
+        if (attachment->busy()) {
+            core::showMessage(QStringLiteral("Bitte warten Sie, bis das Einfügen in diesen Vorgang beendet ist."),
+                              core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
+            return true;
+        }
+    }
+    return false;
+}
+
 void frmSchaden::FillSchaden(long lID)
 {
-    if (!FormSaved())
+    // A scan or a file dialog still running belongs to the case shown.
+    if (insertRunning() || !FormSaved())
         return;
     core::WaitCursor hourglass;
     m_caseId = lID < 1 ? 0 : lID;
@@ -460,7 +473,7 @@ void frmSchaden::unload()
 
 void frmSchaden::closeEvent(QCloseEvent *event)
 {
-    if (!FormSaved()) {
+    if (insertRunning() || !FormSaved()) {
         event->ignore();
         return;
     }

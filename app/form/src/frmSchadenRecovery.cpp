@@ -43,7 +43,7 @@ void frmSchaden::keepRecoveryCopy()
     form::RecoveredCase copy;
     bool pending = m_dataChanged;
     for (form::Attachment *attachment : m_binding->attachments()) {
-        const kelvane::PendingAttachment change = attachment->pendingChange();
+        const kelvane::PendingAttachment change = attachment->pendingContent();
         if (change.kind == kelvane::PendingAttachment::None)
             continue;
         pending = true;
@@ -97,7 +97,7 @@ void frmSchaden::restore(const form::RecoveredCase &copy)
     for (const auto &[field, change] : copy.attachments)
         for (form::Attachment *attachment : m_binding->attachments())
             if (attachment->dataField() == field)
-                attachment->restorePendingChange(change);
+                attachment->restorePendingContent(change);
     m_filling = true;
     m_binding->putTypedValues(copy.fields);
     SetLocked(m_page.chkVorgang->isChecked());

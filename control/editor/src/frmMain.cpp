@@ -12,6 +12,7 @@
 
 #include "core/MessageService.h"
 #include "core/UserSettings.h"
+#include "quarvik/PictureReader.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -23,7 +24,6 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -69,8 +69,8 @@ frmMain::~frmMain() = default;
 
 bool frmMain::SetEditPictureFile(const QString &file)
 {
-    QImageReader reader(file);
-    reader.setAutoTransform(true);
+    // The same reader and size bounds as the viewer that showed the picture.
+    quarvik::PictureReader reader(file);
     const QImage picture = reader.read();
     m_pictureError = picture.isNull() ? reader.errorString() : QString();
     m_pictureSize = picture.size();

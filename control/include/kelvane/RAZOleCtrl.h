@@ -67,6 +67,16 @@ struct PendingAttachment {
     bool operator==(const PendingAttachment &) const = default;
 };
 
+// How what an attachment shows differs from what its row stores, as bits
+// (PendingChange); 0: no change.
+enum AttachmentChange : int {
+    ChangeInserted = 1,  // content where the row held none
+    ChangeReplaced = 2,  // new content over the stored one
+    ChangeDeleted = 4,   // the stored content removed
+    ChangeAnnotated = 8, // the overlay drawn anew
+    ChangeEdited = 16,   // the content changed in its own application
+};
+
 // The store a placed control reads its properties from and writes them to.
 class PropertyBag {
 public:
@@ -137,11 +147,20 @@ public:
     // The host's event sink (borrowed); nullptr for none.
     virtual void Advise(__RAZOleCtrl *sink) = 0;
     virtual void WriteProperties(PropertyBag &bag) const = 0;
-    // The change not stored yet, whatever the lock; kind None when there is none.
-    virtual PendingAttachment PendingChange() = 0;
+    // The content not stored yet, whatever the lock, for a recovery copy;
+    // kind None when there is none.
+    virtual PendingAttachment PendingContent() = 0;
     // Puts such a change back over the row the control holds (loading that
     // first): shown and Changed. False, told, when its content cannot be taken.
-    virtual bool RestorePendingChange(const PendingAttachment &change) = 0;
+    virtual bool RestorePendingContent(const PendingAttachment &change) = 0;
+    // The change still to be written (AttachmentChange bits, 0 for none),
+    // also while Locked: a change made before the record was settled.
+    virtual int PendingChange() const = 0;
+    // Save for the host's record, also while Locked: writes that change.
+    virtual bool SavePending() = 0;
+    // An insert is waiting for the user or a device (a scan): the host keeps
+    // its record shown until it ends.
+    virtual bool Busy() const = 0;
 };
 
 // What DllGetClassObject hands out for CLSID_RAZOleCtrl. The new control is

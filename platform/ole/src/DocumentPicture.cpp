@@ -1,11 +1,11 @@
 #include "ole/DocumentPicture.h"
 
+#include "quarvik/PictureReader.h"
+
 #include <poppler-qt6.h>
 
-#include <QBuffer>
 #include <QFontMetrics>
 #include <QIcon>
-#include <QImageReader>
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QPainter>
@@ -20,11 +20,7 @@ constexpr qint64 MaxPixels = 40'000'000;
 
 bool isPdf(const Document &document) { return document.className == QLatin1String("application/pdf"); }
 
-bool isPicture(const Document &document)
-{
-    return document.className.startsWith(QLatin1String("image/"))
-        && QImageReader::supportedMimeTypes().contains(document.className.toLatin1());
-}
+bool isPicture(const Document &document) { return document.className.startsWith(QLatin1String("image/")); }
 
 QSize limited(QSize size)
 {
@@ -53,23 +49,17 @@ QImage pdfFirstPage(const QByteArray &bytes, const QSize &bound)
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-QImage picture(const QByteArray &bytes, const QSize &bound)
+QImage picture(const Document &document, const QSize &bound)
 {
-    QByteArray data = bytes;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    QSize size = reader.size();
-    if (!size.isValid())
+    quarvik::PictureReader reader(document.bytes, document.fileName);
+    if (!reader.probe())
         return {};
-    if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
-        size.transpose();
-    QSize target = limited(size.scaled(bound, Qt::KeepAspectRatio));
-    if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
-        target.transpose();
-    reader.setScaledSize(target);
-    return reader.read();
+    // Fitted into the bound, a small picture enlarged as a page is.
+    const QSize target = limited(reader.uprightSize().scaled(bound, Qt::KeepAspectRatio));
+    const QImage image = reader.read(target);
+    return image.isNull() || image.size() == target
+        ? image
+        : image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 // A sheet with a folded corner and the file's extension, for types the
@@ -152,7 +142,7 @@ QImage documentPicture(const Document &document, const QSize &bound)
     if (isPdf(document))
         image = pdfFirstPage(document.bytes, bound);
     else if (isPicture(document))
-        image = picture(document.bytes, bound);
+        image = picture(document, bound);
     return image.isNull() ? iconCard(document, bound) : image;
 }
 

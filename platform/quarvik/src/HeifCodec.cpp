@@ -28,10 +28,12 @@ QString failure(const QString &path, const heif_error &err)
         .arg(QFileInfo(path).fileName(), QString::fromUtf8(err.message));
 }
 
-Handle primary(const QString &path, Context &context, QString *error)
+Handle primary(const QString &path, const QByteArray &bytes, Context &context, QString *error)
 {
     context.reset(heif_context_alloc());
-    heif_error err = heif_context_read_from_file(context.get(), QFile::encodeName(path).constData(), nullptr);
+    heif_error err = bytes.isEmpty()
+        ? heif_context_read_from_file(context.get(), QFile::encodeName(path).constData(), nullptr)
+        : heif_context_read_from_memory_without_copy(context.get(), bytes.constData(), size_t(bytes.size()), nullptr);
     if (err.code != heif_error_Ok) {
         *error = failure(path, err);
         return {};
@@ -55,19 +57,19 @@ bool looksLikeHeif(const QByteArray &head)
         != heif_filetype_no;
 }
 
-QSize uprightSize(const QString &path, QString *error)
+QSize uprightSize(const QString &path, const QByteArray &bytes, QString *error)
 {
     Context context;
-    const Handle handle = primary(path, context, error);
+    const Handle handle = primary(path, bytes, context, error);
     if (!handle)
         return {};
     return QSize(heif_image_handle_get_width(handle.get()), heif_image_handle_get_height(handle.get()));
 }
 
-QImage decode(const QString &path, QString *error)
+QImage decode(const QString &path, const QByteArray &bytes, QString *error)
 {
     Context context;
-    const Handle handle = primary(path, context, error);
+    const Handle handle = primary(path, bytes, context, error);
     if (!handle)
         return {};
     heif_image *raw = nullptr;

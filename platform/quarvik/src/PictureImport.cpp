@@ -2,7 +2,9 @@
 
 #include "quarvik/PictureReader.h"
 
-#include <QDir>
+#include "core/PrivateTempFolders.h"
+
+#include <QStringList>
 #include <QFileInfo>
 #include <QImageWriter>
 #include <QTemporaryFile>
@@ -24,6 +26,23 @@ bool PictureImport::isPictureFile(const QString &path)
     return reader.probe();
 }
 
+bool PictureImport::countsAsPicture(const QString &path)
+{
+    return isPictureFile(path) || hasPictureExtension(path);
+}
+
+bool PictureImport::hasPictureExtension(const QString &path)
+{
+    static const QStringList kinds = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                      QStringLiteral("jpe"), QStringLiteral("gif"), QStringLiteral("png"),
+                                      QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("webp"),
+                                      QStringLiteral("heic"), QStringLiteral("heif")};
+    // The name after the last separator: "bilder.png/" names a folder, no file.
+    const QString name = path.section(u'/', -1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 && kinds.contains(name.mid(dot + 1), Qt::CaseInsensitive);
+}
+
 PreparedPicture PictureImport::prepare(const QString &path)
 {
     PictureReader reader(path);
@@ -39,10 +58,14 @@ PreparedPicture PictureImport::prepare(const QString &path)
     const QImage image = reader.read();
     if (image.isNull())
         return refused(reader.errorString());
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/Bild-XXXXXX.jpg"));
-    file.setAutoRemove(false);
     const QString failed = QStringLiteral("Das Bild \"%1\" kann nicht als JPEG gespeichert werden.")
                                .arg(QFileInfo(path).fileName());
+    // Into the program's private folder: no other user sees the photo.
+    const QString folder = core::PrivateTempFolders::ofSystemTemp();
+    if (folder.isEmpty())
+        return refused(failed);
+    QTemporaryFile file(folder + QStringLiteral("/Bild-XXXXXX.jpg"));
+    file.setAutoRemove(false);
     if (!file.open())
         return refused(failed);
     QImageWriter writer(&file, "jpeg");

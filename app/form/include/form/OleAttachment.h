@@ -19,17 +19,19 @@ public:
 
     QVariant value() const override { return m_control.Value(); }
     void setValue(const QVariant &objektId) override;
-    bool changed() const override { return m_control.Changed(); }
+    // Not Changed, which reads False while Locked.
+    bool changed() const override { return m_control.PendingChange() != 0; }
     void setChanged(bool changed) override { m_control.SetChanged(changed); }
-    bool save() override { return m_control.Save(); }
+    bool save() override { return m_control.SavePending(); }
     QString dataField() const override { return m_control.DataField(); }
     void setDatabase(dao::Database *db) override { m_control.SetDatabase(db); }
     void setNewPrimarySource(std::function<long()> source) override { m_newPrimary = std::move(source); }
     void setLocked(bool locked) override { m_control.SetLocked(locked); }
-    kelvane::PendingAttachment pendingChange() override { return m_control.PendingChange(); }
-    bool restorePendingChange(const kelvane::PendingAttachment &change) override
+    bool busy() const override { return m_control.Busy(); }
+    kelvane::PendingAttachment pendingContent() override { return m_control.PendingContent(); }
+    bool restorePendingContent(const kelvane::PendingAttachment &change) override
     {
-        return m_control.RestorePendingChange(change);
+        return m_control.RestorePendingContent(change);
     }
 
     bool hasContent() const override;

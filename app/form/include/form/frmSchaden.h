@@ -64,6 +64,8 @@ private:
     // Writes the case; overwrite: whatever another workstation stored meanwhile.
     bool writeCase(bool overwrite);
     bool settleConflict();
+    // True, and told, while an attachment's insert waits (a scan): the case stays.
+    bool insertRunning();
     void connectChangeTracking();
     void connectButtons();
     void loadPickLists();

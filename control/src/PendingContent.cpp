@@ -7,6 +7,7 @@
 #include "kelvane/FileRoutines.h"
 
 #include "ole/DocumentFormat.h"
+#include "quarvik/PictureView.h"
 #include "sendral/OverlayGraphic.h"
 
 #include <QBuffer>

@@ -19,9 +19,9 @@ namespace {
 
 // An attachment whose save can be made to fail, to see what the binding
 // does around it; the control's own roads are tested with the control.
-class PendingAttachment : public form::Attachment {
+class SavingAttachment : public form::Attachment {
 public:
-    explicit PendingAttachment(QString column) : m_column(std::move(column)) {}
+    explicit SavingAttachment(QString column) : m_column(std::move(column)) {}
     QVariant value() const override { return m_value; }
     void setValue(const QVariant &objektId) override { m_value = objektId; }
     bool changed() const override { return m_changed; }
@@ -39,6 +39,8 @@ public:
     void setNewPrimarySource(std::function<long()>) override {}
     void setLocked(bool locked) override { this->locked = locked; }
     bool busy() const override { return false; }
+    kelvane::PendingAttachment pendingContent() override { return {}; }
+    bool restorePendingContent(const kelvane::PendingAttachment &) override { return false; }
 
     bool fails = false;
     bool locked = false;
@@ -81,7 +83,7 @@ private Q_SLOTS:
         varnholt::createSchema(*m_db);
         m_db->Execute(QStringLiteral("INSERT INTO Schaden (ID, EigenKZ, Schadenart, Schadennummer, Objekt_ID_1) "
                                      "VALUES (1, 'B-AB 1', 'Glasbruch alt', '10/001', 4)"));
-        m_picture = PendingAttachment(QStringLiteral("Objekt_ID_1"));
+        m_picture = SavingAttachment(QStringLiteral("Objekt_ID_1"));
         m_root = std::make_unique<QWidget>();
         m_plate = tagged<QComboBox>(*m_root, "EigenKZ", "cboAuto");
         m_plate->setEditable(true);
@@ -149,7 +151,7 @@ private Q_SLOTS:
 
     void aFailingAttachmentLeavesEveryAttachmentToBeSavedAgain()
     {
-        PendingAttachment second(QStringLiteral("Objekt_ID_2"));
+        SavingAttachment second(QStringLiteral("Objekt_ID_2"));
         m_binding->addAttachment(&second);
         m_binding->load(*row());
         m_picture.setChanged(true);
@@ -206,7 +208,7 @@ private:
     std::unique_ptr<dao::Database> m_db;
     std::unique_ptr<QWidget> m_root;
     std::unique_ptr<form::CaseBinding> m_binding;
-    PendingAttachment m_picture{QStringLiteral("Objekt_ID_1")};
+    SavingAttachment m_picture{QStringLiteral("Objekt_ID_1")};
     QComboBox *m_plate = nullptr;
     QComboBox *m_kind = nullptr;
     QCheckBox *m_done = nullptr;

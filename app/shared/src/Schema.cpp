@@ -7,12 +7,10 @@
 namespace varnholt {
 namespace {
 
-const QString kVersionTable = QStringLiteral("Schemaversion");
-
-// The tables of version 1. Column types are the layer's kinds (see
+// The tables and indexes of version 1. Column types are the layer's kinds (see
 // dao/Value.h); text compares without regard to case, as the program's
 // look-ups expect.
-QStringList firstTables()
+QStringList firstSchema()
 {
     return {
         QStringLiteral(
@@ -111,7 +109,7 @@ void applySteps(dao::Database &db, int from)
 void createSchema(dao::Database &db)
 {
     dao::Transaction tx(db);
-    for (const QString &statement : firstTables())
+    for (const QString &statement : firstSchema())
         db.Execute(statement);
     applySteps(db, 1);
     tx.commit();
@@ -119,7 +117,7 @@ void createSchema(dao::Database &db)
 
 int storedSchemaVersion(dao::Database &db)
 {
-    if (!db.TableHasColumn(kVersionTable, QStringLiteral("Version")))
+    if (!db.TableHasColumn(QStringLiteral("Schemaversion"), QStringLiteral("Version")))
         return 1;
     auto rs = db.OpenRecordset(QStringLiteral("Select Max(Version) From Schemaversion"), dao::RecordsetType::Snapshot);
     const QVariant version = rs->Fields(0).Value();

@@ -7,7 +7,7 @@
 // use (IIF, DateDiff, now, [name] quoting, Yes/No as -1/0) work on every engine.
 // So does the collation German ("ORDER BY Kundenname COLLATE German", also in
 // an index): German dictionary order without regard to case, an umlaut beside
-// its base letter and ß as ss; it finds equal what NOCASE finds equal.
+// its base letter and ß as ss; it finds equal only what the column does.
 //
 // Every failing call throws dao::DaoError and leaves the engine's error
 // collection (DBEngine::Errors) describing it, the raised error last.

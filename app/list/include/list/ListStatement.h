@@ -27,4 +27,8 @@ struct ListStatement {
 // limit travel as parameters.
 ListStatement buildListStatement(const FilterInput &filter, const SortState &sort);
 
+// A list statement that also selects each case's amount and deductible, as
+// fields 9 and 10 after the list's own.
+QString withAmounts(const QString &listStatement);
+
 } // namespace list

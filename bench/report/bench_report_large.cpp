@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -33,10 +34,10 @@
 #include <sqlite3.h>
 #include <xlsxwriter.h>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -116,7 +117,22 @@ Layouts layouts(dao::Database &db)
     return result;
 }
 
-// Peak resident memory in MB of the program printing the list into a PDF.
+// The high-water mark of a process's memory in kB, from /proc; 0 once it is gone.
+long highWaterKb(pid_t pid)
+{
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLong();
+    }
+    return 0;
+}
+
+// Peak resident memory in MB of the program printing the list into a PDF,
+// read from the program's own high-water mark while it runs (the rusage of
+// a child counts the memory of this process it was forked from).
 double printPeakMb(const QString &database, const QString &pdf, qint64 *ms)
 {
     QElapsedTimer timer;
@@ -130,13 +146,16 @@ double printPeakMb(const QString &database, const QString &pdf, qint64 *ms)
               static_cast<char *>(nullptr));
         _exit(127);
     }
+    long peakKb = 0;
     int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        peakKb = std::max(peakKb, highWaterKb(child));
+        usleep(20000);
+    }
     *ms = timer.elapsed();
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
         std::fprintf(stderr, "varnholt --print list failed for %s\n", qPrintable(database));
-    return usage.ru_maxrss / 1024.0;
+    return peakKb / 1024.0;
 }
 
 qint64 exportMs(dao::Database &db, const QString &target)

@@ -1,5 +1,7 @@
 #include "export/RowSource.h"
 
+#include "report/GridSource.h"
+
 namespace exporter {
 
 RowSource::RowSource(dao::Database &db, const QString &statement, const dao::Params &params, ExportColumns columns)
@@ -19,11 +21,7 @@ RowSource::~RowSource()
 
 long RowSource::count()
 {
-    auto rs = m_db.OpenRecordset(QStringLiteral("Select Count(*) From (") + m_statement + QStringLiteral(") as Liste"),
-                                 dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, m_params);
-    const long rows = rs->IsEOF() ? 0 : long(rs->Fields(0).Value().toLongLong());
-    rs->Close();
-    return rows;
+    return report::countRows(m_db, m_statement, m_params);
 }
 
 bool RowSource::next()

@@ -2,7 +2,21 @@
 
 #include "report/Format.h"
 
+#include <QRegularExpression>
+
 namespace report {
+namespace {
+
+// The statement without its closing order clause: counting needs no
+// order, and the engine would sort every row for nothing.
+QString unordered(const QString &statement)
+{
+    static const QRegularExpression order(QStringLiteral("\\s+order\\s+by\\s+[\\w\\[\\].]+(\\s+(asc|desc))?\\s*$"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    return QString(statement).remove(order);
+}
+
+} // namespace
 
 QueryGridSource::QueryGridSource(dao::Database &db, const QString &statement, const dao::Params &params,
                                  QList<GridColumn> columns)
@@ -35,13 +49,18 @@ void QueryGridSource::openAt(long first)
     m_row = first;
 }
 
-long QueryGridSource::rowCount()
+long countRows(dao::Database &db, const QString &statement, const dao::Params &params)
 {
-    auto rs = m_db.OpenRecordset(QStringLiteral("Select Count(*) From (") + m_statement + QStringLiteral(") as Liste"),
-                                 dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, m_params);
+    auto rs = db.OpenRecordset(QStringLiteral("Select Count(*) From (") + unordered(statement) + QStringLiteral(") as Liste"),
+                               dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, params);
     const long count = rs->IsEOF() ? 0 : long(rs->Fields(0).Value().toLongLong());
     rs->Close();
     return count;
+}
+
+long QueryGridSource::rowCount()
+{
+    return countRows(m_db, m_statement, m_params);
 }
 
 bool QueryGridSource::moveToRow(long row)

@@ -30,6 +30,10 @@ public:
     virtual QString cellText(int column) const = 0;
 };
 
+// The number of rows a statement selects, counted by the engine (without
+// the statement's closing order clause). Throws dao::DaoError.
+long countRows(dao::Database &db, const QString &statement, const dao::Params &params);
+
 // A grid over the rows of a statement, read forward only and let go as it
 // goes: a list of any length costs the memory of one row. A row before the
 // current one runs the statement again from that row on.

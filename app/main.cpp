@@ -1,3 +1,4 @@
+#include "export/ExportCommand.h"
 #include "form/frmSchaden.h"
 #include "list/frmMain.h"
 #include "print/PrintCommand.h"
@@ -47,6 +48,8 @@ constexpr ScriptOption kScriptOptions[] = {
      [](const QStringList &args, varnholt::CommandIo &io) {
          return report::printCommand(args, io.out, io.err, io.programFolder);
      }},
+    {"--export", "--export list --xlsx DATEI|--csv DATEI [PFAD]",
+     "schreibt die Liste in eine Excel- oder CSV-Datei", Needs::Core, exporter::exportCommand},
     {"--version", "--version", "zeigt die Versionsnummer", Needs::Nothing, printVersion},
     {"--help", "--help", "zeigt diese Hilfe", Needs::Nothing, printUsage},
 };
@@ -58,7 +61,8 @@ void writeUsage(QTextStream &stream)
     for (const ScriptOption &option : kScriptOptions)
         stream << "\n   oder: varnholt " << option.usage << "\n        " << option.meaning;
     stream << "\n\nPFAD ist die Datenbank (eine Datei oder postgresql://...); ohne ihn die, die\n"
-              "Varnholt.ini neben dem Programm nennt. --print list nimmt die Filter der Liste:\n"
+              "Varnholt.ini neben dem Programm nennt. --print list und --export list nehmen\n"
+              "die Filter der Liste:\n"
               "--vehicle KENNZEICHEN, --status Erledigt|\"Nicht erledigt\",\n"
               "--kind Einzelschaden|Kleinstschäden, --overdue TAGE.\n";
 }

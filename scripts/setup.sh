@@ -10,10 +10,10 @@ PACKAGES=(
   qt6-translations-l10n
   libsqlite3-dev sqlite3 libpq-dev libicu-dev
   fonts-liberation2 fonts-dejavu-core
-  xvfb xauth x11-apps imagemagick poppler-utils
+  xvfb xauth x11-apps imagemagick poppler-utils unzip
   cups cups-client cups-bsd printer-driver-cups-pdf
   sane-utils libheif-dev
-  libpoppler-qt6-dev xdg-utils shared-mime-info adwaita-icon-theme
+  libpoppler-qt6-dev libxlsxwriter-dev xdg-utils shared-mime-info adwaita-icon-theme
   postgresql postgresql-client
 )
 

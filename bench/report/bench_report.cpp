@@ -67,13 +67,19 @@ Run listReport(dao::Database &db, const QString &pdf, QList<report::ReportElemen
     run.pages = job.totalPages();
     run.items = job.pageItems().count();
     run.itemBytes = job.pageItems().memoryBytes();
-    for (int i = 0; i < job.pageItems().count(); ++i) {
-        const report::ReportElement &e = job.pageItems().at(i);
+    const auto count = [&](const report::ReportElement &e) {
         if (e.kind == report::ElementKind::Text || e.kind == report::ElementKind::Field) {
             ++run.texts;
             if (texts)
                 texts->append(e);
         }
+    };
+    // The kept items of each page, then the cells made again as it is drawn.
+    for (int page = 1; page <= job.totalPages(); ++page) {
+        const auto [first, end] = job.pageItems().pageRange(page);
+        for (int i = first; i < end; ++i)
+            count(job.pageItems().at(i));
+        job.pageExtras()->forEachExtra(page, count);
     }
     return run;
 }

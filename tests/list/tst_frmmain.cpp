@@ -164,8 +164,9 @@ private Q_SLOTS:
                 QVERIFY(!a->icon().pixmap(32).isNull());
             }
         }
-        QCOMPARE(captions, (QStringList{"Neu", "Bearbeiten", "Löschen", "Schaden", "Termin", "Liste", "Info", "Beenden"}));
-        QCOMPARE(keys, (QStringList{"New", "Edit", "Del", "Schaden", "Termin", "Print", "Info", "Exit"}));
+        QCOMPARE(captions, (QStringList{"Neu", "Bearbeiten", "Löschen", "Schaden", "Termin", "Liste", "Exportieren ...",
+                                        "Info", "Beenden"}));
+        QCOMPARE(keys, (QStringList{"New", "Edit", "Del", "Schaden", "Termin", "Print", "Export", "Info", "Exit"}));
         QVERIFY(button(*w, "Termin")->isCheckable());
         QVERIFY(!button(*w, "Schaden")->isEnabled());
         QVERIFY(!button(*w, "Print")->isEnabled());

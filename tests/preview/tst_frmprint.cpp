@@ -164,7 +164,8 @@ void PreviewWindowTest::toolbarAndPaging()
     const QList<std::pair<const char *, const char *>> buttons{
         {"", ""}, {"Erste", "Erste Seite"}, {"Zurueck", "Vorherige Seite"}, {"", ""}, {"Vor", "Nächste Seite"},
         {"Letzte", "Letzte Seite"}, {"", ""}, {"Clip", "In die Zwischenablage kopieren"},
-        {"Print", "Seite ausdrucken"}, {"PDF", "Als PDF speichern..."}, {"Ende", "Druckvorschau beenden"}};
+        {"Print", "Seite ausdrucken"}, {"PDF", "Als PDF speichern..."}, {"Mail", "Per E-Mail senden ..."},
+        {"Ende", "Druckvorschau beenden"}};
     const QList<QAction *> actions = one.find<QToolBar>(QStringLiteral("Toolbar"))->actions();
     QCOMPARE(actions.size(), buttons.size());
     for (int i = 0; i < actions.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "ReportTestData.h"
 
+#include "preview/MailHandoff.h"
 #include "preview/PdfExport.h"
 #include "preview/frmPrint.h"
 
@@ -53,10 +54,9 @@ QString protokoll()
     return file.open(QIODevice::ReadOnly) ? decodeDefinitionFile(file.readAll()) : QString();
 }
 
-// Presses "Als PDF speichern..." (by its key when byKey) and, once the file
-// dialog is up, hands it to answer. The name the dialog offered comes back;
-// empty when no dialog came up.
-QString saveAs(Preview &preview, const std::function<void(QFileDialog &)> &answer, bool byKey = false)
+// Runs press and, once a file dialog is up, hands it to answer. The name
+// the dialog offered comes back; empty when no dialog came up.
+QString answerFileDialog(const std::function<void()> &press, const std::function<void(QFileDialog &)> &answer)
 {
     QString offered;
     // The timer lives only as long as the button's work runs.
@@ -70,16 +70,91 @@ QString saveAs(Preview &preview, const std::function<void(QFileDialog &)> &answe
         answer(*dialog);
     });
     poll.start();
-    if (byKey) {
-        preview.window->activateWindow();
-        if (!QTest::qWaitForWindowActive(preview.window.get()))
-            return {};
-        QTest::keyClick(preview.window.get(), Qt::Key_S, Qt::ControlModifier);
-    } else {
-        preview.pdfButton()->trigger();
-    }
+    press();
     return offered;
 }
+
+// Presses "Als PDF speichern..." (by its key when byKey) and answers its dialog.
+QString saveAs(Preview &preview, const std::function<void(QFileDialog &)> &answer, bool byKey = false)
+{
+    return answerFileDialog(
+        [&] {
+            if (byKey) {
+                preview.window->activateWindow();
+                if (QTest::qWaitForWindowActive(preview.window.get()))
+                    QTest::keyClick(preview.window.get(), Qt::Key_S, Qt::ControlModifier);
+            } else {
+                preview.pdfButton()->trigger();
+            }
+        },
+        answer);
+}
+
+// A desktop of its own for the programs this one starts (xdg-email,
+// xdg-mime): a display to name, private XDG folders, and, once asked for,
+// a mail program that is a script recording its arguments.
+class TestDesktop {
+public:
+    TestDesktop()
+    {
+        for (const char *name : {"DISPLAY", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CONFIG_DIRS", "XDG_DATA_DIRS",
+                                 "XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION", "BROWSER"})
+            m_saved.append({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+        // xdg-open asks the desktop's handlers only where there is a display.
+        qputenv("DISPLAY", ":97");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder(QStringLiteral("config"))));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(folder(QStringLiteral("data"))));
+        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(folder(QStringLiteral("none"))));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(folder(QStringLiteral("none"))));
+        qputenv("BROWSER", "false");
+        for (const char *name : {"XDG_CURRENT_DESKTOP", "DESKTOP_SESSION", "KDE_FULL_SESSION"})
+            qunsetenv(name);
+    }
+    ~TestDesktop()
+    {
+        for (const Saved &saved : std::as_const(m_saved)) {
+            if (saved.set)
+                qputenv(saved.name, saved.value);
+            else
+                qunsetenv(saved.name);
+        }
+    }
+
+    void installMailProgram()
+    {
+        write(QStringLiteral("mailer.sh"), R"sh(#!/bin/sh
+cd "$(dirname "$0")" && printf '%s\n' "$@" > mail-arguments.tmp && mv mail-arguments.tmp mail-arguments.txt
+)sh");
+        QFile::setPermissions(m_dir.filePath(QStringLiteral("mailer.sh")), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        write(QStringLiteral("data/applications/testpost.desktop"),
+              "[Desktop Entry]\nType=Application\nName=Testpost\nExec=" + QFile::encodeName(m_dir.filePath(QStringLiteral("mailer.sh")))
+                  + " %u\nMimeType=x-scheme-handler/mailto;\n");
+        write(QStringLiteral("config/mimeapps.list"), "[Default Applications]\nx-scheme-handler/mailto=testpost.desktop\n");
+    }
+    QString recordFile() const { return m_dir.filePath(QStringLiteral("mail-arguments.txt")); }
+
+private:
+    struct Saved {
+        const char *name;
+        QByteArray value;
+        bool set;
+    };
+    QString folder(const QString &name)
+    {
+        QDir(m_dir.path()).mkpath(name);
+        return m_dir.filePath(name);
+    }
+    void write(const QString &name, const QByteArray &bytes)
+    {
+        QDir(m_dir.path()).mkpath(QFileInfo(name).path());
+        QFile file(m_dir.filePath(name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(bytes);
+    }
+
+    QTemporaryDir m_dir;
+    QList<Saved> m_saved;
+};
 
 std::function<void(QFileDialog &)> choose(const QString &file)
 {
@@ -163,6 +238,7 @@ private Q_SLOTS:
     void suggestedNamesAndCancel();
     void sameLayoutAsPreviewAndPrinter();
     void replacingAndFoldersThatRefuse();
+    void mailWithAndWithoutAMailProgram();
 
 private:
     QTemporaryDir m_settings;
@@ -314,6 +390,51 @@ void PdfExportTest::replacingAndFoldersThatRefuse()
     QVERIFY(QDir(locked.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
     // The folder used last stays the one that took the file.
     QCOMPARE(core::UserSettings::value(QStringLiteral("Print"), QStringLiteral("PdfFolder")), out.path());
+}
+
+void PdfExportTest::mailWithAndWithoutAMailProgram()
+{
+    ReportDatabase base;
+    base.addCase(1, {{QStringLiteral("Schadennummer"), QStringLiteral("26/298")}});
+    auto preview = std::make_unique<Preview>(base.db.get(), PrintRequest{PrintKindCase, 1, {}, false, nullptr}, protokoll());
+    QAction *mail = preview->window->findChild<QAction *>(QStringLiteral("Mail"));
+    QVERIFY(mail);
+    QCOMPARE(mail->toolTip(), QStringLiteral("Per E-Mail senden ..."));
+    QVERIFY(!mail->icon().isNull());
+    TestDesktop desktop;
+
+    // No mail program: told, and offered the PDF instead.
+    QTemporaryDir out;
+    const QString file = out.filePath(QStringLiteral("Bericht.pdf"));
+    m_messages.clear();
+    m_messages.answers = {core::MsgAnswer::Yes};
+    answerFileDialog([mail] { mail->trigger(); }, choose(file));
+    QCOMPARE(m_messages.shown.size(), 1);
+    QCOMPARE(m_messages.lastText(), QStringLiteral("Auf diesem Rechner ist kein E-Mail-Programm eingerichtet. "
+                                                   "Soll der Bericht stattdessen als PDF gespeichert werden?"));
+    QCOMPARE(m_messages.shown.last().buttons, core::MsgButtons::YesNo);
+    QFile saved(file);
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    QVERIFY(saved.read(4) == "%PDF");
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+
+    // The desktop's mail program gets a new message with the report attached.
+    desktop.installMailProgram();
+    m_messages.clear();
+    mail->trigger();
+    QVERIFY2(m_messages.shown.isEmpty(), qPrintable(m_messages.lastText()));
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(desktop.recordFile()), 30000);
+    const QString copy = QDir(MailHandoff::copyFolder()).filePath(QStringLiteral("Schadensbericht 26-298.pdf"));
+    QFile record(desktop.recordFile());
+    QVERIFY(record.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(record.readAll()).trimmed(),
+             QStringLiteral("mailto:?subject=Schadensbericht%2026-298&attach=") + QString(copy).replace(u' ', QStringLiteral("%20")));
+    // Only this user may read the copy, and it stays after the preview closed.
+    QCOMPARE(QFileInfo(MailHandoff::copyFolder()).permissions() & (QFile::ReadGroup | QFile::ReadOther), QFile::Permissions());
+    preview.reset();
+    QFile attached(copy);
+    QVERIFY(attached.open(QIODevice::ReadOnly));
+    QVERIFY(attached.read(4) == "%PDF");
 }
 
 QTEST_MAIN(PdfExportTest)

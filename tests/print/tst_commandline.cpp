@@ -67,6 +67,7 @@ void CommandLineTest::helpAndVersion()
         QVERIFY2(run.err.isEmpty(), qPrintable(run.err));
         QVERIFY(run.out.startsWith(QStringLiteral("Aufruf: varnholt\n")));
         for (const char *option : {"--create-database [PFAD]", "--demo N [PFAD]", "--print list|ID --pdf DATEI [PFAD]",
+                                   "--export list --xlsx DATEI|--csv DATEI [PFAD]",
                                    "--version", "--help", "zeigt diese Hilfe"})
             QVERIFY2(run.out.contains(QString::fromUtf8(option)), option);
     }
@@ -99,6 +100,22 @@ void CommandLineTest::scriptsWithoutScreen()
     run = varnholt({QStringLiteral("--print"), QStringLiteral("list"), QStringLiteral("--pdf"), listPdf, db});
     QVERIFY2(run.code == 0, qPrintable(run.err));
     QVERIFY(run.out.startsWith(QStringLiteral("Liste mit 3 Schadensfällen auf 1 Seite")));
+
+    // The list into a spreadsheet, through a screenless program too.
+    const QString csv = dir.filePath(QStringLiteral("liste.csv"));
+    run = varnholt({QStringLiteral("--export"), QStringLiteral("list"), QStringLiteral("--csv"), csv, db});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    QVERIFY2(run.out.startsWith(QStringLiteral("Liste mit 3 Schadensfällen exportiert")), qPrintable(run.out));
+    QFile csvFile(csv);
+    QVERIFY(csvFile.open(QIODevice::ReadOnly));
+    QVERIFY(csvFile.readAll().startsWith("\xEF\xBB\xBFNr;Auto;Datum;Kunde;Schaden;Erledigt;Reparatur;Bilder;Schadenbetrag;"));
+    const QString xlsx = dir.filePath(QStringLiteral("liste.xlsx"));
+    run = varnholt({QStringLiteral("--export"), QStringLiteral("list"), QStringLiteral("--status"),
+                    QStringLiteral("Nicht erledigt"), QStringLiteral("--xlsx"), xlsx, db});
+    QVERIFY2(run.code == 0, qPrintable(run.err));
+    QFile xlsxFile(xlsx);
+    QVERIFY(xlsxFile.open(QIODevice::ReadOnly));
+    QVERIFY(xlsxFile.read(2) == "PK");
 
     if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
         QSKIP("pdftotext (poppler-utils) is not installed");

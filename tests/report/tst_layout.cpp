@@ -303,12 +303,26 @@ void LayoutTest::gridOverPages()
     QVERIFY(items.capacity() % PageItemList::BlockSize == 0);
     QVERIFY(items.capacity() >= items.count() && items.capacity() < items.count() + PageItemList::BlockSize);
 
+    // The frames are kept; the rows' cells are read again for each page.
+    QList<ReportElement> all;
+    for (int i = 0; i < items.count(); ++i)
+        all.append(items.at(i));
+    QVERIFY(items.count() < 100 * layout.totalPages());
+    for (int page = 1; page <= layout.totalPages(); ++page)
+        layout.forEachExtra(page, [&all](const ReportElement &cell) { all.append(cell); });
+    // Asked again, a page gives the same cells: the grid reads from its row on.
+    QStringList second, again;
+    layout.forEachExtra(2, [&second](const ReportElement &cell) { second.append(cell.text); });
+    layout.forEachExtra(3, [](const ReportElement &) {});
+    layout.forEachExtra(2, [&again](const ReportElement &cell) { again.append(cell.text); });
+    QVERIFY(second.size() > 20);
+    QCOMPARE(again, second);
+
     QStringList numbers;
     QList<int> captionsPerPage(layout.totalPages() + 1, 0);
     QList<int> titlesPerPage(layout.totalPages() + 1, 0);
     QList<int> rowsPerPage(layout.totalPages() + 1, 0);
-    for (int i = 0; i < items.count(); ++i) {
-        const ReportElement &e = items.at(i);
+    for (const ReportElement &e : std::as_const(all)) {
         if (e.kind != ElementKind::Text)
             continue;
         if (e.text == u"Nr") {

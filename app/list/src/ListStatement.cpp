@@ -9,10 +9,11 @@
 namespace list {
 namespace {
 
+const QString kFrom = QStringLiteral(" From Schaden");
 const QString kBase = QStringLiteral(
     "Select ID,Schadennummer as Nr,EIGENKZ as Auto,Datum,Kundenname as Kunde,"
     "Schadenbeschreibung as Schaden,IIF(fErledigt,'Ja','-') as Erledigt,"
-    "Reparaturstatus as Reparatur,IIF(Schadenbilder,'Ja','') as Bilder From Schaden");
+    "Reparaturstatus as Reparatur,IIF(Schadenbilder,'Ja','') as Bilder") + kFrom;
 
 void join(QString &filter)
 {
@@ -61,6 +62,15 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
 QString listedCasesText(qint64 count)
 {
     return count == 1 ? QStringLiteral("1 Schadensfall") : QStringLiteral("%L1 Schadensfälle").arg(count);
+}
+
+QString withAmounts(const QString &listStatement)
+{
+    QString statement = listStatement;
+    const qsizetype from = statement.indexOf(kFrom, 0, Qt::CaseInsensitive);
+    if (from >= 0)
+        statement.insert(from, QStringLiteral(",Schadenbetrag,Selbstbeteiligung"));
+    return statement;
 }
 
 } // namespace list

@@ -5,6 +5,7 @@
 #include "list/ListReport.h"
 #include "list/ListStatement.h"
 
+#include "export/ExportAction.h"
 #include "report/GridSource.h"
 #include "report/PrintRequest.h"
 
@@ -101,6 +102,7 @@ void frmMain::buildWindow()
     m_termin = addButton(QStringLiteral("Termin"), QStringLiteral("Termin"), QStringLiteral("termin"));
     m_termin->setCheckable(true);
     addButton(QStringLiteral("Print"), QStringLiteral("Liste"), QStringLiteral("liste"))->setEnabled(bool(m_print));
+    addButton(QStringLiteral("Export"), QStringLiteral("Exportieren ..."), QStringLiteral("export"));
     m_toolbar->addSeparator();
     addButton(QStringLiteral("Info"), QStringLiteral("Info"), QStringLiteral("info"));
     addButton(QStringLiteral("Exit"), QStringLiteral("Beenden"), QStringLiteral("exit"));
@@ -505,6 +507,8 @@ void frmMain::ButtonClick(const QString &key)
         printCurrentCase();
     } else if (is("Print")) {
         printList();
+    } else if (is("Export")) {
+        exportList();
     } else if (is("Termin")) {
         ApplyFilter(m_termin->isChecked());
     } else if (is("Info")) {
@@ -548,6 +552,17 @@ void frmMain::printList()
         *grid, count,
         report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(), m_cboSchadenart->currentText()));
     showPrinted(m_print(this));
+}
+
+void frmMain::exportList()
+{
+    if (m_model->statement().isEmpty())
+        return;
+    SaveColumnWidths();
+    // The export reads the list's rows afresh, in the list's order and with
+    // the columns it shows.
+    exporter::exportInteractively(this, m_db, {list::withAmounts(m_model->statement()), m_model->params(),
+                                               list::exportColumns(m_columnWidths)});
 }
 
 void frmMain::deleteCurrentCase()

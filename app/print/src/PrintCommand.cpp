@@ -4,19 +4,14 @@
 #include "report/GridSource.h"
 #include "report/ReportJob.h"
 
-#include "list/ColumnWidths.h"
+#include "list/ListArguments.h"
 #include "list/ListReport.h"
-#include "list/ListStatement.h"
-#include "list/SortState.h"
 
-#include "varnholt/Globals.h"
-#include "varnholt/modMain.h"
+#include "varnholt/CommandLine.h"
 
 #include "core/MessageService.h"
-#include "core/Twips.h"
 #include "dao/Dao.h"
 
-#include <QFileInfo>
 
 #include <optional>
 
@@ -31,10 +26,7 @@ const char *const kUsage =
 struct Options {
     bool list = false;
     long caseId = 0;
-    QString vehicle;
-    QString status = QStringLiteral("Alle");
-    QString kind = QStringLiteral("Alle");
-    std::optional<QString> overdueDays;
+    list::ListArguments listArguments;
     QString pdf;
     QString database;
 };
@@ -42,15 +34,6 @@ struct Options {
 QString pagesText(int pages)
 {
     return QString::number(pages) + (pages == 1 ? QStringLiteral(" Seite") : QStringLiteral(" Seiten"));
-}
-
-int indexOf(const QString &value, const QStringList &choices)
-{
-    for (int i = 0; i < choices.size(); ++i) {
-        if (value.compare(choices[i], Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    return -1;
 }
 
 std::optional<Options> parseOptions(const QStringList &args, QTextStream &err)
@@ -70,27 +53,13 @@ std::optional<Options> parseOptions(const QStringList &args, QTextStream &err)
     }
     for (qsizetype i = 1; i < args.size(); ++i) {
         const QString &arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == u"--pdf" && hasValue) {
+        const auto taken = o.list ? o.listArguments.take(args, i, err) : list::ListArguments::Taken::No;
+        if (taken == list::ListArguments::Taken::Invalid)
+            return std::nullopt;
+        if (taken == list::ListArguments::Taken::Yes)
+            continue;
+        if (arg == u"--pdf" && i + 1 < args.size()) {
             o.pdf = args[++i];
-        } else if (o.list && arg == u"--vehicle" && hasValue) {
-            o.vehicle = args[++i];
-        } else if (o.list && arg == u"--status" && hasValue) {
-            o.status = args[++i];
-            if (indexOf(o.status, {QStringLiteral("Alle"), QStringLiteral("Erledigt"),
-                                   QStringLiteral("Nicht erledigt")}) < 0) {
-                err << "Unbekannter Status: " << o.status << '\n';
-                return std::nullopt;
-            }
-        } else if (o.list && arg == u"--kind" && hasValue) {
-            o.kind = args[++i];
-            if (indexOf(o.kind, {QStringLiteral("Alle"), QStringLiteral("Einzelschaden"),
-                                 QStringLiteral("Kleinstschäden")}) < 0) {
-                err << "Unbekannte Schadenart: " << o.kind << '\n';
-                return std::nullopt;
-            }
-        } else if (o.list && arg == u"--overdue" && hasValue) {
-            o.overdueDays = args[++i];
         } else if (!arg.startsWith(u"--") && o.database.isEmpty()) {
             o.database = arg;
         } else {
@@ -103,27 +72,6 @@ std::optional<Options> parseOptions(const QStringList &args, QTextStream &err)
     return o;
 }
 
-// The list's order and column widths as the list window keeps them in the
-// settings file.
-list::SortState savedSort()
-{
-    const QString daten = QStringLiteral("Daten");
-    const QString column = varnholt::ReadIniValue(daten, QStringLiteral("SortSpalte"), list::SortState::DefaultColumn);
-    const bool flag = core::leadingNumber(varnholt::ReadIniValue(daten, QStringLiteral("SortDesc"),
-                                                                 QStringLiteral("0"))) != 0;
-    return list::SortState(list::SortState::isPlainName(column) ? column : list::SortState::DefaultColumn, flag);
-}
-
-QList<GridColumn> listColumns()
-{
-    try {
-        return list::reportColumns(list::parseColumnWidths(
-            varnholt::ReadIniValue(QStringLiteral("Daten"), QStringLiteral("Spalten"), list::DefaultColumnWidthsText)));
-    } catch (const list::WidthsError &) {
-        return list::reportColumns(list::parseColumnWidths(list::DefaultColumnWidthsText));
-    }
-}
-
 // Lays the report out; what the layout could not do is told on err.
 void layOut(ReportJob &job, QTextStream &err)
 {
@@ -134,25 +82,9 @@ void layOut(ReportJob &job, QTextStream &err)
 
 int runList(const Options &o, dao::Database &db, QTextStream &out, QTextStream &err)
 {
-    list::FilterInput filter;
-    filter.overdue = o.overdueDays.has_value();
-    filter.days = o.overdueDays.value_or(QString());
-    const bool allVehicles = o.vehicle.isEmpty() || o.vehicle.compare(u"Alle", Qt::CaseInsensitive) == 0;
-    filter.vehicleIndex = allVehicles ? 0 : 1;
-    filter.vehicle = allVehicles ? QStringLiteral("Alle") : o.vehicle;
-    filter.statusIndex = indexOf(o.status, {QStringLiteral("Alle"), QStringLiteral("Erledigt"),
-                                            QStringLiteral("Nicht erledigt")});
-    filter.kindIndex = indexOf(o.kind, {QStringLiteral("Alle"), QStringLiteral("Einzelschaden"),
-                                        QStringLiteral("Kleinstschäden")});
-    const list::ListStatement statement = list::buildListStatement(filter, savedSort());
-
-    static const QStringList statusTexts = {QStringLiteral("Alle"), QStringLiteral("Erledigt"),
-                                            QStringLiteral("Nicht erledigt")};
-    static const QStringList kindTexts = {QStringLiteral("Alle"), QStringLiteral("Einzelschaden"),
-                                          QStringLiteral("Kleinstschäden")};
-    QueryGridSource grid(db, statement.text, statement.params, listColumns());
-    requestListReport(grid, grid.rowCount(),
-                      listSubtitle(filter.vehicle, statusTexts[filter.statusIndex], kindTexts[filter.kindIndex]));
+    const list::ListStatement statement = o.listArguments.statement();
+    QueryGridSource grid(db, statement.text, statement.params, list::reportColumns(list::savedColumnWidths()));
+    requestListReport(grid, grid.rowCount(), o.listArguments.subtitle());
     const PrintRequest request = PrintRequest::current();
     gPrintGrid = nullptr;
 
@@ -207,18 +139,10 @@ int printCommand(const QStringList &args, QTextStream &out, QTextStream &err, co
         err << kUsage;
         return 1;
     }
-    // The settings file gives the database and the list's order and widths.
-    varnholt::locateDatabase(programFolder);
-    QString path = varnholt::gDbPath;
-    if (!options->database.isEmpty()) {
-        path = options->database.startsWith(u"postgresql://", Qt::CaseInsensitive)
-                   ? options->database
-                   : QFileInfo(options->database).absoluteFilePath();
-    }
-    if (!path.startsWith(u"postgresql://", Qt::CaseInsensitive) && !QFileInfo(path).isFile()) {
-        err << "Die Datenbank liegt nicht im Pfad: " << path << '\n';
+    varnholt::CommandIo io{out, err, programFolder};
+    const QString path = varnholt::readDatabasePath(options->database, io);
+    if (path.isEmpty())
         return 1;
-    }
 
     const core::StreamMessages messages(err);
     try {

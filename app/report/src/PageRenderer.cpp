@@ -66,8 +66,9 @@ QColor PageRenderer::colourOfCode(qint64 code)
                   static_cast<int>((code >> 16) & 0xFF));
 }
 
-PageRenderer::PageRenderer(const PageItemList &items, int totalPages, QSizeF paperCm, AttachmentSource *attachments)
-    : m_items(items), m_totalPages(totalPages), m_paper(paperCm), m_attachments(attachments)
+PageRenderer::PageRenderer(const PageItemList &items, int totalPages, QSizeF paperCm, AttachmentSource *attachments,
+                           const PageExtras *extras)
+    : m_items(items), m_totalPages(totalPages), m_paper(paperCm), m_attachments(attachments), m_extras(extras)
 {
 }
 
@@ -96,6 +97,16 @@ bool PageRenderer::RenderPage(QPainter &painter, int page, const QRectF &target,
         const ReportElement &item = m_items.at(i);
         if (item.page == page)
             RenderItem(item);
+    }
+    if (m_extras) {
+        try {
+            m_extras->forEachExtra(page, [this](const ReportElement &item) { RenderItem(item); });
+        } catch (...) {
+            // The grid could not be read: the painter is left as it was given.
+            painter.restore();
+            m_painter = nullptr;
+            throw;
+        }
     }
     painter.restore();
     m_painter = nullptr;

@@ -85,14 +85,25 @@ QPageLayout ReportJob::pageLayout() const
     return QPageLayout(m_pageSize, orientationOf(m_request), QMarginsF(0, 0, 0, 0));
 }
 
-bool ReportJob::layout()
+bool ReportJob::layout(const Progress &progress)
 {
     m_renderer.reset();
+    m_ready = 0;
     m_layout = std::make_unique<ReportLayout>(m_definition, m_data, m_paper);
     m_layout->setGrid(m_request.grid, m_request.kind == PrintKindList ? m_request.record : 0);
+    // Pages are drawn from the items as they are laid out, also before the end.
+    m_renderer = std::make_unique<PageRenderer>(m_layout->pageItems(), 0, m_paper, &m_pictures, m_layout.get());
+    if (progress) {
+        m_layout->setPageObserver([this, &progress](int pages) {
+            m_ready = pages;
+            m_renderer->setTotalPages(pages);
+            return progress(pages);
+        });
+    }
     const bool done = m_layout->ReadIt();
-    m_renderer = std::make_unique<PageRenderer>(m_layout->pageItems(), m_layout->totalPages(), m_paper,
-                                                &m_pictures);
+    m_layout->setPageObserver({});
+    m_ready = m_layout->totalPages();
+    m_renderer->setTotalPages(m_ready);
     return done;
 }
 
@@ -106,9 +117,14 @@ const PageItemList &ReportJob::pageItems() const
     return m_layout ? m_layout->pageItems() : none;
 }
 
+const PageExtras *ReportJob::pageExtras() const
+{
+    return m_layout.get();
+}
+
 void ReportJob::preparePage(int page)
 {
-    if (!m_layout || page < 1 || page > totalPages())
+    if (!m_layout || page < 1 || page > m_ready)
         return;
     const auto [first, end] = pageItems().pageRange(page);
     m_pictures.prepare(pageItems(), first, end, page,

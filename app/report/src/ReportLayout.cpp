@@ -9,6 +9,7 @@
 #include "core/NumberText.h"
 #include "core/Twips.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace report {
@@ -18,6 +19,9 @@ constexpr double kMemoInset = 0.05;           // cm
 constexpr double kContinuationGap = 0.1;      // cm below the flow position
 constexpr double kGridGap = 100;              // twips between grid columns
 constexpr double kGridIndent = 0.15;          // cm, left-aligned cells
+
+// Thrown through the run when the page observer stops it.
+struct LayoutStopped {};
 
 // A definition number beyond any int counts as no number, 0.
 int roundedInt(double value) { return core::roundedInteger<int>(value).value_or(0); }
@@ -48,19 +52,25 @@ bool ReportLayout::ReadIt()
     m_filter = {};
     m_gridBusy = false;
     m_gridDone = false;
+    m_gridBands.clear();
 
-    while (true) {
-        const QString name = m_data.NextBodySection();
-        if (!name.isEmpty()) {
-            DoHeaders();
-            LayoutSectionChecked(name);
-            continue;
+    try {
+        while (true) {
+            const QString name = m_data.NextBodySection();
+            if (!name.isEmpty()) {
+                DoHeaders();
+                LayoutSectionChecked(name);
+                continue;
+            }
+            while (continuationsPending()) {
+                StartNewPage();
+                DoHeaders();
+            }
+            break;
         }
-        while (continuationsPending()) {
-            StartNewPage();
-            DoHeaders();
-        }
-        break;
+    } catch (const LayoutStopped &) {
+        m_totalPages = m_page - 1;
+        return false;
     }
     m_totalPages = m_page;
     return true;
@@ -110,6 +120,8 @@ void ReportLayout::placeContinuations()
 
 void ReportLayout::StartNewPage()
 {
+    if (m_observer && !m_observer(m_page))
+        throw LayoutStopped{};
     m_memoGrowth = 0;
     m_flow = 0;
     ++m_page;
@@ -419,21 +431,48 @@ void ReportLayout::layoutGrid(const ReportElement &element, double x1, double y1
             break;
     }
 
+    // Every page holds as many rows as the first: the rows always start
+    // below the header at the grid's own top. At least one, as a grid too
+    // low for any row still prints each row on a page of its own.
+    long perPage = 0;
+    for (double rowTop = y1 + rowHeight; rowTop + rowHeight <= y2 + 1e-9; rowTop += rowHeight)
+        ++perPage;
+    perPage = std::max(perPage, 1L);
+    m_gridCell = cell;
+    m_gridRowsTop = y1 + rowHeight;
+    m_gridRowHeight = rowHeight;
+
     recordGridHeader(cell, x1, y1, x2, y2, rowHeight);
-    double rowTop = y1 + rowHeight;
-    for (long row = 0; row < m_gridRows; ++row) {
-        if (!m_grid->moveToRow(row))
-            break;
-        if (rowTop + rowHeight > y2 + 1e-9) {
+    for (long row = 0; row < m_gridRows; row += perPage) {
+        if (row > 0) {
             StartNewPage();
             LayoutHeaderFooter();
             m_flow = 0;
             recordGridHeader(cell, x1, y1, x2, y2, rowHeight);
-            rowTop = y1 + rowHeight;
         }
+        m_gridBands.push_back({m_page, row, std::min(m_gridRows, row + perPage)});
+    }
+    m_gridBusy = false;
+    m_gridDone = true;
+}
+
+void ReportLayout::forEachExtra(int page, const std::function<void(const ReportElement &)> &item) const
+{
+    const auto band = std::lower_bound(m_gridBands.begin(), m_gridBands.end(), page,
+                                       [](const GridBand &b, int p) { return b.page < p; });
+    if (band == m_gridBands.end() || band->page != page || !m_grid)
+        return;
+    ReportElement cell = m_gridCell;
+    cell.page = page;
+    cell.flow = 0;
+    // The same steps as the rows were counted with, so each lands where it was planned.
+    double rowTop = m_gridRowsTop;
+    for (long row = band->firstRow; row < band->endRow; ++row) {
+        if (!m_grid->moveToRow(row))
+            return;
         cell.y1 = rowTop + 0.1;
-        cell.y2 = rowTop + rowHeight;
-        for (const GridColumnBox &column : std::as_const(m_gridColumns)) {
+        cell.y2 = rowTop + m_gridRowHeight;
+        for (const GridColumnBox &column : m_gridColumns) {
             cell.x1 = column.start;
             cell.x2 = column.end;
             switch (column.alignment) {
@@ -450,12 +489,10 @@ void ReportLayout::layoutGrid(const ReportElement &element, double x1, double y1
                 break;
             }
             cell.text = m_grid->cellText(column.source);
-            recordItem(cell).flow = 0;
+            item(cell);
         }
-        rowTop += rowHeight;
+        rowTop += m_gridRowHeight;
     }
-    m_gridBusy = false;
-    m_gridDone = true;
 }
 
 } // namespace report

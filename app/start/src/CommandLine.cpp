@@ -32,6 +32,17 @@ QString databaseArgument(const QStringList &args, qsizetype index, const QString
 
 } // namespace
 
+QString readDatabasePath(const QString &given, CommandIo &io)
+{
+    locateDatabase(io.programFolder);
+    const QString path = databaseArgument(given.isEmpty() ? QStringList() : QStringList{given}, 0, io.programFolder);
+    if (!path.startsWith(u"postgresql://", Qt::CaseInsensitive) && !QFileInfo(path).isFile()) {
+        io.err << "Die Datenbank liegt nicht im Pfad: " << path << '\n';
+        return {};
+    }
+    return path;
+}
+
 QString versionText()
 {
     return QStringLiteral("Varnholt %1.%2.%3").arg(VARNHOLT_VERSION_MAJOR).arg(VARNHOLT_VERSION_MINOR).arg(VARNHOLT_VERSION_PATCH);

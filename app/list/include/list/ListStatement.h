@@ -31,5 +31,8 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
 
 // The status bar's count: "1 Schadensfall", "1.234 Schadensfälle".
 QString listedCasesText(qint64 count);
+// A list statement that also selects each case's amount and deductible, as
+// fields 9 and 10 after the list's own.
+QString withAmounts(const QString &listStatement);
 
 } // namespace list

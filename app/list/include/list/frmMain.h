@@ -52,7 +52,7 @@ public:
     long CurrentID() const { return m_currentId; }
     // A click on the header of grid column `column`: sorts by it.
     void HeadClick(int column);
-    // The toolbar's buttons by key: New, Edit, Del, Schaden, Termin, Print, Info, Exit.
+    // The toolbar's buttons by key: New, Edit, Del, Schaden, Termin, Print, Export, Info, Exit.
     void ButtonClick(const QString &key);
 
     const list::SortState &sortState() const { return m_sort; }
@@ -77,6 +77,7 @@ private:
     void deleteCurrentCase();
     void printCurrentCase();
     void printList();
+    void exportList();
     void comboClicked();
     int vehicleIndex() const;
     void reportError(const dao::DaoError &error);

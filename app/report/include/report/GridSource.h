@@ -30,7 +30,13 @@ public:
     virtual QString cellText(int column) const = 0;
 };
 
-// A grid over the rows of a statement, read as a snapshot.
+// The number of rows a statement selects, counted by the engine (without
+// the statement's closing order clause). Throws dao::DaoError.
+long countRows(dao::Database &db, const QString &statement, const dao::Params &params);
+
+// A grid over the rows of a statement, read forward only and let go as it
+// goes: a list of any length costs the memory of one row. A row before the
+// current one runs the statement again from that row on.
 class QueryGridSource : public GridSource {
 public:
     // Throws dao::DaoError when the statement cannot run.
@@ -38,7 +44,7 @@ public:
                     QList<GridColumn> columns);
     ~QueryGridSource() override;
 
-    // The number of rows; reads the statement to its end once.
+    // The number of rows, counted by the engine. Throws dao::DaoError.
     long rowCount();
 
     QList<GridColumn> columns() const override { return m_columns; }
@@ -46,9 +52,15 @@ public:
     QString cellText(int column) const override;
 
 private:
+    // Reads the statement's rows from row `first` on.
+    void openAt(long first);
+
+    dao::Database &m_db;
+    QString m_statement;
+    dao::Params m_params;
     std::unique_ptr<dao::Recordset> m_rs;
     QList<GridColumn> m_columns;
-    long m_row = -1;
+    long m_row = 0;   // the row the recordset stands on
 };
 
 } // namespace report

@@ -2,6 +2,7 @@
 
 #include "report/ReportDefinition.h"
 
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -37,6 +38,16 @@ private:
     using Block = std::vector<ReportElement>;
     std::vector<std::unique_ptr<Block>> m_blocks;
     int m_count = 0;
+};
+
+// Items of a page made each time they are asked for instead of kept: the
+// cells of a list's rows, which would otherwise take memory for every row
+// of the list.
+class PageExtras {
+public:
+    virtual ~PageExtras() = default;
+    // Hands every such item of page to item, in the order they are drawn.
+    virtual void forEachExtra(int page, const std::function<void(const ReportElement &)> &item) const = 0;
 };
 
 } // namespace report

@@ -39,7 +39,9 @@ public:
     // more than 300 dots per inch of that size.
     static QImage printedPicture(const QImage &picture, QSizeF twips);
 
-    PageRenderer(const PageItemList &items, int totalPages, QSizeF paperCm, AttachmentSource *attachments = nullptr);
+    // extras: items made for each page as it is drawn (the grid's cells), after the kept ones.
+    PageRenderer(const PageItemList &items, int totalPages, QSizeF paperCm, AttachmentSource *attachments = nullptr,
+                 const PageExtras *extras = nullptr);
     ~PageRenderer();
 
     // Draws every item of page into target, the rectangle of the painter's
@@ -48,6 +50,8 @@ public:
     bool RenderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options = {});
 
     int currentPage() const { return m_page; }
+    // The total the page count items show; grows while the layout goes on.
+    void setTotalPages(int total) { m_totalPages = total; }
 
     // The pixels a picture item needs: its box at 300 dpi, more is never printed.
     QSize pictureBound(const ReportElement &item) const;
@@ -70,6 +74,7 @@ private:
     int m_totalPages;
     QSizeF m_paper;
     AttachmentSource *m_attachments;
+    const PageExtras *m_extras;
 
     QPainter *m_painter = nullptr;
     RenderOptions m_options;

@@ -11,6 +11,7 @@
 #include <QPageSize>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -48,12 +49,26 @@ public:
     const ReportDefinition &definition() const { return m_definition; }
     ReportData &data() { return m_data; }
 
-    // Lays the report out. Throws dao::DaoError when its case cannot be read.
-    bool layout();
+    // Told with the number of complete pages each time one is complete;
+    // they can be drawn at once. Answering false stops the layout.
+    using Progress = std::function<bool(int completePages)>;
+
+    // Lays the report out; false when it did not complete. Throws
+    // dao::DaoError when its case cannot be read.
+    bool layout(const Progress &progress = {});
     // What the last layout run could not do, in the words to tell the user.
     QStringList layoutProblems() const;
+    // The pages of a finished layout; 0 while it runs.
     int totalPages() const;
+    // The pages that can be drawn: while the layout runs, those complete.
+    int pagesReady() const { return m_ready; }
+    // A list this long takes a moment to lay out: worth showing its first
+    // pages while the rest follows.
+    static constexpr long LongListRows = 10000;
+    bool layoutTakesAWhile() const { return m_request.kind == PrintKindList && m_request.record > LongListRows; }
     const PageItemList &pageItems() const;
+    // The items made again for each page as it is drawn (the list's cells).
+    const PageExtras *pageExtras() const;
 
     // Reads the pictures of page, before anything of it is drawn or a print
     // job is begun for it. Throws dao::DaoError when one cannot be read.
@@ -80,6 +95,7 @@ private:
     PagePictures m_pictures;
     std::unique_ptr<ReportLayout> m_layout;
     std::unique_ptr<PageRenderer> m_renderer;
+    int m_ready = 0;
 };
 
 } // namespace report

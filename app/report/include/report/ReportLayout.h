@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <vector>
 
 namespace report {
 
@@ -17,9 +18,12 @@ class ReportData;
 // The layout run: walks the definition section by section, binds the field
 // values, decides on which page each element lands, splits memo texts at
 // the footer and carries them on over as many pages as they need, expands
-// the grid into cells and lines, and records the result as page items.
+// the grid into its frame and pages of rows, and records the result as page
+// items. The grid's cells are not kept: each page's rows are read from the
+// grid again when the page is drawn (forEachExtra), so that a list of any
+// length lays out at once and in the memory of its pages' frames.
 // All measuring is in twips, independent of any screen or printer.
-class ReportLayout {
+class ReportLayout : public PageExtras {
 public:
     // paperCm: the paper's size in cm, for coordinates measured from its
     // right or bottom edge. definition.footerTop must be set (the print
@@ -28,6 +32,12 @@ public:
 
     // The list's grid and the number of its rows to print.
     void setGrid(GridSource *grid, long rows);
+
+    // Told each time a page is complete, with the number of complete pages;
+    // its items and cells can be drawn from then on. Answering false stops
+    // the run: ReadIt returns false with the pages laid out so far.
+    using PageObserver = std::function<bool(int completePages)>;
+    void setPageObserver(PageObserver observer) { m_observer = std::move(observer); }
 
     // The whole run; true when it completes. Throws dao::DaoError when the
     // case cannot be read.
@@ -38,6 +48,10 @@ public:
 
     const PageItemList &pageItems() const { return m_items; }
     int totalPages() const { return m_totalPages; }
+
+    // The grid's cells on page, read from the grid in the list's order.
+    // Throws dao::DaoError when the grid cannot be read.
+    void forEachExtra(int page, const std::function<void(const ReportElement &)> &item) const override;
 
     double AdjustX(double x) const { return x < 0 ? m_paper.width() + x : x; }
     double AdjustY(double y) const { return y < 0 ? m_paper.height() + y : y; }
@@ -78,6 +92,7 @@ private:
     QSizeF m_paper;
     GridSource *m_grid = nullptr;
     long m_gridRows = 0;
+    PageObserver m_observer;
 
     PageItemList m_items;
     QStringList m_problems;
@@ -98,6 +113,18 @@ private:
         int alignment;
     };
     QList<GridColumnBox> m_gridColumns;
+
+    // The grid's rows on each page: [firstRow, endRow) of the grid below its
+    // header row, drawn as cells of m_gridCell.
+    struct GridBand {
+        int page;
+        long firstRow;
+        long endRow;
+    };
+    std::vector<GridBand> m_gridBands;
+    ReportElement m_gridCell;
+    double m_gridRowsTop = 0;     // cm, top of the first row of a page
+    double m_gridRowHeight = 0;   // cm
 };
 
 } // namespace report

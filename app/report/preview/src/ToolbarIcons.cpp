@@ -99,6 +99,22 @@ void drawPdfSheet(QPainter &p)
     p.drawText(QRectF(3.5, 17.5, 25, 10), Qt::AlignCenter, QStringLiteral("PDF"));
 }
 
+// An envelope with a red clip: the report goes by mail.
+void drawEnvelope(QPainter &p)
+{
+    p.setPen(QPen(QColor(0x70, 0x70, 0x70), 1.2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    p.setBrush(QColor(0xfa, 0xf6, 0xe8));
+    p.drawRect(QRectF(3.5, 8.5, 25, 17));
+    QPainterPath flap;
+    flap.moveTo(3.5, 8.5);
+    flap.lineTo(16, 18.5);
+    flap.lineTo(28.5, 8.5);
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(flap);
+    p.setPen(QPen(QColor(0xc6, 0x28, 0x28), 1.6, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(24, 4), QPointF(24, 12));
+}
+
 void drawDoor(QPainter &p)
 {
     p.setPen(QPen(QColor(0x5a, 0x4a, 0x30), 1.2));
@@ -149,6 +165,8 @@ QPixmap drawn(const QString &key, int size)
         drawPrinter(p);
     else if (key == u"PDF")
         drawPdfSheet(p);
+    else if (key == u"Mail")
+        drawEnvelope(p);
     else if (key == u"Ende")
         drawDoor(p);
     return pixmap;

@@ -1,6 +1,7 @@
 #include "preview/frmPrint.h"
 
 #include "preview/CanvasPlacement.h"
+#include "preview/MailHandoff.h"
 #include "preview/PageCanvas.h"
 #include "preview/PagePrinter.h"
 #include "preview/PdfExport.h"
@@ -34,6 +35,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QTimer>
 #include <QToolBar>
 
 #include <cmath>
@@ -140,6 +142,7 @@ void frmPrint::buildWindow()
     addButton(QStringLiteral("Clip"), QStringLiteral("In die Zwischenablage kopieren"));
     addButton(QStringLiteral("Print"), QStringLiteral("Seite ausdrucken"));
     addButton(QStringLiteral("PDF"), QStringLiteral("Als PDF speichern..."))->setShortcut(QKeySequence::Save);
+    addButton(QStringLiteral("Mail"), QStringLiteral("Per E-Mail senden ..."));
     addButton(QStringLiteral("Ende"), QStringLiteral("Druckvorschau beenden"));
     showNavigation();
 
@@ -186,10 +189,24 @@ QSize frmPrint::canvasSize() const
 
 bool frmPrint::ReadIt()
 {
-    // A long list takes a while to lay out.
-    std::optional<core::WaitCursor> hourglass(std::in_place);
+    // A long list takes a while to lay out: its first page shows as soon as
+    // it is laid out, the rest follows while the window answers.
+    const bool growing = m_onScreen && m_job.layoutTakesAWhile();
+    std::optional<core::WaitCursor> hourglass;
+    if (growing)
+        m_waiting.emplace();
+    else
+        hourglass.emplace();
     try {
-        const bool done = m_job.layout();
+        bool done = false;
+        if (growing) {
+            setLaying(true);
+            done = m_job.layout([this](int pages) { return layoutProgress(pages); });
+            setLaying(false);
+            m_waiting.reset();
+        } else {
+            done = m_job.layout();
+        }
         m_navigation.setTotal(m_job.totalPages());
         hourglass.reset();
         for (const QString &problem : m_job.layoutProblems())
@@ -197,6 +214,8 @@ bool frmPrint::ReadIt()
         return done;
     } catch (const dao::DaoError &error) {
         // A run broken off leaves no pages to show.
+        setLaying(false);
+        m_waiting.reset();
         m_navigation.setTotal(0);
         hourglass.reset();
         core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
@@ -205,12 +224,51 @@ bool frmPrint::ReadIt()
     }
 }
 
+void frmPrint::setLaying(bool laying)
+{
+    m_laying = laying;
+    m_navigation.setGrowing(laying);
+    // Printing, saving and copying take the whole report, once it is there.
+    for (const char *key : {"Clip", "Print", "PDF", "Mail"}) {
+        if (QAction *action = m_toolbar->findChild<QAction *>(QString::fromLatin1(key)))
+            action->setEnabled(!laying);
+    }
+}
+
+bool frmPrint::layoutProgress(int pages)
+{
+    if (m_stopLayout)
+        return false;
+    const bool wanted = m_wantedPage > 0 && pages >= m_wantedPage;
+    // The window answers a few times a second; each look costs the layout little.
+    if (pages > 1 && !wanted && m_lastLook.isValid() && m_lastLook.elapsed() < 100)
+        return true;
+    m_navigation.setTotal(pages);
+    m_txtPages->setText(m_navigation.totalText());
+    if (m_navigation.shown() < 1 || wanted) {
+        const int page = m_navigation.shown() < 1 ? 1 : m_wantedPage;
+        m_wantedPage = 0;
+        RenderPage(true, page);
+        m_waiting.reset();
+    } else {
+        showNavigation();
+    }
+    m_lastLook.restart();
+    QCoreApplication::processEvents();
+    return !m_stopLayout;
+}
+
 void frmPrint::Output()
 {
     ReadIt();
+    if (m_stopLayout)
+        return;
     m_txtPage->setText(QString::number(m_navigation.total()));
     m_txtPages->setText(QString::number(m_navigation.total()));
-    RenderPage(true, 1);
+    // A page asked for while the layout went on is shown now that it is there.
+    const int wanted = std::min(m_wantedPage, m_navigation.total());
+    m_wantedPage = 0;
+    RenderPage(true, wanted > 0 ? wanted : std::max(1, m_navigation.shown()));
 }
 
 void frmPrint::loadOnScreen()
@@ -231,8 +289,15 @@ void frmPrint::loadOnScreen()
     m_txtScale->setText(m_zoom.percentText());
     m_picView->resize(canvasSize());
     placeCanvas();
-    // Drawn once the canvas has the size it is shown at.
-    Output();
+    // Drawn once the canvas has the size it is shown at; a long list once
+    // the window is up, so that its first page shows while the rest is laid out.
+    if (m_job.layoutTakesAWhile())
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible())
+                Output();
+        });
+    else
+        Output();
 }
 
 void frmPrint::SetScale()
@@ -256,6 +321,13 @@ void frmPrint::zoomBy(int steps)
 
 bool frmPrint::RenderPage(bool toScreen, int page)
 {
+    if (toScreen && m_laying && page > m_navigation.total()) {
+        // Not laid out yet: shown as soon as it is, with the hourglass till then.
+        m_wantedPage = page;
+        if (!m_waiting)
+            m_waiting.emplace();
+        return false;
+    }
     if (page < 1 || page > m_navigation.total())
         return false;
     std::optional<core::WaitCursor> hourglass(std::in_place);
@@ -343,6 +415,8 @@ void frmPrint::ButtonClick(const QString &key)
         printChosen();
     else if (key == u"PDF")
         saveAsPdf();
+    else if (key == u"Mail")
+        sendByMail();
     else if (key == u"Ende")
         close();
 }
@@ -407,12 +481,44 @@ QString frmPrint::askPdfFile(const QString &suggested)
     return dialog.selectedFiles().first();
 }
 
-void frmPrint::saveAsPdf()
+QString frmPrint::suggestedPdfName()
 {
     ReportData &data = m_job.data();
-    const QString name = PdfExport::suggestedName(data.request().kind,
-                                                  data.CaseFieldValue(QStringLiteral("S"), QStringLiteral("Schadennummer")),
-                                                  core::Clock::today());
+    return PdfExport::suggestedName(data.request().kind,
+                                    data.CaseFieldValue(QStringLiteral("S"), QStringLiteral("Schadennummer")),
+                                    core::Clock::today());
+}
+
+void frmPrint::sendByMail()
+{
+    const auto offerPdf = [this](const QString &why) {
+        if (core::showMessage(why + QStringLiteral(" Soll der Bericht stattdessen als PDF gespeichert werden?"),
+                              core::MsgIcon::Question, core::MsgButtons::YesNo, {}, this) == core::MsgAnswer::Yes)
+            saveAsPdf();
+    };
+    std::optional<core::WaitCursor> hourglass(std::in_place);
+    if (!MailHandoff::mailProgramSetUp()) {
+        hourglass.reset();
+        offerPdf(QStringLiteral("Auf diesem Rechner ist kein E-Mail-Programm eingerichtet."));
+        return;
+    }
+    const QString name = suggestedPdfName();
+    const QString folder = MailHandoff::copyFolder();
+    QString message = QStringLiteral("Der Ordner für temporäre Dateien ist nicht beschreibbar.");
+    if (folder.isEmpty() || !m_job.writePdf(QDir(folder).filePath(name), &message)) {
+        hourglass.reset();
+        core::showMessage(message, core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
+        return;
+    }
+    const bool started = MailHandoff::handOver(QFileInfo(name).completeBaseName(), QDir(folder).filePath(name));
+    hourglass.reset();
+    if (!started)
+        offerPdf(QStringLiteral("Das E-Mail-Programm konnte nicht gestartet werden."));
+}
+
+void frmPrint::saveAsPdf()
+{
+    const QString name = suggestedPdfName();
     const QString file = askPdfFile(QDir(PdfExport::folder()).filePath(name));
     if (file.isEmpty())
         return;
@@ -468,6 +574,8 @@ void frmPrint::keyPressEvent(QKeyEvent *event)
 
 void frmPrint::done(int result)
 {
+    // Closing stops a layout still going on.
+    m_stopLayout = m_laying;
     if (m_onScreen && isVisible()) {
         if (m_zoomKept)
             core::UserSettings::setNumber(kPrint, QStringLiteral("Scale"), m_zoom.setting());

@@ -17,6 +17,12 @@ struct CommandIo {
 // A script option: its arguments after the option name; the exit code.
 using CommandHandler = int (*)(const QStringList &args, CommandIo &io);
 
+// The database a script option names (a file taken from the current folder,
+// or a server address), else the one the settings file in programFolder
+// names; the settings file is located either way, as the list's order and
+// widths come from it. Empty, with the reason told on err, when no such file exists.
+QString readDatabasePath(const QString &given, CommandIo &io);
+
 // "Varnholt 1.1.36": the program and the version of this build, for --version.
 QString versionText();
 

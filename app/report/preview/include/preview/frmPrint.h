@@ -3,10 +3,14 @@
 #include "preview/PageNavigation.h"
 #include "preview/ZoomFactor.h"
 
+#include "core/WaitCursor.h"
+
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QSize>
 
 #include <functional>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -35,8 +39,11 @@ public:
     // What "Clip" puts on the clipboard; none set: an empty text.
     void setClipText(std::function<QString()> text) { m_clipText = std::move(text); }
 
-    // The layout run; false when it did not complete (reported).
+    // The layout run; false when it did not complete (reported, or the
+    // window closed while it went on).
     bool ReadIt();
+    // Whether the layout is still going on, its pages shown as they come.
+    bool layingOut() const { return m_laying; }
     // Lays the report out and shows page 1.
     void Output();
     // Applies the zoom factor: the canvas takes the page's size at the
@@ -59,7 +66,7 @@ public:
     int totalPages() const { return m_navigation.total(); }
 
     // The toolbar's commands by key: "Erste", "Zurueck", "Vor", "Letzte",
-    // "Clip", "Print", "PDF", "Ende".
+    // "Clip", "Print", "PDF", "Mail", "Ende".
     void ButtonClick(const QString &key);
 
     void done(int result) override;
@@ -86,8 +93,12 @@ private:
     void copyToClipboard();
     void printChosen();
     void saveAsPdf();
+    QString suggestedPdfName();
+    void sendByMail();
     QString askPdfFile(const QString &suggested);
     void pan(QPoint displacement);
+    void setLaying(bool laying);
+    bool layoutProgress(int pages);
 
     ReportJob &m_job;
     QPrinter &m_printer;
@@ -104,6 +115,11 @@ private:
     // A zoom the user chose (now or before) is kept; else the page opens fitted.
     bool m_zoomKept = false;
     bool m_placeKept = false;
+    bool m_laying = false;             // the layout goes on, pages are shown as they come
+    bool m_stopLayout = false;
+    int m_wantedPage = 0;              // asked for before it was laid out
+    std::optional<core::WaitCursor> m_waiting;
+    QElapsedTimer m_lastLook;
 
     QToolBar *m_toolbar = nullptr;
     QAction *m_first = nullptr;

@@ -17,6 +17,7 @@
 #include "quarvik/PictureView.h"
 #include "sendral/MessageHook.h"
 
+#include <QLabel>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -243,6 +244,9 @@ void RAZOleCtrl::DeleteObject()
 
 void RAZOleCtrl::ClearDisplay()
 {
+    m_unreadable.clear();
+    m_card->hide();
+    m_card->clear();
     if (m_document)
         m_document->clear();
     m_view->setFileName(QString());

@@ -14,7 +14,9 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
+#include <QLabel>
 #include <QPainter>
 #include <QToolBar>
 
@@ -24,6 +26,9 @@ namespace kelvane {
 namespace {
 
 constexpr long ErrDesignTime = 382;
+// The card for a picture the preview program could not read, when no size
+// is asked for: as a document's picture, an A4 page at 150 dpi.
+constexpr QSize PrintedCardSize(1240, 1754);
 
 QColor backgroundFor(bool locked)
 {
@@ -33,10 +38,13 @@ QColor backgroundFor(bool locked)
 } // namespace
 
 RAZOleCtrl::RAZOleCtrl(QWidget *parent, bool userMode)
-    : QWidget(parent), m_view(new quarvik::PictureView(this)), m_userMode(userMode)
+    : QWidget(parent), m_view(new quarvik::PictureView(this)), m_card(new QLabel(this)), m_userMode(userMode)
 {
     setObjectName(QStringLiteral("RAZOleCtrl"));
     m_view->setObjectName(QStringLiteral("PictureView1"));
+    m_card->setObjectName(QStringLiteral("lblKeineVorschau"));
+    m_card->setAlignment(Qt::AlignCenter);
+    m_card->hide();
     m_view->viewport()->installEventFilter(this);
     m_bars = ControlToolbars::build(*this);
     m_bars.setPictureBarVisible(false);
@@ -157,13 +165,33 @@ void RAZOleCtrl::loadNow()
         showLoadedDocument();
         return;
     }
+    const QString title = QStringLiteral("Kelvane: LoadObject");
+    if (!m_unreadable.check(m_session.TempFile(), attachmentName())) {
+        showUnreadable();
+        refuse(m_unreadable.message(), title);
+        return;
+    }
     if (showPicture(m_session.TempFile())) {
         m_view->setOverlay(m_session.CurrentOverlay());
         return;
     }
-    const QString error = m_view->errorString();
+    // The viewer names the temporary copy; the user knows the attachment.
+    QString error = m_view->errorString();
+    error.replace(QFileInfo(m_session.TempFile()).fileName(), attachmentName());
     ClearDisplay();
-    refuse(error, QStringLiteral("Kelvane: LoadObject"));
+    refuse(error, title);
+}
+
+QString RAZOleCtrl::attachmentName() const { return QStringLiteral("Anhang Nr. %1").arg(idOf(m_session.Value())); }
+
+void RAZOleCtrl::showUnreadable()
+{
+    m_view->hide();
+    if (m_document)
+        m_document->OleFrame().hide();
+    m_bars.setPictureBarVisible(false);
+    layOut();
+    m_card->show();
 }
 
 bool RAZOleCtrl::IsOnScreen() const
@@ -223,6 +251,9 @@ void RAZOleCtrl::layOut()
     if (m_document)
         m_document->OleFrame().setGeometry(0, 0, width(), height() - bar);
     m_view->setGeometry(0, 0, width(), height() - bar);
+    m_card->setGeometry(0, 0, width(), height() - bar);
+    if (m_unreadable.isSet() && !m_card->size().isEmpty())
+        m_card->setPixmap(QPixmap::fromImage(m_unreadable.card(m_card->size() * m_card->devicePixelRatioF())));
     m_bars.Toolbar->setGeometry(0, height() - bar, width(), bar);
     m_bars.Toolbar->setVisible(m_hasButtons);
     ShowFitZoom();
@@ -231,14 +262,16 @@ void RAZOleCtrl::layOut()
 
 ContentKind RAZOleCtrl::contentKind() const
 {
-    return contentKindOf(m_document != nullptr, m_view->fileName(), m_document ? m_document->className() : QString());
+    return contentKindOf(m_document != nullptr, pictureFile(), m_document ? m_document->className() : QString());
 }
+
+QString RAZOleCtrl::pictureFile() const { return m_unreadable.isSet() ? m_unreadable.path() : m_view->fileName(); }
 
 bool RAZOleCtrl::Save()
 {
     if (m_locked)
         return false;
-    const ObjectSession::Content content{contentKind(), m_view->fileName(),
+    const ObjectSession::Content content{contentKind(), pictureFile(),
                                          [this](QIODevice &file) { return m_document->saveTo(file); }};
     return m_session.save(content, [this] {
         QVariant number;
@@ -255,6 +288,8 @@ QImage RAZOleCtrl::Picture(bool Overlay)
         return m_document->picture();
     if (contentKind() != ContentKind::Picture)
         return {};
+    if (m_unreadable.isSet())
+        return m_unreadable.card(PrintedCardSize);
     const QImage picture = m_view->picture();
     return Overlay ? withOverlay(picture) : picture;
 }
@@ -266,6 +301,8 @@ QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
         return m_document->pictureWithin(bound);
     if (contentKind() != ContentKind::Picture)
         return {};
+    if (m_unreadable.isSet())
+        return m_unreadable.card(bound);
     const QSize full = m_view->pictureSize();
     QImage picture = m_view->pictureScaled(bound);
     if (picture.isNull() || full.isEmpty())

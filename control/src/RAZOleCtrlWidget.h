@@ -3,12 +3,15 @@
 #include "ControlDocument.h"
 #include "ControlToolbars.h"
 #include "ObjectSession.h"
+#include "UnreadablePicture.h"
 
 #include "kelvane/RAZOleCtrl.h"
 
 #include <QWidget>
 
 #include <memory>
+
+class QLabel;
 
 namespace quarvik {
 class PictureView;
@@ -81,6 +84,13 @@ private:
     void deferredLoad();
     void loadNow();
     ContentKind contentKind() const;
+    // The picture file the control holds: the viewer's, or a stored one
+    // the preview program could not read (kept and saved as it is).
+    QString pictureFile() const;
+    // The attachment as the user knows it, for messages.
+    QString attachmentName() const;
+    // Shows the card "Vorschau nicht möglich" in the picture's place.
+    void showUnreadable();
     QImage withOverlay(QImage picture) const;
 
     // The user's actions and what the display shows (ControlActions.cpp).
@@ -117,6 +127,8 @@ private:
     void documentUpdated(int code);
 
     quarvik::PictureView *m_view;
+    QLabel *m_card;
+    UnreadablePicture m_unreadable;
     // Made at run-time start; none at design time.
     std::unique_ptr<ControlDocument> m_document;
     ControlToolbars m_bars;

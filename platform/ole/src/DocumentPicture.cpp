@@ -38,8 +38,13 @@ QImage pictureOfResult(const Document &document, const QSize &bound, const sandb
 {
     if (result.ok() && !result.image.isNull())
         return result.image;
+    return failureCard(document, bound, result.ok() ? sandbox::PreviewFailure::Garbage : result.failure);
+}
+
+QImage failureCard(const Document &document, const QSize &bound, sandbox::PreviewFailure failure)
+{
     return documentCard(document, bound, QStringLiteral("Vorschau nicht möglich"),
-                        sandbox::failureText(result.ok() ? sandbox::PreviewFailure::Garbage : result.failure) + QLatin1Char('.'));
+                        sandbox::failureText(failure) + QLatin1Char('.'));
 }
 
 QImage waitingCard(const Document &document, const QSize &bound)

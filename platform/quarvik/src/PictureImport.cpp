@@ -2,9 +2,10 @@
 
 #include "quarvik/PictureReader.h"
 
+#include "HeifCodec.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QTemporaryFile>
 
 namespace quarvik {
@@ -35,21 +36,17 @@ PreparedPicture PictureImport::prepare(const QString &path)
         return PreparedPicture{path, {}, false};
     }
 
-    // The attachment is stored as JPEG: HEIC is turned upright and converted.
-    const QImage image = reader.read();
-    if (image.isNull())
-        return refused(reader.errorString());
+    // The attachment is stored as JPEG: the preview program turns HEIC
+    // upright and converts it.
+    QString error;
+    const QByteArray jpeg = heif::uprightJpeg(path, &error);
+    if (jpeg.isEmpty())
+        return refused(error);
     QTemporaryFile file(QDir::tempPath() + QStringLiteral("/Bild-XXXXXX.jpg"));
     file.setAutoRemove(false);
-    const QString failed = QStringLiteral("Das Bild \"%1\" kann nicht als JPEG gespeichert werden.")
-                               .arg(QFileInfo(path).fileName());
-    if (!file.open())
-        return refused(failed);
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(92);
-    if (!writer.write(image)) {
+    if (!file.open() || file.write(jpeg) != jpeg.size()) {
         file.remove();
-        return refused(failed);
+        return refused(QStringLiteral("Das Bild \"%1\" kann nicht als JPEG gespeichert werden.").arg(QFileInfo(path).fileName()));
     }
     return PreparedPicture{file.fileName(), {}, true};
 }

@@ -29,7 +29,8 @@ QString PreviewCache::userFolder()
 
 QByteArray PreviewCache::keyOf(const PreviewRequest &request)
 {
-    const QByteArray hash = QCryptographicHash::hash(request.bytes, QCryptographicHash::Sha256).toHex();
+    // The leading version changes when the preview program draws differently.
+    const QByteArray hash = "1-" + QCryptographicHash::hash(request.bytes, QCryptographicHash::Sha256).toHex();
     if (request.mode == PreviewMode::Jpeg)
         return hash + "-jpeg";
     return hash + '-' + QByteArray::number(request.bound.width()) + 'x' + QByteArray::number(request.bound.height());
@@ -95,12 +96,13 @@ bool PreviewCache::prepareFolder() const
 
 void PreviewCache::keepToLimit() const
 {
-    const QFileInfoList files = QDir(m_folder).entryInfoList(QDir::Files, QDir::Time); // newest first
+    // Newest first; the one just written stays whatever its size.
+    const QFileInfoList files = QDir(m_folder).entryInfoList(QDir::Files, QDir::Time);
     qint64 total = 0;
-    for (const QFileInfo &info : files) {
-        total += info.size();
-        if (total > m_diskLimit)
-            QFile::remove(info.absoluteFilePath());
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        total += files[i].size();
+        if (i > 0 && total > m_diskLimit)
+            QFile::remove(files[i].absoluteFilePath());
     }
 }
 

@@ -38,6 +38,8 @@ bool showsContent(const Document &document);
 std::optional<sandbox::PreviewRequest> previewRequest(const Document &document, const QSize &bound);
 // The picture of a result, or the card that says why there is none.
 QImage pictureOfResult(const Document &document, const QSize &bound, const sandbox::PreviewResult &result);
+// "Vorschau nicht möglich" with the document's name, size and the reason.
+QImage failureCard(const Document &document, const QSize &bound, sandbox::PreviewFailure failure);
 // "Vorschau wird erstellt ..." with the document's name and size.
 QImage waitingCard(const Document &document, const QSize &bound);
 

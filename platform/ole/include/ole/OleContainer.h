@@ -110,6 +110,8 @@ public:
     // True while the preview program makes the picture shown (the card
     // "Vorschau wird erstellt ..." is shown meanwhile).
     bool isMakingPreview() const;
+    // What the window shows now (null before its first paint).
+    QImage shownImage() const { return m_shown; }
 
     const ContainerSettings &settings() const { return m_settings; }
     void setSettings(const ContainerSettings &settings) { m_settings = settings; }

@@ -1,5 +1,7 @@
 #include "HeifReader.h"
 
+#include "HeifBoxes.h"
+
 #include <libheif/heif.h>
 
 #include <cmath>
@@ -27,16 +29,39 @@ bool looksLikeHeif(const QByteArray &bytes)
         != heif_filetype_no;
 }
 
+namespace {
+
+HeifOutcome readPrimary(const QByteArray &bytes, qint64 maxPixels, bool *refusedAuxiliary);
+
+} // namespace
+
 HeifOutcome readHeif(const QByteArray &bytes, qint64 maxPixels)
+{
+    bool refusedAuxiliary = false;
+    HeifOutcome outcome = readPrimary(bytes, maxPixels, &refusedAuxiliary);
+    if (!refusedAuxiliary)
+        return outcome;
+    // Only the primary picture is wanted: the references libheif cannot
+    // take are hidden from it.
+    QByteArray patched = bytes;
+    return hideAmbiguousAuxiliaryReferences(patched) > 0 ? readPrimary(patched, maxPixels, &refusedAuxiliary) : outcome;
+}
+
+namespace {
+
+HeifOutcome readPrimary(const QByteArray &bytes, qint64 maxPixels, bool *refusedAuxiliary)
 {
     const std::unique_ptr<heif_context, ContextFree> context(heif_context_alloc());
     if (!context)
         return {};
     // libheif bounds a square: the side whose area is maxPixels.
     heif_context_set_maximum_image_size_limit(context.get(), int(std::sqrt(double(maxPixels))));
-    if (heif_context_read_from_memory_without_copy(context.get(), bytes.constData(), size_t(bytes.size()), nullptr).code
-        != heif_error_Ok)
+    const heif_error read
+        = heif_context_read_from_memory_without_copy(context.get(), bytes.constData(), size_t(bytes.size()), nullptr);
+    if (read.code != heif_error_Ok) {
+        *refusedAuxiliary = read.message && QByteArray(read.message).contains("auxiliary image references");
         return {};
+    }
     heif_image_handle *rawHandle = nullptr;
     if (heif_context_get_primary_image_handle(context.get(), &rawHandle).code != heif_error_Ok)
         return {};
@@ -59,5 +84,7 @@ HeifOutcome readHeif(const QByteArray &bytes, qint64 maxPixels)
     // copy(): the picture must not outlive libheif's buffer.
     return HeifOutcome{QImage(data, width, height, stride, QImage::Format_RGB888).copy(), false};
 }
+
+} // namespace
 
 } // namespace preview

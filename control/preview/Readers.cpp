@@ -1,6 +1,7 @@
 #include "Readers.h"
 
 #include "HeifReader.h"
+#include "Orientation.h"
 #include "PdfReader.h"
 
 #include "sandbox/PreviewProtocol.h"
@@ -29,25 +30,30 @@ Outcome qtPicture(const QByteArray &bytes, const QSize &bound)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setDecideFormatFromContent(true);
-    reader.setAutoTransform(true);
-    QSize size = reader.size();
+    // Turned here rather than by the reader: Qt's WebP reader leaves the
+    // EXIF orientation of a phone's photo aside.
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
         return failed(sandbox::ExitUnreadable);
     if (declaredTooLarge(size))
         return failed(sandbox::ExitTooLarge);
     QImageReader::setAllocationLimit(int(MaxDecodedPixels * 4 / (1024 * 1024)) + 1);
-    const bool turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    QImageIOHandler::Transformations turn = reader.transformation();
+    if (turn == QImageIOHandler::TransformationNone && reader.format() == "webp")
+        turn = webpOrientation(bytes);
+    const bool turned = turn.testFlag(QImageIOHandler::TransformationRotate90);
     const QSize upright = turned ? size.transposed() : size;
     if (bound.isValid()) {
         const QSize target = upright.scaled(bound, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         reader.setScaledSize(turned ? target.transposed() : target);
     }
-    QImage image = reader.read();
+    const QImage image = reader.read();
     // A header that reads and data that does not (a cut-off PNG) is damage,
-    // not a picture: Qt hands back what it got, the rest left grey.
+    // not a picture.
     if (image.isNull() || reader.error() != QImageReader::UnknownError)
         return failed(sandbox::ExitUnreadable);
-    return Outcome{image, sandbox::ExitOk};
+    return Outcome{transformed(image, turn), sandbox::ExitOk};
 }
 
 Outcome heifPicture(const QByteArray &bytes, const QSize &bound)

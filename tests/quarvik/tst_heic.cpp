@@ -51,6 +51,52 @@ QString writeHeic(const QString &path, int width, int height, heif_orientation o
     return err.code == heif_error_Ok ? QString() : QString::fromUtf8(err.message);
 }
 
+// A HEIC as recent phones write it with an HDR gain map: besides the
+// primary picture (64 x 32, red left, blue right) an auxiliary picture whose
+// "auxl" reference names two pictures, which libheif 1.15 refuses. Made from
+// a file with two thumbnails whose two "thmb" references are rewritten in
+// place into one such "auxl" reference and a reference of no known type.
+QString writeHeicWithGainMap(const QString &path)
+{
+    const QString plain = path + QStringLiteral(".plain");
+    const QString why = writeHeic(plain, 64, 32, heif_orientation_normal);
+    if (!why.isEmpty())
+        return why;
+    heif_context *context = heif_context_alloc();
+    heif_context_read_from_file(context, QFile::encodeName(plain).constData(), nullptr);
+    heif_image_handle *primary = nullptr;
+    heif_context_get_primary_image_handle(context, &primary);
+    heif_image *image = nullptr;
+    heif_decode_image(primary, &image, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr);
+    heif_encoder *encoder = nullptr;
+    heif_context_get_encoder_for_format(context, heif_compression_HEVC, &encoder);
+    for (const int side : {16, 8})
+        heif_context_encode_thumbnail(context, image, primary, encoder, nullptr, side, nullptr);
+    heif_encoder_release(encoder);
+    heif_image_release(image);
+    heif_image_handle_release(primary);
+    heif_context_write_to_file(context, QFile::encodeName(path).constData());
+    heif_context_free(context);
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return QStringLiteral("no file");
+    QByteArray bytes = file.readAll();
+    const qsizetype refs = bytes.indexOf("iref") + 8; // after type, version and flags
+    if (refs < 8 || bytes.at(refs - 4) != 0 || bytes.mid(refs, 8) != QByteArray("\0\0\0\x0ethmb", 8)
+        || bytes.mid(refs + 14, 8) != QByteArray("\0\0\0\x0ethmb", 8))
+        return QStringLiteral("libheif wrote the thumbnails' references otherwise");
+    const QByteArray first = bytes.mid(refs + 8, 2);
+    const QByteArray to = bytes.mid(refs + 12, 2);
+    const QByteArray second = bytes.mid(refs + 22, 2);
+    const QByteArray rewritten = QByteArray("\0\0\0\x10auxl", 8) + first + QByteArray("\0\x02", 2) + to + second
+        + QByteArray("\0\0\0\x0cxxxx", 8) + second + QByteArray("\0\0", 2);
+    bytes.replace(refs, rewritten.size(), rewritten);
+    file.seek(0);
+    file.write(bytes);
+    return {};
+}
+
 bool reddish(QRgb c) { return qRed(c) > 180 && qBlue(c) < 90; }
 bool bluish(QRgb c) { return qBlue(c) > 180 && qRed(c) < 90; }
 
@@ -94,6 +140,29 @@ private Q_SLOTS:
         const QImage small = view.pictureScaled(QSize(16, 16));
         QCOMPARE(small.size(), QSize(8, 16));
         QVERIFY(reddish(small.pixel(4, 2)));
+        QVERIFY(QFile::remove(prepared.path));
+    }
+
+    void aHeicWithAGainMapReadsItsPrimaryPicture()
+    {
+        QTemporaryDir dir;
+        const QString heic = dir.filePath(QStringLiteral("IMG_4711.HEIC"));
+        const QString why = writeHeicWithGainMap(heic);
+        if (why.startsWith(QLatin1String("libheif has no")))
+            QSKIP(qPrintable(why));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        // libheif itself refuses it as a whole.
+        heif_context *context = heif_context_alloc();
+        const heif_error refused = heif_context_read_from_file(context, QFile::encodeName(heic).constData(), nullptr);
+        heif_context_free(context);
+        QCOMPARE(QByteArray(refused.message), QByteArray("Too many auxiliary image references"));
+
+        const PreparedPicture prepared = PictureImport::prepare(heic);
+        QVERIFY2(prepared.ok(), qPrintable(prepared.error));
+        const QImage stored(prepared.path);
+        QCOMPARE(stored.size(), QSize(64, 32));
+        QVERIFY(reddish(stored.pixel(8, 16)));
+        QVERIFY(bluish(stored.pixel(56, 16)));
         QVERIFY(QFile::remove(prepared.path));
     }
 

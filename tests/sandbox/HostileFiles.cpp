@@ -116,6 +116,25 @@ QByteArray gifBomb()
     return gif;
 }
 
+QByteArray webpWithOrientation(const QByteArray &simpleWebp, int width, int height, int orientation)
+{
+    if (!simpleWebp.startsWith("RIFF") || simpleWebp.mid(8, 4) != "WEBP")
+        return {};
+    const auto le = [](quint32 value, int bytes) {
+        QByteArray out;
+        for (int i = 0; i < bytes; ++i)
+            out += char((value >> (8 * i)) & 0xFF);
+        return out;
+    };
+    const QByteArray vp8x = "VP8X" + le(10, 4) + char(0x08) + QByteArray(3, '\0') + le(quint32(width - 1), 3)
+        + le(quint32(height - 1), 3);
+    const QByteArray tiff = "II*" + QByteArray(1, '\0') + le(8, 4) + le(1, 2) + le(0x0112, 2) + le(3, 2) + le(1, 4)
+        + le(quint32(orientation), 2) + le(0, 2) + le(0, 4);
+    const QByteArray exif = "EXIF" + le(quint32(tiff.size()), 4) + tiff;
+    const QByteArray body = "WEBP" + vp8x + simpleWebp.mid(12) + exif;
+    return "RIFF" + le(quint32(body.size()), 4) + body;
+}
+
 QString standIn(const QString &folder, const QString &name, const QByteArray &body)
 {
     const QString path = folder + QLatin1Char('/') + name;

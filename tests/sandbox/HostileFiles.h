@@ -27,6 +27,10 @@ QByteArray truncatedPng();
 // A GIF declaring 65,535 x 65,535 pixels.
 QByteArray gifBomb();
 
+// A simple WebP file (as Qt writes it) made into an extended one with an
+// EXIF orientation (1 to 8), as a phone writes it.
+QByteArray webpWithOrientation(const QByteArray &simpleWebp, int width, int height, int orientation);
+
 // A stand-in preview program in folder: a shell script running body.
 QString standIn(const QString &folder, const QString &name, const QByteArray &body);
 

@@ -45,6 +45,7 @@ private Q_SLOTS:
     void aDamagedPictureIsToldByTheAttachmentsName_data();
     void aDamagedPictureIsToldByTheAttachmentsName();
     void theSecondShowingStartsNoChild();
+    void aWebpPhotoIsShownUprightByItsExifOrientation();
 
 private:
     long storeDocument(const QString &name, const QByteArray &bytes);
@@ -272,6 +273,23 @@ void TestOutsideFiles::theSecondShowingStartsNoChild()
     sandbox::PreviewCache small(folder, 1, 1 << 20);
     small.insert("1-x-1x1", sandbox::PreviewResult{QImage(1, 1, QImage::Format_ARGB32_Premultiplied), {}, {}});
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
+}
+
+void TestOutsideFiles::aWebpPhotoIsShownUprightByItsExifOrientation()
+{
+    // Stored 64 x 32, red left, blue right; the camera says "turn a quarter clockwise".
+    QImage stored(64, 32, QImage::Format_RGB32);
+    for (int x = 0; x < 64; ++x)
+        for (int y = 0; y < 32; ++y)
+            stored.setPixel(x, y, x < 32 ? qRgb(220, 20, 20) : qRgb(20, 20, 220));
+    const QByteArray webp = hostile::webpWithOrientation(testpictures::encoded(stored, "webp"), 64, 32, 6);
+    QVERIFY(!webp.isEmpty());
+    const sandbox::PreviewResult result
+        = sandbox::Previews::ofApplication()->make({sandbox::PreviewMode::Fit, QSize(100, 100), webp});
+    QVERIFY(result.ok());
+    QCOMPARE(result.image.size(), QSize(50, 100));
+    QVERIFY(qRed(result.image.pixel(25, 10)) > 180);  // red on top
+    QVERIFY(qBlue(result.image.pixel(25, 90)) > 180); // blue below
 }
 
 QTEST_MAIN(TestOutsideFiles)

@@ -50,7 +50,7 @@ std::optional<Box> child(const QByteArray &bytes, qsizetype from, qsizetype to, 
 
 } // namespace
 
-int hideAmbiguousAuxiliaryReferences(QByteArray &heif)
+int hideAuxiliaryReferences(QByteArray &heif)
 {
     const std::optional<Box> meta = child(heif, 0, heif.size(), "meta");
     // "meta" and "iref" are full boxes: a version byte and three flag bytes.
@@ -65,8 +65,7 @@ int hideAmbiguousAuxiliaryReferences(QByteArray &heif)
         const std::optional<Box> reference = boxAt(heif, pos, iref->end);
         if (!reference || reference->end - reference->content < idSize + 2)
             return renamed;
-        const auto *count = reinterpret_cast<const uchar *>(heif.constData()) + reference->content + idSize;
-        if (reference->type == "auxl" && qFromBigEndian<quint16>(count) != 1) {
+        if (reference->type == "auxl") {
             heif.replace(reference->start + 4, 4, "xaux");
             ++renamed;
         }

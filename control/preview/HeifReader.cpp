@@ -44,7 +44,7 @@ HeifOutcome readHeif(const QByteArray &bytes, qint64 maxPixels)
     // Only the primary picture is wanted: the references libheif cannot
     // take are hidden from it.
     QByteArray patched = bytes;
-    return hideAmbiguousAuxiliaryReferences(patched) > 0 ? readPrimary(patched, maxPixels, &refusedAuxiliary) : outcome;
+    return hideAuxiliaryReferences(patched) > 0 ? readPrimary(patched, maxPixels, &refusedAuxiliary) : outcome;
 }
 
 namespace {
@@ -59,7 +59,7 @@ HeifOutcome readPrimary(const QByteArray &bytes, qint64 maxPixels, bool *refused
     const heif_error read
         = heif_context_read_from_memory_without_copy(context.get(), bytes.constData(), size_t(bytes.size()), nullptr);
     if (read.code != heif_error_Ok) {
-        *refusedAuxiliary = read.message && QByteArray(read.message).contains("auxiliary image references");
+        *refusedAuxiliary = read.message && QByteArray(read.message).contains("auxiliary image");
         return {};
     }
     heif_image_handle *rawHandle = nullptr;

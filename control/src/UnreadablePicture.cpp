@@ -1,34 +1,24 @@
 #include "UnreadablePicture.h"
 
 #include "ole/DocumentPicture.h"
-#include "sandbox/Previews.h"
+#include "quarvik/PictureImport.h"
 
 #include <QFile>
 
 namespace kelvane {
-namespace {
-
-// Enough to prove the picture data decodes; a JPEG decodes at an eighth.
-constexpr QSize CheckSize(256, 256);
-
-} // namespace
 
 bool UnreadablePicture::check(const QString &path, const QString &name)
 {
     clear();
+    const sandbox::PreviewFailure failure = quarvik::PictureImport::checkDecode(path);
+    if (failure == sandbox::PreviewFailure::None)
+        return true;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return true; // the viewer tells what is wrong with the file itself
-    const QByteArray bytes = file.readAll();
-    sandbox::Previews *previews = sandbox::Previews::ofApplication();
-    if (!previews || bytes.isEmpty())
-        return true;
-    const sandbox::PreviewResult result = previews->make({sandbox::PreviewMode::Fit, CheckSize, bytes});
-    if (result.ok())
-        return true;
     m_path = path;
-    m_failure = result.failure;
-    m_document = ole::Document{QStringLiteral("image/x-unknown"), path, name, bytes};
+    m_failure = failure;
+    m_document = ole::Document{QStringLiteral("image/x-unknown"), path, name, file.readAll()};
     return false;
 }
 

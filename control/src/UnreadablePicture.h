@@ -11,8 +11,8 @@
 namespace kelvane {
 
 // A stored picture is decoded by the preview program first, at a small size
-// (cached by its content): a file that would fault, hang or exhaust a
-// decoder stops there and never reaches the viewer in this process. Such a
+// (quarvik::PictureImport::checkDecode): a file that would fault, hang or
+// exhaust a decoder stops there and never reaches the viewer in this process. Such a
 // picture stays stored and is saved as it is; the control shows and prints
 // the card "Vorschau nicht möglich" in its place.
 class UnreadablePicture {

@@ -4,7 +4,10 @@
 
 #include "HeifCodec.h"
 
+#include "sandbox/Previews.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
 
@@ -25,14 +28,27 @@ bool PictureImport::isPictureFile(const QString &path)
     return reader.probe();
 }
 
+sandbox::PreviewFailure PictureImport::checkDecode(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return sandbox::PreviewFailure::Unreadable;
+    sandbox::Previews *previews = sandbox::Previews::ofApplication();
+    if (!previews)
+        return sandbox::PreviewFailure::NotStarted;
+    return previews->make({sandbox::PreviewMode::Fit, kCheckSize, file.readAll()}).failure;
+}
+
 PreparedPicture PictureImport::prepare(const QString &path)
 {
     PictureReader reader(path);
     if (!reader.probe())
         return refused(reader.errorString());
     if (!reader.isHeif()) {
-        if (reader.read(kCheckSize).isNull())
-            return refused(reader.errorString());
+        const sandbox::PreviewFailure failure = checkDecode(path);
+        if (failure != sandbox::PreviewFailure::None)
+            return refused(QStringLiteral("Das Bild \"%1\" ist beschädigt und kann nicht gelesen werden (%2).")
+                               .arg(QFileInfo(path).fileName(), sandbox::failureText(failure)));
         return PreparedPicture{path, {}, false};
     }
 

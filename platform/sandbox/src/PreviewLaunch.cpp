@@ -19,7 +19,8 @@ QString bubblewrap() { return QStandardPaths::findExecutable(QStringLiteral("bwr
 QStringList sandboxArguments(const QString &programFolder)
 {
     QStringList arguments{QStringLiteral("--ro-bind"), QStringLiteral("/usr"), QStringLiteral("/usr")};
-    for (const char *path : {"/etc", "/lib", "/lib64", "/bin", "/sbin"})
+    // The system's font cache, or fontconfig builds one on every run.
+    for (const char *path : {"/etc", "/lib", "/lib64", "/bin", "/sbin", "/var/cache/fontconfig"})
         arguments << QStringLiteral("--ro-bind-try") << QLatin1String(path) << QLatin1String(path);
     arguments << QStringLiteral("--proc") << QStringLiteral("/proc") << QStringLiteral("--dev") << QStringLiteral("/dev")
               << QStringLiteral("--tmpfs") << QStringLiteral("/tmp");

@@ -137,7 +137,7 @@ int main(int argc, char *argv[])
         return refuseArguments(args.first().toLocal8Bit().constData());
 
     const std::unique_ptr<QWidget> listWindow = varnholt::Main([](dao::Database &db) {
-        const varnholt::PrintEntry print = [&db](QWidget *parent) { report::PrintReport(db, parent); };
+        const varnholt::PrintEntry print = [&db](QWidget *parent) { return report::PrintReport(db, parent); };
         return std::make_unique<frmMain>(db, caseFormFactory(db, print), print);
     });
     if (!listWindow)

@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     painter.end();
 
     // A restored overlay writes itself back as the same drawing.
+    const std::optional<QByteArray> png = overlay.Data();
     sendral::OverlayGraphic again;
-    if (!again.SetData(overlay.Data()) || again.Image() != overlay.Image() || again.Text() != overlay.Text())
+    if (!png || !again.SetData(*png) || again.Image() != overlay.Image() || again.Text() != overlay.Text())
         std::abort();
     return 0;
 }

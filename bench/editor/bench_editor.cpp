@@ -125,7 +125,7 @@ int main(int argc, char **argv)
         ok = std::min(ok, timed([&] {
             okKey->trigger();
             saved = editor->EditScript();
-            ourBytes = editor->TakeEditOverlay()->Data().size();
+            ourBytes = editor->TakeEditOverlay()->Data()->size();
         }));
         editor.reset();
 

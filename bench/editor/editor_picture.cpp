@@ -2,13 +2,22 @@
 // shape, selects one (or edits the text in place) and writes the window as
 // PNG, to look at.
 //
-// editor_picture OUTPUT.png [select|text|big|bigtext]
+// editor_picture OUTPUT.png [select|text|big|bigtext|bigdrawing|bigdrawn]
+// bigdrawing: on the fitted 12 MP photo, a thick arrow dragged with the
+// mouse and a text being typed where the mouse clicked; bigdrawn: the same
+// with the typing ended.
 
 #include "CarPhoto.h"
 
 #include "editor/frmMain.h"
 
+#include "core/UserSettings.h"
+
+#include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QMouseEvent>
+#include <QToolBar>
 #include <QGraphicsView>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
@@ -22,12 +31,14 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        std::fprintf(stderr, "usage: editor_picture OUTPUT.png [select|text|big|bigtext]\n");
+        std::fprintf(stderr, "usage: editor_picture OUTPUT.png [select|text|big|bigtext|bigdrawing|bigdrawn]\n");
         return 2;
     }
     const QString mode = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("select");
     const bool big = mode.startsWith(u"big");
     QTemporaryDir dir;
+    // The styles chosen here are not the user's.
+    core::UserSettings::useFolder(dir.path());
     const QString file = dir.filePath(QStringLiteral("foto.jpg"));
     carPhoto(big ? 4000 : 1000, big ? 3000 : 700).save(file);
     // The same six shapes, four times as large on the 12 MP photo.
@@ -51,7 +62,31 @@ int main(int argc, char **argv)
     editor.resize(1100, 760);
     editor.show();
     QTest::qWait(200);
-    if (mode.endsWith(u"text")) {
+    if (mode.startsWith(u"bigdraw")) {
+        // As a user does it: the tool's button, then a drag or a click on the photo.
+        const auto tool = [&editor](const char *key) {
+            auto *bar = editor.findChild<QToolBar *>(QStringLiteral("tbMain"));
+            QTest::mouseClick(bar->widgetForAction(bar->findChild<QAction *>(QLatin1String(key))), Qt::LeftButton);
+        };
+        QWidget *viewport = editor.DrawingArea()->viewport();
+        auto *widths = editor.findChild<QComboBox *>(QStringLiteral("cboPenWidth"));
+        widths->setCurrentIndex(7);
+        tool("Arrow");
+        const QPoint from(620, 120);
+        const QPoint to(430, 330);
+        QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+        for (int step = 1; step <= 8; ++step) {
+            const QPointF at = from + (to - from) * step / 8;
+            QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, {});
+            QApplication::sendEvent(viewport, &move);
+        }
+        QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+        tool("Text");
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(640, 90));
+        QTest::keyClicks(editor.TextEditor(), QStringLiteral("Delle 3 cm"));
+        if (mode == u"bigdrawn")
+            QTest::keyClick(editor.TextEditor(), Qt::Key_Escape);
+    } else if (mode.endsWith(u"text")) {
         editor.Shapes().SelectShape(5);
         editor.BeginTextEdit(5);
         QTest::keyClicks(editor.TextEditor(), QStringLiteral(" hinten"));

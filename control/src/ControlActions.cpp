@@ -13,18 +13,19 @@
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/WaitCursor.h"
-#include "quarvik/PictureImport.h"
 #include "quarvik/PictureView.h"
 #include "sendral/MessageHook.h"
 
-#include <QLabel>
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
+#include <QSignalBlocker>
 #include <QToolBar>
 #include <QUrl>
 
@@ -63,7 +64,17 @@ void RAZOleCtrl::connectActions()
     connect(m_bars.cboZoom, &QComboBox::currentIndexChanged, this, [this] { zoomListClick(); });
     connect(m_view, &quarvik::PictureView::mouseDown, this, [this](int button) { m_lastMouseButton = button; });
     connect(m_view, &quarvik::PictureView::doubleClicked, this, [this] { DoubleClickAction(); });
-    connect(m_view, &quarvik::PictureView::zoomChanged, this, [this] { ShowFitZoom(); });
+    connect(m_view, &quarvik::PictureView::zoomChanged, this, [this] {
+        ShowFitZoom();
+        UpdateZoomButtons();
+    });
+    connect(m_view, &quarvik::PictureView::zoomWheel, this,
+            [this](int steps, const QPointF &place) { stepZoom(steps, place); });
+    connect(m_view, &quarvik::PictureView::contextMenuRequested, this, [this](const QPoint &globalPos) {
+        // The insert entries, also over an empty view: a picture shown is replaced.
+        if (!m_locked)
+            m_bars.newMenu->popup(globalPos);
+    });
 }
 
 void RAZOleCtrl::editButtonClick(const QString &key)
@@ -75,10 +86,8 @@ void RAZOleCtrl::editButtonClick(const QString &key)
     } else if (key.compare(QLatin1String("Edit"), Qt::CaseInsensitive) == 0) {
         EditAddOle();
     } else if (key.compare(QLatin1String("New"), Qt::CaseInsensitive) == 0) {
-        // No hourglass over the file dialog; SetOleFile shows its own.
-        const QString path = m_view->selectPictureFile();
-        if (!path.isEmpty())
-            SetOleFile(path);
+        // No hourglass over the file dialog; the insert shows its own.
+        DoAction(razCreateBmp);
     }
     UpdateButtons();
 }
@@ -95,17 +104,12 @@ void RAZOleCtrl::menuClick(const QString &key)
 
 void RAZOleCtrl::pictureButtonClick(const QString &key, bool pressed)
 {
-    const int index = m_bars.cboZoom->currentIndex();
     if (key.compare(QLatin1String("SizeToFit"), Qt::CaseInsensitive) == 0) {
         SetSizeToFit(pressed);
     } else if (key.compare(QLatin1String("ZoomOut"), Qt::CaseInsensitive) == 0) {
-        if (ZoomSteps::CanZoomOut(index))
-            m_bars.cboZoom->setCurrentIndex(index + 1);
-        UpdateZoomButtons();
+        stepZoom(-1, std::nullopt);
     } else if (key.compare(QLatin1String("ZoomIn"), Qt::CaseInsensitive) == 0) {
-        if (ZoomSteps::CanZoomIn(index))
-            m_bars.cboZoom->setCurrentIndex(index - 1);
-        UpdateZoomButtons();
+        stepZoom(1, std::nullopt);
     } else if (key.compare(QLatin1String("Overlay"), Qt::CaseInsensitive) == 0) {
         m_view->setOverlayVisible(pressed);
     } else if (key.compare(QLatin1String("ObjGrafic"), Qt::CaseInsensitive) == 0) {
@@ -115,20 +119,16 @@ void RAZOleCtrl::pictureButtonClick(const QString &key, bool pressed)
 
 void RAZOleCtrl::EditOverlay()
 {
-    if (m_view->fileName().isEmpty())
+    if (m_session.kind() != ContentKind::Picture)
         return;
-    // The editor draws the overlay itself; the old one is kept aside for a cancel.
-    const std::shared_ptr<sendral::OverlayGraphic> before = m_session.CurrentOverlay();
-    const QString beforeScript = m_session.ScriptText();
+    // The editor draws the overlay itself; the shown one comes back on a cancel.
     m_view->setOverlay(nullptr);
-    editor::EditResult result = editor::frmMain::Edit(m_view->fileName(), beforeScript, this);
-    if (!result.cancelled) {
-        m_session.setOverlay(std::shared_ptr<sendral::OverlayGraphic>(std::move(result.overlay)), result.script);
-        // Only a change marks the control: a new photo left in the editor
-        // without drawing must still be saved.
-        if (result.changed)
-            m_session.setChanged(true);
-    }
+    editor::EditResult result = editor::frmMain::Edit(m_session.shown().pictureFile, m_session.ScriptText(), this);
+    // Only a change marks the control: a new photo left in the editor
+    // without drawing must still be saved.
+    if (!result.cancelled)
+        m_session.annotate(std::shared_ptr<sendral::OverlayGraphic>(std::move(result.overlay)), result.script,
+                           result.changed);
     m_view->setOverlay(m_session.CurrentOverlay());
 }
 
@@ -140,11 +140,35 @@ void RAZOleCtrl::zoomListClick()
     UpdateZoomButtons();
 }
 
+void RAZOleCtrl::stepZoom(int steps, const std::optional<QPointF> &place)
+{
+    int index = -1;
+    for (double zoom = m_view->zoom(); steps != 0; steps -= steps > 0 ? 1 : -1) {
+        const int next = ZoomSteps::StepFrom(zoom, steps);
+        if (next < 0)
+            break;
+        index = next;
+        zoom = ZoomSteps::ZoomOf(ZoomSteps::Entries().at(index));
+    }
+    if (index < 0)
+        return;
+    // A step from the fitted zoom leaves size-to-fit there, without first
+    // going back to the list's entry.
+    m_bars.showZoomText(false);
+    m_bars.action(QStringLiteral("SizeToFit"))->setChecked(false);
+    {
+        const QSignalBlocker quiet(m_bars.cboZoom);
+        m_bars.cboZoom->setCurrentIndex(index);
+    }
+    m_view->zoomAt(ZoomSteps::ZoomOf(m_bars.cboZoom->currentText()), place);
+    UpdateZoomButtons();
+}
+
 void RAZOleCtrl::UpdateZoomButtons()
 {
-    const int index = m_bars.cboZoom->currentIndex();
-    m_bars.action(QStringLiteral("ZoomOut"))->setEnabled(ZoomSteps::CanZoomOut(index));
-    m_bars.action(QStringLiteral("ZoomIn"))->setEnabled(ZoomSteps::CanZoomIn(index));
+    const double zoom = m_view->zoom();
+    m_bars.action(QStringLiteral("ZoomOut"))->setEnabled(ZoomSteps::StepFrom(zoom, -1) >= 0);
+    m_bars.action(QStringLiteral("ZoomIn"))->setEnabled(ZoomSteps::StepFrom(zoom, 1) >= 0);
 }
 
 void RAZOleCtrl::SetSizeToFit(bool on)
@@ -152,10 +176,9 @@ void RAZOleCtrl::SetSizeToFit(bool on)
     m_bars.showZoomText(on);
     m_bars.action(QStringLiteral("SizeToFit"))->setChecked(on);
     if (on) {
-        m_bars.action(QStringLiteral("ZoomIn"))->setEnabled(false);
-        m_bars.action(QStringLiteral("ZoomOut"))->setEnabled(false);
         m_view->setSizeToFit(true);
         ShowFitZoom();
+        UpdateZoomButtons();
     } else {
         m_view->setSizeToFit(false);
         zoomListClick();
@@ -175,51 +198,61 @@ void RAZOleCtrl::refuse(const QString &text, const QString &title)
 
 void RAZOleCtrl::SetOleFile(const QString &path, bool owned)
 {
-    if (IsPictureFileName(path) || quarvik::PictureImport::isPictureFile(path))
-        insertPicture(path, owned);
-    else
-        insertDocument(path, owned);
+    insertFile(path, owned, m_session.ticket());
 }
 
-void RAZOleCtrl::insertPicture(const QString &path, bool owned)
+void RAZOleCtrl::insertFile(const QString &path, bool owned, ObjectSession::Ticket ticket)
 {
-    const core::WaitCursor hourglass;
-    const QString title = QStringLiteral("SetOleFile");
-    QString ownedFile = path;
-    const auto dropOwned = [&] {
-        if (owned)
-            DeleteTempFile(QString(), ownedFile);
-    };
-    const quarvik::PreparedPicture prepared = quarvik::PictureImport::prepare(path);
-    if (!prepared.ok()) {
-        dropOwned();
-        refuse(prepared.error, title);
-        return;
-    }
-    const QString before = m_view->fileName();
-    const std::shared_ptr<sendral::OverlayGraphic> overlayBefore = m_view->overlay();
-    ClearDisplay();
-    if (!showPicture(prepared.path)) {
-        const QString error = m_view->errorString();
-        if (!before.isEmpty() && showPicture(before))
-            m_view->setOverlay(overlayBefore);
-        else
-            ClearDisplay();
-        dropOwned();
-        refuse(error, title);
+    QString refusal;
+    {
+        const core::WaitCursor hourglass;
+        refusal = m_session.insertFor(ticket, path, owned);
         UpdateButtons();
-        return;
     }
-    if (prepared.temporary) {
-        m_session.adoptTempFile(prepared.path);
-        dropOwned();
-    } else if (owned) {
-        m_session.adoptTempFile(prepared.path);
+    if (!refusal.isEmpty())
+        refuse(refusal, QStringLiteral("SetOleFile"));
+}
+
+QString RAZOleCtrl::render(const ObjectSession::Shown &shown)
+{
+    if (m_document)
+        m_document->clear();
+    m_view->setFileName(QString());
+    m_view->setOverlay(nullptr);
+    m_bars.setPictureBarVisible(false);
+    m_unreadable.clear();
+    m_card->hide();
+    m_card->clear();
+    QString error;
+    // A loaded row's picture is the temporary copy: the user knows the attachment.
+    const QString name = m_loading ? attachmentName() : QFileInfo(shown.pictureFile).fileName();
+    if (shown.kind == ContentKind::Picture && !m_unreadable.check(shown.pictureFile, name)) {
+        // Shown as the card, so the picture stays this control's content
+        // (kept, saved as it is, deleted only on request); said once here.
+        showUnreadable();
+        UpdateButtons();
+        refuse(m_unreadable.message(), QStringLiteral("Kelvane: LoadObject"));
+        return {};
     }
-    // The overlay belonged to the picture replaced: a new picture starts without one.
-    m_session.setOverlay(nullptr, QString());
-    m_session.markInserted();
+    if (shown.kind == ContentKind::Picture) {
+        if (showPicture(shown.pictureFile))
+            m_view->setOverlay(shown.overlay);
+        else
+            error = m_view->errorString().replace(QFileInfo(shown.pictureFile).fileName(), name);
+    } else if (shown.kind == ContentKind::Document) {
+        if (m_document) {
+            m_document->show(shown.document);
+            showDocumentArea();
+        } else {
+            error = QStringLiteral("Das Dokument kann hier nicht gezeigt werden.");
+        }
+    }
+    if (!error.isEmpty()) {
+        m_view->setFileName(QString());
+        m_bars.setPictureBarVisible(false);
+    }
     UpdateButtons();
+    return error;
 }
 
 bool RAZOleCtrl::showPicture(const QString &path)
@@ -237,27 +270,18 @@ bool RAZOleCtrl::showPicture(const QString &path)
 
 void RAZOleCtrl::DeleteObject()
 {
-    ClearDisplay();
-    m_session.markDeleted();
-    UpdateButtons();
-}
-
-void RAZOleCtrl::ClearDisplay()
-{
-    m_unreadable.clear();
-    m_card->hide();
-    m_card->clear();
-    if (m_document)
-        m_document->clear();
-    m_view->setFileName(QString());
-    m_view->setOverlay(nullptr);
-    m_bars.setPictureBarVisible(false);
+    m_session.remove();
     UpdateButtons();
 }
 
 void RAZOleCtrl::UpdateButtons()
 {
     const bool content = contentKind() != ContentKind::Empty;
+    if (content != m_hadContent) {
+        m_hadContent = content;
+        if (m_sink)
+            m_sink->ContentChanged(content);
+    }
     m_bars.action(QStringLiteral("Delete"))->setEnabled(!m_locked && content);
     m_bars.action(QStringLiteral("Edit"))->setEnabled(!m_locked && content);
     m_bars.action(QStringLiteral("New"))->setEnabled(!m_locked && !content);

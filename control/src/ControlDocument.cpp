@@ -3,7 +3,6 @@
 #include "ole/OleContainer.h"
 #include "ole/frmOle.h"
 
-#include <QFile>
 #include <QFrame>
 
 namespace kelvane {
@@ -31,22 +30,7 @@ QFrame &ControlDocument::OleFrame() const { return *m_form->Frame1(); }
 
 QString ControlDocument::className() const { return OLECTRL().className(); }
 
-QString ControlDocument::embed(const QString &path)
-{
-    try {
-        if (!path.contains(QLatin1String(".OLE"), Qt::CaseInsensitive)) {
-            OLECTRL().createEmbed(path);
-            return {};
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2").arg(path, file.errorString());
-        OLECTRL().readFromFile(file);
-    } catch (const ole::OleError &error) {
-        return error.description();
-    }
-    return {};
-}
+void ControlDocument::show(const ole::Document &document) { OLECTRL().embedDocument(document); }
 
 QString ControlDocument::linkPicture(const QString &path)
 {
@@ -68,31 +52,11 @@ QString ControlDocument::open()
     return {};
 }
 
-QString ControlDocument::insert(QString &error)
-{
-    try {
-        return OLECTRL().insertObjectDialog();
-    } catch (const ole::OleError &failure) {
-        error = failure.description();
-    }
-    return {};
-}
-
 void ControlDocument::clear()
 {
     OLECTRL().deleteObject();
     OLECTRL().setSourceDoc(QString());
     OLECTRL().setClassName(QString());
-}
-
-QString ControlDocument::saveTo(QIODevice &device) const
-{
-    try {
-        OLECTRL().saveToFile(device);
-    } catch (const ole::OleError &error) {
-        return error.description();
-    }
-    return {};
 }
 
 QImage ControlDocument::picture() const

@@ -7,11 +7,11 @@
 
 class QColor;
 class QFrame;
-class QIODevice;
 class QSize;
 class QWidget;
 
 namespace ole {
+struct Document;
 class OleContainer;
 class frmOle;
 }
@@ -38,22 +38,15 @@ public:
     QFrame &OleFrame() const;
     QString className() const;
 
-    // A file whose name contains ".OLE" is a stored document and is read
-    // back; any other file is embedded.
-    QString embed(const QString &path);
+    // Holds document, as the control's content was read or embedded.
+    void show(const ole::Document &document);
     // Links the picture file the viewer shows, so that its own application
     // edits that very file.
     QString linkPicture(const QString &path);
     // Opens the document in the desktop's application (the open verb).
     QString open();
-    // "Objekt einfügen": the path chosen and embedded, "" when cancelled or
-    // when it could not be embedded (then error tells why).
-    QString insert(QString &error);
     // Empties the container: no document, class or source document.
     void clear();
-    // Writes the document in the container's format to device.
-    QString saveTo(QIODevice &device) const;
-
     // What the container shows, the same for the report; pictureWithin
     // draws it for a bound (printing). Null while it holds nothing.
     QImage picture() const;

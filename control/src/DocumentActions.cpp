@@ -1,18 +1,16 @@
 // The attachment control's document side: the container's events, the
-// document area, inserting, loading and opening documents in their
-// application.
+// document area, "Objekt einfügen" and opening the content in its application.
 
 #include "RAZOleCtrlWidget.h"
 
-#include "kelvane/FileRoutines.h"
-
 #include "core/WaitCursor.h"
 #include "ole/OleContainer.h"
-#include "quarvik/PictureImport.h"
+#include "ole/InsertObjectDialog.h"
 #include "quarvik/PictureView.h"
 
 #include <QApplication>
 #include <QFrame>
+#include <QScopedValueRollback>
 
 namespace kelvane {
 
@@ -33,40 +31,6 @@ void RAZOleCtrl::showDocumentArea()
     m_view->hide();
     m_bars.setPictureBarVisible(false);
     m_document->OleFrame().show();
-}
-
-void RAZOleCtrl::insertDocument(const QString &path, bool owned)
-{
-    if (!m_document)
-        return;
-    const core::WaitCursor hourglass;
-    ClearDisplay();
-    const QString error = m_document->embed(path);
-    if (owned) {
-        // The container holds the bytes; the file made for the control goes.
-        QString ownedFile = path;
-        DeleteTempFile(QString(), ownedFile);
-    }
-    showDocumentArea();
-    // Only a document taken counts as a change: a file the container could
-    // not take must not turn into the deletion of the stored attachment.
-    if (error.isEmpty()) {
-        m_session.setOverlay(nullptr, QString());
-        m_session.markInserted();
-    }
-    UpdateButtons();
-    if (!error.isEmpty())
-        refuse(error, QStringLiteral("SetOleFile"));
-}
-
-void RAZOleCtrl::showLoadedDocument()
-{
-    const QString error = m_document->embed(m_session.TempFile());
-    // The container has read the stored document; its file is not needed.
-    m_session.deleteTempFile();
-    showDocumentArea();
-    if (!error.isEmpty())
-        refuse(error, QStringLiteral("Kelvane: LoadObject"));
 }
 
 void RAZOleCtrl::EditAddOle()
@@ -94,35 +58,30 @@ void RAZOleCtrl::EditAddOle()
 
 void RAZOleCtrl::insertFromDialog()
 {
-    QString error;
-    const QString chosen = m_document->insert(error);
-    if (!error.isEmpty())
-        refuse(error, QStringLiteral("EditAddOle"));
-    if (!chosen.isEmpty()) {
-        if (IsPictureFileName(chosen) || quarvik::PictureImport::isPictureFile(chosen)) {
-            // A picture goes to the viewer instead of being embedded.
-            m_document->clear();
-            SetOleFile(chosen);
-            return;
-        }
-        m_session.setOverlay(nullptr, QString());
-        m_session.markInserted();
+    // Whatever is chosen takes the road of every insert: a picture goes to
+    // the viewer, a refused file changes nothing.
+    const ObjectSession::Ticket ticket = m_session.ticket();
+    QString path;
+    {
+        const QScopedValueRollback<bool> waiting(m_busy, true);
+        path = ole::chooseInsertFile(this);
     }
-    showDocumentArea();
+    if (!path.isEmpty())
+        insertFile(path, false, ticket);
     UpdateButtons();
 }
 
 void RAZOleCtrl::documentUpdated(int code)
 {
     if (code == ole::OleContainer::UpdatedChanged) {
-        m_session.setChanged(true);
+        m_session.documentEdited(m_document->OLECTRL().document());
         return;
     }
     if (code != ole::OleContainer::UpdatedClosed || m_locked || contentKind() != ContentKind::Picture)
         return;
     // The picture's application saved the very file the viewer shows: that
     // is a change to store, and the viewer reloads it under the same overlay.
-    m_session.setChanged(true);
+    m_session.pictureEdited();
     m_view->setFileName(m_view->fileName());
     m_view->setOverlay(m_session.CurrentOverlay());
 }

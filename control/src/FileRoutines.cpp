@@ -1,14 +1,13 @@
 #include "kelvane/FileRoutines.h"
 
 #include "kelvane/ErrorMessage.h"
-#include "kelvane/PrivateTempFolders.h"
+#include "core/PrivateTempFolders.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcessEnvironment>
 
-#include <array>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -70,20 +69,9 @@ bool FileExists(const QString &path)
     return QFileInfo(path).isFile();
 }
 
-bool IsPictureFileName(const QString &name)
-{
-    static const std::array<QString, 5> extensions = {QStringLiteral(".bmp"), QStringLiteral(".jpg"),
-                                                      QStringLiteral(".jpeg"), QStringLiteral(".gif"),
-                                                      QStringLiteral(".png")};
-    for (const QString &extension : extensions)
-        if (name.contains(extension, Qt::CaseInsensitive))
-            return true;
-    return false;
-}
-
 QString MakeTempFileName(const QString &baseName, const QString &extension)
 {
-    PrivateTempFolders *folders = PrivateTempFolders::ofApplication();
+    core::PrivateTempFolders *folders = core::PrivateTempFolders::ofApplication();
     if (!folders)
         return {};
     QString folder = folders->inside(TempFolder());

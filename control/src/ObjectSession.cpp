@@ -6,22 +6,41 @@
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "dao/Dao.h"
+#include "ole/DocumentFormat.h"
+#include "quarvik/PictureImport.h"
 #include "sendral/OverlayGraphic.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace kelvane {
+namespace {
 
-ContentKind contentKindOf(bool displayReady, const QString &pictureFile, const QString &documentClass)
+void deleteFile(const QString &path)
 {
-    if (!displayReady)
-        return ContentKind::Empty;
-    if (!pictureFile.isEmpty())
-        return ContentKind::Picture;
-    if (!documentClass.isEmpty())
-        return ContentKind::Document;
-    return ContentKind::Empty;
+    QString none;
+    if (!path.isEmpty())
+        DeleteTempFile(path, none);
 }
+
+// Why the file cannot be content at all, whatever it holds; "" when it can.
+QString refusalOf(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName().isEmpty() ? path : info.fileName();
+    if (info.isDir())
+        return QStringLiteral("\"%1\" ist ein Ordner; eingefügt werden kann nur eine Datei.").arg(name);
+    if (!info.isFile())
+        return QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(name);
+    if (info.size() == 0)
+        return QStringLiteral("Die Datei \"%1\" ist leer.").arg(name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Die Datei \"%1\" kann nicht geöffnet werden.").arg(name);
+    return {};
+}
+
+} // namespace
 
 long idOf(const QVariant &value)
 {
@@ -32,104 +51,213 @@ long idOf(const QVariant &value)
 
 ObjectSession::~ObjectSession()
 {
-    deleteTempFile();
+    dropFilesBut(QString());
 }
 
-void ObjectSession::deleteTempFile()
+void ObjectSession::dropFilesBut(const QString &kept)
 {
-    DeleteTempFile(QString(), m_tempFile);
+    for (const QString &file : std::as_const(m_files))
+        if (file != kept)
+            deleteFile(file);
+    m_files.clear();
+    if (!kept.isEmpty())
+        m_files.append(kept);
 }
 
-void ObjectSession::adoptTempFile(const QString &path)
+QString ObjectSession::show(const Shown &shown)
 {
-    if (path == m_tempFile)
-        return;
-    deleteTempFile();
-    m_tempFile = path;
-}
-
-void ObjectSession::reset()
-{
-    deleteTempFile();
-    m_script.clear();
-    m_overlay.reset();
-    m_value = QVariant();
+    return m_display ? m_display(shown) : QString();
 }
 
 void ObjectSession::begin(long id)
 {
-    reset();
-    if (id != 0)
-        m_value = qlonglong(id);
+    ++m_generation;
+    m_shown = Shown();
+    show(m_shown);
+    dropFilesBut(QString());
+    m_value = id != 0 ? QVariant(qlonglong(id)) : QVariant();
     m_loaded = id == 0;
     m_changed = false;
     m_deleted = false;
+    m_differences = 0;
 }
 
-bool ObjectSession::load()
+QString ObjectSession::load()
 {
     const long id = idOf(m_value);
     m_loaded = true;
     if (id == 0)
-        return false;
-    if (!m_storage.LoadObject(id, m_tempFile, m_isBitmap, m_overlay, m_script)) {
+        return {};
+    QString file;
+    bool isBitmap = false;
+    Shown next;
+    if (!m_storage.LoadObject(id, file, isBitmap, next.overlay, next.script)) {
         m_value = QVariant();
-        return false;
+        return {};
     }
-    return true;
+    m_files.append(file);
+    QString error;
+    if (isBitmap) {
+        next.kind = ContentKind::Picture;
+        next.pictureFile = file;
+    } else {
+        // The document lives in memory; its file is not needed any more.
+        try {
+            next.document = ole::documentOfFile(file);
+            next.kind = ContentKind::Document;
+        } catch (const ole::OleError &failure) {
+            error = failure.description();
+        }
+        dropFilesBut(QString());
+    }
+    if (error.isEmpty())
+        error = show(next);
+    if (!error.isEmpty()) {
+        // The row stays as stored; nothing is shown of it.
+        show(m_shown);
+        return error;
+    }
+    m_shown = std::move(next);
+    return {};
 }
 
-void ObjectSession::setOverlay(std::shared_ptr<sendral::OverlayGraphic> overlay, const QString &script)
+QString ObjectSession::prepare(const QString &path, Shown &next, QString &made) const
 {
-    m_overlay = std::move(overlay);
-    m_script = script;
+    if (const QString refusal = refusalOf(path); !refusal.isEmpty())
+        return refusal;
+    if (quarvik::PictureImport::countsAsPicture(path)) {
+        const quarvik::PreparedPicture prepared = quarvik::PictureImport::prepare(path);
+        if (!prepared.ok())
+            return prepared.error;
+        next.kind = ContentKind::Picture;
+        next.pictureFile = prepared.path;
+        if (prepared.temporary)
+            made = prepared.path;
+        return {};
+    }
+    try {
+        next.document = ole::documentOfFile(path);
+        next.kind = ContentKind::Document;
+    } catch (const ole::OleError &failure) {
+        return failure.description();
+    }
+    return {};
 }
 
-void ObjectSession::markInserted()
+QString ObjectSession::insert(const QString &path, bool owned)
 {
+    Shown next;
+    QString made;
+    QString refusal = prepare(path, next, made);
+    if (refusal.isEmpty()) {
+        refusal = show(next);
+        if (!refusal.isEmpty())
+            show(m_shown);
+    }
+    if (!refusal.isEmpty()) {
+        deleteFile(made);
+        if (owned)
+            deleteFile(path);
+        return refusal;
+    }
+    // Only the file shown is kept: the converted copy, or the file made for
+    // this content; what an earlier content needed goes.
+    QString kept = made;
+    if (owned) {
+        if (kept.isEmpty() && next.kind == ContentKind::Picture)
+            kept = path;
+        else
+            deleteFile(path);
+    }
+    dropFilesBut(kept);
+    m_shown = std::move(next);
+    // What the user chose stands; the row begun is not loaded over it.
+    m_loaded = true;
     m_deleted = false;
     m_changed = true;
+    m_differences = hasStoredRow() ? ChangeReplaced : ChangeInserted;
+    return {};
 }
 
-void ObjectSession::markDeleted()
+QString ObjectSession::insertFor(Ticket ticket, const QString &path, bool owned)
 {
-    deleteTempFile();
+    if (ticket == m_generation)
+        return insert(path, owned);
+    if (owned)
+        deleteFile(path);
+    return QStringLiteral("Das eingefügte Bild gehört zu einem Vorgang, der nicht mehr angezeigt wird; "
+                          "es wurde verworfen.");
+}
+
+void ObjectSession::remove()
+{
+    m_shown = Shown();
+    show(m_shown);
+    dropFilesBut(QString());
+    m_loaded = true;
     m_deleted = true;
     m_changed = true;
+    m_differences = hasStoredRow() ? ChangeDeleted : 0;
 }
 
-bool ObjectSession::save(const Content &content, const std::function<QVariant()> &newPrimary)
+void ObjectSession::annotate(std::shared_ptr<sendral::OverlayGraphic> overlay, const QString &script, bool changed)
 {
-    const QVariant valueBefore = m_value;
-    const bool deletedBefore = m_deleted;
-    const bool changedBefore = m_changed;
+    m_shown.overlay = std::move(overlay);
+    m_shown.script = script;
+    if (!changed)
+        return;
+    m_changed = true;
+    m_differences |= ChangeAnnotated;
+}
+
+void ObjectSession::documentEdited(const ole::Document &document)
+{
+    if (m_shown.kind == ContentKind::Document)
+        m_shown.document = document;
+    m_changed = true;
+    m_differences |= ChangeEdited;
+}
+
+void ObjectSession::pictureEdited()
+{
+    m_changed = true;
+    m_differences |= ChangeEdited;
+}
+
+int ObjectSession::pendingChange() const
+{
+    if (!m_changed)
+        return 0;
+    return m_differences != 0 ? m_differences : int(ChangeEdited);
+}
+
+bool ObjectSession::save(const std::function<QVariant()> &newPrimary)
+{
     long id = idOf(m_value);
-    if (id == 0 && content.kind != ContentKind::Empty) {
+    const bool deletedBefore = m_deleted;
+    if (id == 0 && m_shown.kind != ContentKind::Empty) {
         id = idOf(newPrimary ? newPrimary() : QVariant());
-        m_deleted = false;
-        m_changed = true;
         // Content without a number would be dropped without a word.
-        if (id == 0) {
-            m_deleted = deletedBefore;
-            m_changed = changedBefore;
+        if (id == 0)
             return false;
-        }
+        // A new row: whatever is shown is written.
+        m_changed = true;
+        m_deleted = false;
     }
     long kept = id;
-    const bool written = id == 0 || writeRow(id, content, kept);
-    if (!written) {
-        m_value = valueBefore;
-        m_deleted = deletedBefore;
+    if (id != 0 && !writeRow(id, kept)) {
         m_changed = true;
+        m_deleted = deletedBefore;
         return false;
     }
+    m_value = kept == 0 ? QVariant() : QVariant(qlonglong(kept));
     m_changed = false;
     m_deleted = false;
-    m_value = kept == 0 ? QVariant() : QVariant(qlonglong(kept));
+    m_differences = 0;
     return true;
 }
 
-bool ObjectSession::writeRow(long id, const Content &content, long &kept)
+bool ObjectSession::writeRow(long id, long &kept)
 {
     try {
         if (m_deleted) {
@@ -139,15 +267,15 @@ bool ObjectSession::writeRow(long id, const Content &content, long &kept)
         }
         if (!m_changed)
             return true;
-        switch (content.kind) {
+        switch (m_shown.kind) {
         case ContentKind::Picture:
-            return m_storage.SaveObject(id, content.pictureFile, m_overlay.get(), m_script);
-        case ContentKind::Empty:
-            m_storage.DeleteObjectRecord(id);
-            kept = 0;
-            return true;
+            return m_storage.SaveObject(id, m_shown.pictureFile, m_shown.overlay.get(), m_shown.script);
         case ContentKind::Document:
-            return writeDocumentRow(id, content);
+            return writeDocumentRow(id);
+        case ContentKind::Empty:
+            // Nothing shown but nothing deleted either (a stored row that
+            // could not be shown): the row stays as it is.
+            return true;
         }
     } catch (const dao::DaoError &error) {
         core::showMessage(error.description(), core::MsgIcon::Exclamation, core::MsgButtons::Ok, QStringLiteral("Save"));
@@ -158,7 +286,7 @@ bool ObjectSession::writeRow(long id, const Content &content, long &kept)
     return false;
 }
 
-bool ObjectSession::writeDocumentRow(long id, const Content &content)
+bool ObjectSession::writeDocumentRow(long id)
 {
     const QString temp = MakeTempFileName(QStringLiteral("tmp") + QString::number(id), QStringLiteral("OLE"));
     QString error;
@@ -169,8 +297,8 @@ bool ObjectSession::writeDocumentRow(long id, const Content &content)
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly, QFile::ReadOwner | QFile::WriteOwner)) {
             error = QStringLiteral("Die Datei \"%1\" kann nicht angelegt werden: %2").arg(temp, file.errorString());
         } else {
-            error = content.writeDocument ? content.writeDocument(file)
-                                          : QStringLiteral("Das Dokument kann nicht gespeichert werden.");
+            if (!ole::writeDocument(file, m_shown.document, &error) && error.isEmpty())
+                error = QStringLiteral("Das Dokument kann nicht gespeichert werden.");
             file.close();
             if (error.isEmpty() && file.error() != QFileDevice::NoError)
                 error = QStringLiteral("Das Dokument kann nicht gespeichert werden: %1").arg(file.errorString());
@@ -181,9 +309,7 @@ bool ObjectSession::writeDocumentRow(long id, const Content &content)
         saved = m_storage.SaveObject(id, temp, nullptr, QString());
     else
         core::showMessage(error, core::MsgIcon::Exclamation, core::MsgButtons::Ok, QStringLiteral("Save"));
-    QString none;
-    if (!temp.isEmpty())
-        DeleteTempFile(temp, none);
+    deleteFile(temp);
     return saved;
 }
 

@@ -4,6 +4,7 @@
 #include "kelvane/FileRoutines.h"
 
 #include "dao/Dao.h"
+#include "quarvik/PictureImport.h"
 #include "sendral/OverlayGraphic.h"
 
 #include <QDir>
@@ -48,9 +49,24 @@ void rollbackQuietly(dao::Database *db, int depth)
     }
 }
 
+// The script column's text: the overlay's PNG as hexadecimal, the separator
+// and the script; Null without an overlay. An overlay that cannot be encoded
+// raises, before anything is written.
+QVariant scriptColumn(const sendral::OverlayGraphic *overlay, const QString &scriptText)
+{
+    if (!overlay)
+        return dao::Null();
+    QString reason;
+    const std::optional<QByteArray> png = overlay->Data(&reason);
+    if (!png)
+        throw KelvaneError(ErrInvalidPicture,
+                           QStringLiteral("Die Objekt-Grafik kann nicht als Bild gespeichert werden (%1).").arg(reason));
+    return QString(BytesToHex(*png) + kSeparator + scriptText);
+}
+
 // Writes the attachment's row in the caller's transaction.
 void writeObjectRow(dao::Database &db, long id, const QString &filePath, const QByteArray &bytes,
-                    const sendral::OverlayGraphic *overlay, const QString &scriptText)
+                    const QVariant &script)
 {
     // The old bytes go before the row is read, so that they are not read
     // into memory only to be replaced.
@@ -59,7 +75,7 @@ void writeObjectRow(dao::Database &db, long id, const QString &filePath, const Q
     // script would write the whole row with its bytes once more. A
     // database from before overlays has no script column; without an
     // overlay there is nothing to keep in it.
-    const bool withScript = overlay || db.TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
+    const bool withScript = !dao::isNull(script) || db.TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
     const QString statement = withScript
         ? QStringLiteral("Select ID, fBitmap, lbObjekt, tClass, mScript FROM Objekt where ID =?")
         : QStringLiteral("Select ID, fBitmap, lbObjekt, tClass FROM Objekt where ID =?");
@@ -72,13 +88,12 @@ void writeObjectRow(dao::Database &db, long id, const QString &filePath, const Q
     rs->SetValue(QStringLiteral("ID"), qlonglong(id));
     // Emptied first, so that the one chunk replaces the old bytes instead of extending them.
     rs->SetValue(QStringLiteral("lbObjekt"), dao::Null());
-    rs->SetValue(QStringLiteral("fBitmap"), IsPictureFileName(filePath));
+    rs->SetValue(QStringLiteral("fBitmap"), quarvik::PictureImport::countsAsPicture(filePath));
     if (const std::optional<QString> extension = extensionOf(filePath))
         rs->SetValue(QStringLiteral("tClass"), *extension);
     rs->Fields(QStringLiteral("lbObjekt")).AppendChunk(bytes);
     if (withScript)
-        rs->SetValue(QStringLiteral("mScript"), overlay ? QVariant(BytesToHex(overlay->Data()) + kSeparator + scriptText)
-                                                        : dao::Null());
+        rs->SetValue(QStringLiteral("mScript"), script);
     rs->Update();
     rs->Close();
 }
@@ -101,6 +116,7 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
     int depth = -1;
     try {
         const QByteArray bytes = ReadFileBytes(filePath);
+        const QVariant script = scriptColumn(overlay, scriptText);
         db = &requireDatabase();
         depth = db->TransactionDepth();
         // Another workstation saving at the same moment holds the write lock
@@ -108,7 +124,7 @@ bool ObjectStorage::SaveObject(long id, const QString &filePath, const sendral::
         dao::retryWhileLocked(*db, [&] {
             db->BeginTrans();
             try {
-                writeObjectRow(*db, id, filePath, bytes, overlay, scriptText);
+                writeObjectRow(*db, id, filePath, bytes, script);
                 db->CommitTrans();
             } catch (const dao::DaoError &) {
                 rollbackQuietly(db, depth);

@@ -14,10 +14,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QToolBar>
 
 #include <cmath>
@@ -48,6 +48,7 @@ RAZOleCtrl::RAZOleCtrl(QWidget *parent, bool userMode)
     m_view->viewport()->installEventFilter(this);
     m_bars = ControlToolbars::build(*this);
     m_bars.setPictureBarVisible(false);
+    m_session.setDisplay([this](const ObjectSession::Shown &shown) { return render(shown); });
     connectActions();
 }
 
@@ -56,7 +57,7 @@ RAZOleCtrl::~RAZOleCtrl()
     // The container goes with the form below; it reports nothing more here.
     if (m_document)
         m_document->OLECTRL().removeEventFilter(this);
-    m_session.deleteTempFile();
+    m_session.setDisplay({});
 }
 
 void RAZOleCtrl::ReadProperties(PropertyBag &bag)
@@ -69,7 +70,6 @@ void RAZOleCtrl::ReadProperties(PropertyBag &bag)
     SetDataField(bag.ReadProperty(QStringLiteral("DataField"), QString()).toString());
     SetTag(bag.ReadProperty(QStringLiteral("Tag"), QVariant()));
     SetAllowAppStart(bag.ReadProperty(QStringLiteral("AllowAppStart"), true).toBool());
-    m_session.reset();
     m_view->setZoom(100);
     m_bars.cboZoom->setCurrentIndex(ZoomSteps::DefaultIndex);
     zoomListClick();
@@ -142,7 +142,9 @@ void RAZOleCtrl::SetValue(const QVariant &newId)
         throw KelvaneError(ErrDesignTime, QStringLiteral("Die Eigenschaft kann zur Entwurfszeit nicht gesetzt werden"));
     const long before = idOf(m_session.Value());
     const long after = idOf(newId);
-    if (after != before || m_session.Changed())
+    // What is shown but not stored (a change the host dropped) is replaced
+    // by what is stored: loading a record shows its row, every time.
+    if (after != before || m_session.Changed() || m_session.differences() != 0)
         SetDatabaseID(after);
 }
 
@@ -151,7 +153,6 @@ void RAZOleCtrl::SetDatabaseID(long ID)
     if (!m_started)
         return;
     m_session.begin(ID);
-    ClearDisplay();
     if (ID != 0 && IsOnScreen())
         loadNow();
     UpdateButtons();
@@ -159,27 +160,10 @@ void RAZOleCtrl::SetDatabaseID(long ID)
 
 void RAZOleCtrl::loadNow()
 {
-    if (!m_session.load())
-        return;
-    if (!m_session.IsBitmap()) {
-        showLoadedDocument();
-        return;
-    }
-    const QString title = QStringLiteral("Kelvane: LoadObject");
-    if (!m_unreadable.check(m_session.TempFile(), attachmentName())) {
-        showUnreadable();
-        refuse(m_unreadable.message(), title);
-        return;
-    }
-    if (showPicture(m_session.TempFile())) {
-        m_view->setOverlay(m_session.CurrentOverlay());
-        return;
-    }
-    // The viewer names the temporary copy; the user knows the attachment.
-    QString error = m_view->errorString();
-    error.replace(QFileInfo(m_session.TempFile()).fileName(), attachmentName());
-    ClearDisplay();
-    refuse(error, title);
+    const QScopedValueRollback<bool> loading(m_loading, true);
+    const QString error = m_session.load();
+    if (!error.isEmpty())
+        refuse(error, QStringLiteral("Kelvane: LoadObject"));
 }
 
 QString RAZOleCtrl::attachmentName() const { return QStringLiteral("Anhang Nr. %1").arg(idOf(m_session.Value())); }
@@ -210,7 +194,8 @@ void RAZOleCtrl::deferredLoad()
     if (!m_started || m_session.Loaded() || !IsOnScreen())
         return;
     const core::WaitCursor hourglass;
-    SetDatabaseID(idOf(m_session.Value()));
+    loadNow();
+    UpdateButtons();
 }
 
 void RAZOleCtrl::showEvent(QShowEvent *event)
@@ -262,18 +247,19 @@ void RAZOleCtrl::layOut()
 
 ContentKind RAZOleCtrl::contentKind() const
 {
-    return contentKindOf(m_document != nullptr, pictureFile(), m_document ? m_document->className() : QString());
+    return m_document ? m_session.kind() : ContentKind::Empty;
 }
-
-QString RAZOleCtrl::pictureFile() const { return m_unreadable.isSet() ? m_unreadable.path() : m_view->fileName(); }
 
 bool RAZOleCtrl::Save()
 {
     if (m_locked)
         return false;
-    const ObjectSession::Content content{contentKind(), pictureFile(),
-                                         [this](QIODevice &file) { return m_document->saveTo(file); }};
-    return m_session.save(content, [this] {
+    return SavePending();
+}
+
+bool RAZOleCtrl::SavePending()
+{
+    return m_session.save([this] {
         QVariant number;
         if (m_sink)
             m_sink->GetNewPrimary(number);
@@ -303,19 +289,8 @@ QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
         return {};
     if (m_unreadable.isSet())
         return m_unreadable.card(bound);
-    const QSize full = m_view->pictureSize();
-    QImage picture = m_view->pictureScaled(bound);
-    if (picture.isNull() || full.isEmpty())
-        return picture;
-    // The smaller picture keeps the full one's size on paper.
-    constexpr int ScreenDotsPerMeter = 3780;   // 96 dpi
-    const double factor = double(picture.width()) / full.width();
-    const int dotsX = picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : ScreenDotsPerMeter;
-    const int dotsY = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : ScreenDotsPerMeter;
-    if (picture.size() != full) {
-        picture.setDotsPerMeterX(std::max(1, int(std::lround(dotsX * factor))));
-        picture.setDotsPerMeterY(std::max(1, int(std::lround(dotsY * double(picture.height()) / full.height()))));
-    }
+    // Decoded smaller, it still stands for the whole picture's size on paper.
+    const QImage picture = m_view->pictureScaled(bound);
     return Overlay ? withOverlay(picture) : picture;
 }
 
@@ -340,10 +315,17 @@ bool RAZOleCtrl::DoAction(int cmd)
     switch (cmd) {
     case razCreateBmp:
     case razCreateScanner: {
-        const QString path = cmd == razCreateBmp ? m_view->selectPictureFile() : m_view->acquireFromScanner();
+        // The row is held for the insert: a scan that ends after another
+        // record was loaded is not put into that one.
+        const ObjectSession::Ticket ticket = m_session.ticket();
+        QString path;
+        {
+            const QScopedValueRollback<bool> waiting(m_busy, true);
+            path = cmd == razCreateBmp ? m_view->selectPictureFile() : m_view->acquireFromScanner();
+        }
         if (path.isEmpty())
             return false;
-        SetOleFile(path, cmd == razCreateScanner);
+        insertFile(path, cmd == razCreateScanner, ticket);
         return true;
     }
     case razCreateOle:

@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 class QLabel;
 
@@ -62,6 +63,11 @@ public:
     QImage PictureWithin(bool Overlay, const QSize &bound) override;
     void Advise(__RAZOleCtrl *sink) override { m_sink = sink; }
     void WriteProperties(PropertyBag &bag) const override;
+    PendingAttachment PendingContent() override;
+    bool RestorePendingContent(const PendingAttachment &change) override;
+    int PendingChange() const override { return m_session.pendingChange(); }
+    bool SavePending() override;
+    bool Busy() const override { return m_busy; }
 
     // Reads the persisted properties (an empty bag gives a newly placed
     // control's) and, in user mode, starts the control for run time.
@@ -84,9 +90,6 @@ private:
     void deferredLoad();
     void loadNow();
     ContentKind contentKind() const;
-    // The picture file the control holds: the viewer's, or a stored one
-    // the preview program could not read (kept and saved as it is).
-    QString pictureFile() const;
     // The attachment as the user knows it, for messages.
     QString attachmentName() const;
     // Shows the card "Vorschau nicht möglich" in the picture's place.
@@ -101,15 +104,21 @@ private:
     void zoomListClick();
     // owned: the file was made for this control (a scan) and goes with it.
     void SetOleFile(const QString &path, bool owned = false);
-    void insertPicture(const QString &path, bool owned);
+    // Inserts through the session, for the row of ticket; a refusal is told.
+    void insertFile(const QString &path, bool owned, ObjectSession::Ticket ticket);
+    // The session's display: shows what it holds, "" or why it cannot.
+    QString render(const ObjectSession::Shown &shown);
     // Shows the picture file in the viewer and switches to the picture area.
     bool showPicture(const QString &path);
     void EditAddOle();
     void DeleteObject();
-    void ClearDisplay();
     void UpdateButtons();
     void SetSizeToFit(bool on);
     void UpdateZoomButtons();
+    // Zoom steps from the zoom shown (also a fitted one), keeping the picture
+    // point under place (none: the view's centre, for the buttons; the mouse
+    // for the wheel) where it is.
+    void stepZoom(int steps, const std::optional<QPointF> &place);
     // ObjGrafic: the annotation editor over the shown picture, its overlay and script.
     void EditOverlay();
     void ShowFitZoom();
@@ -120,15 +129,15 @@ private:
     // The document side (DocumentActions.cpp): the container's events, the
     // document area, inserting, loading and opening documents.
     void connectDocument();
-    void insertDocument(const QString &path, bool owned);
-    void showLoadedDocument();
     void showDocumentArea();
     void insertFromDialog();
     void documentUpdated(int code);
 
     quarvik::PictureView *m_view;
     QLabel *m_card;
+    // A picture the preview program could not read, shown as a card.
     UnreadablePicture m_unreadable;
+    bool m_loading = false;
     // Made at run-time start; none at design time.
     std::unique_ptr<ControlDocument> m_document;
     ControlToolbars m_bars;
@@ -146,6 +155,9 @@ private:
     QString m_dataField;
     QVariant m_tag;
     int m_lastMouseButton = 0;
+    bool m_hadContent = false;      // as the host was last told
+    // A file dialog or a scan is running.
+    bool m_busy = false;
 };
 
 } // namespace kelvane

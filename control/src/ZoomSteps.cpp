@@ -19,6 +19,23 @@ double ZoomSteps::ZoomOf(const QString &entry)
     return core::leadingNumber(text);
 }
 
+int ZoomSteps::StepFrom(double percent, int direction)
+{
+    // A step smaller than half a percent would not show.
+    constexpr double kSlack = 0.5;
+    const QStringList &entries = Entries();
+    if (direction > 0) {
+        for (int i = int(entries.size()) - 1; i >= 0; --i)
+            if (ZoomOf(entries.at(i)) > percent + kSlack)
+                return i;
+    } else {
+        for (int i = 0; i < entries.size(); ++i)
+            if (ZoomOf(entries.at(i)) < percent - kSlack)
+                return i;
+    }
+    return -1;
+}
+
 bool captionsDropped(int innerWidthTwips, int pictureBarWidthTwips)
 {
     return innerWidthTwips < pictureBarWidthTwips + 4800;

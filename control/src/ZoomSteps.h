@@ -5,7 +5,8 @@
 namespace kelvane {
 
 // The picture toolbar's zoom list: eight steps from "500 %" down to "10 %".
-// ZoomIn moves to the entry before, ZoomOut to the entry after.
+// ZoomIn moves to the entry before, ZoomOut to the entry after; from a
+// fitted zoom they move to the entry next to it.
 class ZoomSteps {
 public:
     static const QStringList &Entries();
@@ -13,8 +14,9 @@ public:
 
     // The entry's text with every "%" removed, read as a number ("75 %" -> 75).
     static double ZoomOf(const QString &entry);
-    static bool CanZoomIn(int index) { return index != 0; }
-    static bool CanZoomOut(int index) { return index != Entries().size() - 1; }
+    // The entry one step larger (direction > 0) or smaller than the zoom
+    // shown, also a fitted one between two entries; -1 past the list's end.
+    static int StepFrom(double percent, int direction);
 };
 
 // Whether the edit toolbar's captions must give way: the control is narrower

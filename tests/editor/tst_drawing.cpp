@@ -1,5 +1,6 @@
 #include "editor/GraficObj.h"
 #include "editor/GraficPainter.h"
+#include "editor/Rounding.h"
 
 #include <QApplication>
 #include <QGraphicsScene>
@@ -8,6 +9,9 @@
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
+#include <QtMath>
+
+#include <cmath>
 
 using namespace kelvane::editor;
 
@@ -72,6 +76,8 @@ private Q_SLOTS:
     void boxesAreDrawnWithTheBorderInside();
     void linesAndTextAreDrawnAtTheOffset();
     void fontSizeIsRoundedToWholePoints();
+    void arrowHeadIsAPointedTriangle_data();
+    void arrowHeadIsAPointedTriangle();
     void itemTakesClicksWhereTheHitTestSays();
     void gripDragIsHandledInsideTheShape();
 };
@@ -153,6 +159,54 @@ void TestDrawing::fontSizeIsRoundedToWholePoints()
     QCOMPARE(font.family(), QString(32, u'x'));
     QCOMPARE(font.weight(), QFont::Bold);
     QVERIFY(font.strikeOut() && !font.italic() && !font.underline());
+}
+
+void TestDrawing::arrowHeadIsAPointedTriangle_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("1") << 1;
+    QTest::newRow("10") << 10;
+}
+
+void TestDrawing::arrowHeadIsAPointedTriangle()
+{
+    QFETCH(int, width);
+    // A level arrow pointing right, its tip at (250, 100).
+    GraficGeometry arrow;
+    arrow.SetStyle(ShapeStyle::Arrow);
+    arrow.SetPenWidth(width);
+    arrow.PlaceLine({50, 100}, {250, 100});
+    const QPoint tip = arrow.Geometry().topLeft() + QPoint(arrow.Line().X2, arrow.Line().Y2);
+    QCOMPARE(tip, QPoint(250, 100));
+    const LineElement &toA = arrow.LineAt(1);
+    const LineElement &toB = arrow.LineAt(2);
+    // The head strokes: pen width + 30 long, 15 degrees off the shaft.
+    const double length = width + 30;
+    QCOMPARE(toA.X2, toA.X1 - roundHalfEven(length * std::cos(3.1415 / 12)));
+    QCOMPARE(std::abs(toA.Y2 - toA.Y1), roundHalfEven(length * std::sin(3.1415 / 12)));
+    QCOMPARE(toB.Y2 - toB.Y1, toA.Y1 - toA.Y2);
+
+    const QRectF outline = GraficPainter::HeadOutline(toA, toB, width).boundingRect();
+    const QPointF local(toA.X1, toA.Y1);
+    // The mitred tip reaches half the width / sin 15 degrees beyond the
+    // line's end (a round cap would reach half the width), and the head is
+    // as wide as the strokes' flat ends apart.
+    const double half = std::atan2(std::abs(toA.Y2 - toA.Y1), toA.X1 - toA.X2);
+    QVERIFY2(std::abs(outline.right() - local.x() - width / 2.0 / std::sin(half)) < 0.5,
+             qPrintable(QString::number(outline.right() - local.x())));
+    const double across = (toA.Y2 - toB.Y2 < 0 ? toB.Y2 - toA.Y2 : toA.Y2 - toB.Y2) + width * std::cos(M_PI / 12);
+    QVERIFY2(std::abs(outline.height() - across) < 1.0, qPrintable(QString::number(outline.height())));
+    QVERIFY(std::abs(outline.left() - std::min(toA.X2, toB.X2)) < width);
+
+    // Drawn filled: ink between the head strokes and beyond the tip.
+    QImage image = transparentImage(400, 200);
+    QPainter painter(&image);
+    GraficPainter::DrawToDC(arrow, painter, arrow.Geometry().left(), arrow.Geometry().top());
+    painter.end();
+    QCOMPARE(qAlpha(image.pixel(tip + QPoint(0, 0))), 255);
+    QCOMPARE(qAlpha(image.pixel(tip - QPoint(qRound(length * 0.8), -qRound(length * 0.15)))), 255);
+    if (width >= 10)
+        QCOMPARE(qAlpha(image.pixel(tip + QPoint(width, 0))), 255);
 }
 
 void TestDrawing::itemTakesClicksWhereTheHitTestSays()

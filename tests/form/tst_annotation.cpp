@@ -27,6 +27,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -103,8 +104,9 @@ void drawArrowAndWord(frmMain &editor)
     editor.DoCommand(QStringLiteral("Arrow"));
     editor.DoCommand(QStringLiteral("Text"));
     kelvane::editor::GraficObj &word = editor.Shapes().Shape(editor.Shapes().Selected());
-    word.Label().Caption = QStringLiteral("Delle");
-    word.Repaint();
+    // A new text is typed over.
+    QTest::keyClicks(editor.TextEditor(), QStringLiteral("Delle"));
+    editor.EndTextEdit();
     word.Place(210, 20, 100, 40);
 }
 

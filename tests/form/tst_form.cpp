@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -40,8 +41,10 @@ class ListSide : public varnholt::CaseList {
 public:
     void RefreshGrid(long lID) override { refreshed.append(lID); }
     void addVehicle(const QString &plate) override { vehicles.append(plate); }
+    void showPrinted(const QString &note) override { printed.append(note); }
     QList<long> refreshed;
     QStringList vehicles;
+    QStringList printed;
 };
 
 template <typename T>
@@ -93,6 +96,13 @@ private:
         auto rs = m_db->OpenRecordset(QStringLiteral("SELECT * FROM Schaden WHERE ID = ?"), dao::RecordsetType::Snapshot,
                                       dao::RecordsetOption::None, {qlonglong(id)});
         return rs->IsEOF() ? QVariant() : rs->Value(column);
+    }
+
+    QByteArray objektBytes(const QVariant &object)
+    {
+        auto rs = m_db->OpenRecordset("SELECT lbObjekt FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
+                                      dao::RecordsetOption::None, {object});
+        return rs->IsEOF() ? QByteArray() : rs->Value("lbObjekt").toByteArray();
     }
 
     long caseCount()
@@ -353,6 +363,7 @@ private Q_SLOTS:
         makeForm([&](QWidget *) {
             asked.append({report::gPrintKind, report::gPrintRecord});
             storedWhenAsked.append(stored(report::gPrintRecord, "Name").toString());
+            return QStringLiteral("An Drucker PDF gesendet (1 Seite)");
         });
         auto *print = control<QPushButton>(*m_form, "cmdPrint");
         QVERIFY(print->isEnabled());
@@ -369,6 +380,8 @@ private Q_SLOTS:
         print->click();
         QCOMPARE(asked, (QList<QPair<short, long>>{{short(report::PrintKindCase), id}}));
         QCOMPARE(storedWhenAsked, QStringList{"Gegner"});
+        // The list's status bar is told where the pages went.
+        QCOMPARE(m_list.printed, QStringList{"An Drucker PDF gesendet (1 Seite)"});
 
         // Cancelling the save question prints nothing.
         line("txtFeld_1")->setText("verworfen");
@@ -653,8 +666,10 @@ private Q_SLOTS:
         }
         QVERIFY(!m_form->FormChanged());
 
-        // Removing the second picture empties its column and deletes its row.
+        // Removing the second picture empties its column and deletes its row;
+        // "Schadenbilder" follows at once, before the case is saved.
         control<QWidget>(*m_form, "Ole_1")->findChild<QAction *>("Delete")->trigger();
+        QCOMPARE(label("lblBilder")->text(), QString("2"));
         QVERIFY(m_form->FormChanged());
         QVERIFY(m_form->SaveCase());
         QVERIFY(dao::isNull(stored(id, "Objekt_ID_2")));
@@ -662,6 +677,7 @@ private Q_SLOTS:
         auto gone = m_db->OpenRecordset("SELECT ID FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
                                         dao::RecordsetOption::None, {objects[1]});
         QVERIFY(gone->IsEOF());
+        QCOMPARE(label("lblBilder")->text(), QString("2"));
 
         // A settled case locks its pictures.
         check("chkVorgang")->click();
@@ -699,6 +715,160 @@ private Q_SLOTS:
         auto rs = m_db->OpenRecordset("SELECT lbObjekt FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
                                       dao::RecordsetOption::None, {object});
         QCOMPARE(rs->Value("lbObjekt").toByteArray(), testpictures::read(file));
+    }
+
+    // A stored photo, maybe a second photo dropped over it, then a drop the
+    // control refuses, then OK: the row keeps the stored photo or takes the
+    // second one, and the refusal is told.
+    void aRefusedDropLosesNeitherTheStoredNorThePendingPhoto_data()
+    {
+        QTest::addColumn<QString>("refused");
+        QTest::addColumn<bool>("pending");
+        for (const char *refused : {"folder", "damaged container file", "empty file", "text named as picture"}) {
+            QTest::addRow("%s over a pending photo", refused) << QString::fromLatin1(refused) << true;
+            QTest::addRow("%s over the stored photo", refused) << QString::fromLatin1(refused) << false;
+        }
+    }
+
+    void aRefusedDropLosesNeitherTheStoredNorThePendingPhoto()
+    {
+        QFETCH(QString, refused);
+        QFETCH(bool, pending);
+        QTemporaryDir files;
+        const QByteArray first = testpictures::encoded(testpictures::marked(60, 40), "jpg");
+        const QByteArray second = testpictures::png(Qt::green);
+        makeForm();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        QVERIFY(testpictures::drop(*control<QWidget>(*m_form, "Ole_0"),
+                                   {testpictures::write(files.filePath("erstes.jpg"), first)}));
+        QVERIFY(m_form->SaveCase());
+        const long id = m_form->CaseID();
+        const QVariant object = stored(id, "Objekt_ID_1");
+
+        m_form->FillSchaden(id);
+        control<QTabWidget>(*m_form, "tabSchaden")->setCurrentIndex(1);
+        QWidget *ole = control<QWidget>(*m_form, "Ole_0");
+        if (pending)
+            QVERIFY(testpictures::drop(*ole, {testpictures::write(files.filePath("zweites.png"), second)}));
+        QString path;
+        if (refused == "folder") {
+            path = files.filePath("Fotos");
+            QDir().mkpath(path);
+        } else if (refused == "damaged container file") {
+            path = testpictures::write(files.filePath("alt.ole"), "KELVANE-DOKUMENT\nabgeschnitten");
+        } else if (refused == "empty file") {
+            path = testpictures::write(files.filePath("leer.pdf"), {});
+        } else {
+            path = testpictures::write(files.filePath("fake.jpg"), "Nur ein Text.\n");
+        }
+        m_messages->clear();
+        testpictures::drop(*ole, {path});
+        QCOMPARE(m_messages->shown.size(), 1);
+        QCOMPARE(m_messages->shown.first().icon, core::MsgIcon::Exclamation);
+        QCOMPARE(m_form->FormChanged(), pending);
+
+        control<QPushButton>(*m_form, "cmdOK")->click();
+        QVERIFY(!m_form->isVisible());
+        QCOMPARE(stored(id, "Objekt_ID_1"), object);
+        QVERIFY(stored(id, "Schadenbilder").toBool());
+        QCOMPARE(objektBytes(object), pending ? second : first);
+    }
+
+    // A photo dropped on Bild 1, then "Vorgang erledigt" ticked: the settled
+    // case is saved with the photo, and the save question counts it.
+    void aPhotoDroppedBeforeSettlingIsSavedWithTheCase()
+    {
+        QTemporaryDir files;
+        const long id = insertCase("B-AB 1", "10/001");
+        const QByteArray photo = testpictures::png(Qt::blue);
+        makeForm();
+        m_form->FillSchaden(id);
+        QVERIFY(testpictures::drop(*control<QWidget>(*m_form, "Ole_0"),
+                                   {testpictures::write(files.filePath("foto.png"), photo)}));
+        check("chkVorgang")->click();
+        QVERIFY(m_form->FormChanged());
+
+        // Asked on leaving, "Nein" keeps nothing and asks nothing more.
+        m_messages->answers = {core::MsgAnswer::Cancel};
+        control<QPushButton>(*m_form, "cmdCancel")->click();
+        QCOMPARE(m_messages->shown.size(), 1);
+        QVERIFY(m_form->isVisible());
+
+        control<QPushButton>(*m_form, "cmdOK")->click();
+        QVERIFY(!m_form->isVisible());
+        QVERIFY(stored(id, "fErledigt").toBool());
+        const QVariant object = stored(id, "Objekt_ID_1");
+        QVERIFY(!dao::isNull(object));
+        QCOMPARE(objektBytes(object), photo);
+        QVERIFY(!m_form->FormChanged());
+    }
+
+    // "Löschen" on Bild 2, "Abbrechen" and "Nein": the case opened again
+    // shows the stored picture, in the same form window.
+    void aDroppedChangeIsGoneWhenTheCaseIsOpenedAgain()
+    {
+        QTemporaryDir files;
+        const QByteArray photo = testpictures::png(Qt::red);
+        makeForm();
+        m_form->FillSchaden(0);
+        fillMandatory("B-AB 1");
+        QVERIFY(testpictures::drop(*control<QWidget>(*m_form, "Ole_1"),
+                                   {testpictures::write(files.filePath("foto.png"), photo)}));
+        QVERIFY(m_form->SaveCase());
+        const long id = m_form->CaseID();
+
+        auto *tabs = control<QTabWidget>(*m_form, "tabSchaden");
+        for (const bool deleting : {true, false}) {
+            m_form->FillSchaden(id);
+            tabs->setCurrentIndex(2);
+            QWidget *ole = control<QWidget>(*m_form, "Ole_1");
+            if (deleting)
+                ole->findChild<QAction *>("Delete")->trigger();
+            else
+                QVERIFY(testpictures::drop(*ole, {testpictures::write(files.filePath("anders.png"), testpictures::png(Qt::cyan))}));
+            m_messages->answers = {core::MsgAnswer::No};
+            control<QPushButton>(*m_form, "cmdCancel")->click();
+            QVERIFY(!m_form->isVisible());
+
+            m_form->show();
+            m_form->FillSchaden(id);
+            tabs->setCurrentIndex(0);
+            tabs->setCurrentIndex(2);
+            QWidget *view = ole->findChild<QWidget *>("PictureView1");
+            QTRY_COMPARE(testpictures::read(view->property("fileName").toString()), photo);
+            QVERIFY(!m_form->FormChanged());
+        }
+    }
+
+    // While a picture is being chosen (or scanned) for Bild 1, the list
+    // cannot load another case into the form: the picture would land there.
+    void theCaseStaysWhileAPictureIsBeingInserted()
+    {
+        const long first = insertCase("B-AB 1", "10/001");
+        const long second = insertCase("B-CD 2", "10/002");
+        makeForm();
+        m_form->FillSchaden(first);
+        std::function<void()> answer = [&] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            if (!dialog) {
+                QTimer::singleShot(10, answer);
+                return;
+            }
+            m_form->FillSchaden(second);
+            // Nor does the form close under it.
+            m_form->close();
+            static_cast<QDialog *>(dialog)->reject();
+        };
+        QTimer::singleShot(0, answer);
+        control<QWidget>(*m_form, "Ole_0")->findChild<QAction *>("Bmp")->trigger();
+        QCOMPARE(m_messages->shown.size(), 2);
+        QCOMPARE(m_messages->lastText(), QString("Bitte warten Sie, bis das Einfügen in diesen Vorgang beendet ist."));
+        QVERIFY(m_form->isVisible());
+        QCOMPARE(m_form->CaseID(), first);
+        QCOMPARE(label("lblNr")->text(), QString("10/001"));
+        m_form->FillSchaden(second);
+        QCOMPARE(m_form->CaseID(), second);
     }
 
     void everyLabelStaysInsideTheForm()

@@ -19,12 +19,15 @@
 #include <QApplication>
 #include <QAction>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QWheelEvent>
 
 using namespace kelvane;
 using controltest::Host;
@@ -385,8 +388,14 @@ void TestControl::lockedControlReportsNoChangeAndSavesNothing()
     control->SetLocked(false);
     QVERIFY(control->Changed());
     QVERIFY(control->hWnd()->acceptDrops());
-    QVERIFY(control->Save());
+
+    // The lock hides no change from the host's record: it writes it all the same.
+    control->SetLocked(true);
+    QCOMPARE(control->PendingChange(), int(ChangeInserted));
+    QVERIFY(control->SavePending());
+    QCOMPARE(host.asked, 1);
     QVERIFY(rowExists(9));
+    QCOMPARE(control->PendingChange(), 0);
 }
 
 void TestControl::actionsOutsideTheListChangeNothing()
@@ -447,16 +456,31 @@ void TestControl::insertedFilesAreCheckedByNameAndContent()
 void TestControl::zoomButtonsStopAtTheListsEnds()
 {
     auto control = makeControl();
-    testpictures::drop(*control->hWnd(), {pictureFile(QStringLiteral("zoom.png"),
-                                                      testpictures::encoded(testpictures::marked(400, 300), "png"))});
-    QVERIFY(!action(*control, "ZoomIn")->isEnabled() && !action(*control, "ZoomOut")->isEnabled());
-    action(*control, "SizeToFit")->trigger();
-    QVERIFY(!action(*control, "SizeToFit")->isChecked());
+    testpictures::drop(*control->hWnd(), {pictureFile(QStringLiteral("zoom.jpg"),
+                                                      testpictures::encoded(testpictures::marked(3000, 2000), "jpg"))});
     auto *zoom = control->hWnd()->findChild<QComboBox *>(QStringLiteral("cboZoom"));
-    auto *view = control->hWnd()->findChild<QWidget *>(QStringLiteral("PictureView1"));
-    QCOMPARE(zoom->currentText(), QStringLiteral("100 %"));
-    QCOMPARE(view->property("zoom").toDouble(), 100.0);
-    for (int i = 0; i < 5; ++i)
+    auto *view = control->hWnd()->findChild<QAbstractScrollArea *>(QStringLiteral("PictureView1"));
+    // Fitted between two entries, each button leaves size-to-fit for the entry next to it.
+    QVERIFY(action(*control, "SizeToFit")->isChecked());
+    const double fitted = view->property("zoom").toDouble();
+    QVERIFY2(fitted > 10 && fitted < 100, qPrintable(QString::number(fitted)));
+    QVERIFY(action(*control, "ZoomIn")->isEnabled() && action(*control, "ZoomOut")->isEnabled());
+    action(*control, "ZoomIn")->trigger();
+    QVERIFY(!action(*control, "SizeToFit")->isChecked());
+    QVERIFY(!view->property("sizeToFit").toBool());
+    const QList<double> steps = {500, 200, 150, 100, 75, 50, 25, 10};
+    const auto entryAbove = [&] {
+        return *std::find_if(steps.rbegin(), steps.rend(), [&](double step) { return step > fitted; });
+    };
+    const auto entryBelow = [&] { return *std::find_if(steps.begin(), steps.end(), [&](double step) { return step < fitted; }); };
+    QCOMPARE(view->property("zoom").toDouble(), entryAbove());
+    QCOMPARE(zoom->currentText(), QStringLiteral("%1 %").arg(entryAbove()));
+    action(*control, "SizeToFit")->trigger();
+    QCOMPARE(view->property("zoom").toDouble(), fitted);
+    action(*control, "ZoomOut")->trigger();
+    QCOMPARE(view->property("zoom").toDouble(), entryBelow());
+
+    for (int i = 0; i < 9; ++i)
         action(*control, "ZoomIn")->trigger();
     QCOMPARE(zoom->currentIndex(), 0);
     QCOMPARE(view->property("zoom").toDouble(), 500.0);
@@ -470,8 +494,25 @@ void TestControl::zoomButtonsStopAtTheListsEnds()
     QVERIFY(action(*control, "ZoomIn")->isEnabled());
     zoom->setCurrentIndex(4);
     QCOMPARE(view->property("zoom").toDouble(), 75.0);
-    action(*control, "SizeToFit")->trigger();
-    QVERIFY(!action(*control, "ZoomIn")->isEnabled() && !action(*control, "ZoomOut")->isEnabled());
+
+    // Ctrl+wheel takes a step too: two notches up from 75 % is 150 %.
+    const QPointF mouse(10, 10);
+    QWheelEvent notches(mouse, view->viewport()->mapToGlobal(mouse), {}, {0, 240}, Qt::NoButton, Qt::ControlModifier,
+                        Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view->viewport(), &notches);
+    QCOMPARE(zoom->currentText(), QStringLiteral("150 %"));
+    QCOMPARE(view->property("zoom").toDouble(), 150.0);
+
+    // A right click on the picture offers the drop-down menu's entries; a locked control does not.
+    auto *menu = control->hWnd()->findChild<QMenu *>(QStringLiteral("mnuNew"));
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(20, 20), view->viewport()->mapToGlobal(QPoint(20, 20)));
+    QApplication::sendEvent(view->viewport(), &click);
+    QTRY_VERIFY(menu->isVisible());
+    menu->close();
+    control->SetLocked(true);
+    QApplication::sendEvent(view->viewport(), &click);
+    QTest::qWait(20);
+    QVERIFY(!menu->isVisible());
 }
 
 void TestControl::captionsGiveWayToANarrowControl()
@@ -642,6 +683,23 @@ void TestControl::aScanFromTheTestDeviceIsInsertedAndSaved()
     // The scan was the control's own file: it goes with the control.
     control.reset();
     QVERIFY(!QFileInfo::exists(scanned));
+
+    // A host that loads another row while the scan runs gets none of it.
+    storePicture(41, testpictures::png(Qt::red));
+    auto other = makeControl({{"OptimizeLoad", false}});
+    bool busyWhileScanning = false;
+    QTimer::singleShot(0, [&] {
+        busyWhileScanning = other->Busy();
+        other->SetValue(41);
+    });
+    m_boxes->clear();
+    QVERIFY(other->DoAction(razCreateScanner));
+    QVERIFY(busyWhileScanning);
+    QVERIFY(!other->Busy());
+    QCOMPARE(m_boxes->lastText(), QStringLiteral("Das eingefügte Bild gehört zu einem Vorgang, der nicht mehr "
+                                                 "angezeigt wird; es wurde verworfen."));
+    QVERIFY(!other->Changed());
+    QCOMPARE(testpictures::read(viewerFile(*other)), testpictures::png(Qt::red));
 }
 
 

@@ -65,6 +65,7 @@ private Q_SLOTS:
     void aFileTheContainerCannotTakeKeepsTheStoredRow();
     void aFailingDocumentSaveReportsFalseAndKeepsTheChange();
     void closingWhileOpenOutsideKeepsTheCopy();
+    void aPendingChangeIsHandedOutAndTakenBackAsItWas();
 
 private:
     std::unique_ptr<_RAZOleCtrl> makeControl(QVariantMap properties = {});
@@ -374,17 +375,33 @@ void TestControlDocs::aFileTheContainerCannotTakeKeepsTheStoredRow()
     control->SetValue(10);
     QVERIFY(!child(*control, "PictureView1").property("fileName").toString().isEmpty());
 
-    // A file named as a stored document that is none: told, the display
-    // switched to the empty container, nothing to store.
+    // A file named as a stored document that is none: told, and the
+    // picture stays shown and stored as it was.
+    const QString shown = child(*control, "PictureView1").property("fileName").toString();
     testpictures::drop(*control->hWnd(), {file(QStringLiteral("kaputt.ole"), "KELVANE-DOKUMENT\nnein")});
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown.first().title, QStringLiteral("SetOleFile"));
     QCOMPARE(m_boxes->shown.first().icon, core::MsgIcon::Exclamation);
-    QVERIFY(child(*control, "Frame1").isVisible() && !child(*control, "PictureView1").isVisible());
+    QCOMPARE(child(*control, "PictureView1").property("fileName").toString(), shown);
+    QVERIFY(child(*control, "PictureView1").isVisible() && !child(*control, "Frame1").isVisible());
     QVERIFY(container(*control).className().isEmpty());
     QVERIFY(!control->Changed());
     QVERIFY(control->Save());
     QCOMPARE(storedBytes(10), testpictures::png(Qt::red));
+
+    // An empty document chosen in "Objekt einfügen" is refused as an empty picture is.
+    m_boxes->clear();
+    const QString empty = file(QStringLiteral("Leer.pdf"), QByteArray());
+    answerInsertDialog([empty](QFileDialog *dialog) {
+        dialog->selectFile(empty);
+        static_cast<QDialog *>(dialog)->accept();
+    });
+    control->DoAction(razDelete);
+    QVERIFY(control->DoAction(razCreateOle));
+    QCOMPARE(m_boxes->lastText(), QStringLiteral("Die Datei \"Leer.pdf\" ist leer."));
+    QVERIFY(container(*control).className().isEmpty());
+    QVERIFY(control->Save());
+    QVERIFY(storedBytes(10).isEmpty());
 
     // A missing file alike.
     m_boxes->clear();
@@ -440,3 +457,72 @@ void TestControlDocs::closingWhileOpenOutsideKeepsTheCopy()
 
 QTEST_MAIN(TestControlDocs)
 #include "tst_controldocs.moc"
+
+void TestControlDocs::aPendingChangeIsHandedOutAndTakenBackAsItWas()
+{
+    Host host;
+    auto first = makeControl();
+    first->Advise(&host);
+    QCOMPARE(first->PendingContent().kind, int(PendingAttachment::None));
+
+    // A document, handed out whatever the lock, comes back in another control.
+    QVERIFY(testpictures::drop(*first->hWnd(), {file(QStringLiteral("Brief.txt"), "Sehr geehrte Damen und Herren\n")}));
+    first->SetLocked(true);
+    const PendingAttachment document = first->PendingContent();
+    first->SetLocked(false);
+    QCOMPARE(document.kind, int(PendingAttachment::Document));
+    auto second = makeControl();
+    second->Advise(&host);
+    QVERIFY(second->RestorePendingContent(document));
+    QCOMPARE(container(*second).document().bytes, QByteArray("Sehr geehrte Damen und Herren\n"));
+    QCOMPARE(container(*second).document().fileName, QStringLiteral("Brief.txt"));
+    QVERIFY(second->Changed());
+    host.answer = 7;
+    QVERIFY(second->Save());
+
+    // A picture with its overlay and script.
+    sendral::OverlayGraphic overlay;
+    QPainter *painter = overlay.BeginDraw(nullptr, sendral::OverlayGraphic::HimetricFromPixels(64, 96),
+                                          sendral::OverlayGraphic::HimetricFromPixels(48, 96), QString());
+    painter->fillRect(QRect(10, 10, 20, 20), Qt::green);
+    overlay.EndDraw();
+    PendingAttachment picture;
+    picture.kind = PendingAttachment::Picture;
+    picture.fileName = QStringLiteral("Foto.png");
+    picture.bytes = testpictures::png(Qt::red);
+    picture.overlay = overlay.Data().value_or(QByteArray());
+    picture.script = QStringLiteral("RECT;10;10;20;20;1;0;65280;1#");
+    auto third = makeControl();
+    QVERIFY(third->RestorePendingContent(picture));
+    QVERIFY(third->Changed());
+    const PendingAttachment again = third->PendingContent();
+    QCOMPARE(again.kind, int(PendingAttachment::Picture));
+    QCOMPARE(again.bytes, picture.bytes);
+    QCOMPARE(again.script, picture.script);
+    QCOMPARE(QColor(third->Picture(true).pixel(15, 15)), QColor(Qt::green));
+    QCOMPARE(QColor(third->Picture(false).pixel(15, 15)), QColor(Qt::red));
+
+    // The removal of a stored document, over the row loaded first.
+    auto fourth = makeControl();
+    fourth->SetValue(7);
+    QTRY_VERIFY(!container(*fourth).className().isEmpty());
+    action(*fourth, "Delete")->trigger();
+    const PendingAttachment removed = fourth->PendingContent();
+    QCOMPARE(removed.kind, int(PendingAttachment::Removed));
+    auto fifth = makeControl();
+    fifth->SetValue(7);
+    QVERIFY(fifth->RestorePendingContent(removed));
+    QVERIFY(container(*fifth).className().isEmpty());
+    QVERIFY(fifth->Changed());
+    QVERIFY(fifth->Save());
+    QVERIFY(storedBytes(7).isEmpty());
+
+    // Bytes that are no picture are refused and said so; the control stays empty.
+    m_boxes->clear();
+    picture.bytes = "kein Bild";
+    auto sixth = makeControl();
+    QVERIFY(!sixth->RestorePendingContent(picture));
+    QCOMPARE(m_boxes->shown.size(), 1);
+    QVERIFY(!sixth->Changed());
+    QVERIFY(sixth->Picture(false).isNull());
+}

@@ -1,7 +1,7 @@
 #include "kelvane/ErrorMessage.h"
 #include "kelvane/FileRoutines.h"
 #include "kelvane/ObjectStorage.h"
-#include "kelvane/PrivateTempFolders.h"
+#include "core/PrivateTempFolders.h"
 
 #include "SqliteDamage.h"
 #include "TestEngine.h"
@@ -100,7 +100,7 @@ private:
     testengine::Databases m_databases;
     QString m_temp;
     // The program's own folder inside m_temp, where the temporary files lie.
-    static QString ownTemp() { return PrivateTempFolders::ofApplication()->inside(qEnvironmentVariable("Temp")); }
+    static QString ownTemp() { return core::PrivateTempFolders::ofApplication()->inside(qEnvironmentVariable("Temp")); }
     std::unique_ptr<dao::Database> m_db;
     std::unique_ptr<ObjectStorage> m_storage;
     std::unique_ptr<core::RecordingMessageService> m_boxes;
@@ -295,7 +295,7 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
     const QString picture = writeFile(m_dir.filePath(QStringLiteral("in/a.gif")), randomBytes(500, 3));
     QVERIFY(m_storage->SaveObject(9, picture, overlay.get(), script));
     const QString stored = column(9, QStringLiteral("mScript")).toString();
-    QCOMPARE(stored, BytesToHex(overlay->Data()) + QStringLiteral("[CAQOSCRIPT]") + script);
+    QCOMPARE(stored, BytesToHex(*overlay->Data()) + QStringLiteral("[CAQOSCRIPT]") + script);
 
     Loaded l = load(9);
     QVERIFY(l.result);
@@ -307,7 +307,7 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
 
     // The separator is found in any case; an empty script part stays empty.
     m_db->Execute(QStringLiteral("UPDATE Objekt SET mScript = ? WHERE ID = 9"),
-                  {QString(BytesToHex(overlay->Data()) + QStringLiteral("[caqoScript]"))});
+                  {QString(BytesToHex(*overlay->Data()) + QStringLiteral("[caqoScript]"))});
     l = load(9);
     QVERIFY(l.overlay);
     QCOMPARE(l.script, QString());
@@ -336,6 +336,22 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
     QCOMPARE(m_boxes->shown.size(), 1);
     QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: LoadObject"));
     QVERIFY(m_boxes->shown[0].text.startsWith(QStringLiteral("Fehlermeldung:") + NL));
+
+    // An overlay no PNG can hold is not stored as nothing: the save fails,
+    // says so, and the stored row stays as it was.
+    QVERIFY(m_storage->SaveObject(9, picture, overlay.get(), script));
+    const QVariant before = column(9, QStringLiteral("mScript"));
+    sendral::OverlayGraphic tooWide;
+    tooWide.BeginDraw(nullptr, sendral::OverlayGraphic::HimetricFromPixels(1000001, 96),
+                      sendral::OverlayGraphic::HimetricFromPixels(1, 96), QString());
+    tooWide.EndDraw();
+    const QString other = writeFile(m_dir.filePath(QStringLiteral("in/c.gif")), randomBytes(300, 4));
+    QVERIFY(!m_storage->SaveObject(9, other, &tooWide, script));
+    QCOMPARE(m_boxes->shown.size(), 2);
+    QCOMPARE(m_boxes->shown[1].title, QStringLiteral("Kelvane: SaveObject"));
+    QVERIFY(m_boxes->shown[1].text.contains(QStringLiteral("Die Objekt-Grafik kann nicht als Bild gespeichert werden")));
+    QCOMPARE(column(9, QStringLiteral("mScript")), before);
+    QCOMPARE(column(9, QStringLiteral("lbObjekt")).toByteArray(), readFile(picture));
 }
 
 void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
@@ -464,7 +480,7 @@ void TestStorage::temporaryNamesAvoidExistingFiles()
     QCOMPARE(TempFolder(), tmpFolder);
 
     // The names lie in the program's own folder inside the temporary folder.
-    const QString own = PrivateTempFolders::ofApplication()->inside(tmpFolder);
+    const QString own = core::PrivateTempFolders::ofApplication()->inside(tmpFolder);
     const QByteArray jpeg = randomBytes(700, 7);
     QVERIFY(m_storage->SaveObject(7, writeFile(m_dir.filePath(QStringLiteral("in/seven.jpg")), jpeg), nullptr, {}));
     writeFile(own + QStringLiteral("/tmp7.jpg"), "a");
@@ -498,7 +514,7 @@ void TestStorage::temporaryNamesAvoidExistingFiles()
     qputenv("Tmp", QByteArray());
     QCOMPARE(TempFolder(), QDir::tempPath());
     QVERIFY(MakeTempFileName(QStringLiteral("tmp7"), QStringLiteral("jpg"))
-                .startsWith(PrivateTempFolders::ofApplication()->inside(QDir::tempPath()) + u'/'));
+                .startsWith(core::PrivateTempFolders::ofApplication()->inside(QDir::tempPath()) + u'/'));
 }
 
 void TestStorage::errorBoxText()
@@ -537,11 +553,6 @@ void TestStorage::fileAndHexRoutines()
     QCOMPARE(HexToBytes(QStringLiteral("A")), QByteArray());
     QCOMPARE(HexToBytes(QStringLiteral("ABC")), QByteArray("\xab\x0c", 2));
     QCOMPARE(HexToBytes(QStringLiteral("ABCDE")), QByteArray("\xab\xcd", 2));
-
-    QVERIFY(IsPictureFileName(QStringLiteral("a.gif.txt")));
-    QVERIFY(IsPictureFileName(QStringLiteral("Plan.PNG")));
-    QVERIFY(!IsPictureFileName(QStringLiteral("bmp")));
-    QVERIFY(!IsPictureFileName(QStringLiteral("tmp3.OLE")));
 
     const QString path = writeFile(m_dir.filePath(QStringLiteral("f/datei.bin")), "0123456789");
     QVERIFY(FileExists(path));

@@ -1,6 +1,6 @@
 #include "kelvane/ErrorMessage.h"
 #include "kelvane/FileRoutines.h"
-#include "kelvane/PrivateTempFolders.h"
+#include "core/PrivateTempFolders.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +26,7 @@ private Q_SLOTS:
     {
         QString path;
         {
-            PrivateTempFolders folders;
+            core::PrivateTempFolders folders;
             path = folders.inside(m_shared.path());
             QVERIFY(!path.isEmpty());
             QCOMPARE(QFileInfo(path).absolutePath(), QFileInfo(m_shared.path()).absoluteFilePath());
@@ -36,21 +36,21 @@ private Q_SLOTS:
             QVERIFY(S_ISDIR(entry.st_mode));
             QCOMPARE(entry.st_mode & 07777, mode_t(0700));
 
-            PrivateTempFolders other;
+            core::PrivateTempFolders other;
             QVERIFY(other.inside(m_shared.path()) != path);
             QFile left(path + QStringLiteral("/tmp1.jpg"));
             QVERIFY(left.open(QIODevice::WriteOnly));
         }
         QVERIFY(!QFileInfo::exists(path));
-        PrivateTempFolders folders;
+        core::PrivateTempFolders folders;
         QCOMPARE(folders.inside(m_shared.filePath(QStringLiteral("fehlt"))), QString());
     }
 
     void namesLieInTheApplicationsPrivateFolder()
     {
-        PrivateTempFolders *folders = PrivateTempFolders::ofApplication();
+        core::PrivateTempFolders *folders = core::PrivateTempFolders::ofApplication();
         QVERIFY(folders);
-        QCOMPARE(PrivateTempFolders::ofApplication(), folders);
+        QCOMPARE(core::PrivateTempFolders::ofApplication(), folders);
         QCOMPARE(folders->parent(), QCoreApplication::instance());
         const QString name = MakeTempFileName(QStringLiteral("tmp42"), QStringLiteral("jpg"));
         // Before, the name lay open in the shared folder: <Temp>/tmp42.jpg.
@@ -63,7 +63,7 @@ private Q_SLOTS:
 
     void aLinkIsNeverWrittenThrough()
     {
-        const QString folder = PrivateTempFolders::ofApplication()->inside(m_shared.path());
+        const QString folder = core::PrivateTempFolders::ofApplication()->inside(m_shared.path());
         const QString victim = m_shared.filePath(QStringLiteral("opfer.txt"));
         const QString planted = folder + QStringLiteral("/tmp5.jpg");
         QVERIFY(QFile::link(victim, planted));

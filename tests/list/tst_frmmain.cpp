@@ -184,14 +184,19 @@ private Q_SLOTS:
         const QString base = QStringLiteral("Select ID From Schaden");
         QCOMPARE(shownIds(*w), s.data.ids(base + QStringLiteral(" order by Datum desc")));
         QVERIFY(grid(*w)->isColumnHidden(0));
+        // The status bar counts the cases listed, under every filter.
+        const auto counted = [&] { return status->findChild<QLabel *>(QStringLiteral("panAnzahl"))->text().trimmed(); };
+        QCOMPARE(counted(), QStringLiteral("%1 Schadensfälle").arg(shownIds(*w).size()));
 
         // The quote in the plate is a value like any other.
         choose(autoBox, 2);
         QCOMPARE(shownIds(*w), (QList<long>{3, 6, 9, 12}));
+        QCOMPARE(counted(), QStringLiteral("4 Schadensfälle"));
         choose(combo(*w, "cboStatus"), 1);
         QCOMPARE(shownIds(*w), (QList<long>{6, 12}));
         choose(combo(*w, "cboSchadenart"), 1);
         QCOMPARE(shownIds(*w), (QList<long>{12}));
+        QCOMPARE(counted(), QStringLiteral("1 Schadensfall"));
         // Vehicle, "Erledigt", "Kleinstschäden", Datum descending.
         choose(autoBox, 1);
         choose(combo(*w, "cboSchadenart"), 2);
@@ -211,6 +216,7 @@ private Q_SLOTS:
         button(*w, "Termin")->trigger();
         QVERIFY(button(*w, "Termin")->isChecked());
         QCOMPARE(shownIds(*w), (QList<long>{7, 9, 11}));
+        QCOMPARE(counted(), QStringLiteral("3 Schadensfälle"));
         w->findChild<QLineEdit *>(QStringLiteral("txtTage"))->setText(QStringLiteral("abc"));
         w->HeadClick(3);   // a header click keeps the mode
         QVERIFY(button(*w, "Termin")->isChecked());
@@ -221,6 +227,25 @@ private Q_SLOTS:
         const QList<long> notSingle = {1, 2, 3, 5, 6, 7, 9, 10, 11};
         QCOMPARE(shownIds(*w), notSingle);
         QVERIFY(s.messages.shown.isEmpty());
+
+        // "Schaden" takes the width the window gains and gives it back; it is
+        // stored at its own width.
+        const auto widthOf = [&](int column) { return grid(*w)->horizontalHeader()->sectionSize(column); };
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        w->resize(w->columnScale().toPixels(16000), 450);
+        QTRY_VERIFY(widthOf(5) > w->columnScale().toPixels(6500));
+        const int wide = widthOf(5);
+        int others = 0;
+        for (int n : {1, 2, 3, 4, 6, 7, 8})
+            others += widthOf(n);
+        QCOMPARE(wide + others, grid(*w)->viewport()->width());
+        w->resize(w->width() + 100, 450);
+        QTRY_COMPARE(widthOf(5), wide + 100);
+        w->resize(w->minimumWidth(), 450);
+        QTRY_COMPARE(widthOf(5), w->columnScale().toPixels(6500));
+        w->close();
+        QCOMPARE(w->columnWidths()[4], 6500);
     }
 
     void headerClicks()
@@ -470,6 +495,7 @@ private Q_SLOTS:
                     a.rows.append(g->cellText(0) + u'|' + g->cellText(1));
             }
             asked.append(a);
+            return a.kind == report::PrintKindCase ? QStringLiteral("An Drucker PDF gesendet (1 Seite)") : QString();
         });
         QVERIFY(button(*w, "Schaden")->isEnabled());
         QVERIFY(button(*w, "Print")->isEnabled());
@@ -481,6 +507,8 @@ private Q_SLOTS:
         QCOMPARE(asked[0].record, 7L);
         QCOMPARE(asked[0].parent, w.get());
         QVERIFY(asked[0].subtitle.isEmpty() && !asked[0].direct && asked[0].rows.isEmpty());
+        // Where the pages went, as the print entry answers it.
+        QCOMPARE(w->statusBar()->currentMessage(), QStringLiteral("An Drucker PDF gesendet (1 Seite)"));
 
         // The list prints the cases it shows, in its order, under its filter.
         choose(combo(*w, "cboStatus"), 1);

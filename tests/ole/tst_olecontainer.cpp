@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QScopeGuard>
 
 // The desktop here is a private one (oletest::PrivateDesktop) whose test
 // script is the application for text and PNG files.
@@ -25,6 +26,7 @@ private Q_SLOTS:
     void editingOutsideRaisesChangedWithTheNewBytes();
     void aLinkedPictureChangedOnDiskRaisesClosed();
     void theCopyOutlivesItsContainerUntilProgramEnd();
+    void aTypeWithoutApplicationIsToldAndNothingStarts();
     void insertDialogCancelledChangesNothing();
     void mouseEventsAndKeptSettings();
     void frmOleUnloadRemovesTheFrameWhereverItIs();
@@ -165,6 +167,45 @@ void OleContainerTest::theCopyOutlivesItsContainerUntilProgramEnd()
     ole::OleContainer container;
     container.createEmbed(source);
     QVERIFY(container.editFolder().isEmpty());
+}
+
+void OleContainerTest::aTypeWithoutApplicationIsToldAndNothingStarts()
+{
+    // The desktop's system-wide defaults out of sight: only the private
+    // mimeapps.list, which names no application for PDF, is asked.
+    QTemporaryDir system;
+    QVERIFY(QDir(system.path()).mkpath(QStringLiteral("share")) && QDir(system.path()).mkpath(QStringLiteral("etc")));
+    QFile::link(QStringLiteral("/usr/share/mime"), QDir(system.path()).filePath(QStringLiteral("share/mime")));
+    const QByteArray dataDirs = qgetenv("XDG_DATA_DIRS"), configDirs = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_DATA_DIRS", QDir(system.path()).filePath(QStringLiteral("share")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", QDir(system.path()).filePath(QStringLiteral("etc")).toUtf8());
+    const auto restore = qScopeGuard([&] {
+        qputenv("XDG_DATA_DIRS", dataDirs);
+        qputenv("XDG_CONFIG_DIRS", configDirs);
+    });
+
+    const QByteArray pdf = oletest::pdfBytes();
+    const QString source = file(QStringLiteral("Gutachten.pdf"), pdf);
+    ole::OleContainer container;
+    container.createEmbed(source);
+    QString told;
+    try {
+        container.doVerb(ole::OleContainer::OpenVerb);
+    } catch (const ole::OleError &error) {
+        told = error.description();
+    }
+    QVERIFY2(told.startsWith(QStringLiteral("Für Dateien dieser Art ist kein Programm eingerichtet.")), qPrintable(told));
+    QVERIFY(told.contains(QStringLiteral("(application/pdf)")));
+    QVERIFY(!container.appIsRunning());
+    QCOMPARE(container.document().bytes, pdf);
+
+    // A type the desktop has an application for still opens.
+    const QString text = file(QStringLiteral("Notiz.txt"), "Kratzer\n");
+    ole::OleContainer other;
+    other.createEmbed(text);
+    QVERIFY(other.doVerb(ole::OleContainer::OpenVerb));
+    QTRY_VERIFY_WITH_TIMEOUT(opened().contains(QStringLiteral("/Notiz.txt")), 15000);
+    QVERIFY(!opened().contains(QStringLiteral("Gutachten.pdf")));
 }
 
 void OleContainerTest::insertDialogCancelledChangesNothing()

@@ -9,6 +9,7 @@
 #include "core/UserSettings.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QFileDialog>
 #include <QImageReader>
 #include <QPainter>
@@ -166,6 +167,52 @@ private Q_SLOTS:
         QCOMPARE(view.picture().pixel(3, 3), QColor(Qt::green).rgb());
     }
 
+    // A picture decoded smaller for print stands for the whole one on paper,
+    // whatever the format does with its resolution; from a file or from bytes.
+    void aSmallerDecodeKeepsThePaperSize_data()
+    {
+        QTest::addColumn<QByteArray>("format");
+        for (const char *format : {"png", "jpg", "bmp"})
+            QTest::newRow(format) << QByteArray(format);
+    }
+
+    void aSmallerDecodeKeepsThePaperSize()
+    {
+        QFETCH(QByteArray, format);
+        QImage picture = halves(400, 200);
+        picture.setDotsPerMeterX(11811);   // 300 dpi
+        picture.setDotsPerMeterY(11811);
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(picture.save(&buffer, format.constData()));
+        const QString file = path(QStringLiteral("druck.") + QString::fromLatin1(format));
+        QVERIFY(writeFile(file, bytes));
+        const QImage whole = PictureReader(bytes, QStringLiteral("ganz")).read();
+        const auto metres = [](const QImage &image) { return double(image.width()) / image.dotsPerMeterX(); };
+        for (PictureReader reader : {PictureReader(bytes, QStringLiteral("Bild")),
+                                     PictureReader(file)}) {
+            const QImage smaller = reader.read(QSize(100, 100));
+            QCOMPARE(smaller.size(), QSize(100, 50));
+            QVERIFY2(qAbs(metres(smaller) - metres(whole)) < 0.0005, qPrintable(QString::number(smaller.dotsPerMeterX())));
+        }
+    }
+
+    // The one rule of picture or document: content, then the file name's last extension.
+    void theNameRuleLooksAtTheLastExtensionOnly()
+    {
+        QVERIFY(PictureImport::hasPictureExtension(QStringLiteral("/srv/Foto.JPEG")));
+        QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("a.gif.txt")));
+        QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("/home/bilder.png/")));
+        QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("/home/bilder.png/liste")));
+        QVERIFY(writeFile(path(QStringLiteral("Foto.dat")), jpegBytes(halves(30, 20))));
+        QVERIFY(PictureImport::countsAsPicture(path(QStringLiteral("Foto.dat"))));
+        QVERIFY(writeFile(path(QStringLiteral("Kaputt.png")), "kein Bild"));
+        QVERIFY(PictureImport::countsAsPicture(path(QStringLiteral("Kaputt.png"))));
+        QVERIFY(writeFile(path(QStringLiteral("Notiz.txt")), "Text"));
+        QVERIFY(!PictureImport::countsAsPicture(path(QStringLiteral("Notiz.txt"))));
+    }
+
     void damagedFilesAreRefusedInGerman()
     {
         QVERIFY(writeFile(path(QStringLiteral("Leer.jpg")), {}));
@@ -256,18 +303,72 @@ private Q_SLOTS:
         g.setViewportSize(QSize(500, 500));
         g.setSizeToFit(false);
         QCOMPARE(g.zoom(), 50.0);
-        const QPointF centre = g.centreOf(QPoint(750, 500));
+        const QPointF centre = g.pointAt(QPoint(750, 500), g.viewportCentre());
         QCOMPARE(centre, QPointF(0.5, 0.5));
-        QCOMPARE(g.centreOf(QPoint(0, 0)), QPointF(0.125, 250.0 / 1500));
+        QCOMPARE(g.pointAt(QPoint(0, 0), g.viewportCentre()), QPointF(0.125, 250.0 / 1500));
+        // The mouse's point: 100 px into the viewport at scroll 500 is picture x 600 of 2000.
+        const QPointF mouse = g.pointAt(QPoint(500, 0), QPointF(100, 0));
+        QCOMPARE(mouse.x(), 0.3);
         g.setZoom(100);
-        QCOMPARE(g.scrollToCentre(centre), QPoint(1750, 1250));
-        QCOMPARE(g.scrollToCentre(QPointF(0, 1)), QPoint(0, 2500)); // clamped to the range
+        QCOMPARE(g.scrollToPut(centre, g.viewportCentre()), QPoint(1750, 1250));
+        QCOMPARE(g.scrollToPut(mouse, QPointF(100, 0)).x(), 1100); // 1200 of 4000 stays 100 px in
+        QCOMPARE(g.scrollToPut(QPointF(0, 1), g.viewportCentre()), QPoint(0, 2500)); // clamped to the range
         g.setZoom(0);
         QCOMPARE(g.zoom(), ViewGeometry::kMinZoom);
         g.setZoom(1e9);
         QCOMPARE(g.zoom(), ViewGeometry::kMaxZoom);
         g.setZoom(std::numeric_limits<double>::quiet_NaN());
         QCOMPARE(g.zoom(), ViewGeometry::kMaxZoom);
+    }
+
+    void zoomKeepsThePointLookedAt()
+    {
+        const QString file = path(QStringLiteral("Halbe.png"));
+        QVERIFY(halves(2000, 1000).save(file));
+        PictureView view;
+        view.resize(400, 300);
+        view.setSizeToFit(true);
+        QVERIFY(view.setFileName(file));
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        // The picture point at the viewport's centre, in picture pixels.
+        const auto pictureAt = [&](QPointF place) {
+            const double f = view.zoom() / 100.0;
+            return QPointF((view.horizontalScrollBar()->value() + place.x()) / f,
+                           (view.verticalScrollBar()->value() + place.y()) / f);
+        };
+        view.setZoom(100);
+        view.setSizeToFit(false);
+        const QPointF middle(view.viewport()->width() / 2.0, view.viewport()->height() / 2.0);
+        view.horizontalScrollBar()->setValue(300);
+        view.verticalScrollBar()->setValue(200);
+        const QPointF looked = pictureAt(middle);
+        for (double zoom : {200.0, 75.0, 150.0}) {
+            view.setZoom(zoom);
+            QVERIFY2((pictureAt(middle) - looked).manhattanLength() <= 2.0, qPrintable(QString::number(zoom)));
+        }
+        // Ctrl+wheel asks for a step at the mouse; zoomAt keeps that point under it.
+        QSignalSpy wheel(&view, &PictureView::zoomWheel);
+        const QPointF mouse(60, 40);
+        QWheelEvent notch(mouse, view.viewport()->mapToGlobal(mouse), {}, {0, 120}, Qt::NoButton, Qt::ControlModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(view.viewport(), &notch);
+        QCOMPARE(wheel.size(), 1);
+        QCOMPARE(wheel.at(0).at(0).toInt(), 1);
+        QCOMPARE(wheel.at(0).at(1).toPointF(), mouse);
+        const QPointF under = pictureAt(mouse);
+        view.zoomAt(200, mouse);
+        QVERIFY((pictureAt(mouse) - under).manhattanLength() <= 2.0);
+        // From the fitted view too: it leaves size-to-fit at that point.
+        view.setSizeToFit(true);
+        const QRect fitted = QRect(QPoint(), view.viewport()->size());
+        const double fitZoom = view.zoom();
+        const QPointF corner(fitted.width() * 0.25, fitted.height() / 2.0);
+        const double top = (view.viewport()->height() - 1000 * fitZoom / 100) / 2;
+        const QPointF before((corner.x()) / (fitZoom / 100), (corner.y() - top) / (fitZoom / 100));
+        view.zoomAt(100, corner);
+        QVERIFY(!view.sizeToFit());
+        QVERIFY2((pictureAt(corner) - before).manhattanLength() <= 3.0, qPrintable(QString::number(pictureAt(corner).x())));
     }
 
     void mouseOverlayAndBackground()

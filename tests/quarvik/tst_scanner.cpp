@@ -5,6 +5,7 @@
 #include "quarvik/ScannerProcesses.h"
 
 #include "core/MessageService.h"
+#include "core/PrivateTempFolders.h"
 #include "core/UserSettings.h"
 
 #include <QApplication>
@@ -54,7 +55,13 @@ private:
         return conf;
     }
 
-    QStringList scansLeft() const { return QDir(m_temp).entryList({QStringLiteral("Scan-*")}, QDir::Files); }
+    // Scans go into the program's private folder, never beside it into the shared one.
+    QStringList scansLeft() const
+    {
+        const QStringList pattern = {QStringLiteral("Scan-*")};
+        return QDir(m_temp).entryList(pattern, QDir::Files)
+            + QDir(core::PrivateTempFolders::ofSystemTemp()).entryList(pattern, QDir::Files);
+    }
 
     // Runs f on the next modal dialog of that name once it shows up.
     template <typename F>

@@ -7,11 +7,14 @@
 #include "print/PrintCommand.h"
 #include "report/ReportJob.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace report;
@@ -126,6 +129,8 @@ private Q_SLOTS:
     void textWhereTheDefinitionPutsIt();
     void coloursAndFrames();
     void greeking();
+    void previewTextIsAsWideAsOnPaper_data();
+    void previewTextIsAsWideAsOnPaper();
     void memoFrames();
     void pictures();
     void listIntoPdf();
@@ -220,6 +225,56 @@ void RenderTest::greeking()
     QVERIFY(!darkBox(render(definition, {false, 0.2}), QRectF(1, 1, 19, 2)).isNull());
 }
 
+void RenderTest::previewTextIsAsWideAsOnPaper_data()
+{
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<QString>("pdfFont");
+    QTest::newRow("Arial") << QStringLiteral("Arial") << QStringLiteral("LiberationSans");
+    QTest::newRow("Times New Roman") << QStringLiteral("Times New Roman") << QStringLiteral("LiberationSerif");
+    QTest::newRow("unknown face") << QStringLiteral("TNR") << QStringLiteral("LiberationSerif");
+    QTest::newRow("Courier New") << QStringLiteral("Courier New") << QStringLiteral("LiberationMono");
+}
+
+void RenderTest::previewTextIsAsWideAsOnPaper()
+{
+    QFETCH(QString, face);
+    QFETCH(QString, pdfFont);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        QSKIP("pdftoppm (poppler-utils) is not installed");
+    const QString definition = QStringLiteral("[SCHADEN]\rCT,2,2,0,0,0,%1,,12,Radmutternschlüssel, Wagenheber und "
+                                              "Warndreieck geprüft\rENDE,0,0")
+                                   .arg(face);
+    const QRect preview = darkBox(render(definition, {true, 1.0}), QRectF(0, 1.5, 21, 1.5));
+
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("zeile.pdf"));
+    {
+        CaseLayout run(nullptr, 1, definition);
+        QPdfWriter writer(pdf);
+        writer.setResolution(1200);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        writer.setPageMargins({});
+        PageRenderer renderer(run.items(), run.layout->totalPages(), QSizeF(21.0, 29.7), nullptr);
+        QPainter painter(&writer);
+        QVERIFY(renderer.RenderPage(painter, 1, QRectF(0, 0, writer.width(), writer.height()), {}));
+    }
+    QProcess tool;
+    tool.start(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(kPixelsPerCm * 2.54),
+                                            QStringLiteral("-png"), QStringLiteral("-singlefile"), pdf,
+                                            dir.filePath(QStringLiteral("zeile"))});
+    QVERIFY(tool.waitForFinished(30000) && tool.exitCode() == 0);
+    const QRect paper = darkBox(QImage(dir.filePath(QStringLiteral("zeile.png"))), QRectF(0, 1.5, 21, 1.5));
+    QVERIFY(!preview.isNull() && !paper.isNull());
+    // 1 px is 0.2 mm; the serif face the preview used to take was 2 cm narrower.
+    QVERIFY2(std::abs(preview.width() - paper.width()) <= 2,
+             qPrintable(QStringLiteral("preview %1 px, paper %2 px").arg(preview.width()).arg(paper.width())));
+    QVERIFY(std::abs(preview.left() - paper.left()) <= 2);
+
+    tool.start(QStringLiteral("pdffonts"), {pdf});
+    QVERIFY(tool.waitForFinished(30000));
+    QVERIFY(QString::fromUtf8(tool.readAllStandardOutput()).contains(pdfFont));
+}
+
 void RenderTest::memoFrames()
 {
     ReportDatabase base;
@@ -254,6 +309,22 @@ void RenderTest::pictures()
     StoredPictureSource source(*base.db);
     QVERIFY(source.picture(2, true).isNull());
     QVERIFY(source.picture(0, true).isNull());
+    // Read as the viewer reads: a picture declaring 40000 x 40000 pixels is not decoded.
+    QByteArray huge("BM");
+    {
+        QDataStream header(&huge, QIODevice::WriteOnly | QIODevice::Append);
+        header.setByteOrder(QDataStream::LittleEndian);
+        header << quint32(54) << quint32(0) << quint32(54) << quint32(40) << qint32(40000) << qint32(40000)
+               << quint16(1) << quint16(24) << quint32(0) << quint32(0) << qint32(2835) << qint32(2835)
+               << quint32(0) << quint32(0);
+    }
+    base.addPicture(3, huge);
+    QVERIFY(source.picture(3, true).isNull());
+    // Decoded for its box, never larger, and as large on paper as the whole.
+    const QImage whole = source.picture(1, true);
+    const QImage boxed = source.printPicture(1, true, QSize(50, 50));
+    QVERIFY(boxed.width() <= 50 && boxed.height() <= 50);
+    QVERIFY(qAbs(double(boxed.width()) / boxed.dotsPerMeterX() - double(whole.width()) / whole.dotsPerMeterX()) < 0.002);
 
     const auto draw = [&](int fit, const QString &field = QStringLiteral("S_ID_1")) {
         return render(QStringLiteral("[SCHADEN]\rOBJEKT,2,10,10,18,%1,0,%2\rENDE,0,0").arg(field).arg(fit), {},

@@ -230,19 +230,28 @@ private Q_SLOTS:
         QCOMPARE(readBytes(dir.filePath("Varnholt.ini")), expected);
     }
 
-    void settingsThatCannotBeWritten_stillCloseTheDatabase()
+    void settingsThatCannotBeWritten_areToldAndStillCloseTheDatabase()
     {
         QTemporaryDir dir;
         createTestDatabase(dir.filePath("Varnholt.db"));
+        // A settings file that cannot be made, and one that is there but
+        // takes no key (a folder in its place).
         locateDatabase(dir.filePath("fehlt"));
         QVERIFY(!saveListSettings(gIniFile, gDbPath, kDefaults));
         QVERIFY(!QFile::exists(gIniFile));
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("ordner/Varnholt.ini")));
+        locateDatabase(dir.filePath("ordner"));
+        QVERIFY(!saveListSettings(gIniFile, gDbPath, kDefaults));
 
+        core::RecordingMessageService messages;
         gWorkspace = &dao::DBEngine::instance().Workspaces(0);
         gDatabase = gWorkspace->OpenDatabase(dir.filePath("Varnholt.db"));
         QWidget window;
         shutdown(window, kDefaults);
         QVERIFY(!gDatabase);
+        QCOMPARE(messages.shown.size(), 1);
+        QVERIFY(messages.lastText().startsWith(QStringLiteral("Die Einstellungen der Liste")));
+        QVERIFY(messages.lastText().contains(gIniFile));
     }
 };
 

@@ -16,6 +16,8 @@
 #include <QPlainTextEdit>
 #include <QSet>
 
+#include <algorithm>
+
 namespace form {
 namespace {
 
@@ -243,6 +245,35 @@ void CaseBinding::setLocked(bool locked)
         check->setEnabled(!locked);
     for (Attachment *attachment : std::as_const(m_attachments))
         attachment->setLocked(locked);
+}
+
+QList<QPair<QString, QString>> CaseBinding::typedValues() const
+{
+    QList<QPair<QString, QString>> values;
+    for (const QComboBox *combo : m_combos)
+        values.append({combo->objectName(), combo->currentText()});
+    for (const QCheckBox *check : m_checks)
+        values.append({check->objectName(), check->isChecked() ? QStringLiteral("1") : QStringLiteral("0")});
+    for (const QWidget *text : m_texts)
+        values.append({text->objectName(), textOf(*text)});
+    return values;
+}
+
+void CaseBinding::putTypedValues(const QList<QPair<QString, QString>> &values)
+{
+    const auto named = [](const auto &controls, const QString &name) {
+        const auto found = std::find_if(controls.begin(), controls.end(),
+                                        [&name](const QWidget *control) { return control->objectName() == name; });
+        return found == controls.end() ? nullptr : *found;
+    };
+    for (const auto &[name, text] : values) {
+        if (QComboBox *combo = named(m_combos, name))
+            selectValue(*combo, text.isEmpty() ? QVariant() : QVariant(text));
+        else if (QCheckBox *check = named(m_checks, name))
+            check->setChecked(text == u"1");
+        else if (QWidget *box = named(m_texts, name))
+            setTextOf(*box, text);
+    }
 }
 
 void selectValue(QComboBox &combo, const QVariant &value)

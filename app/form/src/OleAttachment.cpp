@@ -12,6 +12,24 @@ OleAttachment::~OleAttachment()
     m_control.Advise(nullptr);
 }
 
+void OleAttachment::setValue(const QVariant &objektId)
+{
+    m_hasContent.reset();
+    m_control.SetValue(objektId);
+}
+
+bool OleAttachment::hasContent() const
+{
+    return m_hasContent ? *m_hasContent : !value().isNull();
+}
+
+void OleAttachment::ContentChanged(bool hasContent)
+{
+    m_hasContent = hasContent;
+    if (m_contentHandler)
+        m_contentHandler();
+}
+
 void OleAttachment::GetNewPrimary(QVariant &NewPrimary)
 {
     if (m_newPrimary)

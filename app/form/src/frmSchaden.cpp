@@ -30,6 +30,8 @@
 #include <QSignalBlocker>
 #include <QTabWidget>
 
+#include <algorithm>
+
 namespace {
 
 const QString Section = QStringLiteral("Schaden");
@@ -68,13 +70,26 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
     for (form::Attachment *attachment : m_binding->attachments()) {
         attachment->setDatabase(&m_db);
         attachment->setNewPrimarySource([this] { return form::reserveObjektId(m_db); });
+        attachment->setContentHandler([this] { showPictureCount(); });
     }
     connectChangeTracking();
     connectButtons();
     layOutTabs();
+
+    m_recoveryQuiet.setSingleShot(true);
+    m_recoveryQuiet.setInterval(RecoveryDelay);
+    connect(&m_recoveryQuiet, &QTimer::timeout, this, [this] { keepRecoveryCopy(); });
+    // The attachments tell no change of their own: a drop, a click or a key
+    // in the form, or the form active again after a dialog, may have made one.
+    qApp->installEventFilter(this);
+    QTimer::singleShot(0, this, [this] { offerRecovery(); });
 }
 
-frmSchaden::~frmSchaden() = default;
+// Gone with the form: the program ended cleanly, after the save question.
+frmSchaden::~frmSchaden()
+{
+    m_recovery.remove();
+}
 
 QWidget *frmSchaden::makeAttachment(int index, QWidget &tab)
 {
@@ -167,9 +182,22 @@ void frmSchaden::markMandatory()
     }
 }
 
+bool frmSchaden::insertRunning()
+{
+    for (const form::Attachment *attachment : m_binding->attachments()) {
+        if (attachment->busy()) {
+            core::showMessage(QStringLiteral("Bitte warten Sie, bis das Einfügen in diesen Vorgang beendet ist."),
+                              core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
+            return true;
+        }
+    }
+    return false;
+}
+
 void frmSchaden::FillSchaden(long lID)
 {
-    if (!FormSaved())
+    // A scan or a file dialog still running belongs to the case shown.
+    if (insertRunning() || !FormSaved())
         return;
     core::WaitCursor hourglass;
     m_caseId = lID < 1 ? 0 : lID;
@@ -209,6 +237,15 @@ void frmSchaden::SetLocked(bool bLock)
     m_page.chkVorgang->setEnabled(true);
 }
 
+void frmSchaden::showPictureCount()
+{
+    // "Schadenbilder" follows what the picture tabs hold, a deletion too.
+    const auto &attachments = m_binding->attachments();
+    const auto held = std::count_if(attachments.begin(), attachments.end(),
+                                    [](const form::Attachment *attachment) { return attachment->hasContent(); });
+    m_page.lblBilder->setText(QString::number(held));
+}
+
 bool frmSchaden::FormChanged()
 {
     if (m_dataChanged)
@@ -238,6 +275,9 @@ bool frmSchaden::FormSaved()
 void frmSchaden::ResetChanged()
 {
     m_dataChanged = false;
+    m_recoveryQuiet.stop();
+    m_recovery.remove();
+    m_recoveryFailureTold = false;
     for (form::Attachment *attachment : m_binding->attachments())
         attachment->setChanged(false);
 }
@@ -421,7 +461,7 @@ void frmSchaden::printCase()
     if (!m_print || !FormSaved() || m_caseId == 0)
         return;
     report::requestCaseReport(m_caseId);
-    m_print(this);
+    m_list.showPrinted(m_print(this));
 }
 
 void frmSchaden::unload()
@@ -433,7 +473,7 @@ void frmSchaden::unload()
 
 void frmSchaden::closeEvent(QCloseEvent *event)
 {
-    if (!FormSaved()) {
+    if (insertRunning() || !FormSaved()) {
         event->ignore();
         return;
     }

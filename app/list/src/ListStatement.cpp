@@ -54,7 +54,13 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
         }
     }
     statement.text = kBase + where + sort.orderClause();
+    statement.countText = QStringLiteral("Select Count(*) From Schaden") + where;
     return statement;
+}
+
+QString listedCasesText(qint64 count)
+{
+    return count == 1 ? QStringLiteral("1 Schadensfall") : QStringLiteral("%L1 Schadensfälle").arg(count);
 }
 
 } // namespace list

@@ -27,6 +27,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -53,6 +54,7 @@ constexpr int kMinimumWidth = 10000;
 constexpr int kMinimumHeight = 5710;
 
 constexpr int kVisibleColumns = 8;
+constexpr int kSchadenColumn = 5;
 
 } // namespace
 
@@ -172,6 +174,15 @@ void frmMain::buildWindow()
     header->setMinimumSectionSize(1);
     header->setStretchLastSection(false);
     connect(header, &QHeaderView::sectionClicked, this, &frmMain::HeadClick);
+    connect(header, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
+        if (m_filling)
+            return;
+        if (section == kSchadenColumn)
+            m_schadenOwnWidth = size;
+        else
+            fillSchadenColumn();
+    });
+    m_grid->viewport()->installEventFilter(this);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] {
         if (GetCurrentID())
             ButtonClick(QStringLiteral("Edit"));
@@ -189,6 +200,10 @@ void frmMain::buildWindow()
     m_time = new QLabel(status);
     m_time->setObjectName(QStringLiteral("panZeit"));
     m_time->setToolTip(QStringLiteral("Aktuelle Zeit"));
+    m_count = new QLabel(status);
+    m_count->setObjectName(QStringLiteral("panAnzahl"));
+    m_count->setToolTip(QStringLiteral("Anzahl der aufgelisteten Schadensfälle"));
+    status->addPermanentWidget(m_count);
     status->addPermanentWidget(m_date);
     status->addPermanentWidget(m_time);
     setStatusBar(status);
@@ -321,6 +336,7 @@ void frmMain::ApplyFilter(bool bTermin)
     filter.kindIndex = m_cboSchadenart->currentIndex();
     const list::ListStatement statement = list::buildListStatement(filter, m_sort);
     m_model->setSource(statement.text, statement.params);
+    m_countStatement = statement.countText;
     RefreshGrid(0);
 }
 
@@ -344,6 +360,7 @@ void frmMain::RefreshGrid(long lID)
     }
     SetColumn();
     showSortIndicator();
+    showCount();
 
     if (m_model->rowCount() == 0)
         return;
@@ -365,11 +382,53 @@ void frmMain::RefreshGrid(long lID)
     m_grid->scrollTo(found, QAbstractItemView::PositionAtCenter);
 }
 
+void frmMain::showCount()
+{
+    if (m_countStatement.isEmpty())
+        return;
+    try {
+        m_count->setText(QStringLiteral(" ") + list::listedCasesText(list::countCases(m_db, m_countStatement, m_model->params())) +
+                         QStringLiteral(" "));
+    } catch (const dao::DaoError &) {
+        // The list itself tells what failed; the count only goes blank.
+        m_count->clear();
+    }
+}
+
+void frmMain::fillSchadenColumn()
+{
+    QHeaderView *header = m_grid->horizontalHeader();
+    if (header->isSectionHidden(kSchadenColumn) || m_schadenOwnWidth <= 0)
+        return;
+    int others = 0;
+    for (int n = 1; n <= kVisibleColumns; ++n)
+        if (n != kSchadenColumn && !header->isSectionHidden(n))
+            others += header->sectionSize(n);
+    const QScopedValueRollback filling(m_filling, true);
+    header->resizeSection(kSchadenColumn, list::fillWidth(m_schadenOwnWidth, m_grid->viewport()->width(), others));
+}
+
+void frmMain::showPrinted(const QString &note)
+{
+    if (!note.isEmpty())
+        statusBar()->showMessage(note);
+}
+
+bool frmMain::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
+        fillSchadenColumn();
+    return QMainWindow::eventFilter(watched, event);
+}
+
 void frmMain::SaveColumnWidths()
 {
     const QHeaderView *header = m_grid->horizontalHeader();
     for (int n = 1; n <= kVisibleColumns; ++n) {
-        const int pixels = header->isSectionHidden(n) ? 0 : header->sectionSize(n);
+        int pixels = header->isSectionHidden(n) ? 0 : header->sectionSize(n);
+        // What the column fills beyond its own width belongs to the window.
+        if (n == kSchadenColumn && pixels != 0)
+            pixels = m_schadenOwnWidth;
         int &twips = m_columnWidths[size_t(n - 1)];
         twips = m_columnScale.keptOrMeasured(twips, pixels);
     }
@@ -382,9 +441,13 @@ void frmMain::SetColumn()
     for (int n = 1; n <= kVisibleColumns; ++n) {
         const int twips = m_columnWidths[size_t(n - 1)];
         m_grid->setColumnHidden(n, twips == 0);
-        if (twips != 0)
+        if (twips != 0) {
+            const QScopedValueRollback filling(m_filling, true);
             header->resizeSection(n, m_columnScale.toPixels(twips));
+        }
     }
+    m_schadenOwnWidth = m_columnScale.toPixels(m_columnWidths[size_t(kSchadenColumn - 1)]);
+    fillSchadenColumn();
 }
 
 void frmMain::showSortIndicator()
@@ -457,7 +520,7 @@ void frmMain::printCurrentCase()
     if (!m_print || !GetCurrentID())
         return;
     report::requestCaseReport(m_currentId);
-    m_print(this);
+    showPrinted(m_print(this));
 }
 
 void frmMain::printList()
@@ -484,7 +547,7 @@ void frmMain::printList()
     report::requestListReport(
         *grid, count,
         report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(), m_cboSchadenart->currentText()));
-    m_print(this);
+    showPrinted(m_print(this));
 }
 
 void frmMain::deleteCurrentCase()

@@ -1,5 +1,6 @@
 #include "print/PrintReport.h"
 
+#include "preview/PrintChoice.h"
 #include "preview/frmPrint.h"
 #include "report/ControlPictureSource.h"
 #include "report/ReportJob.h"
@@ -34,7 +35,7 @@ QString currentPrinterName()
     return installed.isEmpty() ? QString() : installed.first();
 }
 
-void PrintReport(dao::Database &db, QWidget *parent)
+QString PrintReport(dao::Database &db, QWidget *parent)
 {
     const PrintRequest request = PrintRequest::current();
     const QString folder = varnholt::gAppPath;
@@ -43,7 +44,7 @@ void PrintReport(dao::Database &db, QWidget *parent)
         if (!QFileInfo(definitionFile).isFile()) {
             tell(QStringLiteral("Die Protokolldatei liegt nicht im Pfad: ") + definitionFile, core::MsgIcon::Critical,
                  parent);
-            return;
+            return {};
         }
     }
 
@@ -56,23 +57,24 @@ void PrintReport(dao::Database &db, QWidget *parent)
     const QString printerName = currentPrinterName();
     if (printerName.isEmpty()) {
         fail(QStringLiteral("Bitte zuerst eine einen Drucker installieren!"));
-        return;
+        return {};
     }
     QPrinter printer(QPrinterInfo::printerInfo(printerName), QPrinter::HighResolution);
     if (!printer.isValid()) {
         fail(QStringLiteral("Fehler beim Drucken: Der Drucker ") + printerName + QStringLiteral(" ist nicht verfügbar."));
-        return;
+        return {};
     }
     QString message;
     const std::optional<QString> definition = ReportJob::definitionText(request, folder, &message);
     if (!definition) {
         fail(message);
-        return;
+        return {};
     }
 
     printer.setPageOrientation(ReportJob::orientationOf(request));
     ControlPictureSource pictures(db);
     ReportJob job(&db, request, *definition, printer.pageLayout().pageSize(), &pictures);
+    int printed = 0;
     {
         // The preview tells a failed layout itself.
         frmPrint preview(job, printer, parent);
@@ -83,8 +85,10 @@ void PrintReport(dao::Database &db, QWidget *parent)
             wait.reset();
             preview.exec();
         }
+        printed = preview.pagesPrinted();
     }
     job.data().close();
+    return printedNote(printer.printerName(), printed);
 }
 
 } // namespace report

@@ -4,15 +4,19 @@
 
 #include "core/Twips.h"
 #include "dao/Dao.h"
+#include "quarvik/PictureReader.h"
 
-#include <QBuffer>
-#include <QImageReader>
 
 #include <cmath>
 
 namespace report {
 
-QImage StoredPictureSource::picture(long objectId, bool)
+QImage StoredPictureSource::picture(long objectId, bool withOverlay)
+{
+    return printPicture(objectId, withOverlay, QSize());
+}
+
+QImage StoredPictureSource::printPicture(long objectId, bool, const QSize &bound)
 {
     if (objectId <= 0)
         return {};
@@ -25,13 +29,11 @@ QImage StoredPictureSource::picture(long objectId, bool)
     if (dao::isNull(isPicture) || !isPicture.toBool())
         return {};
     dao::Field &bytes = rs->Fields(QStringLiteral("lbObjekt"));
-    const QByteArray data = bytes.GetChunk(0, bytes.FieldSize());
+    QByteArray data = bytes.GetChunk(0, bytes.FieldSize());
     rs->Close();
-    // Upright, as the camera held it.
-    QBuffer buffer(const_cast<QByteArray *>(&data));
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(true);
-    return reader.read();
+    // Upright, as the camera held it, within the same bounds as on screen.
+    quarvik::PictureReader reader(std::move(data), QStringLiteral("Objekt %1").arg(objectId));
+    return reader.read(bound);
 }
 
 long PagePictures::objectIdOf(const QString &itemText)

@@ -15,7 +15,8 @@
 namespace report {
 namespace {
 
-const QString kPreviewFace = QStringLiteral("Times New Roman");
+// A date or page number without a face of its own.
+const QString kDefaultFace = QStringLiteral("Times New Roman");
 constexpr double kMemoInset = 0.05;   // cm
 
 double tw(double cm) { return cm * TwipsPerCm; }
@@ -157,7 +158,7 @@ const FontMeasure &PageRenderer::fontFor(const QString &face, const QString &sty
 void PageRenderer::DrawTextBox(const QString &text, const QString &font, const QString &style, int size, double x1,
                                double y1, double x2, double y2, int align)
 {
-    const FontMeasure &fm = fontFor(m_options.toScreen ? kPreviewFace : font, style, size);
+    const FontMeasure &fm = fontFor(font, style, size);
     const QList<QStringView> lines = textLines(text);
     QList<double> widths;
     widths.reserve(lines.size());
@@ -205,11 +206,11 @@ void PageRenderer::DrawTextAt(QString text, QString font, const QString &style, 
     if (size == 0)
         size = 8;
     if (font.isEmpty())
-        font = kPreviewFace;
+        font = kDefaultFace;
     text = text.trimmed();
     if (text.size() >= 2 && text.startsWith(u'"') && text.endsWith(u'"'))
         text = text.mid(1, text.size() - 2);
-    const FontMeasure &fm = fontFor(m_options.toScreen ? kPreviewFace : font, style, size);
+    const FontMeasure &fm = fontFor(font, style, size);
     if (greeked(size)) {
         const QSizeF extent = fm.textSize(text);
         m_painter->fillRect(QRectF(QPointF(tw(x), tw(y)), extent), greekingColour());

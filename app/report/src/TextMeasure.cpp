@@ -1,8 +1,7 @@
 #include "report/TextMeasure.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QHash>
+#include "core/FontFaces.h"
+
 #include <QTextLayout>
 #include <QTextOption>
 
@@ -23,31 +22,18 @@ qsizetype breakLength(QStringView text, qsizetype i)
     return (text.at(i) == u'\r' && i + 1 < text.size() && text.at(i + 1) == u'\n') ? 2 : 1;
 }
 
-// Whether the font system has a face of that name or a substitute it was
-// told of (fontconfig's "Times New Roman" for Liberation Serif), rather than
-// its last resort for names it has never heard of.
-bool knownFace(const QString &face)
-{
-    static QHash<QString, bool> known;
-    const auto found = known.constFind(face);
-    if (found != known.constEnd())
-        return *found;
-    static const QString lastResort = QFontInfo(QFont(QStringLiteral("Varnholt-Unbekannt"))).family();
-    const bool result = QFontDatabase::hasFamily(face) || QFontInfo(QFont(face)).family() != lastResort;
-    known.insert(face, result);
-    return result;
-}
-
 } // namespace
 
 QFont reportFont(const QString &face, const QString &style, double points, bool italicK)
 {
     QFont font;
-    // The face goes to the font system as written; a face it does not know
-    // (the template's "TNR") falls back to Times New Roman rather than to
-    // whatever the system's default happens to be.
-    const QString written = face.trimmed();
-    font.setFamily(written.isEmpty() || !knownFace(written) ? kFallbackFace : written);
+    // One resolution for screen, PDF and printer: the face written or its
+    // metric twin; a face unknown (the template's "TNR") falls back to Times
+    // New Roman's rather than to whatever the system's default happens to be.
+    QString family = core::FontFaces::resolve(face);
+    if (family.isEmpty())
+        family = core::FontFaces::resolve(kFallbackFace);
+    font.setFamily(family.isEmpty() ? kFallbackFace : family);
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(points * TwipsPerPoint))));
     font.setHintingPreference(QFont::PreferNoHinting);
     const QString letters = style.toUpper();

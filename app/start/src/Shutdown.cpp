@@ -2,10 +2,12 @@
 
 #include "varnholt/Globals.h"
 
+#include "core/MessageService.h"
 #include "core/UserSettings.h"
 #include "dao/Dao.h"
 #include "profile/Profile.h"
 
+#include <QDir>
 #include <QFile>
 
 namespace varnholt {
@@ -29,11 +31,13 @@ bool saveListSettings(const QString &iniFile, const QString &dbPath, const ListS
     for (int width : settings.columnWidths)
         widths += QString::number(width) + u';';
     const QString daten = QStringLiteral("Daten");
-    profile::writeProfileString(iniFile, daten, QStringLiteral("Tage"), settings.days);
-    profile::writeProfileString(iniFile, daten, QStringLiteral("SortSpalte"), settings.sortColumn);
-    profile::writeProfileString(iniFile, daten, QStringLiteral("SortDesc"), settings.sortFlag ? QStringLiteral("-1") : QStringLiteral("0"));
-    profile::writeProfileString(iniFile, daten, QStringLiteral("Spalten"), widths);
-    return true;
+    // Each key is tried even when one before it failed: what can be kept is kept.
+    bool written = profile::writeProfileString(iniFile, daten, QStringLiteral("Tage"), settings.days);
+    written &= profile::writeProfileString(iniFile, daten, QStringLiteral("SortSpalte"), settings.sortColumn);
+    written &= profile::writeProfileString(iniFile, daten, QStringLiteral("SortDesc"),
+                                           settings.sortFlag ? QStringLiteral("-1") : QStringLiteral("0"));
+    written &= profile::writeProfileString(iniFile, daten, QStringLiteral("Spalten"), widths);
+    return written;
 }
 
 void closeDatabase()
@@ -52,7 +56,11 @@ void closeDatabase()
 void shutdown(const QWidget &listWindow, const ListSettings &settings)
 {
     core::UserSettings::savePlacement(&listWindow, QStringLiteral("Main"));
-    saveListSettings(gIniFile, gDbPath, settings);
+    if (!saveListSettings(gIniFile, gDbPath, settings))
+        core::showMessage(QStringLiteral("Die Einstellungen der Liste (Tage, Sortierung, Spaltenbreiten) konnten nicht "
+                                         "in \"%1\" gespeichert werden.")
+                              .arg(QDir::toNativeSeparators(gIniFile)),
+                          core::MsgIcon::Exclamation);
     closeDatabase();
 }
 

@@ -280,6 +280,14 @@ void GraficGeometry::layoutBox()
         m_box.Rect = rect;
 }
 
+void GraficGeometry::PlaceLine(QPoint from, QPoint to)
+{
+    const int inset = GripSize / 2 + (m_style == ShapeStyle::Line ? 0 : ArrowInset);
+    orientLineGrips(from.x(), from.y(), to.x(), to.y());
+    Place(qMin(from.x(), to.x()) - inset, qMin(from.y(), to.y()) - inset, std::abs(to.x() - from.x()) + 2 * inset,
+          std::abs(to.y() - from.y()) + 2 * inset);
+}
+
 void GraficGeometry::OrientLineGrips()
 {
     const LineElement &line = m_lines[0];

@@ -34,8 +34,9 @@ GraficObj::GraficObj(QGraphicsItem *parent) : QGraphicsObject(parent)
 void GraficObj::SetFillColor(ColorRef color) { m_shape.SetFillColor(color); update(); }
 void GraficObj::SetTransparenz(bool transparent) { m_shape.SetTransparenz(transparent); update(); }
 void GraficObj::SetPenColor(ColorRef color) { m_shape.SetPenColor(color); update(); }
-void GraficObj::SetPenWidth(int width) { m_shape.SetPenWidth(width); update(); }
-void GraficObj::SetStyle(int style) { m_shape.SetStyle(style); update(); }
+// Both change how far a line's strokes reach beyond its place.
+void GraficObj::SetPenWidth(int width) { prepareGeometryChange(); m_shape.SetPenWidth(width); update(); }
+void GraficObj::SetStyle(int style) { prepareGeometryChange(); m_shape.SetStyle(style); update(); }
 void GraficObj::SetShowGrips(bool show) { m_shape.SetShowGrips(show); update(); }
 void GraficObj::SetShowFrame(bool show) { m_shape.SetShowFrame(show); update(); }
 void GraficObj::Repaint() { m_shape.Repaint(); update(); }
@@ -49,6 +50,12 @@ void GraficObj::Move(int left, int top)
 void GraficObj::Place(int left, int top, int width, int height)
 {
     m_shape.Place(left, top, width, height);
+    sync();
+}
+
+void GraficObj::PlaceLine(QPoint from, QPoint to)
+{
+    m_shape.PlaceLine(from, to);
     sync();
 }
 
@@ -68,6 +75,7 @@ void GraficObj::DrawToDC(QPainter &painter, int ox, int oy) const
 
 bool GraficObj::BuildObj(QStringView record, int offsetX, int offsetY)
 {
+    prepareGeometryChange();
     const bool read = m_shape.BuildObj(record, offsetX, offsetY);
     sync();
     return read;
@@ -91,7 +99,12 @@ QRectF GraficObj::reach() const
 
 QRectF GraficObj::boundingRect() const
 {
-    return reach();
+    if (!GraficGeometry::IsLineKind(m_shape.Style()))
+        return reach();
+    // A thick pen's mitred arrow tip and head strokes reach beyond the room
+    // the shape keeps for its heads.
+    const double pen = 2.0 * m_shape.PenWidth();
+    return reach().adjusted(-pen, -pen, pen, pen);
 }
 
 bool GraficObj::contains(const QPointF &point) const

@@ -1,9 +1,11 @@
 #include "editor/GraficPainter.h"
 
 #include "editor/Rounding.h"
+#include "core/FontFaces.h"
 
 #include <QPaintDevice>
 #include <QPainter>
+#include <QPainterPathStroker>
 
 namespace kelvane::editor::GraficPainter {
 
@@ -19,11 +21,15 @@ QPen strokePen(const LineElement &line)
 
 void drawStrokes(const GraficGeometry &shape, QPainter &painter, int count, QPoint offset)
 {
-    painter.setPen(strokePen(shape.Line()));
-    for (int i = 0; i < count; ++i) {
-        const LineElement &line = shape.LineAt(i);
-        painter.drawLine(QPoint(line.X1, line.Y1) + offset, QPoint(line.X2, line.Y2) + offset);
-    }
+    const LineElement &shaft = shape.Line();
+    painter.setPen(strokePen(shaft));
+    painter.drawLine(QPoint(shaft.X1, shaft.Y1) + offset, QPoint(shaft.X2, shaft.Y2) + offset);
+    // Each head is one outline filled in the pen's colour, so that a thick
+    // pen gives a pointed head instead of two round-capped strokes.
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(toQColor(shaft.BorderColor));
+    for (int first = 1; first + 1 < count; first += 2)
+        painter.drawPath(HeadOutline(shape.LineAt(first), shape.LineAt(first + 1), shaft.BorderWidth).translated(offset));
 }
 
 int strokeCount(int style)
@@ -82,9 +88,33 @@ void drawText(const TextElement &label, QPainter &painter, QRect rect)
 
 } // namespace
 
+QPainterPath HeadOutline(const LineElement &toA, const LineElement &toB, int penWidth)
+{
+    QPainterPath strokes;
+    strokes.moveTo(toA.X2, toA.Y2);
+    strokes.lineTo(toA.X1, toA.Y1);
+    strokes.lineTo(toB.X2, toB.Y2);
+    QPainterPathStroker stroker;
+    stroker.setWidth(qMax(1, penWidth));
+    stroker.setCapStyle(Qt::FlatCap);
+    stroker.setJoinStyle(Qt::MiterJoin);
+    // The head opens 30 degrees: its mitre reaches 1 / sin 15 = 3.9 half
+    // widths beyond the tip, more than the default limit lets through.
+    stroker.setMiterLimit(8);
+    QPainterPath head = stroker.createStroke(strokes);
+    QPainterPath triangle;
+    triangle.addPolygon(QPolygonF({QPointF(toA.X1, toA.Y1), QPointF(toA.X2, toA.Y2), QPointF(toB.X2, toB.Y2)}));
+    triangle.closeSubpath();
+    return head.united(triangle).simplified();
+}
+
 QFont FontToLogFont(const TextElement &label, const QPaintDevice &device)
 {
-    QFont font(label.FontName.left(32));
+    // The face drawn on screen and in the saved overlay alike; a name
+    // nothing stands for is left to the font system.
+    const QString written = label.FontName.left(32);
+    const QString face = core::FontFaces::resolve(written);
+    QFont font(face.isEmpty() ? written : face);
     const int pixels = mulDiv(roundHalfEven(label.FontSize), device.logicalDpiY(), 72);
     if (pixels > 0)
         font.setPixelSize(pixels);

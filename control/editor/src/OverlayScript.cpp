@@ -2,6 +2,9 @@
 
 #include "editor/ScriptText.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kelvane::editor::OverlayScript {
 
 QList<QStringView> Records(QStringView script)
@@ -13,6 +16,13 @@ QList<QStringView> Records(QStringView script)
     });
     records.removeLast();   // the rest after the last terminator
     return records;
+}
+
+bool NamesKnownKind(QStringView record)
+{
+    static const QStringView kinds[] = {u"LINE", u"ARROW", u"DBLARROW", u"RECT", u"CIRCLE", u"TEXT"};
+    const QStringView keyword = record.left(record.indexOf(u';'));
+    return std::find(std::begin(kinds), std::end(kinds), keyword) != std::end(kinds);
 }
 
 ReadResult Read(QStringView script, int offsetX, int offsetY)

@@ -13,7 +13,11 @@ int HimetricFromPixels(int pixels)
     return mulDiv(pixels, 2540, 96);
 }
 
-SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &given)
+namespace {
+
+// The shown shapes' records rear-most first (sorted by ZPos), each drawn
+// into `painter` when there is one.
+QString writeShapes(const ShapeSlots &shapes, QPainter *painter)
 {
     SortedCollection<CtrlInfo> order;
     // Larger ZPos first: the collection runs from the rear-most to the front.
@@ -23,14 +27,14 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
     for (int index = 0; index < shapes.count(); ++index)
         order.Add(std::make_shared<CtrlInfo>(CtrlInfo{index, shapes.Shape(index).ZPos()}),
                   QString::number(index));
-
-    SaveResult result;
-    result.overlay = std::make_unique<sendral::OverlayGraphic>();
-    QPainter *painter = result.overlay->BeginDraw(nullptr, HimetricFromPixels(picture.width()),
-                                                  HimetricFromPixels(picture.height()), QString());
     QString script;
     for (qsizetype position = 1; position <= order.count(); ++position) {
         const int index = order.Item(position)->Index;
+        // What could not be read goes back as it came, at its place.
+        if (const QString kept = shapes.KeptRecord(index); !kept.isEmpty()) {
+            script += kept + u'#';
+            continue;
+        }
         if (!shapes.IsShown(index))
             continue;
         const GraficObj &shape = shapes.Shape(index);
@@ -43,6 +47,18 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
         if (!record.isEmpty())
             script += record + u'#';
     }
+    return script;
+}
+
+} // namespace
+
+SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &given)
+{
+    SaveResult result;
+    result.overlay = std::make_unique<sendral::OverlayGraphic>();
+    QPainter *painter = result.overlay->BeginDraw(nullptr, HimetricFromPixels(picture.width()),
+                                                  HimetricFromPixels(picture.height()), QString());
+    const QString script = writeShapes(shapes, painter);
     result.overlay->EndDraw();
 
     if (script.compare(given, Qt::CaseInsensitive) == 0) {
@@ -54,9 +70,14 @@ SaveResult BuildScript(const ShapeSlots &shapes, QSize picture, const QString &g
     return result;
 }
 
+QString ScriptOf(const ShapeSlots &shapes)
+{
+    return writeShapes(shapes, nullptr);
+}
+
 SaveResult Save(const ShapeSlots &shapes, QSize picture, const QString &given)
 {
-    if (shapes.count() == 1 && !shapes.IsShown(0)) {
+    if (shapes.count() == 1 && !shapes.IsShown(0) && shapes.KeptCount() == 0) {
         SaveResult result;
         result.changed = !given.isEmpty();
         return result;

@@ -1,5 +1,6 @@
 #include "editor/ShapeSlots.h"
 
+#include "editor/DragGeometry.h"
 #include "editor/OverlayScript.h"
 
 #include <QGraphicsScene>
@@ -19,7 +20,7 @@ ShapeSlots::ShapeSlots(QGraphicsScene &scene, QObject *parent) : QObject(parent)
 int ShapeSlots::AcquireShapeSlot()
 {
     int index = 0;
-    while (index < count() && IsShown(index))
+    while (index < count() && (IsShown(index) || m_kept.contains(index)))
         ++index;
     if (index == count()) {
         auto *shape = new GraficObj;
@@ -41,9 +42,40 @@ int ShapeSlots::CreateShape(int kind, const NewShapeStyle &style, QPoint at, int
     shape.SetFillColor(style.fill);
     shape.SetPenColor(style.pen);
     shape.SetPenWidth(style.penWidth);
+    shape.SetTransparenz(style.transparent);
+    if (kind == ShapeStyle::Text) {
+        TextElement &label = shape.Label();
+        label.Caption = TextElement().Caption;
+        if (!style.fontName.isEmpty())
+            label.FontName = style.fontName;
+        label.FontSize = style.fontSize;
+        label.Bold = style.bold;
+        label.Italic = style.italic;
+        label.Underline = style.underline;
+        label.Strikethrough = false;
+    }
     shape.Place(at.x(), at.y(), size, size);
     shape.setVisible(true);
     return index;
+}
+
+int ShapeSlots::DrawShape(const DragGeometry &drag, const NewShapeStyle &style)
+{
+    const int index = CreateShape(drag.Kind(), style, drag.Box().topLeft());
+    Reshape(index, drag);
+    return index;
+}
+
+void ShapeSlots::Reshape(int index, const DragGeometry &drag)
+{
+    GraficObj &shape = Shape(index);
+    if (drag.ByLine()) {
+        const QLine line = drag.Line();
+        shape.PlaceLine(line.p1(), line.p2());
+    } else {
+        const QRect box = drag.Box();
+        shape.Place(box.left(), box.top(), box.width(), box.height());
+    }
 }
 
 void ShapeSlots::SetStacking(int index, Stacking where)
@@ -129,9 +161,14 @@ int ShapeSlots::Paste(const QString &record, QPoint at)
 void ShapeSlots::LoadScript(const QString &script, QPoint offset)
 {
     for (QStringView record : OverlayScript::Records(script)) {
+        if (record.isEmpty())
+            continue;
         const int index = AcquireShapeSlot();
-        if (Shape(index).BuildObj(record, offset.x(), offset.y()))
+        // An unknown kind would be read as a line and written back as one.
+        if (OverlayScript::NamesKnownKind(record) && Shape(index).BuildObj(record, offset.x(), offset.y()))
             Shape(index).setVisible(true);
+        else
+            m_kept.insert(index, record.toString());
     }
 }
 

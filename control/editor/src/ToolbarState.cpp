@@ -3,6 +3,8 @@
 #include "editor/GraficObj.h"
 #include "editor/Rounding.h"
 
+#include "core/FontFaces.h"
+
 #include <algorithm>
 
 namespace kelvane::editor {
@@ -28,8 +30,9 @@ ToolbarState ReadToolbarState(GraficObj &shape, const QStringList &fonts, double
     if (!state.isText)
         return state;
     const TextElement &label = shape.Label();
+    const QString face = core::FontFaces::resolve(label.FontName);
     for (int index = 0; index < fonts.size(); ++index) {
-        if (fonts[index].compare(label.FontName, Qt::CaseInsensitive) == 0) {
+        if (fonts[index].compare(face, Qt::CaseInsensitive) == 0) {
             state.fontIndex = index;
             break;
         }

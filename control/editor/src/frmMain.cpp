@@ -10,7 +10,9 @@
 #include <kelvane/Scrollbars.h>
 #include <sendral/OverlayGraphic.h>
 
+#include "core/MessageService.h"
 #include "core/UserSettings.h"
+#include "quarvik/PictureReader.h"
 
 #include <QAbstractScrollArea>
 #include <QApplication>
@@ -22,7 +24,6 @@
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QHBoxLayout>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QTextDocument>
@@ -38,28 +39,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace kelvane::editor {
-
-namespace {
-
-int kindOf(const QString &key)
-{
-    static const QList<QPair<QString, int>> kinds{
-        {QStringLiteral("line"), ShapeStyle::Line},     {QStringLiteral("arrow"), ShapeStyle::Arrow},
-        {QStringLiteral("dblarrow"), ShapeStyle::DblArrow}, {QStringLiteral("rect"), ShapeStyle::Rect},
-        {QStringLiteral("circle"), ShapeStyle::Circle}, {QStringLiteral("text"), ShapeStyle::Text}};
-    for (const auto &[name, kind] : kinds) {
-        if (name == key)
-            return kind;
-    }
-    return std::numeric_limits<int>::min();
-}
-
-// The screen fonts in the order the system lists them, read once per
-// process: the font database is slow to ask on machines with many fonts.
-
-} // namespace
 
 frmMain::frmMain(QWidget *parent) : QDialog(parent)
 {
@@ -72,8 +54,12 @@ frmMain::frmMain(QWidget *parent) : QDialog(parent)
     buildDrawingArea();
     connect(&m_shapes, &ShapeSlots::ShapeAdded, this, &frmMain::wireShape);
     wireShape(0);
-    UpdateColorButton(QStringLiteral("Linecolor"), m_penColor);
-    UpdateColorButton(QStringLiteral("Fillcolor"), m_fillColor);
+    m_style = DrawingStyle::Read(*core::UserSettings::open());
+    showStyle();
+    connect(&m_shapes, &ShapeSlots::SelectionChanged, this, [this](int index) {
+        if (index < 0)
+            showStyle();
+    });
     const OLELangTrans translation;
     translation.TranslateToolbar(tbMain);
     translation.TranslateToolbar(tbOKCancel);
@@ -81,15 +67,17 @@ frmMain::frmMain(QWidget *parent) : QDialog(parent)
 
 frmMain::~frmMain() = default;
 
-void frmMain::SetEditPictureFile(const QString &file)
+bool frmMain::SetEditPictureFile(const QString &file)
 {
-    QImageReader reader(file);
-    reader.setAutoTransform(true);
+    // The same reader and size bounds as the viewer that showed the picture.
+    quarvik::PictureReader reader(file);
     const QImage picture = reader.read();
+    m_pictureError = picture.isNull() ? reader.errorString() : QString();
     m_pictureSize = picture.size();
     Image1->setPixmap(QPixmap::fromImage(picture));
     m_scene.setSceneRect(QRectF(QPointF(0, 0), QSizeF(m_pictureSize)));
     layoutScrollBars();
+    return !picture.isNull();
 }
 
 std::unique_ptr<sendral::OverlayGraphic> frmMain::TakeEditOverlay()
@@ -100,7 +88,14 @@ std::unique_ptr<sendral::OverlayGraphic> frmMain::TakeEditOverlay()
 EditResult frmMain::Edit(const QString &pictureFile, const QString &script, QWidget *parent)
 {
     frmMain editor(parent);
-    editor.SetEditPictureFile(pictureFile);
+    // Shapes drawn over no picture could not be placed: the editor stays shut.
+    if (!editor.SetEditPictureFile(pictureFile)) {
+        core::showMessage(QStringLiteral("Das Bild kann nicht gelesen werden (%1). "
+                                         "Die Objekt-Grafik kann deshalb nicht bearbeitet werden; sie bleibt, wie sie ist.")
+                              .arg(editor.m_pictureError),
+                          core::MsgIcon::Exclamation, core::MsgButtons::Ok, {}, parent);
+        return {};
+    }
     editor.SetEditScript(script);
     // Opens where the user left it last, at the size chosen for large photos.
     const QString placement = QStringLiteral("Objektgrafik");
@@ -124,24 +119,53 @@ void frmMain::showEvent(QShowEvent *event)
     if (!m_scriptLoaded) {
         m_shapes.LoadScript(m_script, {});
         m_scriptLoaded = true;
+        m_openedScript = ScriptOf(m_shapes);
         // A photo larger than the drawing area opens whole.
         layoutScrollBars();
         ZoomToFit();
+        // Told once the window stands, not over an empty screen.
+        if (const int kept = m_shapes.KeptCount())
+            QTimer::singleShot(0, this, [this, kept] { tellKept(kept); });
     }
     layoutScrollBars();
 }
 
+void frmMain::tellKept(int kept)
+{
+    const QString text = kept == 1
+        ? QStringLiteral("1 Form der Objekt-Grafik kann nicht angezeigt werden. Sie bleibt beim Speichern unverändert erhalten.")
+        : QStringLiteral("%1 Formen der Objekt-Grafik können nicht angezeigt werden. "
+                         "Sie bleiben beim Speichern unverändert erhalten.")
+              .arg(kept);
+    core::showMessage(text, core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
+}
+
 void frmMain::closeEvent(QCloseEvent *event)
 {
-    if (result() != QDialog::Accepted)
-        m_cancelled = true;
+    // The close box goes through reject, which may keep the window open.
     QDialog::closeEvent(event);
+    if (event->isAccepted() && result() != QDialog::Accepted)
+        m_cancelled = true;
 }
 
 void frmMain::reject()
 {
+    if (!mayDiscard())
+        return;
     m_cancelled = true;
     QDialog::reject();
+}
+
+bool frmMain::mayDiscard()
+{
+    EndTextEdit();
+    // Against the drawing as it was read, so that a script written elsewhere
+    // (another decimal separator, records that could not be read) is no change.
+    if (!m_scriptLoaded || ScriptOf(m_shapes).compare(m_openedScript, Qt::CaseInsensitive) == 0)
+        return true;
+    return core::showMessage(QString::fromUtf8("Änderungen an der Grafik verwerfen?"), core::MsgIcon::Question,
+                             core::MsgButtons::YesNo, windowTitle(), this)
+        == core::MsgAnswer::Yes;
 }
 
 void frmMain::save()
@@ -166,7 +190,52 @@ QPoint frmMain::visibleTopLeft() const
 
 NewShapeStyle frmMain::newShapeStyle() const
 {
-    return {m_fillColor, m_penColor, PenWidthAtZoom(cboPenWidth->currentIndex() + 1, m_zoom)};
+    return m_style.AtZoom(m_zoom);
+}
+
+void frmMain::created(int index)
+{
+    m_shapes.SelectShape(index);
+    // The text format bar shows the new text's size as seen at the zoom.
+    showSelectionFormat(index);
+    if (m_shapes.Shape(index).Style() == ShapeStyle::Text)
+        BeginTextEdit(index, true);
+}
+
+void frmMain::ArmTool(const QString &key)
+{
+    EndTextEdit();
+    if (m_drawing && m_drawnIndex >= 0) {
+        // Disarmed in the middle of a drag: the shape begun goes again.
+        EditCommand(m_shapes, {}, m_beforeDrawing).undo();
+    }
+    m_drawing.reset();
+    m_drawnIndex = -1;
+    m_tool = key.isEmpty() || key.compare(m_tool, Qt::CaseInsensitive) == 0 || !ToolKind(key) ? QString() : key;
+    showArmed();
+}
+
+void frmMain::showArmed()
+{
+    for (QAction *action : tbMain->actions()) {
+        if (action->isCheckable())
+            action->setChecked(action->objectName().compare(m_tool, Qt::CaseInsensitive) == 0);
+    }
+    if (m_tool.isEmpty())
+        m_view->viewport()->unsetCursor();
+    else
+        m_view->viewport()->setCursor(Qt::CrossCursor);
+}
+
+void frmMain::toolTriggered(const QString &key)
+{
+    if (std::exchange(m_toolByMouse, false)) {
+        ArmTool(key);
+        return;
+    }
+    // Pressed without the mouse: the shape at the top-left; the armed tool stays.
+    showArmed();
+    DoCommand(key);
 }
 
 void frmMain::DoCommand(const QString &key)
@@ -174,12 +243,14 @@ void frmMain::DoCommand(const QString &key)
     const QString k = key.toLower();
     EndTextEdit();
     const int selected = m_shapes.Selected();
-    if (const int kind = kindOf(k); kind != std::numeric_limits<int>::min()) {
+    if (const std::optional<int> kind = ToolKind(k)) {
+        int index = -1;
         recorded(QStringLiteral("Neues Objekt"), [&] {
             // 200 x 200 on screen, whatever the zoom.
-            const int index = m_shapes.CreateShape(kind, newShapeStyle(), visibleTopLeft(), qRound(200 / m_zoom));
+            index = m_shapes.CreateShape(*kind, newShapeStyle(), visibleTopLeft(), qRound(DragGeometry::ClickSize / m_zoom));
             m_shapes.SelectShape(index);
         });
+        created(index);
     } else if (k == u"zorderfore" && selected >= 0) {
         recorded(QStringLiteral("In den Vordergrund"), [&] { m_shapes.SetStacking(selected, Stacking::Front); });
     } else if (k == u"zorderback" && selected >= 0) {
@@ -228,6 +299,9 @@ void frmMain::keyPressEvent(QKeyEvent *event)
 
 bool frmMain::handleKey(const QKeyEvent &event)
 {
+    // While a shape is being drawn only Escape counts: it takes the shape back.
+    if (m_drawing && event.key() != Qt::Key_Escape)
+        return true;
     if (m_text->isVisible()) {
         // Keys belong to the text, except Escape, which ends the editing.
         if (event.key() != Qt::Key_Escape)
@@ -268,8 +342,14 @@ bool frmMain::handleKey(const QKeyEvent &event)
                   : event.key() == Qt::Key_C ? QStringLiteral("Copy") : QStringLiteral("Paste"));
         return true;
     case Qt::Key_Escape:
-        // Clears the selection; never closes the window unsaved.
-        m_shapes.DeselectAll();
+        // Step by step: the armed tool, the selection, then the window, which
+        // asks before it throws a changed drawing away.
+        if (!m_tool.isEmpty())
+            ArmTool({});
+        else if (m_shapes.Selected() >= 0)
+            m_shapes.DeselectAll();
+        else
+            reject();
         return true;
     default:
         return false;

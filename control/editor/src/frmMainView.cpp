@@ -38,6 +38,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace kelvane::editor {
 
@@ -64,8 +65,9 @@ void frmMain::ZoomToFit()
     SetZoom(std::min(1.0, fit));
 }
 
-void frmMain::BeginTextEdit(int index)
+void frmMain::BeginTextEdit(int index, bool selectAll)
 {
+    EndTextEdit();
     GraficObj &shape = m_shapes.Shape(index);
     const TextElement &label = shape.Label();
     // Exactly over the text as the view shows it, so that it wraps alike.
@@ -79,7 +81,10 @@ void frmMain::BeginTextEdit(int index)
     m_beforeText = m_shapes.States();
     shape.setVisible(false);
     m_text->show();
-    m_text->moveCursor(QTextCursor::End);
+    if (selectAll)
+        m_text->selectAll();
+    else
+        m_text->moveCursor(QTextCursor::End);
     m_text->setFocus();
     m_editingTextIndex = index;
 }
@@ -108,7 +113,16 @@ void frmMain::EndTextEdit()
 
 bool frmMain::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (event->type() == QEvent::MouseButtonRelease && watched->property(kToolButton).toBool()) {
+        // The click this release makes is the mouse's; any later one is not.
+        m_toolByMouse = true;
+        QTimer::singleShot(0, this, [this] { m_toolByMouse = false; });
+    } else if (watched == m_view->viewport() && !m_tool.isEmpty()
+               && (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseMove
+                   || event->type() == QEvent::MouseButtonRelease)
+               && drawWithMouse(*static_cast<QMouseEvent *>(event))) {
+        return true;
+    } else if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         const auto under = m_view->items(mouse->position().toPoint());
         const bool onShape = std::any_of(under.begin(), under.end(), [](QGraphicsItem *item) {
@@ -119,8 +133,10 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
             m_shapes.DeselectAll();
         }
         m_beforeMouse = m_shapes.States();
+        m_mouseStep = true;
         ++m_nudgeRun;
-    } else if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    } else if (watched == m_view->viewport() && event->type() == QEvent::MouseButtonRelease
+               && std::exchange(m_mouseStep, false)) {
         // A whole drag, of the body or of a grip, is one step; the shape
         // finishes a grip drag when it gets this release, after this filter.
         QTimer::singleShot(0, this, [this, before = m_beforeMouse] { pushStep(QStringLiteral("Verschieben"), before); });
@@ -141,6 +157,53 @@ bool frmMain::eventFilter(QObject *watched, QEvent *event)
         layoutScrollBars();
     }
     return QDialog::eventFilter(watched, event);
+}
+
+bool frmMain::drawWithMouse(const QMouseEvent &event)
+{
+    const QPointF at = m_view->mapToScene(event.position().toPoint());
+    const bool shift = event.modifiers().testFlag(Qt::ShiftModifier);
+    if (event.type() == QEvent::MouseButtonPress) {
+        if (event.button() != Qt::LeftButton || m_drawing)
+            return m_drawing.has_value();
+        // The selected shape's grips still size it while a tool is armed,
+        // and the text tool edits a text it is pressed on.
+        for (QGraphicsItem *item : m_view->items(event.position().toPoint())) {
+            auto *shape = dynamic_cast<GraficObj *>(item);
+            if (!shape)
+                continue;
+            if (shape->Geometry().GripAt(shape->mapFromScene(at), m_zoom) >= 0)
+                return false;
+            if (shape->Style() == ShapeStyle::Text && *ToolKind(m_tool) == ShapeStyle::Text) {
+                const int index = m_shapes.IndexOf(shape);
+                m_shapes.SelectShape(index);
+                BeginTextEdit(index);
+                return true;
+            }
+        }
+        EndTextEdit();
+        m_beforeDrawing = m_shapes.States();
+        m_drawing.emplace(*ToolKind(m_tool), at, m_zoom);
+        m_drawnIndex = -1;
+        return true;
+    }
+    if (!m_drawing)
+        return false;
+    m_drawing->MoveTo(at, shift);
+    if (m_drawnIndex >= 0)
+        m_shapes.Reshape(m_drawnIndex, *m_drawing);
+    else if (!m_drawing->IsClick())
+        m_drawnIndex = m_shapes.DrawShape(*m_drawing, newShapeStyle());
+    if (event.type() != QEvent::MouseButtonRelease || event.button() != Qt::LeftButton)
+        return true;
+    // A click places the shape where a key would, but at the mouse.
+    const int index = m_drawnIndex >= 0 ? m_drawnIndex : m_shapes.DrawShape(*m_drawing, newShapeStyle());
+    m_drawing.reset();
+    m_drawnIndex = -1;
+    m_shapes.SelectShape(index);
+    pushStep(QStringLiteral("Neues Objekt"), m_beforeDrawing);
+    created(index);
+    return true;
 }
 
 void frmMain::resizeEvent(QResizeEvent *event)

@@ -9,8 +9,10 @@
 #include "editor/ToolbarState.h"
 
 #include "ToolbarFlow.h"
+#include "core/FontFaces.h"
 
 #include <kelvane/OLELangTrans.h>
+#include "core/UserSettings.h"
 #include <kelvane/Scrollbars.h>
 #include <sendral/OverlayGraphic.h>
 
@@ -20,7 +22,6 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QFontDatabase>
 #include <QGraphicsPixmapItem>
 #include <QGraphicsView>
 #include <QImageReader>
@@ -47,20 +48,21 @@ namespace {
 struct Command {
     const char *key;
     const char *tooltip;
+    bool tool;      // a shape, drawn with the mouse
 };
 
 constexpr Command kMainCommands[] = {
-    {"Line", "Line einfügen"},        {"Arrow", "Pfeil einfügen"},
-    {"DblArrow", "Doppelpfeil einfügen"}, {"Rect", "Rechteck einfügen"},
-    {"Circle", "Ellipse einfügen"},   {"Text", "Text einfügen"},
-    {"Copy", "Objekt kopieren"},      {"Paste", "Objekt einfügen"},
-    {"Delete", "Objekt löschen"},     {"ZOrderFore", "In den Vordergrund"},
-    {"ZOrderBack", "In den Hintergrund"},
+    {"Line", "Line einfügen", true},        {"Arrow", "Pfeil einfügen", true},
+    {"DblArrow", "Doppelpfeil einfügen", true}, {"Rect", "Rechteck einfügen", true},
+    {"Circle", "Ellipse einfügen", true},   {"Text", "Text einfügen", true},
+    {"Copy", "Objekt kopieren", false},     {"Paste", "Objekt einfügen", false},
+    {"Delete", "Objekt löschen", false},    {"ZOrderFore", "In den Vordergrund", false},
+    {"ZOrderBack", "In den Hintergrund", false},
 };
 
 const QStringList &ScreenFonts()
 {
-    static const QStringList fonts = QFontDatabase::families();
+    static const QStringList fonts = core::FontFaces::familyNames();
     return fonts;
 }
 
@@ -89,7 +91,16 @@ void frmMain::buildToolbars()
     for (const Command &command : kMainCommands) {
         const QString key = QString::fromLatin1(command.key);
         QAction *action = addKey(tbMain, key, QString::fromUtf8(command.tooltip));
-        connect(action, &QAction::triggered, this, [this, key] { DoCommand(key); });
+        if (!command.tool) {
+            connect(action, &QAction::triggered, this, [this, key] { DoCommand(key); });
+            continue;
+        }
+        // Shown pressed while armed.
+        action->setCheckable(true);
+        connect(action, &QAction::triggered, this, [this, key] { toolTriggered(key); });
+        QWidget *button = tbMain->widgetForAction(action);
+        button->setProperty(kToolButton, true);
+        button->installEventFilter(this);
     }
     tbMain->findChild<QAction *>(QStringLiteral("Paste"))->setEnabled(false);
     tbMain->addSeparator();
@@ -121,7 +132,8 @@ void frmMain::buildToolbars()
     ComboFont = new QComboBox(this);
     ComboFont->setObjectName(QStringLiteral("ComboFont"));
     ComboFont->addItems(ScreenFonts());
-    ComboFont->setCurrentIndex(0);
+    // A new text's face as it is drawn ("MS Sans Serif" shows as its twin).
+    ComboFont->setCurrentIndex(std::max(0, int(ScreenFonts().indexOf(core::FontFaces::resolve(TextElement().FontName)))));
     ComboFont->setMaximumWidth(150);
     ComboSize = new QComboBox(this);
     ComboSize->setObjectName(QStringLiteral("ComboSize"));
@@ -135,13 +147,15 @@ void frmMain::buildToolbars()
     QAction *pen = addKey(tbObjProps, QStringLiteral("Pencolor"), QStringLiteral("Linienfarbe einstellen"));
     QAction *fill = addKey(tbObjProps, QStringLiteral("Fillcolor"), QString::fromUtf8("Füllfarbe einstellen"));
     connect(pen, &QAction::triggered, this, [this] {
-        m_penColor = PickColor(m_penColor);
-        UpdateColorButton(QStringLiteral("Linecolor"), m_penColor);
+        m_style.pen = PickColor(m_style.pen);
+        rememberStyle();
+        UpdateColorButton(QStringLiteral("Linecolor"), m_style.pen);
         if (const int index = m_shapes.Selected(); index >= 0)
-            recorded(QStringLiteral("Linienfarbe"), [&] { m_shapes.Shape(index).SetPenColor(m_penColor); });
+            recorded(QStringLiteral("Linienfarbe"), [&] { m_shapes.Shape(index).SetPenColor(m_style.pen); });
     });
     connect(fill, &QAction::triggered, this, [this] {
-        m_fillColor = PickColor(m_fillColor);
+        m_style.fill = PickColor(m_style.fill);
+        rememberStyle();
         ApplyFill();
     });
 
@@ -149,6 +163,12 @@ void frmMain::buildToolbars()
     cboPenWidth->setObjectName(QStringLiteral("cboPenWidth"));
     for (int width = 1; width <= 10; ++width)
         cboPenWidth->addItem(QString::number(width));
+    connect(cboPenWidth, &QComboBox::currentIndexChanged, this, [this](int entry) {
+        if (m_updatingToolbars || entry < 0)
+            return;
+        m_style.penWidth = entry + 1;
+        rememberStyle();
+    });
     connect(cboPenWidth, &QComboBox::activated, this, [this](int entry) {
         if (const int index = m_shapes.Selected(); index >= 0)
             recorded(QStringLiteral("Linienbreite"), [&] { m_shapes.Shape(index).SetPenWidth(PenWidthAtZoom(entry + 1, m_zoom)); });
@@ -156,8 +176,11 @@ void frmMain::buildToolbars()
     chkTransparent = new QCheckBox(QStringLiteral("Transparent "), this);
     chkTransparent->setObjectName(QStringLiteral("chkTransparent"));
     connect(chkTransparent, &QCheckBox::toggled, this, [this, fill](bool checked) {
-        if (!m_updatingToolbars)
+        if (!m_updatingToolbars) {
+            m_style.transparent = checked;
+            rememberStyle();
             ApplyFill();
+        }
         fill->setEnabled(!checked);
     });
 
@@ -168,10 +191,7 @@ void frmMain::buildToolbars()
                              QStringLiteral("Abbrechen "));
     QAction *ok = addKey(tbOKCancel, QStringLiteral("Ok"), QStringLiteral("Speichern und beenden"),
                          QStringLiteral("OK      "));
-    connect(cancel, &QAction::triggered, this, [this] {
-        m_cancelled = true;
-        reject();
-    });
+    connect(cancel, &QAction::triggered, this, &frmMain::reject);
     connect(ok, &QAction::triggered, this, &frmMain::save);
 }
 
@@ -310,10 +330,10 @@ ColorRef frmMain::PickColor(ColorRef color)
 void frmMain::ApplyFill()
 {
     tbObjProps->findChild<QAction *>(QStringLiteral("Fillcolor"))->setEnabled(!chkTransparent->isChecked());
-    UpdateColorButton(QStringLiteral("Fillcolor"), m_fillColor);
+    UpdateColorButton(QStringLiteral("Fillcolor"), m_style.fill);
     if (const int index = m_shapes.Selected(); index >= 0) {
         recorded(QString::fromUtf8("Füllung"), [&] {
-            m_shapes.Shape(index).SetFillColor(m_fillColor);
+            m_shapes.Shape(index).SetFillColor(m_style.fill);
             m_shapes.Shape(index).SetTransparenz(chkTransparent->isChecked());
         });
     }
@@ -323,20 +343,50 @@ void frmMain::ApplyTextFormat()
 {
     if (m_updatingToolbars)
         return;
+    // The whole bar is what the user last chose for texts.
+    m_style.fontChosen = true;
+    m_style.fontName = ComboFont->currentText();
+    m_style.fontSize = ComboSize->currentText().toFloat();
+    m_style.bold = tbTextProps->findChild<QAction *>(QStringLiteral("FontBold"))->isChecked();
+    m_style.italic = tbTextProps->findChild<QAction *>(QStringLiteral("FontItalic"))->isChecked();
+    m_style.underline = tbTextProps->findChild<QAction *>(QStringLiteral("FontUnderline"))->isChecked();
+    rememberStyle();
     const int index = m_shapes.Selected();
     if (index < 0 || m_shapes.Shape(index).Style() != ShapeStyle::Text)
         return;
     TextElement &label = m_shapes.Shape(index).Label();
     recorded(QStringLiteral("Schrift"), [&] {
-        label.FontName = ComboFont->currentText();
-        label.FontSize = FontSizeAtZoom(ComboSize->currentText().toFloat(), m_zoom);
-        label.Bold = tbTextProps->findChild<QAction *>(QStringLiteral("FontBold"))->isChecked();
-        label.Italic = tbTextProps->findChild<QAction *>(QStringLiteral("FontItalic"))->isChecked();
-        label.Underline = tbTextProps->findChild<QAction *>(QStringLiteral("FontUnderline"))->isChecked();
+        label.FontName = m_style.fontName;
+        label.FontSize = FontSizeAtZoom(m_style.fontSize, m_zoom);
+        label.Bold = m_style.bold;
+        label.Italic = m_style.italic;
+        label.Underline = m_style.underline;
         m_shapes.Shape(index).Repaint();
     });
     if (m_text->isVisible())
         fontTextEditor(label);
+}
+
+void frmMain::showStyle()
+{
+    UpdateColorButton(QStringLiteral("Linecolor"), m_style.pen);
+    UpdateColorButton(QStringLiteral("Fillcolor"), m_style.fill);
+    QScopedValueRollback<bool> updating(m_updatingToolbars, true);
+    cboPenWidth->setCurrentIndex(m_style.penWidth - 1);
+    chkTransparent->setChecked(m_style.transparent);
+    if (!m_style.fontChosen)
+        return;
+    if (const int font = ComboFont->findText(m_style.fontName, Qt::MatchFixedString); font >= 0)
+        ComboFont->setCurrentIndex(font);
+    ComboSize->setCurrentIndex(std::clamp(roundHalfEven(m_style.fontSize / 2.0 - 1.0), 0, ComboSize->count() - 1));
+    tbTextProps->findChild<QAction *>(QStringLiteral("FontBold"))->setChecked(m_style.bold);
+    tbTextProps->findChild<QAction *>(QStringLiteral("FontItalic"))->setChecked(m_style.italic);
+    tbTextProps->findChild<QAction *>(QStringLiteral("FontUnderline"))->setChecked(m_style.underline);
+}
+
+void frmMain::rememberStyle()
+{
+    m_style.Write(*core::UserSettings::open());
 }
 
 } // namespace kelvane::editor

@@ -14,11 +14,6 @@ QString TempFolder();
 // True when Path names an existing file (not a folder); never raises.
 bool FileExists(const QString &path);
 
-// True when Name contains, in any case, the extension of a picture kind the
-// viewer shows: ".bmp", ".jpg", ".jpeg", ".gif" or ".png". A containment
-// test: "a.JPG.txt" counts as a picture.
-bool IsPictureFileName(const QString &name);
-
 // BaseName.Extension in the process's private folder inside TempFolder
 // (PrivateTempFolders), or when that name is taken BaseName(1).Extension up
 // to BaseName(999).Extension, the first that is free; any entry takes a

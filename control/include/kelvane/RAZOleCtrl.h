@@ -5,6 +5,7 @@
 // only through these pure interfaces (no symbol of the library is linked),
 // created through the class factory that DllGetClassObject hands out.
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 #include <QVariant>
@@ -54,6 +55,28 @@ enum DoActionEnum : int {
     razDelete = 5,
 };
 
+// An attachment's change that is not stored yet, as the control hands it out
+// for a recovery copy and takes it back after an unclean end.
+struct PendingAttachment {
+    enum Kind : int { None = 0, Removed = 1, Picture = 2, Document = 3 };
+    int kind = None;
+    QString fileName;       // the picture's file name, which tells its type
+    QByteArray bytes;       // the picture file, or the document in the container's own format
+    QByteArray overlay;     // the overlay as its PNG; empty for none
+    QString script;         // the overlay script
+    bool operator==(const PendingAttachment &) const = default;
+};
+
+// How what an attachment shows differs from what its row stores, as bits
+// (PendingChange); 0: no change.
+enum AttachmentChange : int {
+    ChangeInserted = 1,  // content where the row held none
+    ChangeReplaced = 2,  // new content over the stored one
+    ChangeDeleted = 4,   // the stored content removed
+    ChangeAnnotated = 8, // the overlay drawn anew
+    ChangeEdited = 16,   // the content changed in its own application
+};
+
 // The store a placed control reads its properties from and writes them to.
 class PropertyBag {
 public:
@@ -70,6 +93,9 @@ public:
     virtual void GetNewPrimary(QVariant &NewPrimary) = 0;
     // A left double-click on the content while AllowAppStart is False.
     virtual void DblClick() = 0;
+    // The control came to show content or ceased to (a picture inserted,
+    // loaded or deleted), so that the host can follow it.
+    virtual void ContentChanged(bool hasContent) { Q_UNUSED(hasContent); }
 };
 
 // Dispatch interface of the control, members in their order.
@@ -121,6 +147,20 @@ public:
     // The host's event sink (borrowed); nullptr for none.
     virtual void Advise(__RAZOleCtrl *sink) = 0;
     virtual void WriteProperties(PropertyBag &bag) const = 0;
+    // The content not stored yet, whatever the lock, for a recovery copy;
+    // kind None when there is none.
+    virtual PendingAttachment PendingContent() = 0;
+    // Puts such a change back over the row the control holds (loading that
+    // first): shown and Changed. False, told, when its content cannot be taken.
+    virtual bool RestorePendingContent(const PendingAttachment &change) = 0;
+    // The change still to be written (AttachmentChange bits, 0 for none),
+    // also while Locked: a change made before the record was settled.
+    virtual int PendingChange() const = 0;
+    // Save for the host's record, also while Locked: writes that change.
+    virtual bool SavePending() = 0;
+    // An insert is waiting for the user or a device (a scan): the host keeps
+    // its record shown until it ends.
+    virtual bool Busy() const = 0;
 };
 
 // What DllGetClassObject hands out for CLSID_RAZOleCtrl. The new control is

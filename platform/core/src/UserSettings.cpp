@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QProcess>
 #include <QScreen>
 #include <QWidget>
 
@@ -54,14 +55,20 @@ void UserSettings::setNumber(const QString &section, const QString &key, double 
     setValue(section, key, shortestText(value));
 }
 
+QRect UserSettings::placement(const QString &section, const QRect &fallback)
+{
+    if (fallback.isNull() && value(section, QStringLiteral("Width")).isEmpty())
+        return {};
+    const int left = twipsToPixels(number(section, QStringLiteral("Left"), pixelsToTwips(fallback.x())));
+    const int top = twipsToPixels(number(section, QStringLiteral("Top"), pixelsToTwips(fallback.y())));
+    const int width = twipsToPixels(number(section, QStringLiteral("Width"), pixelsToTwips(fallback.width())));
+    const int height = twipsToPixels(number(section, QStringLiteral("Height"), pixelsToTwips(fallback.height())));
+    return {left, top, qMax(width, 1), qMax(height, 1)};
+}
+
 void UserSettings::restorePlacement(QWidget *window, const QString &section)
 {
-    const QRect now = window->geometry();
-    const int left = twipsToPixels(number(section, QStringLiteral("Left"), pixelsToTwips(now.x())));
-    const int top = twipsToPixels(number(section, QStringLiteral("Top"), pixelsToTwips(now.y())));
-    const int width = twipsToPixels(number(section, QStringLiteral("Width"), pixelsToTwips(now.width())));
-    const int height = twipsToPixels(number(section, QStringLiteral("Height"), pixelsToTwips(now.height())));
-    QRect wanted(left, top, qMax(width, 1), qMax(height, 1));
+    QRect wanted = placement(section, window->geometry());
     bool visible = false;
     for (const QScreen *screen : QGuiApplication::screens())
         visible = visible || screen->availableGeometry().intersects(wanted);
@@ -79,13 +86,33 @@ void UserSettings::restoreDialogPlacement(QWidget *dialog, const QString &sectio
         restorePlacement(dialog, section);
 }
 
+QString UserSettings::picturesFolder()
+{
+    // xdg-user-dir reads the desktop's own list (also a translated "Bilder")
+    // and answers the home folder when none is named.
+    QProcess process;
+    process.start(QStringLiteral("xdg-user-dir"), {QStringLiteral("PICTURES")});
+    if (process.waitForFinished(3000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0) {
+        const QString folder = QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+        if (!folder.isEmpty() && QFileInfo(folder).isDir())
+            return folder;
+    }
+    return QDir::homePath();
+}
+
+QString UserSettings::startFolder(const QString &folderSection, const QString &folderKey)
+{
+    const QString last = value(folderSection, folderKey);
+    return !last.isEmpty() && QFileInfo(last).isDir() ? last : picturesFolder();
+}
+
 QString UserSettings::chooseExistingFile(QFileDialog &dialog, const QString &section, const QString &folderSection,
                                         const QString &folderKey)
 {
     const QString view = QStringLiteral("Ansicht");
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setDirectory(value(folderSection, folderKey, QDir::homePath()));
+    dialog.setDirectory(startFolder(folderSection, folderKey));
     restoreDialogPlacement(&dialog, section, FileDialogSize);
     if (const QString state = value(section, view); !state.isEmpty())
         dialog.restoreState(QByteArray::fromBase64(state.toLatin1()));

@@ -1,5 +1,6 @@
 #include "ole/DocumentFormat.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QStringDecoder>
 #include <QtEndian>
@@ -160,6 +161,33 @@ std::optional<Document> readDocument(QIODevice &device, QString *error)
     }
     document.fileName = fileName;
     return document;
+}
+
+} // namespace ole
+
+namespace ole {
+
+bool isStoredDocumentFile(const QString &path)
+{
+    QFile file(path);
+    if (file.open(QIODevice::ReadOnly) && file.read(Magic.size()) == Magic.toByteArray())
+        return true;
+    // The name after the last separator: "/srv/schaden.ole-archiv/x" is no stored document.
+    return path.section(u'/', -1).endsWith(QLatin1String(".ole"), Qt::CaseInsensitive);
+}
+
+Document documentOfFile(const QString &path)
+{
+    if (!isStoredDocumentFile(path))
+        return documentFromFile(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw OleError(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2").arg(path, file.errorString()));
+    QString error;
+    std::optional<Document> document = readDocument(file, &error);
+    if (!document)
+        throw OleError(QStringLiteral("Die Datei \"%1\" ist ein beschädigtes gespeichertes Dokument: %2").arg(path, error));
+    return std::move(*document);
 }
 
 } // namespace ole

@@ -2,8 +2,9 @@
 
 #include "ole/Document.h"
 
+#include "core/PrivateTempFolders.h"
+
 #include <QDesktopServices>
-#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSaveFile>
@@ -12,7 +13,7 @@
 namespace ole {
 
 EditFolder::EditFolder(QObject *parent)
-    : QObject(parent), m_dir(QDir::tempPath() + QStringLiteral("/kelvane-dokument-XXXXXX"))
+    : QObject(parent), m_dir(core::PrivateTempFolders::ofSystemTemp() + QStringLiteral("/dokument-XXXXXX"))
 {
     // Named after its path, so that the folder can be found among the
     // application object's children once its container is gone.

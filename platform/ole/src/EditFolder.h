@@ -5,7 +5,7 @@
 
 namespace ole {
 
-// The private folder (owner-only, inside the system's temporary folder) a
+// The folder (owner-only, inside the program's private temporary folder) a
 // container's document is opened from, under its real file name, so the
 // application shows that name. The folder and what is in it go with the
 // object.

@@ -1,5 +1,6 @@
 #include "ole/OleContainer.h"
 
+#include "DesktopApplication.h"
 #include "EditFolder.h"
 #include "SettledFileWatch.h"
 #include "ole/DocumentFormat.h"
@@ -81,6 +82,9 @@ bool OleContainer::doVerb(int verb)
         if (path.isEmpty() || !QFileInfo(path).isFile())
             path = m_folder->put(m_document.fileName, m_document.bytes);
     }
+    // Told before anything is watched or started: with no application
+    // nothing would happen, and the user would wait for it.
+    requireDesktopApplication(path);
     if (m_watch->filePath() != path)
         m_watch->watch(path);
     openInDesktopApplication(path);

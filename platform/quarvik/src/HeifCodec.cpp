@@ -26,32 +26,36 @@ bool looksLikeHeif(const QByteArray &head)
     return brands.contains(head.mid(8, 4));
 }
 
-QByteArray uprightJpeg(const QString &path, QString *error)
+QByteArray uprightJpeg(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *error = failure(path, file.errorString());
-        return {};
+    QByteArray content = bytes;
+    if (content.isEmpty()) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = failure(path, file.errorString());
+            return {};
+        }
+        content = file.readAll();
     }
     sandbox::Previews *previews = sandbox::Previews::ofApplication();
-    const sandbox::PreviewResult result = previews ? previews->make({sandbox::PreviewMode::Jpeg, {}, file.readAll()})
+    const sandbox::PreviewResult result = previews ? previews->make({sandbox::PreviewMode::Jpeg, {}, content})
                                                    : sandbox::PreviewResult{{}, {}, sandbox::PreviewFailure::NotStarted};
     if (!result.ok())
         *error = failure(path, sandbox::failureText(result.failure));
     return result.jpeg;
 }
 
-QSize uprightSize(const QString &path, QString *error)
+QSize uprightSize(const QString &path, const QByteArray &bytes, QString *error)
 {
-    QByteArray jpeg = uprightJpeg(path, error);
+    QByteArray jpeg = uprightJpeg(path, bytes, error);
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::ReadOnly);
     return jpeg.isEmpty() ? QSize() : QImageReader(&buffer, "jpeg").size();
 }
 
-QImage decode(const QString &path, QString *error)
+QImage decode(const QString &path, const QByteArray &bytes, QString *error)
 {
-    const QByteArray jpeg = uprightJpeg(path, error);
+    const QByteArray jpeg = uprightJpeg(path, bytes, error);
     return jpeg.isEmpty() ? QImage() : QImage::fromData(jpeg, "JPEG");
 }
 

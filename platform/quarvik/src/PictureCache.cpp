@@ -69,8 +69,12 @@ QImage PictureCache::scaled(const QSize &bound)
         target = upright;
     if (m_image.size() == target)
         return m_image;
-    if (m_image.width() >= target.width() && m_image.height() >= target.height())
-        return m_image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    if (m_image.width() >= target.width() && m_image.height() >= target.height()) {
+        // As large on paper as the picture it was made from.
+        QImage smaller = m_image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        keepPaperSize(smaller, m_image.size());
+        return smaller;
+    }
     return m_reader->read(target);
 }
 

@@ -4,9 +4,10 @@
 
 #include "HeifCodec.h"
 
+#include "core/PrivateTempFolders.h"
 #include "sandbox/Previews.h"
 
-#include <QDir>
+#include <QStringList>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
@@ -26,6 +27,23 @@ bool PictureImport::isPictureFile(const QString &path)
 {
     PictureReader reader(path);
     return reader.probe();
+}
+
+bool PictureImport::countsAsPicture(const QString &path)
+{
+    return isPictureFile(path) || hasPictureExtension(path);
+}
+
+bool PictureImport::hasPictureExtension(const QString &path)
+{
+    static const QStringList kinds = {QStringLiteral("bmp"), QStringLiteral("jpg"), QStringLiteral("jpeg"),
+                                      QStringLiteral("jpe"), QStringLiteral("gif"), QStringLiteral("png"),
+                                      QStringLiteral("tif"), QStringLiteral("tiff"), QStringLiteral("webp"),
+                                      QStringLiteral("heic"), QStringLiteral("heif")};
+    // The name after the last separator: "bilder.png/" names a folder, no file.
+    const QString name = path.section(u'/', -1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    return dot >= 0 && kinds.contains(name.mid(dot + 1), Qt::CaseInsensitive);
 }
 
 sandbox::PreviewFailure PictureImport::checkDecode(const QString &path)
@@ -55,14 +73,20 @@ PreparedPicture PictureImport::prepare(const QString &path)
     // The attachment is stored as JPEG: the preview program turns HEIC
     // upright and converts it.
     QString error;
-    const QByteArray jpeg = heif::uprightJpeg(path, &error);
+    const QByteArray jpeg = heif::uprightJpeg(path, {}, &error);
     if (jpeg.isEmpty())
         return refused(error);
-    QTemporaryFile file(QDir::tempPath() + QStringLiteral("/Bild-XXXXXX.jpg"));
+    const QString failed = QStringLiteral("Das Bild \"%1\" kann nicht als JPEG gespeichert werden.")
+                               .arg(QFileInfo(path).fileName());
+    // Into the program's private folder: no other user sees the photo.
+    const QString folder = core::PrivateTempFolders::ofSystemTemp();
+    if (folder.isEmpty())
+        return refused(failed);
+    QTemporaryFile file(folder + QStringLiteral("/Bild-XXXXXX.jpg"));
     file.setAutoRemove(false);
     if (!file.open() || file.write(jpeg) != jpeg.size()) {
         file.remove();
-        return refused(QStringLiteral("Das Bild \"%1\" kann nicht als JPEG gespeichert werden.").arg(QFileInfo(path).fileName()));
+        return refused(failed);
     }
     return PreparedPicture{file.fileName(), {}, true};
 }

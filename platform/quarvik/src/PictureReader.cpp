@@ -3,9 +3,14 @@
 #include "HeifCodec.h"
 #include "JpegCheck.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
 
 namespace quarvik {
 namespace {
@@ -45,6 +50,27 @@ bool jpegComplete(const QString &path)
 
 PictureReader::PictureReader(QString path) : m_path(std::move(path)) {}
 
+PictureReader::PictureReader(QByteArray bytes, QString name)
+    : m_bytes(std::move(bytes)), m_name(std::move(name)), m_inMemory(true)
+{
+}
+
+QString PictureReader::name() const { return inMemory() ? m_name : QFileInfo(m_path).fileName(); }
+
+std::unique_ptr<QImageReader> PictureReader::openReader(QBuffer &buffer) const
+{
+    std::unique_ptr<QImageReader> reader;
+    if (inMemory()) {
+        buffer.setData(m_bytes);
+        buffer.open(QIODevice::ReadOnly);
+        reader = std::make_unique<QImageReader>(&buffer);
+    } else {
+        reader = std::make_unique<QImageReader>(m_path);
+    }
+    prepare(*reader);
+    return reader;
+}
+
 bool PictureReader::fail(const QString &message)
 {
     m_error = message;
@@ -55,33 +81,37 @@ bool PictureReader::fail(const QString &message)
 bool PictureReader::probe()
 {
     m_error.clear();
-    const QFileInfo info(m_path);
-    const QString name = info.fileName();
-    if (!info.isFile())
-        return fail(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(name));
-    if (info.size() == 0)
-        return fail(QStringLiteral("Die Datei \"%1\" ist leer.").arg(name));
-
-    QFile file(m_path);
-    if (!file.open(QIODevice::ReadOnly))
-        return fail(QStringLiteral("Die Datei \"%1\" kann nicht geöffnet werden.").arg(name));
-    m_heif = heif::looksLikeHeif(file.read(64));
-    file.close();
+    const QString name = this->name();
+    if (inMemory()) {
+        if (m_bytes.isEmpty())
+            return fail(QStringLiteral("Die Datei \"%1\" ist leer.").arg(name));
+        m_heif = heif::looksLikeHeif(m_bytes.left(64));
+    } else {
+        const QFileInfo info(m_path);
+        if (!info.isFile())
+            return fail(QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(name));
+        if (info.size() == 0)
+            return fail(QStringLiteral("Die Datei \"%1\" ist leer.").arg(name));
+        QFile file(m_path);
+        if (!file.open(QIODevice::ReadOnly))
+            return fail(QStringLiteral("Die Datei \"%1\" kann nicht geöffnet werden.").arg(name));
+        m_heif = heif::looksLikeHeif(file.read(64));
+    }
 
     QSize size;
     if (m_heif) {
         m_format = "heif";
-        size = heif::uprightSize(m_path, &m_error);
+        size = heif::uprightSize(inMemory() ? name : m_path, m_bytes, &m_error);
         if (!size.isValid())
             return fail(m_error);
     } else {
-        QImageReader reader(m_path);
-        prepare(reader);
-        m_format = reader.format();
-        size = reader.size();
+        QBuffer buffer;
+        const std::unique_ptr<QImageReader> reader = openReader(buffer);
+        m_format = reader->format();
+        size = reader->size();
         if (m_format.isEmpty() || !size.isValid() || size.isEmpty())
             return fail(QStringLiteral("Die Datei \"%1\" ist kein lesbares Bild oder sie ist beschädigt.").arg(name));
-        m_turned = reader.transformation().testFlag(QImageIOHandler::TransformationRotate90);
+        m_turned = reader->transformation().testFlag(QImageIOHandler::TransformationRotate90);
         if (m_turned)
             size.transpose();
     }
@@ -89,7 +119,7 @@ bool PictureReader::probe()
         return fail(QStringLiteral("Das Bild \"%1\" ist mit %2 x %3 Bildpunkten zu groß; es werden höchstens "
                                    "%4 Millionen Bildpunkte gezeigt.")
                         .arg(name).arg(size.width()).arg(size.height()).arg(kMaxPixels / 1'000'000));
-    if (m_format == "jpeg" && !jpegComplete(m_path))
+    if (m_format == "jpeg" && !(inMemory() ? jpegIsComplete(m_bytes) : jpegComplete(m_path)))
         return fail(QStringLiteral("Die Bilddatei \"%1\" ist unvollständig oder beschädigt.").arg(name));
     m_uprightSize = size;
     return true;
@@ -105,21 +135,38 @@ QImage PictureReader::read(const QSize &bound)
 
     QImage image;
     if (m_heif) {
-        image = heif::decode(m_path, &m_error);
-        if (!image.isNull() && image.size() != target)
+        image = heif::decode(inMemory() ? m_name : m_path, m_bytes, &m_error);
+        if (!image.isNull() && image.size() != target) {
             image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            keepPaperSize(image, m_uprightSize);
+        }
     } else {
         allowOurBound();
-        QImageReader reader(m_path);
-        prepare(reader);
+        QBuffer buffer;
+        const std::unique_ptr<QImageReader> reader = openReader(buffer);
         if (scaled) // the reader scales before it turns the picture upright
-            reader.setScaledSize(m_turned ? target.transposed() : target);
-        image = reader.read();
+            reader->setScaledSize(m_turned ? target.transposed() : target);
+        image = reader->read();
+        // Qt's PNG reader sets the resolution of a smaller decode itself; the
+        // others keep the file's.
+        if (scaled && m_format != "png")
+            keepPaperSize(image, m_uprightSize);
         if (image.isNull())
             m_error = QStringLiteral("Das Bild \"%1\" ist beschädigt und kann nicht gelesen werden (%2).")
-                          .arg(QFileInfo(m_path).fileName(), reader.errorString());
+                          .arg(name(), reader->errorString());
     }
     return image;
+}
+
+void keepPaperSize(QImage &picture, const QSize &full)
+{
+    if (picture.isNull() || full.isEmpty() || picture.size() == full)
+        return;
+    constexpr int ScreenDotsPerMeter = 3780;   // 96 dpi
+    const int dotsX = picture.dotsPerMeterX() > 0 ? picture.dotsPerMeterX() : ScreenDotsPerMeter;
+    const int dotsY = picture.dotsPerMeterY() > 0 ? picture.dotsPerMeterY() : ScreenDotsPerMeter;
+    picture.setDotsPerMeterX(std::max(1, int(std::lround(dotsX * double(picture.width()) / full.width()))));
+    picture.setDotsPerMeterY(std::max(1, int(std::lround(dotsY * double(picture.height()) / full.height()))));
 }
 
 } // namespace quarvik

@@ -9,7 +9,9 @@
 #include "core/UserSettings.h"
 
 #include <QFileDialog>
+#include <QContextMenuEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QScrollBar>
 
@@ -72,34 +74,40 @@ QSize PictureView::pictureSize() const { return m_cache->uprightSize(); }
 
 double PictureView::zoom() const { return m_geometry->zoom(); }
 
+template <typename Change> void PictureView::keepingPointAt(const std::optional<QPointF> &place, Change change)
+{
+    // The centre is taken anew after the change: scroll bars may have come or gone.
+    const QPointF point = m_geometry->pointAt(scrollOffset(), place.value_or(m_geometry->viewportCentre()));
+    change();
+    relayout();
+    const QPoint offset = m_geometry->scrollToPut(point, place.value_or(m_geometry->viewportCentre()));
+    horizontalScrollBar()->setValue(offset.x());
+    verticalScrollBar()->setValue(offset.y());
+}
+
 void PictureView::setZoom(double percent)
 {
-    const QPointF centre = m_geometry->centreOf(scrollOffset());
-    m_geometry->setZoom(percent);
-    relayout();
-    scrollToCentre(centre);
+    keepingPointAt(std::nullopt, [&] { m_geometry->setZoom(percent); });
+}
+
+void PictureView::zoomAt(double percent, const std::optional<QPointF> &place)
+{
+    keepingPointAt(place, [&] {
+        m_geometry->setSizeToFit(false);
+        m_geometry->setZoom(percent);
+    });
 }
 
 bool PictureView::sizeToFit() const { return m_geometry->sizeToFit(); }
 
 void PictureView::setSizeToFit(bool on)
 {
-    const QPointF centre = m_geometry->centreOf(scrollOffset());
-    m_geometry->setSizeToFit(on);
-    relayout();
-    scrollToCentre(centre);
+    keepingPointAt(std::nullopt, [&] { m_geometry->setSizeToFit(on); });
 }
 
 QPoint PictureView::scrollOffset() const
 {
     return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
-}
-
-void PictureView::scrollToCentre(const QPointF &fraction)
-{
-    const QPoint offset = m_geometry->scrollToCentre(fraction);
-    horizontalScrollBar()->setValue(offset.x());
-    verticalScrollBar()->setValue(offset.y());
 }
 
 bool PictureView::overlayVisible() const { return m_overlayVisible; }
@@ -221,5 +229,34 @@ void PictureView::mouseDoubleClickEvent(QMouseEvent *event)
 }
 
 void PictureView::scrollContentsBy(int, int) { viewport()->update(); }
+
+void PictureView::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QAbstractScrollArea::wheelEvent(event);
+        return;
+    }
+    // Touchpads send small deltas: a step is taken per whole notch.
+    m_wheelAngle += event->angleDelta().y();
+    const int steps = m_wheelAngle / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelAngle -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps != 0)
+        Q_EMIT zoomWheel(steps, event->position());
+    event->accept();
+}
+
+void PictureView::contextMenuEvent(QContextMenuEvent *event)
+{
+    Q_EMIT contextMenuRequested(event->globalPos());
+    event->accept();
+}
+
+bool PictureView::viewportEvent(QEvent *event)
+{
+    // Scroll bars coming or going resize the viewport, not the view.
+    if (event->type() == QEvent::Resize && m_geometry->viewportSize() != viewport()->size() && !sizeToFit())
+        relayout();
+    return QAbstractScrollArea::viewportEvent(event);
+}
 
 } // namespace quarvik

@@ -3,9 +3,9 @@
 #include "quarvik/ScannerProcesses.h"
 
 #include "core/MessageService.h"
+#include "core/PrivateTempFolders.h"
 #include "core/UserSettings.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QInputDialog>
 #include <QProgressDialog>
@@ -120,9 +120,11 @@ QString ScannerAcquisition::scan(const QString &device)
 {
     QString path;
     {
-        QTemporaryFile file(QDir::tempPath() + QStringLiteral("/Scan-XXXXXX.png"));
+        // Into the program's private folder: no other user sees the scan.
+        const QString folder = core::PrivateTempFolders::ofSystemTemp();
+        QTemporaryFile file(folder + QStringLiteral("/Scan-XXXXXX.png"));
         file.setAutoRemove(false);
-        if (!file.open()) {
+        if (folder.isEmpty() || !file.open()) {
             tell(QStringLiteral("Für das gescannte Bild kann keine Datei angelegt werden."));
             return {};
         }

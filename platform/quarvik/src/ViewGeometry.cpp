@@ -51,24 +51,21 @@ QRect ViewGeometry::pictureRect(const QPoint &scroll) const
             shown};
 }
 
-QPointF ViewGeometry::centreOf(const QPoint &scroll) const
+QPointF ViewGeometry::pointAt(const QPoint &scroll, const QPointF &place) const
 {
     const QRect shown = pictureRect(scroll);
     if (shown.isEmpty())
         return {0.5, 0.5};
-    const auto fraction = [](int centre, int start, int length) {
-        return std::clamp(double(centre - start) / length, 0.0, 1.0);
-    };
-    return {fraction(m_viewport.width() / 2, shown.x(), shown.width()),
-            fraction(m_viewport.height() / 2, shown.y(), shown.height())};
+    const auto fraction = [](double at, int start, int length) { return std::clamp((at - start) / length, 0.0, 1.0); };
+    return {fraction(place.x(), shown.x(), shown.width()), fraction(place.y(), shown.y(), shown.height())};
 }
 
-QPoint ViewGeometry::scrollToCentre(const QPointF &fraction) const
+QPoint ViewGeometry::scrollToPut(const QPointF &fraction, const QPointF &place) const
 {
     const QSize shown = shownSize();
     const QSize range = scrollRange();
-    return {std::clamp(int(std::lround(fraction.x() * shown.width() - m_viewport.width() / 2.0)), 0, range.width()),
-            std::clamp(int(std::lround(fraction.y() * shown.height() - m_viewport.height() / 2.0)), 0, range.height())};
+    return {std::clamp(int(std::lround(fraction.x() * shown.width() - place.x())), 0, range.width()),
+            std::clamp(int(std::lround(fraction.y() * shown.height() - place.y())), 0, range.height())};
 }
 
 QSize ViewGeometry::decodeSize(double devicePixelRatio) const

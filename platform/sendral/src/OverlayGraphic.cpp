@@ -97,16 +97,20 @@ void OverlayGraphic::Draw(QPainter &painter, int x, int y, int width, int height
     painter.restore();
 }
 
-QByteArray OverlayGraphic::Data() const
+std::optional<QByteArray> OverlayGraphic::Data(QString *error) const
 {
     if (m_image.isNull())
-        return {};
+        return QByteArray();
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "PNG");
     writer.setText(kTextKey, m_text);
-    writer.write(m_image);
+    if (!writer.write(m_image)) {
+        if (error)
+            *error = writer.errorString();
+        return std::nullopt;
+    }
     return bytes;
 }
 

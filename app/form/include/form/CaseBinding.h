@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QVariant>
 
@@ -48,6 +49,10 @@ public:
     // been marked changed again, as the rows they wrote go with the rollback.
     void write(dao::Recordset &row, const std::function<void(QComboBox &, const QString &)> &typed);
     void setLocked(bool locked);
+    // What the combo, check and text boxes hold, by control name, as text
+    // ("1"/"0" for a check box), and putting such texts back.
+    QList<QPair<QString, QString>> typedValues() const;
+    void putTypedValues(const QList<QPair<QString, QString>> &values);
 
     // An attachment that is no tagged widget of the root (a control made at run time).
     void addAttachment(Attachment *attachment) { m_attachments.append(attachment); }

@@ -4,6 +4,8 @@
 
 #include "kelvane/RAZOleCtrl.h"
 
+#include <optional>
+
 namespace form {
 
 // The case form's side of one attachment control: the form's generic loops
@@ -16,21 +18,35 @@ public:
     ~OleAttachment() override;
 
     QVariant value() const override { return m_control.Value(); }
-    void setValue(const QVariant &objektId) override { m_control.SetValue(objektId); }
-    bool changed() const override { return m_control.Changed(); }
+    void setValue(const QVariant &objektId) override;
+    // Not Changed, which reads False while Locked.
+    bool changed() const override { return m_control.PendingChange() != 0; }
     void setChanged(bool changed) override { m_control.SetChanged(changed); }
-    bool save() override { return m_control.Save(); }
+    bool save() override { return m_control.SavePending(); }
     QString dataField() const override { return m_control.DataField(); }
     void setDatabase(dao::Database *db) override { m_control.SetDatabase(db); }
     void setNewPrimarySource(std::function<long()> source) override { m_newPrimary = std::move(source); }
     void setLocked(bool locked) override { m_control.SetLocked(locked); }
+    bool busy() const override { return m_control.Busy(); }
+    kelvane::PendingAttachment pendingContent() override { return m_control.PendingContent(); }
+    bool restorePendingContent(const kelvane::PendingAttachment &change) override
+    {
+        return m_control.RestorePendingContent(change);
+    }
+
+    bool hasContent() const override;
+    void setContentHandler(std::function<void()> handler) override { m_contentHandler = std::move(handler); }
 
     void GetNewPrimary(QVariant &NewPrimary) override;
     void DblClick() override {}
+    void ContentChanged(bool hasContent) override;
 
 private:
     kelvane::_RAZOleCtrl &m_control;
     std::function<long()> m_newPrimary;
+    std::function<void()> m_contentHandler;
+    // What the control last told; none yet while its row waits to be loaded.
+    std::optional<bool> m_hasContent;
 };
 
 } // namespace form

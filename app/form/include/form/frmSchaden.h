@@ -2,10 +2,12 @@
 
 #include "form/CaseBinding.h"
 #include "form/CaseNumbering.h"
+#include "form/RecoveryCopy.h"
 #include "form/SchadenPage.h"
 #include "varnholt/CaseForm.h"
 #include "varnholt/PrintEntry.h"
 
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -49,18 +51,30 @@ public:
     void AddToPickList(QComboBox &combo, const QString &column);
     bool DataChanged() const { return m_dataChanged; }
 
+    // Seconds of quiet after a change before the recovery copy is written.
+    static constexpr int RecoveryDelay = 3000;
+
 protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    void showPictureCount();
     // Writes the case; overwrite: whatever another workstation stored meanwhile.
     bool writeCase(bool overwrite);
     bool settleConflict();
+    // True, and told, while an attachment's insert waits (a scan): the case stays.
+    bool insertRunning();
     void connectChangeTracking();
     void connectButtons();
     void loadPickLists();
-    void markChanged() { if (!m_filling) m_dataChanged = true; }
+    void markChanged();
+    // The recovery copy of what is not saved: written after a quiet while,
+    // offered after an unclean end, gone when the case is saved or dropped.
+    void keepRecoveryCopy();
+    void offerRecovery();
+    void restore(const form::RecoveredCase &copy);
     void markMandatory();
     void chooseVehicle();
     void chooseCustomer();
@@ -86,6 +100,9 @@ private:
     bool m_dataChanged = false;
     bool m_filling = false;     // FillSchaden is putting a case in: no user edit
     bool m_unloading = false;   // the list window's shutdown, not the close box
+    form::RecoveryCopy m_recovery;
+    QTimer m_recoveryQuiet;
+    bool m_recoveryFailureTold = false;
 };
 
 // How the list window makes its case form.

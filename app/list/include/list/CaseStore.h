@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dao/Dao.h"
+
 #include <QStringList>
 
 namespace dao {
@@ -16,5 +18,8 @@ QStringList vehiclePlates(dao::Database &db);
 // a failure leaves the case with every attachment in place.
 // Throws dao::DaoError.
 void deleteCase(dao::Database &db, long id);
+
+// The count a "Select Count(*)" statement gives. Throws dao::DaoError.
+qint64 countCases(dao::Database &db, const QString &countStatement, const dao::Params &params);
 
 } // namespace list

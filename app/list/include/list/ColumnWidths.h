@@ -28,6 +28,13 @@ ColumnWidths parseColumnWidths(const QString &text);
 // The stored widths were measured against the classic 8-point dialog font,
 // whose average character is 5 pixels wide at 96 dots per inch: a wider font
 // widens the columns alike, so that the texts they were made for still fit.
+// The width of a column that takes the room the others leave: the room
+// left in a viewport that wide, but never less than its own width.
+inline int fillWidth(int ownWidth, int viewportWidth, int othersWidth)
+{
+    return viewportWidth - othersWidth > ownWidth ? viewportWidth - othersWidth : ownWidth;
+}
+
 class ColumnScale {
 public:
     static constexpr int ClassicCharWidth = 5;

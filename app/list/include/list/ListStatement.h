@@ -21,10 +21,15 @@ struct FilterInput {
 struct ListStatement {
     QString text;
     dao::Params params;
+    // How many cases the list shows: the same filter, the same parameters.
+    QString countText;
 };
 
 // The list's statement with its filter and order; the plate and the day
 // limit travel as parameters.
 ListStatement buildListStatement(const FilterInput &filter, const SortState &sort);
+
+// The status bar's count: "1 Schadensfall", "1.234 Schadensfälle".
+QString listedCasesText(qint64 count);
 
 } // namespace list

@@ -42,6 +42,7 @@ public:
 
     void RefreshGrid(long lID = 0) override;
     void addVehicle(const QString &plate) override;
+    void showPrinted(const QString &note) override;
 
     // Builds the list's statement from the filter boxes (bTermin: the overdue
     // cases instead) and runs it.
@@ -61,6 +62,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWindow();
@@ -79,6 +81,9 @@ private:
     int vehicleIndex() const;
     void reportError(const dao::DaoError &error);
     void updateClock();
+    void showCount();
+    // The "Schaden" column takes the room the other columns leave.
+    void fillSchadenColumn();
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;
@@ -95,6 +100,7 @@ private:
     list::CaseListModel *m_model = nullptr;
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;
+    QLabel *m_count = nullptr;
     QTimer *m_clock = nullptr;
 
     bool m_loading = false;
@@ -106,4 +112,7 @@ private:
     list::SortState m_sort;
     list::ColumnScale m_columnScale;
     list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
+    QString m_countStatement;
+    int m_schadenOwnWidth = 0;         // pixels, as laid out or dragged, before filling
+    bool m_filling = false;
 };

@@ -28,11 +28,13 @@ public:
 };
 
 // Reads the picture file's bytes straight from the attachment's row;
-// documents other than pictures have nothing to show.
+// documents other than pictures have nothing to show. A picture that cannot
+// be read, or is beyond the viewer's size bounds, gives a null image.
 class StoredPictureSource : public AttachmentSource {
 public:
     explicit StoredPictureSource(dao::Database &db) : m_db(db) {}
     QImage picture(long objectId, bool withOverlay) override;
+    QImage printPicture(long objectId, bool withOverlay, const QSize &bound) override;
 
 private:
     dao::Database &m_db;

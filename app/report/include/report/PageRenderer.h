@@ -18,7 +18,7 @@ namespace report {
 class AttachmentSource;
 
 struct RenderOptions {
-    // The preview: texts in Times New Roman, and text whose size at the
+    // The preview: the same faces as the paper, but text whose size at the
     // zoom falls below 2 points shows as a grey box.
     bool toScreen = false;
     double zoom = 1.0;

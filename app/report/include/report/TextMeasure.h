@@ -17,8 +17,9 @@ constexpr double TwipsPerPoint = 20.0;
 inline double cmToTwips(double cm) { return cm * TwipsPerCm; }
 inline double twipsToCm(double twips) { return twips / TwipsPerCm; }
 
-// A report font: the face as the definition writes it, Times New Roman when
-// the system has no such face; style letters F bold, I italic, U underlined
+// A report font: the face as the definition writes it, through
+// core::FontFaces (its metric twin where it is not installed), Times New
+// Roman's when the system has no such face; style letters F bold, I italic, U underlined
 // and, unless italicK is false (the grid), K italic too.
 QFont reportFont(const QString &face, const QString &style, double points, bool italicK = true);
 

@@ -1,4 +1,5 @@
 #include "preview/CanvasPlacement.h"
+#include "preview/ZoomFactor.h"
 
 #include "core/Twips.h"
 
@@ -53,6 +54,32 @@ QSize previewWindowSize(QSizeF page, QSize screen, QSize toolbar)
         size.setWidth(static_cast<int>(std::lround(room * page.width() / page.height())));
     size.setWidth(std::min(std::max(size.width(), toolbar.width()), static_cast<int>(width)));
     return size;
+}
+
+QRect previewWindowRect(QSizeF page, const QRect &screen, QSize toolbar, const QRect &remembered)
+{
+    const QRect onScreen = remembered & screen;
+    if (!remembered.isEmpty() && 2 * qint64(onScreen.width()) * onScreen.height() >= qint64(remembered.width()) * remembered.height()) {
+        QRect kept(remembered.topLeft(), remembered.size().boundedTo(screen.size()));
+        kept.moveLeft(std::clamp(kept.left(), screen.left(), screen.right() + 1 - kept.width()));
+        kept.moveTop(std::clamp(kept.top(), screen.top(), screen.bottom() + 1 - kept.height()));
+        return kept;
+    }
+    const QSize size = previewWindowSize(page, screen.size(), toolbar);
+    return {QPoint(screen.x() + (screen.width() - size.width()) / 2, screen.y() + (screen.height() - size.height()) / 2),
+            size};
+}
+
+int fitZoomTenths(QSize pageTwips, QSize inner, int toolbarHeight)
+{
+    int tenths = ZoomFactor::MaxTenths;
+    const auto fits = [&](int t) {
+        return core::twipsToPixels(pageTwips.width() * t / 10.0) <= inner.width() &&
+               core::twipsToPixels(pageTwips.height() * t / 10.0) <= inner.height() - toolbarHeight;
+    };
+    while (tenths > ZoomFactor::MinTenths && !fits(tenths))
+        --tenths;
+    return tenths;
 }
 
 } // namespace report

@@ -32,4 +32,12 @@ QList<int> printPlan(int copies, bool allPages, int totalPages, int shownPage)
     return pages;
 }
 
+QString printedNote(const QString &printer, int pages)
+{
+    if (pages <= 0)
+        return {};
+    const QString count = pages == 1 ? QStringLiteral("1 Seite") : QStringLiteral("%L1 Seiten").arg(pages);
+    return QStringLiteral("An Drucker %1 gesendet (%2)").arg(printer, count);
+}
+
 } // namespace report

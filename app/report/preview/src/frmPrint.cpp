@@ -21,6 +21,7 @@
 
 #include <QAction>
 #include <QClipboard>
+#include <QCursor>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -62,7 +63,24 @@ frmPrint::frmPrint(ReportJob &job, QPrinter &printer, QWidget *parent)
     : QDialog(parent), m_job(job), m_printer(printer)
 {
     buildWindow();
+    m_zoomKept = !core::UserSettings::value(kPrint, QStringLiteral("Scale")).isEmpty();
     m_zoom = ZoomFactor::fromSetting(core::UserSettings::number(kPrint, QStringLiteral("Scale"), ZoomFactor::DefaultSetting));
+}
+
+QString frmPrint::placementSection() const
+{
+    // An upright report and a landscape list want windows of other shapes.
+    return m_printer.pageLayout().orientation() == QPageLayout::Portrait ? kPrint : kPrint + QStringLiteral(" Querformat");
+}
+
+const QScreen *frmPrint::openingScreen() const
+{
+    // The screen of the window it is opened from, else the one the mouse is on.
+    if (parentWidget() && parentWidget()->screen())
+        return parentWidget()->screen();
+    if (const QScreen *pointed = QGuiApplication::screenAt(QCursor::pos()))
+        return pointed;
+    return QGuiApplication::primaryScreen();
 }
 
 frmPrint::~frmPrint() = default;
@@ -200,16 +218,18 @@ void frmPrint::loadOnScreen()
     m_loaded = true;
     m_onScreen = true;
     const QSize page = pageTwips();
-    const QScreen *screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QRect room = screen->availableGeometry();
-        const QSize size = previewWindowSize(QSizeF(page), room.size(), m_toolbar->sizeHint());
-        resize(size);
-        move(room.x() + (room.width() - size.width()) / 2, room.y() + (room.height() - size.height()) / 2);
+    const QRect remembered = core::UserSettings::placement(placementSection());
+    m_placeKept = !remembered.isNull();
+    if (const QScreen *screen = openingScreen()) {
+        const QRect rect = previewWindowRect(QSizeF(page), screen->availableGeometry(), m_toolbar->sizeHint(), remembered);
+        resize(rect.size());
+        move(rect.topLeft());
     }
+    // Until the user chooses a zoom, the page opens whole and as large as the window allows.
+    if (!m_zoomKept)
+        m_zoom = ZoomFactor(fitZoomTenths(page, size(), m_toolbar->sizeHint().height()));
     m_txtScale->setText(m_zoom.percentText());
     m_picView->resize(canvasSize());
-    core::UserSettings::restorePlacement(this, kPrint);
     placeCanvas();
     // Drawn once the canvas has the size it is shown at.
     Output();
@@ -228,8 +248,10 @@ void frmPrint::SetScale()
 
 void frmPrint::zoomBy(int steps)
 {
-    if (steps > 0 ? m_zoom.stepUp() : m_zoom.stepDown())
+    if (steps > 0 ? m_zoom.stepUp() : m_zoom.stepDown()) {
+        m_zoomKept = true;
         SetScale();
+    }
 }
 
 bool frmPrint::RenderPage(bool toScreen, int page)
@@ -327,22 +349,29 @@ void frmPrint::ButtonClick(const QString &key)
 
 void frmPrint::copyToClipboard()
 {
+    const auto fail = [this](const QString &reason) {
+        core::showMessage(QStringLiteral("Die Auswertung konnte nicht in die Zwischenablage kopiert werden: ") + reason,
+                          core::MsgIcon::Exclamation, core::MsgButtons::Ok, {}, this);
+    };
     QClipboard *clipboard = QGuiApplication::clipboard();
     if (!clipboard)
-        return;
+        return fail(QStringLiteral("Es steht keine Zwischenablage zur Verfügung."));
     QString text;
+    // The text is read from the database: what it holds before stays there.
     try {
         if (m_clipText)
             text = m_clipText();
-    } catch (...) {
-        return;
+    } catch (const dao::DaoError &error) {
+        return fail(error.description());
+    } catch (const std::exception &error) {
+        return fail(QString::fromLocal8Bit(error.what()));
     }
     clipboard->clear();
     clipboard->setText(text);
     // The clipboard gives no answer of its own: a text that did not arrive
-    // is a failed copy, which shows nothing.
+    // is a failed copy.
     if (clipboard->text() != text)
-        return;
+        return fail(QStringLiteral("Die Zwischenablage hat den Text nicht angenommen."));
     core::showMessage(QStringLiteral("Auswertung wurde in die Zwischenablage kopiert !"), core::MsgIcon::Information,
                       core::MsgButtons::Ok, {}, this);
 }
@@ -360,6 +389,7 @@ void frmPrint::printChosen()
         // A printer that is not ready is reported once, not once per page.
         if (!RenderPage(false, page))
             break;
+        ++m_pagesPrinted;
     }
 }
 
@@ -416,7 +446,8 @@ void frmPrint::resizeEvent(QResizeEvent *event)
 void frmPrint::changeEvent(QEvent *event)
 {
     QDialog::changeEvent(event);
-    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !m_onScreen)
+    // A place the user left the window at is kept.
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow() || !m_onScreen || m_placeKept)
         return;
     if (m_printer.pageLayout().orientation() != QPageLayout::Portrait)
         return;
@@ -438,8 +469,9 @@ void frmPrint::keyPressEvent(QKeyEvent *event)
 void frmPrint::done(int result)
 {
     if (m_onScreen && isVisible()) {
-        core::UserSettings::setNumber(kPrint, QStringLiteral("Scale"), m_zoom.setting());
-        core::UserSettings::savePlacement(this, kPrint);
+        if (m_zoomKept)
+            core::UserSettings::setNumber(kPrint, QStringLiteral("Scale"), m_zoom.setting());
+        core::UserSettings::savePlacement(this, placementSection());
     }
     QDialog::done(result);
 }

@@ -13,6 +13,9 @@ public:
     virtual void RefreshGrid(long lID = 0) = 0;
     // A plate typed into the case form joins the list's vehicle filter at once.
     virtual void addVehicle(const QString &plate) = 0;
+    // Where the pages of a print from the case form went ("An Drucker ...
+    // gesendet"), for the list's status bar; "" when nothing was printed.
+    virtual void showPrinted(const QString &note) { Q_UNUSED(note); }
 };
 
 } // namespace varnholt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 class QWidget;
@@ -9,6 +11,8 @@ namespace varnholt {
 // Prints the report the print request names (kind, record, subtitle, grid):
 // the program's print entry. The windows that print are handed it, so that
 // they need not know the report module and a test can see what was asked.
-using PrintEntry = std::function<void(QWidget *parent)>;
+// It answers where the pages went ("An Drucker ... gesendet"), "" when
+// nothing was printed.
+using PrintEntry = std::function<QString(QWidget *parent)>;
 
 } // namespace varnholt

@@ -21,15 +21,16 @@ struct ListSettings {
 QByteArray firstRunSettingsFile(const QString &dbPath);
 
 // Creates iniFile when it does not exist yet, then writes the Daten keys.
-// Returns false, having written nothing, when the file cannot be created.
+// Returns false, having written nothing, when the file cannot be created,
+// and false when any of the keys could not be written.
 bool saveListSettings(const QString &iniFile, const QString &dbPath, const ListSettings &settings);
 
 // Closes gDatabase, then gWorkspace; errors are of no use at this point.
 void closeDatabase();
 
 // The list window's unload once the case form has agreed to close: the
-// window's placement (per-user section Main), the settings file (gIniFile,
-// errors swallowed), then the database.
+// window's placement (per-user section Main), the settings file (gIniFile;
+// a failure is told), then the database.
 void shutdown(const QWidget &listWindow, const ListSettings &settings);
 
 } // namespace varnholt

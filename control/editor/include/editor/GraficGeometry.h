@@ -60,6 +60,9 @@ public:
     QRect Geometry() const { return {m_left, m_top, m_width, m_height}; }
     void Move(int left, int top);
     void Place(int left, int top, int width, int height);
+    // Line kinds: placed and sized so that Line1 runs from `from` to `to`
+    // (container pixels), as a drawn line is.
+    void PlaceLine(QPoint from, QPoint to);
     // Re-lays out grips and elements from WorkRect.
     void Repaint();
 

@@ -45,6 +45,7 @@ public:
     QRect Placement() const { return m_shape.Geometry(); }
     void Move(int left, int top);
     void Place(int left, int top, int width, int height);
+    void PlaceLine(QPoint from, QPoint to);
     void Repaint();
 
     // Screen pixels per shape pixel, for grips, the selection frame and the

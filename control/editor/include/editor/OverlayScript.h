@@ -19,6 +19,9 @@ namespace OverlayScript {
 // terminator written escaped inside a caption does not end a record.
 QList<QStringView> Records(QStringView script);
 
+// Whether the record's keyword is one of the six kinds, letter case included.
+bool NamesKnownKind(QStringView record);
+
 struct ReadResult {
     std::vector<GraficGeometry> shapes;   // back to front
     int skipped = 0;                      // records that could not be read

@@ -2,6 +2,7 @@
 
 #include "editor/GraficObj.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPoint>
@@ -13,11 +14,20 @@ namespace kelvane::editor {
 
 enum class Stacking { Front, Back };
 
-// What a new shape takes from the toolbars.
+class DragGeometry;
+
+// What a new shape takes from the toolbars, in picture pixels.
 struct NewShapeStyle {
     ColorRef fill = 0xFFFFFF;
     ColorRef pen = 0;
     int penWidth = 1;
+    bool transparent = false;
+    // TEXT: the caption's font; an empty name keeps the text element's own.
+    QString fontName;
+    float fontSize = 12.0f;     // points
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
 };
 
 // One slot as it is: enough to put it back exactly.
@@ -48,7 +58,11 @@ public:
     // The lowest hidden slot (a new one when none is hidden), put in front.
     int AcquireShapeSlot();
     // A shown shape of this kind, 200 x 200 at `at`, in front.
+    // A new TEXT reads "Text", also in a reused slot.
     int CreateShape(int kind, const NewShapeStyle &style, QPoint at, int size = 200);
+    // A shape drawn with the mouse, placed where the drag says.
+    int DrawShape(const DragGeometry &drag, const NewShapeStyle &style);
+    void Reshape(int index, const DragGeometry &drag);
     void SetStacking(int index, Stacking where);
     void DeleteShape(int index);
 
@@ -64,8 +78,14 @@ public:
     // -1 when the record cannot be read (the slot stays hidden).
     int Paste(const QString &record, QPoint at);
     // Every readable record of a script as a shown shape, the later ones in
-    // front, placed at their positions plus `offset`.
+    // front, placed at their positions plus `offset`. A record that cannot be
+    // read (or names a kind the editor does not know) keeps a hidden slot of
+    // its own at its place in the stacking, to be written back as it was.
     void LoadScript(const QString &script, QPoint offset);
+    // The record a slot keeps unread; empty for a slot of a shape.
+    QString KeptRecord(int index) const { return m_kept.value(index); }
+    // How many records of the loaded script are kept unread.
+    int KeptCount() const { return int(m_kept.size()); }
 
     // The zoom of the drawing area, for every shape's grips and tolerances
     // (new ones included) to keep their size on screen.
@@ -83,6 +103,8 @@ Q_SIGNALS:
 private:
     QGraphicsScene &m_scene;
     QList<GraficObj *> m_shapes;
+    // Slot index -> the record it stands for, never shown nor reused.
+    QHash<int, QString> m_kept;
     // Drawing order: the front grows up, the back down; the picture lies
     // below every value reached here.
     double m_frontZ = 0;

@@ -16,8 +16,9 @@ struct ToolbarState {
     int penWidthIndex = 0;      // cboPenWidth entry: width on screen - 1, within 0..9
     bool transparent = false;
     bool isText = false;
-    // TEXT only: the first ComboFont entry equal to the font name without
-    // regard to case, -1 to leave the list as it is.
+    // TEXT only: the first ComboFont entry equal to the face the font name
+    // is drawn in (core::FontFaces) without regard to case, -1 to leave the
+    // list as it is.
     int fontIndex = -1;
     int sizeIndex = 3;          // ComboSize entry: size on screen / 2 - 1, ties to even
     bool bold = false;

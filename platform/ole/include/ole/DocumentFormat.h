@@ -21,4 +21,11 @@ bool writeDocument(QIODevice &device, const Document &document, QString *error =
 // the device holds.
 std::optional<Document> readDocument(QIODevice &device, QString *error = nullptr);
 
+// A file of this format: by its content (the magic line) or else by the
+// file name's last extension ".ole" (a damaged stored document).
+bool isStoredDocumentFile(const QString &path);
+// What the file at path holds: a stored document read back, any other file
+// embedded as it is. Raises OleError with the German reason.
+Document documentOfFile(const QString &path);
+
 } // namespace ole

@@ -85,6 +85,8 @@ public:
 
     void createEmbed(const QString &path);
     void createLink(const QString &path);
+    // Holds document, read or embedded elsewhere, as an embedded one.
+    void embedDocument(Document document) { setDocument(std::move(document), false); }
     void deleteObject();
     bool isLinked() const { return m_linked; }
 

@@ -23,6 +23,14 @@ public:
     // .jpg.txt is one).
     static bool isPictureFile(const QString &path);
 
+    // The one rule that tells a picture from a document: the content first
+    // (a JPEG named .txt is a picture), then the last extension of the file
+    // name (a damaged .jpg is a picture that prepare() refuses, not a
+    // document). A folder's name never counts.
+    static bool countsAsPicture(const QString &path);
+    // The name's half of that rule: the file name's last extension is a picture kind's.
+    static bool hasPictureExtension(const QString &path);
+
     // The same path for a sound picture; for HEIC/HEIF an upright temporary
     // JPEG; for an empty, damaged, mislabelled or oversized file a German
     // error and no path.

@@ -26,6 +26,9 @@
 //   both paths still go through PictureImport::prepare before use.
 // - mouseDown(button) carries 1 for the left, 2 for the right and 4 for the
 //   middle button; doubleClicked() follows a double-click of any button.
+// - zoomWheel(steps, place) asks for zoom steps (positive: larger) from
+//   Ctrl+wheel at place; the host picks the zoom and calls zoomAt().
+//   contextMenuRequested(globalPos) follows a right click or the menu key.
 
 #include "quarvik/PictureImport.h"
 
@@ -35,6 +38,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace sendral {
 class OverlayGraphic;
@@ -76,7 +80,11 @@ public:
     QSize pictureSize() const;
 
     double zoom() const;
+    // Keeps the picture point at the viewport's centre where it was.
     void setZoom(double percent);
+    // Leaves size-to-fit for the zoom given, keeping the picture point under
+    // place (viewport coordinates; none: the centre) where it was.
+    void zoomAt(double percent, const std::optional<QPointF> &place = std::nullopt);
     bool sizeToFit() const;
     void setSizeToFit(bool on);
 
@@ -103,6 +111,8 @@ Q_SIGNALS:
     void mouseDown(int button);
     void doubleClicked();
     void zoomChanged(double percent);
+    void zoomWheel(int steps, const QPointF &place);
+    void contextMenuRequested(const QPoint &globalPos);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -112,11 +122,16 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
 private:
     void relayout();
     QPoint scrollOffset() const;
-    void scrollToCentre(const QPointF &fraction);
+    // Runs change and brings the picture point under place (none: the
+    // viewport's centre) back there.
+    template <typename Change> void keepingPointAt(const std::optional<QPointF> &place, Change change);
 
     std::unique_ptr<PictureCache> m_cache;
     std::unique_ptr<ViewGeometry> m_geometry;
@@ -124,6 +139,7 @@ private:
     QString m_fileName;
     QColor m_background;
     bool m_overlayVisible = true;
+    int m_wheelAngle = 0;
 };
 
 } // namespace quarvik

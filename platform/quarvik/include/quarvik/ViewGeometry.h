@@ -35,11 +35,13 @@ public:
     // The shown picture in viewport coordinates: centred where it is smaller
     // than the viewport, else moved by the scroll offsets.
     QRect pictureRect(const QPoint &scroll) const;
-    // Where the viewport's centre lies in the picture, as fractions of its
-    // width and height, and the scroll offsets that bring that point back to
-    // the centre: a zoom step keeps in view what the user was looking at.
-    QPointF centreOf(const QPoint &scroll) const;
-    QPoint scrollToCentre(const QPointF &fraction) const;
+    // Where a viewport point lies in the picture, as fractions of its width
+    // and height, and the scroll offsets that bring that picture point back
+    // under the viewport point: a zoom step keeps in view what the user was
+    // looking at (the centre for the buttons, the mouse for the wheel).
+    QPointF pointAt(const QPoint &scroll, const QPointF &place) const;
+    QPoint scrollToPut(const QPointF &fraction, const QPointF &place) const;
+    QPointF viewportCentre() const { return {m_viewport.width() / 2.0, m_viewport.height() / 2.0}; }
     // The decoded size that shows it sharp on a screen of that pixel ratio:
     // the shown size in device pixels, never more than the picture itself.
     QSize decodeSize(double devicePixelRatio) const;

@@ -12,7 +12,7 @@ namespace sandbox {
 // The program's road to pictures of outside bytes: the cache first, else a
 // preview program run (PreviewProcess) whose result goes into the cache.
 // One per application (the cache and whether bubblewrap starts are the
-// process's), like kelvane::PrivateTempFolders.
+// process's), like core::PrivateTempFolders.
 class Previews : public QObject {
     Q_OBJECT
 public:

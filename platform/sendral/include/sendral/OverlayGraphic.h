@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QPainter;
 class QPaintDevice;
@@ -44,8 +45,9 @@ public:
     // into the rectangle x, y, width, height.
     void Draw(QPainter &painter, int x, int y, int width, int height) const;
 
-    // The byte image: empty for an empty overlay, else a PNG of the drawing.
-    QByteArray Data() const;
+    // The byte image: empty for an empty overlay, else a PNG of the drawing;
+    // nothing, with the PNG writer's reason in `error`, when it cannot be made.
+    std::optional<QByteArray> Data(QString *error = nullptr) const;
     // Restores a drawing from a byte image; empty bytes give an empty overlay.
     // False, and the overlay left empty, when the bytes are no such image.
     bool SetData(const QByteArray &bytes);

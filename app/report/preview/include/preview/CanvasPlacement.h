@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QSizeF>
 
@@ -37,5 +38,14 @@ CanvasPlacement placeCanvas(QSize inner, int toolbarHeight, QSize canvas, int ho
 // the toolbar within 95 % of the screen's width and height; never narrower
 // than the toolbar's buttons need, as far as those 95 % allow.
 QSize previewWindowSize(QSizeF page, QSize screen, QSize toolbar);
+
+// Where the preview opens within a screen's available area: the rectangle
+// remembered for the page's orientation when most of it lies on that screen
+// (pulled inside it), else a window of previewWindowSize centred on it.
+QRect previewWindowRect(QSizeF page, const QRect &screen, QSize toolbar, const QRect &remembered);
+
+// The largest zoom in tenths (within the preview's limits) at which the
+// whole page shows below the toolbar in a window of inner size.
+int fitZoomTenths(QSize pageTwips, QSize inner, int toolbarHeight);
 
 } // namespace report

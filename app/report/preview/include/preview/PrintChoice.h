@@ -15,4 +15,8 @@ short readCopies(const QString &text);
 // than one, otherwise the page shown per copy.
 QList<int> printPlan(int copies, bool allPages, int totalPages, int shownPage);
 
+// Where the pages of a print run went, for the status bar: "An Drucker HP
+// gesendet (3 Seiten)"; "" when none was printed.
+QString printedNote(const QString &printer, int pages);
+
 } // namespace report

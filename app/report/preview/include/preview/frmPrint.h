@@ -12,6 +12,7 @@ class QAction;
 class QLabel;
 class QLineEdit;
 class QPrinter;
+class QScreen;
 class QScrollBar;
 class QToolBar;
 
@@ -48,6 +49,8 @@ public:
     void setCopies(short copies) { m_copies = copies; }
     void setAllPages(bool allPages) { m_allPages = allPages; }
     short copies() const { return m_copies; }
+    // Pages sent to the printer while the window was open.
+    int pagesPrinted() const { return m_pagesPrinted; }
     bool allPages() const { return m_allPages; }
 
     ReportJob &job() const { return m_job; }
@@ -72,6 +75,9 @@ private:
     QAction *addButton(const QString &key, const QString &tooltip);
     QAction *addPlaceholder(int widthTwips, const QList<QWidget *> &content = {});
     void loadOnScreen();
+    // Upright and landscape pages keep a window placement each.
+    QString placementSection() const;
+    const QScreen *openingScreen() const;
     QSize pageTwips() const;
     QSize canvasSize() const;
     void placeCanvas();
@@ -90,10 +96,14 @@ private:
     ZoomFactor m_zoom;
     PageNavigation m_navigation;
     short m_copies = 0;
+    int m_pagesPrinted = 0;
     bool m_allPages = false;
     bool m_loaded = false;
     bool m_onScreen = false;
     bool m_placing = false;
+    // A zoom the user chose (now or before) is kept; else the page opens fitted.
+    bool m_zoomKept = false;
+    bool m_placeKept = false;
 
     QToolBar *m_toolbar = nullptr;
     QAction *m_first = nullptr;

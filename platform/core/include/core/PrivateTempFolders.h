@@ -8,7 +8,7 @@
 
 class QTemporaryDir;
 
-namespace kelvane {
+namespace core {
 
 // The process's own folders for temporary files, one inside each temporary
 // folder asked for. Each is made with a name no other process can guess and
@@ -16,8 +16,9 @@ namespace kelvane {
 // neither read an attachment written there nor plant a link in its place;
 // each goes, with what is left in it, when this object goes.
 //
-// The one the file routines use belongs to the application object, so it
-// lives as long as the program and no longer.
+// The one every temporary file of the program goes through (the attachment
+// storage, scans, converted pictures, documents opened outside) belongs to
+// the application object, so it lives as long as the program and no longer.
 class PrivateTempFolders : public QObject {
     Q_OBJECT
 public:
@@ -29,9 +30,12 @@ public:
 
     // The private folder inside parent, made on first use; "" when it cannot be made.
     QString inside(const QString &parent);
+    // The application's private folder inside the system's temporary folder;
+    // "" without an application or when it cannot be made.
+    static QString ofSystemTemp();
 
 private:
     std::map<QString, std::unique_ptr<QTemporaryDir>> m_folders;
 };
 
-} // namespace kelvane
+} // namespace core

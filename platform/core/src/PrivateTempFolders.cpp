@@ -1,11 +1,11 @@
-#include "kelvane/PrivateTempFolders.h"
+#include "core/PrivateTempFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
-namespace kelvane {
+namespace core {
 
 PrivateTempFolders::PrivateTempFolders(QObject *parent) : QObject(parent) {}
 
@@ -19,6 +19,12 @@ PrivateTempFolders *PrivateTempFolders::ofApplication()
     if (auto *folders = application->findChild<PrivateTempFolders *>(QString(), Qt::FindDirectChildrenOnly))
         return folders;
     return new PrivateTempFolders(application);   // owned by the application
+}
+
+QString PrivateTempFolders::ofSystemTemp()
+{
+    PrivateTempFolders *folders = ofApplication();
+    return folders ? folders->inside(QDir::tempPath()) : QString();
 }
 
 QString PrivateTempFolders::inside(const QString &parent)
@@ -38,4 +44,4 @@ QString PrivateTempFolders::inside(const QString &parent)
     return found->second->path();
 }
 
-} // namespace kelvane
+} // namespace core

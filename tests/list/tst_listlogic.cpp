@@ -7,7 +7,9 @@
 #include "list/SortState.h"
 
 #include "core/Clock.h"
+#include "varnholt/Schema.h"
 
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -31,6 +33,42 @@ QList<long> modelIds(CaseListModel &model)
     for (int row = 0; row < model.rowCount(); ++row)
         ids.append(model.caseId(row));
     return ids;
+}
+
+// Five cases whose customers and plates begin with umlauts and plain letters.
+void addNamedCases(ListDatabase &data)
+{
+    const QList<std::pair<QString, QString>> named = {
+        {QStringLiteral("Ober"), QStringLiteral("OF-A 1")},     {QStringLiteral("Strasse"), QStringLiteral("AB-C 2")},
+        {QStringLiteral("Abel"), QStringLiteral("P-Q 3")},      {QStringLiteral("Öztürk"), QStringLiteral("ÖHR-B 4")},
+        {QStringLiteral("Zander"), QStringLiteral("Z-Z 5")},
+    };
+    for (int i = 0; i < named.size(); ++i) {
+        TestCase c;
+        c.id = i + 1;
+        c.customer = named[i].first;
+        c.plate = named[i].second;
+        c.datum = kToday.addDays(-i);
+        data.add(c);
+    }
+}
+
+// A handful of rows is sorted faster than read through an index; the server
+// is told to use an index wherever one serves, as it does for the list's
+// cursor over many cases. SQLite picks the index for any size.
+void usePlansWithoutSorting(ListDatabase &data)
+{
+    if (!testengine::onServer())
+        return;
+    data.db->Execute(QStringLiteral("DO $$BEGIN EXECUTE format('ALTER DATABASE %I SET enable_sort = off', "
+                                    "current_database()); END$$"));
+    data.db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(data.path());
+}
+
+// The plan sorts the rows itself instead of reading them in an index's order.
+bool sorts(const QString &plan)
+{
+    return plan.contains(QStringLiteral("TEMP B-TREE")) || plan.contains(QStringLiteral("Sort"));
 }
 
 } // namespace
@@ -62,7 +100,7 @@ private Q_SLOTS:
         filter.overdue = true;
         filter.days = QStringLiteral("abc");
         s = buildListStatement(filter, SortState(QStringLiteral("Kundenname"), true));
-        QCOMPARE(s.text, kBase + QStringLiteral(" where fErledigt=0 AND DateDiff('d',Datum,now)>? order by Kundenname asc"));
+        QCOMPARE(s.text, kBase + QStringLiteral(" where fErledigt=0 AND DateDiff('d',Datum,now)>? order by Kundenname COLLATE German asc"));
         QCOMPARE(s.params, dao::Params{QVariant(qlonglong(0))});
         filter.days = QStringLiteral(" 30 Tage");
         QCOMPARE(buildListStatement(filter, SortState()).params, dao::Params{QVariant(qlonglong(30))});
@@ -85,12 +123,12 @@ private Q_SLOTS:
 
         // A field without a column re-sorts by the previous one, flipped as it was clicked last.
         QVERIFY(sort.headerClicked(QStringLiteral("ID")));
-        QCOMPARE(sort.orderClause(), QStringLiteral(" order by Kundenname asc"));
+        QCOMPARE(sort.orderClause(), QStringLiteral(" order by Kundenname COLLATE German asc"));
 
         // Fresh from the settings file: an unmapped click on a column never clicked starts it descending.
         SortState stored(QStringLiteral("Reparaturstatus"), true);
         QVERIFY(stored.headerClicked(QStringLiteral("ID")));
-        QCOMPARE(stored.orderClause(), QStringLiteral(" order by Reparaturstatus desc"));
+        QCOMPARE(stored.orderClause(), QStringLiteral(" order by Reparaturstatus COLLATE German desc"));
 
         SortState empty(QString(), false);
         QVERIFY(!empty.headerClicked(QStringLiteral("ID")));
@@ -149,7 +187,13 @@ private Q_SLOTS:
         c.id = 5;
         c.plate = QStringLiteral("HH-X 9");   // the same plate to the engine
         data.add(c);
-        QCOMPARE(vehiclePlates(*data.db), (QStringList{"AB-C 12", "hh-x 9", "O'NEIL 1"}));
+        c.id = 6;
+        c.plate = QStringLiteral("P-Q 1");
+        data.add(c);
+        c.id = 7;
+        c.plate = QStringLiteral("ÖHR-A 1");   // among the O, not after the Z
+        data.add(c);
+        QCOMPARE(vehiclePlates(*data.db), (QStringList{"AB-C 12", "hh-x 9", "O'NEIL 1", "ÖHR-A 1", "P-Q 1"}));
     }
 
     void deleteOneCase()
@@ -236,6 +280,87 @@ private Q_SLOTS:
         model.setSource(buildListStatement(FilterInput(), SortState(QStringLiteral("Unbekannt"))).text, {});
         QVERIFY_THROWS_EXCEPTION(dao::DaoError, model.requery());
         QCOMPARE(model.rowCount(), 0);
+    }
+
+    void namesSortInGermanOrderThroughTheirIndexes()
+    {
+        ListDatabase data;
+        addNamedCases(data);
+        usePlansWithoutSorting(data);
+        const QList<long> ascending{3, 1, 4, 2, 5};   // Abel, Ober, Öztürk, Strasse, Zander
+        QList<long> descending = ascending;
+        std::reverse(descending.begin(), descending.end());
+        QCOMPARE(data.ids(buildListStatement(FilterInput(), SortState(QStringLiteral("Kundenname"), true)).text),
+                 ascending);
+        QCOMPARE(data.ids(buildListStatement(FilterInput(), SortState(QStringLiteral("Kundenname"), false)).text),
+                 descending);
+        QCOMPARE(data.ids(buildListStatement(FilterInput(), SortState(QStringLiteral("EIGENKZ"), true)).text),
+                 (QList<long>{2, 1, 4, 3, 5}));   // AB, OF, ÖHR, P, Z
+
+        // Each sort the list offers on an indexed column is served by its index, not sorted afterwards.
+        const QList<std::pair<QString, QString>> indexed = {
+            {QStringLiteral("Kundenname"), QStringLiteral("SchadenKunde")},
+            {QStringLiteral("EIGENKZ"), QStringLiteral("SchadenAuto")},
+            {QStringLiteral("Datum"), QStringLiteral("SchadenDatum")},
+        };
+        for (const auto &[column, index] : indexed) {
+            for (bool ascendingFlag : {true, false}) {
+                const QString plan =
+                    data.db->QueryPlan(buildListStatement(FilterInput(), SortState(column, ascendingFlag)).text)
+                        .join(u'\n');
+                QVERIFY2(plan.contains(index, Qt::CaseInsensitive) && !sorts(plan), qPrintable(plan));
+            }
+        }
+    }
+
+    void olderDatabaseGetsTheGermanIndexesOnce()
+    {
+        ListDatabase data;
+        // As the first program made it: the customer's index in the column's own order, no version.
+        for (const char *statement : {"DROP TABLE Schemaversion", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
+                                      "CREATE INDEX SchadenKunde ON Schaden (Kundenname)"})
+            data.db->Execute(QString::fromLatin1(statement));
+        addNamedCases(data);
+        data.addObject(7);
+        data.db->Execute(QStringLiteral("UPDATE Schaden SET Objekt_ID_1=7, Schadenbilder=-1 WHERE ID=4"));
+        usePlansWithoutSorting(data);
+        QCOMPARE(varnholt::storedSchemaVersion(*data.db), 1);
+        const QString byCustomer = buildListStatement(FilterInput(), SortState(QStringLiteral("Kundenname"), true)).text;
+        const QList<long> ascending{3, 1, 4, 2, 5};
+        // It sorts right before; only the engine has to sort every case first.
+        QCOMPARE(data.ids(byCustomer), ascending);
+        QVERIFY(sorts(data.db->QueryPlan(byCustomer).join(u'\n')));
+
+        varnholt::upgradeSchema(*data.db);
+        QCOMPARE(varnholt::storedSchemaVersion(*data.db), varnholt::SchemaVersion);
+        const QString plan = data.db->QueryPlan(byCustomer).join(u'\n');
+        QVERIFY2(plan.contains(QStringLiteral("SchadenKunde"), Qt::CaseInsensitive) && !sorts(plan), qPrintable(plan));
+        QCOMPARE(data.ids(byCustomer), ascending);
+        QCOMPARE(data.count(QStringLiteral("Select Count(*) From Objekt where ID=7 and lbObjekt is not Null")), 1L);
+        QCOMPARE(data.count(QStringLiteral("Select Objekt_ID_1 From Schaden where ID=4")), 7L);
+
+        // Once: another workstation writing does not hold up the next start.
+        auto other = dao::DBEngine::instance().Workspaces(0).OpenDatabase(data.path());
+        other->BeginTrans();
+        other->Execute(QStringLiteral("UPDATE Schaden SET Melder='Anna' WHERE ID=1"));
+        QElapsedTimer waited;
+        waited.start();
+        varnholt::upgradeSchema(*data.db);
+        QVERIFY(waited.elapsed() < 2000);
+        other->CommitTrans();
+        QCOMPARE(data.count(QStringLiteral("Select Count(*) From Schemaversion")), 1L);
+
+        // A newer program's database is refused and left as it is.
+        data.db->Execute(QStringLiteral("UPDATE Schemaversion SET Version=?"), {varnholt::SchemaVersion + 1});
+        long refused = 0;
+        try {
+            varnholt::upgradeSchema(*data.db);
+        } catch (const dao::DaoError &error) {
+            refused = error.number();
+        }
+        QCOMPARE(refused, long(dao::ErrNotADatabase));
+        QCOMPARE(varnholt::storedSchemaVersion(*data.db), varnholt::SchemaVersion + 1);
+        QCOMPARE(data.ids(byCustomer), ascending);
     }
 
     void aReadFailingHalfWayIsTold()

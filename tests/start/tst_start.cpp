@@ -174,6 +174,41 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("Varnholt.db")});
     }
 
+    void startingOnAnOlderDatabase_buildsItsGermanIndexes_aNewerOneIsRefused()
+    {
+        QTemporaryDir dir;
+        core::UserSettings::useFolder(dir.filePath("user"));
+        const QString path = dir.filePath("Varnholt.db");
+        createTestDatabase(path);
+        {
+            // As the first program left it.
+            auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
+            for (const char *statement : {"DROP TABLE Schemaversion", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
+                                          "CREATE INDEX SchadenKunde ON Schaden (Kundenname)",
+                                          "INSERT INTO Schaden (ID, Kundenname) VALUES (1, 'Öztürk')"})
+                db->Execute(QString::fromUtf8(statement));
+        }
+        core::RecordingMessageService messages;
+        std::unique_ptr<QWidget> window = startIn(dir.path(), factory());
+        QVERIFY(window);
+        QVERIFY(messages.shown.isEmpty());
+        QCOMPARE(storedSchemaVersion(*gDatabase), SchemaVersion);
+        const QString plan = gDatabase->QueryPlan(QStringLiteral("Select ID From Schaden order by Kundenname COLLATE German")).join(u' ');
+        QVERIFY2(plan.contains(QStringLiteral("SchadenKunde")), qPrintable(plan));
+        gDatabase->Execute(QStringLiteral("UPDATE Schemaversion SET Version=?"), {SchemaVersion + 1});
+        window.reset();
+        closeDatabase();
+
+        QVERIFY(!startIn(dir.path(), factory()));
+        QVERIFY2(messages.lastText().contains(QStringLiteral("neueren Programmversion")), qPrintable(messages.lastText()));
+        QCOMPARE(m_windowsMade, 1);
+        QVERIFY(!gDatabase);
+        auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
+        QCOMPARE(storedSchemaVersion(*db), SchemaVersion + 1);
+        auto rs = db->OpenRecordset(QStringLiteral("Select Kundenname From Schaden"), dao::RecordsetType::Snapshot);
+        QCOMPARE(rs->Value(QStringLiteral("Kundenname")).toString(), QStringLiteral("Öztürk"));
+    }
+
     void firstRun_opensTheDatabaseAndCreatesTheSettingsFileAtShutdown()
     {
         QTemporaryDir dir;

@@ -13,8 +13,9 @@ namespace form {
 void fillPickList(dao::Database &db, QComboBox &combo, const QString &column)
 {
     combo.clear();
-    auto rs = db.OpenRecordset(QStringLiteral("Select Distinct ") + column + QStringLiteral(" as Key From Schaden where ")
-                                   + column + QStringLiteral(" is not Null order by 1"),
+    auto rs = db.OpenRecordset(QStringLiteral("Select Distinct ") + column
+                                   + QStringLiteral(" COLLATE German as Key From Schaden where ") + column
+                                   + QStringLiteral(" is not Null order by 1"),
                                dao::RecordsetType::ForwardOnly);
     for (; !rs->IsEOF(); rs->MoveNext())
         combo.addItem(rs->Value(QStringLiteral("Key")).toString());
@@ -24,8 +25,8 @@ void fillPickList(dao::Database &db, QComboBox &combo, const QString &column)
 void fillCustomerList(dao::Database &db, QComboBox &combo)
 {
     combo.clear();
-    auto rs = db.OpenRecordset(QStringLiteral("Select Distinct Kundenname,Kundennummer as Key From Schaden where "
-                                              "Kundenname is not Null order by 1"),
+    auto rs = db.OpenRecordset(QStringLiteral("Select Distinct Kundenname COLLATE German as Kundenname,Kundennummer "
+                                              "as Key From Schaden where Kundenname is not Null order by 1"),
                                dao::RecordsetType::ForwardOnly);
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QVariant key = rs->Value(QStringLiteral("Key"));

@@ -7,7 +7,7 @@ namespace list {
 QStringList vehiclePlates(dao::Database &db)
 {
     QStringList plates;
-    auto rs = db.OpenRecordset(QStringLiteral("Select Distinct [EIGENKZ] as Auto From Schaden order by 1"),
+    auto rs = db.OpenRecordset(QStringLiteral("Select Distinct [EIGENKZ] COLLATE German as Auto From Schaden order by 1"),
                                dao::RecordsetType::ForwardOnly);
     for (; !rs->IsEOF(); rs->MoveNext()) {
         const QVariant plate = rs->Value(QStringLiteral("Auto"));

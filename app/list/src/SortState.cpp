@@ -9,18 +9,29 @@ namespace {
 struct Mapping {
     const char16_t *field;
     const char16_t *column;
+    bool words;   // sorted as German readers sort words and names
 };
 
+// The case number's text is digits and a slash: its plain order is right.
 constexpr std::array<Mapping, 8> kMappings{{
-    {u"NR", u"Schadennummer"},
-    {u"AUTO", u"EIGENKZ"},
-    {u"DATUM", u"Datum"},
-    {u"KUNDE", u"Kundenname"},
-    {u"SCHADEN", u"Schadenbeschreibung"},
-    {u"ERLEDIGT", u"fErledigt"},
-    {u"REPARATUR", u"Reparaturstatus"},
-    {u"BILDER", u"Schadenbilder"},
+    {u"NR", u"Schadennummer", false},
+    {u"AUTO", u"EIGENKZ", true},
+    {u"DATUM", u"Datum", false},
+    {u"KUNDE", u"Kundenname", true},
+    {u"SCHADEN", u"Schadenbeschreibung", true},
+    {u"ERLEDIGT", u"fErledigt", false},
+    {u"REPARATUR", u"Reparaturstatus", true},
+    {u"BILDER", u"Schadenbilder", false},
 }};
+
+bool sortsAsWords(const QString &column)
+{
+    for (const Mapping &m : kMappings) {
+        if (column.compare(QStringView(m.column), Qt::CaseInsensitive) == 0)
+            return m.words;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -61,7 +72,8 @@ bool SortState::headerClicked(const QString &field)
 
 QString SortState::orderClause() const
 {
-    return QStringLiteral(" order by ") + m_column + (m_flag ? QStringLiteral(" asc") : QStringLiteral(" desc"));
+    return QStringLiteral(" order by ") + m_column + (sortsAsWords(m_column) ? QStringLiteral(" COLLATE German") : QString())
+        + (m_flag ? QStringLiteral(" asc") : QStringLiteral(" desc"));
 }
 
 bool SortState::isPlainName(const QString &name)

@@ -5,12 +5,14 @@
 #include <QStringList>
 
 namespace varnholt {
+namespace {
 
-// Column types are the layer's kinds (see dao/Value.h); text compares
-// without regard to case, as the program's look-ups expect.
-void createSchema(dao::Database &db)
+// The tables and indexes of version 1. Column types are the layer's kinds (see
+// dao/Value.h); text compares without regard to case, as the program's
+// look-ups expect.
+QStringList firstSchema()
 {
-    const QStringList statements = {
+    return {
         QStringLiteral(
             "CREATE TABLE Schaden ("
             "ID INTEGER PRIMARY KEY NOT NULL,"
@@ -65,10 +67,87 @@ void createSchema(dao::Database &db)
         QStringLiteral("CREATE INDEX SchadenKunde ON Schaden (Kundenname)"),
         QStringLiteral("CREATE INDEX SchadenErledigt ON Schaden (fErledigt, Datum)"),
     };
+}
+
+// What turns version n - 1 into version n, at index n - 2.
+const QList<QStringList> &upgradeSteps()
+{
+    static const QList<QStringList> steps = {
+        // 2: names sort in German order (the list, the look-ups) through indexes
+        // of that order; the plate keeps its index for finding a vehicle.
+        {QStringLiteral("DROP INDEX SchadenKunde"),
+         QStringLiteral("CREATE INDEX SchadenKunde ON Schaden (Kundenname COLLATE German)"),
+         QStringLiteral("CREATE INDEX SchadenAuto ON Schaden (EigenKZ COLLATE German)"),
+         QStringLiteral("CREATE TABLE Schemaversion (Version INTEGER NOT NULL)"),
+         QStringLiteral("INSERT INTO Schemaversion (Version) VALUES (2)")},
+    };
+    return steps;
+}
+
+// Steps from `from` on, then the version written; inside the caller's transaction.
+void applySteps(dao::Database &db, int from)
+{
+    for (int version = from + 1; version <= SchemaVersion; ++version) {
+        for (const QString &statement : upgradeSteps().at(version - 2))
+            db.Execute(statement);
+    }
+    db.Execute(QStringLiteral("UPDATE Schemaversion SET Version=?"), {SchemaVersion});
+}
+
+[[noreturn]] void refuseNewer(int version)
+{
+    dao::DBEngine::instance().raise(
+        dao::ErrNotADatabase,
+        QStringLiteral("Die Datenbank stammt von einer neueren Programmversion (Version %1 der Tabellen, dieses "
+                       "Programm kennt bis Version %2). Bitte verwenden Sie das neuere Programm.")
+            .arg(version)
+            .arg(SchemaVersion));
+}
+
+} // namespace
+
+void createSchema(dao::Database &db)
+{
     dao::Transaction tx(db);
-    for (const QString &statement : statements)
+    for (const QString &statement : firstSchema())
         db.Execute(statement);
+    applySteps(db, 1);
     tx.commit();
+}
+
+int storedSchemaVersion(dao::Database &db)
+{
+    if (!db.TableHasColumn(QStringLiteral("Schemaversion"), QStringLiteral("Version")))
+        return 1;
+    auto rs = db.OpenRecordset(QStringLiteral("Select Max(Version) From Schemaversion"), dao::RecordsetType::Snapshot);
+    const QVariant version = rs->Fields(0).Value();
+    rs->Close();
+    return dao::isNull(version) ? 1 : version.toInt();
+}
+
+void upgradeSchema(dao::Database &db)
+{
+    const int seen = storedSchemaVersion(db);
+    if (seen > SchemaVersion)
+        refuseNewer(seen);
+    // A database without the case table is none of the program's making.
+    if (seen == SchemaVersion || !db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("ID")))
+        return;
+    try {
+        dao::retryWhileLocked(db, [&db] {
+            dao::Transaction tx(db);
+            // Another workstation may have taken the steps meanwhile.
+            const int version = storedSchemaVersion(db);
+            if (version > SchemaVersion)
+                refuseNewer(version);
+            if (version < SchemaVersion)
+                applySteps(db, version);
+            tx.commit();
+        });
+    } catch (const dao::DaoError &error) {
+        if (error.number() != dao::ErrNotUpdatable)
+            throw;
+    }
 }
 
 } // namespace varnholt

@@ -85,6 +85,7 @@ int demoCommand(const QStringList &args, CommandIo &io)
         timer.start();
         const core::StreamMessages messages(io.err);
         auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
+        upgradeSchema(*db);
         DemoData data;
         DemoPictures pictures(DemoData::DefaultSeed);
         DemoEstimates estimates(DemoData::DefaultSeed);

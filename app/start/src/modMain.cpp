@@ -1,8 +1,10 @@
 #include "varnholt/modMain.h"
 
 #include "varnholt/Globals.h"
+#include "varnholt/Schema.h"
 
 #include "core/MessageService.h"
+#include "core/WaitCursor.h"
 #include "dao/Dao.h"
 #include "dao/ServerAddress.h"
 #include "profile/Profile.h"
@@ -81,7 +83,11 @@ std::unique_ptr<QWidget> startIn(const QString &programFolder, const ListWindowF
 
     try {
         gDatabase = gWorkspace->OpenDatabase(gDbPath);
+        // Once per database an older program made: its new indexes are built.
+        const core::WaitCursor wait;
+        upgradeSchema(*gDatabase);
     } catch (const dao::DaoError &error) {
+        gDatabase.reset();
         core::showMessage(QStringLiteral("Die Datenbank %1 kann nicht geöffnet werden:\n%2\n\nDas Programm wird beendet.")
                               .arg(dao::shownDatabaseName(gDbPath), engineErrorText(error)),
                           core::MsgIcon::Critical, core::MsgButtons::Ok, kAbortTitle);

@@ -257,6 +257,12 @@ void Database::Rollback()
     }
 }
 
+QStringList Database::QueryPlan(const QString &statement, const Params &params)
+{
+    requireOpen();
+    return m_connection->queryPlan(m_connection->dialect().translate(statement), params);
+}
+
 bool Database::TableHasColumn(const QString &table, const QString &column)
 {
     requireOpen();

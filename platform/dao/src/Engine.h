@@ -94,6 +94,9 @@ public:
     // How long the next statements wait for a lock another connection holds; 0: not at all.
     virtual void setLockWait(int milliseconds) = 0;
 
+    // The engine's plan of a translated statement, one line per step.
+    virtual QStringList queryPlan(const QString &statement, const Params &params) = 0;
+
     // Columns of a table (empty when there is no such table) and its key.
     virtual QList<ColumnInfo> tableColumns(const QString &table) = 0;
     virtual QStringList primaryKey(const QString &table) = 0;

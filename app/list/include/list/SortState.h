@@ -29,7 +29,8 @@ public:
     // False when there is nothing to sort by.
     bool headerClicked(const QString &field);
 
-    // " order by <column> asc|desc"
+    // " order by <column> asc|desc"; names and words in German order
+    // (" order by Kundenname COLLATE German asc").
     QString orderClause() const;
 
     // The column name is pasted into the statement, so only a plain name

@@ -5,6 +5,9 @@
 // Statements are the program's own texts; values travel as bound parameters
 // ("?" placeholders), never pasted into the text. The Jet parts the statements
 // use (IIF, DateDiff, now, [name] quoting, Yes/No as -1/0) work on every engine.
+// So does the collation German ("ORDER BY Kundenname COLLATE German", also in
+// an index): German dictionary order without regard to case, an umlaut beside
+// its base letter and ß as ss; it finds equal only what the column does.
 //
 // Every failing call throws dao::DaoError and leaves the engine's error
 // collection (DBEngine::Errors) describing it, the raised error last.
@@ -15,6 +18,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <chrono>
@@ -187,6 +191,9 @@ public:
     int TransactionDepth() const { return m_transactionDepth; }
 
     bool TableHasColumn(const QString &table, const QString &column);
+    // How the engine means to run a statement, one line per step in its own
+    // words (SQLite's query plan, PostgreSQL's EXPLAIN): which index serves it.
+    QStringList QueryPlan(const QString &statement, const Params &params = {});
 
     // Who is told while retryWhileLocked waits; none by default.
     void setLockWaitObserver(LockWaitObserver observer) { m_lockWaitObserver = std::move(observer); }

@@ -281,6 +281,15 @@ Result PostgresConnection::lookUp(const QString &statement, const Params &params
     }
 }
 
+QStringList PostgresConnection::queryPlan(const QString &statement, const Params &params)
+{
+    QStringList steps;
+    Result r = lookUp(QStringLiteral("EXPLAIN ") + statement, params);
+    for (int i = 0; i < PQntuples(r.get()); ++i)
+        steps.append(QString::fromUtf8(PQgetvalue(r.get(), i, 0)));
+    return steps;
+}
+
 QList<ColumnInfo> PostgresConnection::tableColumns(const QString &table)
 {
     QList<ColumnInfo> columns;

@@ -43,6 +43,7 @@ public:
     void rollbackTo(const QString &name) override;
     void setLockWait(int milliseconds) override;
 
+    QStringList queryPlan(const QString &statement, const Params &params) override;
     QList<ColumnInfo> tableColumns(const QString &table) override;
     QStringList primaryKey(const QString &table) override;
 

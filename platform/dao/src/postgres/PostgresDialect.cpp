@@ -51,12 +51,17 @@ bool plainName(QStringView name)
     return !reserved.contains(name.toString(), Qt::CaseInsensitive);
 }
 
+// The layer's collation German as the server's ICU collation of German
+// dictionary order; on a citext column it compares the lower-case texts.
+const QString kGermanCollation = QStringLiteral("\"de-x-icu\"");
+
 // The statement text outside CREATE TABLE's column types.
 QString translateWords(const QString &statement, int &placeholder)
 {
     QString out;
     out.reserve(statement.size() + 16);
     const int n = int(statement.size());
+    QStringView previousWord;
     for (int i = 0; i < n;) {
         const QChar c = statement[i];
         if (c == u'\'' || c == u'"') {
@@ -97,8 +102,12 @@ QString translateWords(const QString &statement, int &placeholder)
                 out += QStringLiteral("-1");
             else if (word.compare(u"false", Qt::CaseInsensitive) == 0)
                 out += QStringLiteral("0");
+            else if (word.compare(u"german", Qt::CaseInsensitive) == 0
+                     && previousWord.compare(u"collate", Qt::CaseInsensitive) == 0)
+                out += kGermanCollation;
             else
                 out += word;
+            previousWord = word;
             i = j;
             continue;
         }

@@ -6,7 +6,8 @@ namespace dao::detail {
 
 // The program's Jet-flavoured statements in PostgreSQL's words: "?" becomes
 // $1, $2 ...; [name] a quoted name in the server's lower case; now the
-// program's clock as a timestamp literal; True and False -1 and 0. IIF and
+// program's clock as a timestamp literal; True and False -1 and 0; the
+// collation German the server's ICU collation "de-x-icu". IIF and
 // DateDiff are functions the engine keeps in the database. In CREATE TABLE
 // the layer's type names become the server's: YESNO a smallint holding -1/0,
 // CURRENCY an exact numeric, MEMO and LONGBINARY text and bytea, and text

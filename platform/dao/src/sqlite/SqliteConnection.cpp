@@ -1,3 +1,4 @@
+#include "GermanCollation.h"
 #include "SqliteDialect.h"
 
 #include "core/Clock.h"
@@ -339,6 +340,16 @@ public:
     void rollbackTo(const QString &name) override { run("ROLLBACK TO " + name.toUtf8()); }
     void setLockWait(int milliseconds) override { sqlite3_busy_timeout(m_db, milliseconds); }
 
+    QStringList queryPlan(const QString &statement, const Params &params) override
+    {
+        QStringList steps;
+        auto plan = compile(QStringLiteral("EXPLAIN QUERY PLAN ") + statement);
+        plan->bind(params);
+        while (plan->step())
+            steps.append(QString::fromUtf8(plan->raw(3).data, plan->raw(3).size));
+        return steps;
+    }
+
     QList<ColumnInfo> tableColumns(const QString &table) override
     {
         QList<ColumnInfo> columns;
@@ -453,6 +464,9 @@ std::unique_ptr<Connection> openSqlite(const QString &path, const OpenOptions &o
     if (!options.readOnly)
         sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
     registerFunctions(db);
+    const QByteArray germanOrder = registerGermanCollation(db);
+    if (!options.readOnly)
+        keepGermanIndexesInOrder(db, germanOrder);
     return connection;
 }
 

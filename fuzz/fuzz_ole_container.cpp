@@ -1,5 +1,8 @@
 // A document container's stored file as read from the database: read, and
-// when accepted, written again.
+// when accepted, written again; what it holds goes through the preview
+// program's readers, as it would to be shown.
+#include "Readers.h"
+
 #include "ole/DocumentFormat.h"
 
 #include <QBuffer>
@@ -27,5 +30,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     output.open(QIODevice::WriteOnly);
     if (!ole::writeDocument(output, *document) || again != bytes.left(input.pos()))
         std::abort();
+    preview::fitted(document->bytes, QSize(64, 64));
     return 0;
 }

@@ -12,7 +12,7 @@ PACKAGES=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth x11-apps imagemagick poppler-utils unzip
   cups cups-client cups-bsd printer-driver-cups-pdf
-  sane-utils libheif-dev
+  sane-utils libheif-dev bubblewrap
   libpoppler-qt6-dev libxlsxwriter-dev xdg-utils shared-mime-info adwaita-icon-theme
   postgresql postgresql-client
 )

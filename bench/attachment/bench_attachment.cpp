@@ -6,9 +6,11 @@
 //     full picture;
 //  3. the single-case report with the three photos into a PDF, against a
 //     plain program that decodes the three files and draws them into a PDF
-//     page of the same size: time and file size.
+//     page of the same size: time and file size;
+//  4. a case with three one-page PDF estimates (DocumentFigures.h).
 
 #include "BestOf.h"
+#include "DocumentFigures.h"
 
 #include "form/frmSchaden.h"
 #include "report/ControlPictureSource.h"
@@ -161,6 +163,8 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     qputenv("Temp", dir.path().toLocal8Bit());
     core::UserSettings::useFolder(dir.filePath(QStringLiteral("user")));
+    // A cache of its own: the first opening of a case finds nothing kept.
+    qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("cache")).toLocal8Bit());
 
     std::printf("Making three 12 MP photos ...\n");
     QStringList photos;
@@ -258,6 +262,7 @@ int main(int argc, char *argv[])
                 pdf[0], pdf[1], pdf[0] / pdf[1]);
     std::printf("PDF size:                    %8.2f MB   plain program:     %8.2f MB   (target <= 2 MB)\n",
                 fileSize(reportPdf) / 1048576.0, fileSize(plainPdf) / 1048576.0);
+    benchDocuments(*db, dir.path());
     // With a folder given: what a user sees, to look at.
     if (argc > 1)
         saveScreens(QString::fromLocal8Bit(argv[1]), form, *db, reportPdf);

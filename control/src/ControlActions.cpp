@@ -20,6 +20,8 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMimeData>
@@ -218,12 +220,25 @@ QString RAZOleCtrl::render(const ObjectSession::Shown &shown)
     m_view->setFileName(QString());
     m_view->setOverlay(nullptr);
     m_bars.setPictureBarVisible(false);
+    m_unreadable.clear();
+    m_card->hide();
+    m_card->clear();
     QString error;
+    // A loaded row's picture is the temporary copy: the user knows the attachment.
+    const QString name = m_loading ? attachmentName() : QFileInfo(shown.pictureFile).fileName();
+    if (shown.kind == ContentKind::Picture && !m_unreadable.check(shown.pictureFile, name)) {
+        // Shown as the card, so the picture stays this control's content
+        // (kept, saved as it is, deleted only on request); said once here.
+        showUnreadable();
+        UpdateButtons();
+        refuse(m_unreadable.message(), QStringLiteral("Kelvane: LoadObject"));
+        return {};
+    }
     if (shown.kind == ContentKind::Picture) {
         if (showPicture(shown.pictureFile))
             m_view->setOverlay(shown.overlay);
         else
-            error = m_view->errorString();
+            error = m_view->errorString().replace(QFileInfo(shown.pictureFile).fileName(), name);
     } else if (shown.kind == ContentKind::Document) {
         if (m_document) {
             m_document->show(shown.document);

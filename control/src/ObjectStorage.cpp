@@ -173,16 +173,14 @@ bool ObjectStorage::LoadObject(long id, QString &tempFile, bool &isBitmap,
         }
 
         if (isBitmap && !dao::isNull(script)) {
-            const QString stored = script.toString();
-            const qsizetype at = stored.indexOf(kSeparator, 0, Qt::CaseInsensitive);
-            if (at < 0)
+            const std::optional<StoredScript> stored = splitStoredScript(script.toString());
+            if (!stored)
                 throw KelvaneError(ErrSubscript, QStringLiteral("Index außerhalb des gültigen Bereichs"));
             auto loaded = std::make_shared<sendral::OverlayGraphic>();
-            if (!loaded->SetData(HexToBytes(stored.left(at))))
+            if (!loaded->SetData(stored->overlay))
                 throw KelvaneError(ErrInvalidPicture, QStringLiteral("Ungültiges Bild"));
             overlay = std::move(loaded);
-            // Everything after the first separator, so that a script quoting it stays whole.
-            scriptText = stored.mid(at + kSeparator.size());
+            scriptText = stored->script;
         }
 
         dao::Field &bytesField = rs->Fields(QStringLiteral("lbObjekt"));
@@ -211,6 +209,15 @@ bool ObjectStorage::LoadObject(long id, QString &tempFile, bool &isBitmap,
         ShowErrorMessage(e.error(), QString(), 0, kLoadTitle);
     }
     return false;
+}
+
+std::optional<ObjectStorage::StoredScript> ObjectStorage::splitStoredScript(const QString &stored)
+{
+    const qsizetype at = stored.indexOf(kSeparator, 0, Qt::CaseInsensitive);
+    if (at < 0)
+        return std::nullopt;
+    // Everything after the first separator, so that a script quoting it stays whole.
+    return StoredScript{HexToBytes(stored.left(at)), stored.mid(at + kSeparator.size())};
 }
 
 void ObjectStorage::DeleteObjectRecord(long id)

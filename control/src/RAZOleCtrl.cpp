@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QLabel>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QToolBar>
@@ -25,6 +26,9 @@ namespace kelvane {
 namespace {
 
 constexpr long ErrDesignTime = 382;
+// The card for a picture the preview program could not read, when no size
+// is asked for: as a document's picture, an A4 page at 150 dpi.
+constexpr QSize PrintedCardSize(1240, 1754);
 
 QColor backgroundFor(bool locked)
 {
@@ -34,10 +38,13 @@ QColor backgroundFor(bool locked)
 } // namespace
 
 RAZOleCtrl::RAZOleCtrl(QWidget *parent, bool userMode)
-    : QWidget(parent), m_view(new quarvik::PictureView(this)), m_userMode(userMode)
+    : QWidget(parent), m_view(new quarvik::PictureView(this)), m_card(new QLabel(this)), m_userMode(userMode)
 {
     setObjectName(QStringLiteral("RAZOleCtrl"));
     m_view->setObjectName(QStringLiteral("PictureView1"));
+    m_card->setObjectName(QStringLiteral("lblKeineVorschau"));
+    m_card->setAlignment(Qt::AlignCenter);
+    m_card->hide();
     m_view->viewport()->installEventFilter(this);
     m_bars = ControlToolbars::build(*this);
     m_bars.setPictureBarVisible(false);
@@ -153,9 +160,22 @@ void RAZOleCtrl::SetDatabaseID(long ID)
 
 void RAZOleCtrl::loadNow()
 {
+    const QScopedValueRollback<bool> loading(m_loading, true);
     const QString error = m_session.load();
     if (!error.isEmpty())
         refuse(error, QStringLiteral("Kelvane: LoadObject"));
+}
+
+QString RAZOleCtrl::attachmentName() const { return QStringLiteral("Anhang Nr. %1").arg(idOf(m_session.Value())); }
+
+void RAZOleCtrl::showUnreadable()
+{
+    m_view->hide();
+    if (m_document)
+        m_document->OleFrame().hide();
+    m_bars.setPictureBarVisible(false);
+    layOut();
+    m_card->show();
 }
 
 bool RAZOleCtrl::IsOnScreen() const
@@ -216,6 +236,9 @@ void RAZOleCtrl::layOut()
     if (m_document)
         m_document->OleFrame().setGeometry(0, 0, width(), height() - bar);
     m_view->setGeometry(0, 0, width(), height() - bar);
+    m_card->setGeometry(0, 0, width(), height() - bar);
+    if (m_unreadable.isSet() && !m_card->size().isEmpty())
+        m_card->setPixmap(QPixmap::fromImage(m_unreadable.card(m_card->size() * m_card->devicePixelRatioF())));
     m_bars.Toolbar->setGeometry(0, height() - bar, width(), bar);
     m_bars.Toolbar->setVisible(m_hasButtons);
     ShowFitZoom();
@@ -251,6 +274,8 @@ QImage RAZOleCtrl::Picture(bool Overlay)
         return m_document->picture();
     if (contentKind() != ContentKind::Picture)
         return {};
+    if (m_unreadable.isSet())
+        return m_unreadable.card(PrintedCardSize);
     const QImage picture = m_view->picture();
     return Overlay ? withOverlay(picture) : picture;
 }
@@ -262,6 +287,8 @@ QImage RAZOleCtrl::PictureWithin(bool Overlay, const QSize &bound)
         return m_document->pictureWithin(bound);
     if (contentKind() != ContentKind::Picture)
         return {};
+    if (m_unreadable.isSet())
+        return m_unreadable.card(bound);
     // Decoded smaller, it still stands for the whole picture's size on paper.
     const QImage picture = m_view->pictureScaled(bound);
     return Overlay ? withOverlay(picture) : picture;

@@ -3,6 +3,7 @@
 #include "ControlDocument.h"
 #include "ControlToolbars.h"
 #include "ObjectSession.h"
+#include "UnreadablePicture.h"
 
 #include "kelvane/RAZOleCtrl.h"
 
@@ -10,6 +11,8 @@
 
 #include <memory>
 #include <optional>
+
+class QLabel;
 
 namespace quarvik {
 class PictureView;
@@ -87,6 +90,10 @@ private:
     void deferredLoad();
     void loadNow();
     ContentKind contentKind() const;
+    // The attachment as the user knows it, for messages.
+    QString attachmentName() const;
+    // Shows the card "Vorschau nicht möglich" in the picture's place.
+    void showUnreadable();
     QImage withOverlay(QImage picture) const;
 
     // The user's actions and what the display shows (ControlActions.cpp).
@@ -127,6 +134,10 @@ private:
     void documentUpdated(int code);
 
     quarvik::PictureView *m_view;
+    QLabel *m_card;
+    // A picture the preview program could not read, shown as a card.
+    UnreadablePicture m_unreadable;
+    bool m_loading = false;
     // Made at run-time start; none at design time.
     std::unique_ptr<ControlDocument> m_document;
     ControlToolbars m_bars;

@@ -3,6 +3,7 @@
 #include "quarvik/PictureView.h"
 
 #include <QFile>
+#include <QtEndian>
 #include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
@@ -15,8 +16,9 @@ namespace {
 
 // Writes a HEIC of width x height, red left half and blue right half, that
 // asks to be shown turned by the given orientation. Empty on success, else
-// why the encoder is not there.
-QString writeHeic(const QString &path, int width, int height, heif_orientation orientation)
+// why the encoder is not there. With thumbnails, that many smaller copies
+// referring to it.
+QString writeHeic(const QString &path, int width, int height, heif_orientation orientation, int thumbnails = 0)
 {
     heif_context *context = heif_context_alloc();
     heif_encoder *encoder = nullptr;
@@ -41,7 +43,11 @@ QString writeHeic(const QString &path, int width, int height, heif_orientation o
     heif_encoder_set_lossy_quality(encoder, 90);
     heif_encoding_options *options = heif_encoding_options_alloc();
     options->image_orientation = orientation;
-    err = heif_context_encode_image(context, image, encoder, options, nullptr);
+    heif_image_handle *primary = nullptr;
+    err = heif_context_encode_image(context, image, encoder, options, &primary);
+    for (int n = 0; n < thumbnails && err.code == heif_error_Ok; ++n)
+        err = heif_context_encode_thumbnail(context, image, primary, encoder, options, 16 >> n, nullptr);
+    heif_image_handle_release(primary);
     heif_encoding_options_free(options);
     heif_encoder_release(encoder);
     heif_image_release(image);
@@ -49,6 +55,52 @@ QString writeHeic(const QString &path, int width, int height, heif_orientation o
         err = heif_context_write_to_file(context, QFile::encodeName(path).constData());
     heif_context_free(context);
     return err.code == heif_error_Ok ? QString() : QString::fromUtf8(err.message);
+}
+
+// A HEIC as recent phones write it with an HDR gain map: besides the
+// primary picture (64 x 32, red left, blue right) an auxiliary picture that
+// libheif 1.15 refuses, and with it the whole file (here its "auxl"
+// reference names two pictures and it has no type property). Made from a
+// file with two thumbnails whose two "thmb" references are rewritten in
+// place into one such "auxl" reference and a reference of no known type.
+QString writeHeicWithGainMap(const QString &path)
+{
+    const QString why = writeHeic(path, 64, 32, heif_orientation_normal, 2);
+    if (!why.isEmpty())
+        return why;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return QStringLiteral("no file");
+    QByteArray bytes = file.readAll();
+    // "iref" (version 0) holds 14-byte references: a thumbnail's "thmb"
+    // among others. Its children are written again in the same room: the
+    // others, one "auxl" from the first thumbnail to the primary picture and
+    // the second thumbnail, and an empty reference of no known type.
+    const qsizetype iref = bytes.indexOf("iref");
+    if (iref < 4 || bytes.at(iref + 4) != 0)
+        return QStringLiteral("no iref");
+    const qsizetype refs = iref + 8;
+    const qsizetype end = iref - 4 + qFromBigEndian<quint32>(reinterpret_cast<const uchar *>(bytes.constData()) + iref - 4);
+    QByteArray others;
+    QList<QByteArray> thumbnails; // from, to
+    for (qsizetype at = refs; at + 14 <= end; at += 14) {
+        const QByteArray box = bytes.mid(at, 14);
+        if (box.left(4) != QByteArray("\0\0\0\x0e", 4))
+            return QStringLiteral("references of another size");
+        if (box.mid(4, 4) == "thmb")
+            thumbnails << box.mid(8, 2) + box.mid(12, 2);
+        else
+            others += box;
+    }
+    if (thumbnails.size() != 2)
+        return QStringLiteral("not two thumbnails");
+    const QByteArray rewritten = others + QByteArray("\0\0\0\x10" "auxl", 8) + thumbnails[0].left(2)
+        + QByteArray("\0\x02", 2) + thumbnails[0].mid(2) + thumbnails[1].left(2)
+        + QByteArray("\0\0\0\x0c" "xxxx", 8) + thumbnails[1].left(2) + QByteArray("\0\0", 2);
+    bytes.replace(refs, rewritten.size(), rewritten);
+    file.seek(0);
+    file.write(bytes);
+    return {};
 }
 
 bool reddish(QRgb c) { return qRed(c) > 180 && qBlue(c) < 90; }
@@ -94,6 +146,29 @@ private Q_SLOTS:
         const QImage small = view.pictureScaled(QSize(16, 16));
         QCOMPARE(small.size(), QSize(8, 16));
         QVERIFY(reddish(small.pixel(4, 2)));
+        QVERIFY(QFile::remove(prepared.path));
+    }
+
+    void aHeicWithAGainMapReadsItsPrimaryPicture()
+    {
+        QTemporaryDir dir;
+        const QString heic = dir.filePath(QStringLiteral("IMG_4711.HEIC"));
+        const QString why = writeHeicWithGainMap(heic);
+        if (why.startsWith(QLatin1String("libheif has no")))
+            QSKIP(qPrintable(why));
+        QVERIFY2(why.isEmpty(), qPrintable(why));
+        // libheif itself refuses it as a whole.
+        heif_context *context = heif_context_alloc();
+        const QByteArray refused(heif_context_read_from_file(context, QFile::encodeName(heic).constData(), nullptr).message);
+        heif_context_free(context); // which owns the message
+        QVERIFY2(refused.contains("auxiliary image"), refused.constData());
+
+        const PreparedPicture prepared = PictureImport::prepare(heic);
+        QVERIFY2(prepared.ok(), qPrintable(prepared.error));
+        const QImage stored(prepared.path);
+        QCOMPARE(stored.size(), QSize(64, 32));
+        QVERIFY(reddish(stored.pixel(8, 16)));
+        QVERIFY(bluish(stored.pixel(56, 16)));
         QVERIFY(QFile::remove(prepared.path));
     }
 

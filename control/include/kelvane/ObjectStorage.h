@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace dao {
 class Database;
@@ -44,6 +45,15 @@ public:
 
     // Deletes row ID; a failure raises dao::DaoError to the caller.
     void DeleteObjectRecord(long id);
+
+    // The stored script column split into the overlay's picture bytes (from
+    // their hex text) and the script after the first separator; nullopt
+    // without a separator.
+    struct StoredScript {
+        QByteArray overlay;
+        QString script;
+    };
+    static std::optional<StoredScript> splitStoredScript(const QString &stored);
 
 private:
     dao::Database &requireDatabase() const;

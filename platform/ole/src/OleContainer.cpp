@@ -9,6 +9,8 @@
 
 #include "core/MouseButton.h"
 
+#include "sandbox/Previews.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMouseEvent>
@@ -122,7 +124,7 @@ void OleContainer::paintEvent(QPaintEvent *)
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = (QSizeF(size()) * ratio).toSize();
     if (m_shownFor != pixels) {
-        m_shown = pictureAt(pixels);
+        m_shown = shownPicture(pixels);
         m_shownFor = pixels;
     }
     if (m_shown.isNull())
@@ -173,8 +175,32 @@ void OleContainer::takeBack(const QByteArray &content, int code)
     Q_EMIT Updated(code);
 }
 
+QImage OleContainer::shownPicture(const QSize &pixels)
+{
+    m_making.reset();
+    const std::optional<sandbox::PreviewRequest> request = previewRequest(m_document, pixels);
+    sandbox::Previews *previews = sandbox::Previews::ofApplication();
+    if (!request || !previews)
+        return documentPicture(m_document, pixels);
+    if (std::optional<sandbox::PreviewResult> result = previews->cached(*request))
+        return pictureOfResult(m_document, pixels, *result);
+    // The window goes on painting while the preview program works.
+    m_making.reset(previews->start(*request, nullptr));
+    if (m_making->isFinished()) // the program would not even start
+        return pictureOfResult(m_document, pixels, std::exchange(m_making, nullptr)->result());
+    connect(m_making.get(), &sandbox::PreviewProcess::finished, this, [this, pixels] {
+        m_shown = pictureOfResult(m_document, pixels, m_making->result());
+        m_making.release()->deleteLater();
+        update();
+    });
+    return waitingCard(m_document, pixels);
+}
+
+bool OleContainer::isMakingPreview() const { return m_making && !m_making->isFinished(); }
+
 void OleContainer::forgetShown()
 {
+    m_making.reset();
     m_shown = {};
     m_shownFor = {};
     update();

@@ -7,14 +7,21 @@
 
 namespace quarvik::heif {
 
-// True when the first bytes of a file are those of a HEIC/HEIF picture.
+// True when the first bytes of a file are those of a HEIC/HEIF picture (its
+// "ftyp" box names a HEIF brand).
 bool looksLikeHeif(const QByteArray &head);
 
-// Both read the file at path or, when bytes is not empty, those bytes (path
+// HEIC/HEIF is read by the preview program only (libheif is not linked into
+// this process): it answers with the primary picture upright as a JPEG,
+// cached by content, which these functions read.
+
+// Each reads the file at path or, when bytes is not empty, those bytes (path
 // then only names them in messages).
 
-// The primary picture's size as it is shown (turned and mirrored as the file
-// says); invalid with a German error when libheif cannot read the file.
+// The upright JPEG; empty with a German error when the file cannot be read.
+QByteArray uprightJpeg(const QString &path, const QByteArray &bytes, QString *error);
+
+// The primary picture's size as it is shown; invalid with a German error.
 QSize uprightSize(const QString &path, const QByteArray &bytes, QString *error);
 
 // The primary picture decoded upright; null with a German error on failure.

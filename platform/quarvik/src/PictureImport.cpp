@@ -2,11 +2,14 @@
 
 #include "quarvik/PictureReader.h"
 
+#include "HeifCodec.h"
+
 #include "core/PrivateTempFolders.h"
+#include "sandbox/Previews.h"
 
 #include <QStringList>
+#include <QFile>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QTemporaryFile>
 
 namespace quarvik {
@@ -43,21 +46,36 @@ bool PictureImport::hasPictureExtension(const QString &path)
     return dot >= 0 && kinds.contains(name.mid(dot + 1), Qt::CaseInsensitive);
 }
 
+sandbox::PreviewFailure PictureImport::checkDecode(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return sandbox::PreviewFailure::Unreadable;
+    sandbox::Previews *previews = sandbox::Previews::ofApplication();
+    if (!previews)
+        return sandbox::PreviewFailure::NotStarted;
+    return previews->make({sandbox::PreviewMode::Fit, kCheckSize, file.readAll()}).failure;
+}
+
 PreparedPicture PictureImport::prepare(const QString &path)
 {
     PictureReader reader(path);
     if (!reader.probe())
         return refused(reader.errorString());
     if (!reader.isHeif()) {
-        if (reader.read(kCheckSize).isNull())
-            return refused(reader.errorString());
+        const sandbox::PreviewFailure failure = checkDecode(path);
+        if (failure != sandbox::PreviewFailure::None)
+            return refused(QStringLiteral("Das Bild \"%1\" ist beschädigt und kann nicht gelesen werden (%2).")
+                               .arg(QFileInfo(path).fileName(), sandbox::failureText(failure)));
         return PreparedPicture{path, {}, false};
     }
 
-    // The attachment is stored as JPEG: HEIC is turned upright and converted.
-    const QImage image = reader.read();
-    if (image.isNull())
-        return refused(reader.errorString());
+    // The attachment is stored as JPEG: the preview program turns HEIC
+    // upright and converts it.
+    QString error;
+    const QByteArray jpeg = heif::uprightJpeg(path, {}, &error);
+    if (jpeg.isEmpty())
+        return refused(error);
     const QString failed = QStringLiteral("Das Bild \"%1\" kann nicht als JPEG gespeichert werden.")
                                .arg(QFileInfo(path).fileName());
     // Into the program's private folder: no other user sees the photo.
@@ -66,11 +84,7 @@ PreparedPicture PictureImport::prepare(const QString &path)
         return refused(failed);
     QTemporaryFile file(folder + QStringLiteral("/Bild-XXXXXX.jpg"));
     file.setAutoRemove(false);
-    if (!file.open())
-        return refused(failed);
-    QImageWriter writer(&file, "jpeg");
-    writer.setQuality(92);
-    if (!writer.write(image)) {
+    if (!file.open() || file.write(jpeg) != jpeg.size()) {
         file.remove();
         return refused(failed);
     }

@@ -21,8 +21,10 @@
 //   file is embedded and its path returned, "" when cancelled (nothing
 //   changes then). The caller decides whether a picture goes to its viewer.
 // - picture() is what the container shows (DocumentPicture.h), pictureAt(size)
-//   the same drawn for a given size (printing); setAppIsRunning(true) holds
-//   only while there is a document.
+//   the same drawn for a given size (printing), both waiting for the preview
+//   program; the window itself shows "Vorschau wird erstellt ..." until the
+//   program answers. setAppIsRunning(true) holds only while there is a
+//   document.
 // - Events: Click (mouse released over it), MouseDown(button: 1 left, 2 right,
 //   4 middle), DblClick, Updated(code: 0 changed, 2 closed).
 // - The settings of the classic container (activation, verb menu, dropping,
@@ -45,6 +47,10 @@
 #include <memory>
 
 class QIODevice;
+
+namespace sandbox {
+class PreviewProcess;
+}
 
 namespace ole {
 
@@ -103,6 +109,11 @@ public:
 
     QImage picture() const;
     QImage pictureAt(const QSize &size) const;
+    // True while the preview program makes the picture shown (the card
+    // "Vorschau wird erstellt ..." is shown meanwhile).
+    bool isMakingPreview() const;
+    // What the window shows now (null before its first paint).
+    QImage shownImage() const { return m_shown; }
 
     const ContainerSettings &settings() const { return m_settings; }
     void setSettings(const ContainerSettings &settings) { m_settings = settings; }
@@ -132,6 +143,9 @@ private:
     // Content saved outside: the copy's (Updated 0) or the linked file's (2).
     void takeBack(const QByteArray &content, int code);
     void forgetShown();
+    // The picture for the window: cached, or the waiting card while a
+    // preview program run makes it.
+    QImage shownPicture(const QSize &pixels);
 
     Document m_document;
     bool m_linked = false;
@@ -143,6 +157,7 @@ private:
     bool m_openedOutside = false;
     QImage m_shown;
     QSize m_shownFor;
+    std::unique_ptr<sandbox::PreviewProcess> m_making;
 };
 
 } // namespace ole

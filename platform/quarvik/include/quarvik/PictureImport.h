@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sandbox/PreviewResult.h"
+
 #include <QString>
 
 namespace quarvik {
@@ -33,6 +35,12 @@ public:
     // JPEG; for an empty, damaged, mislabelled or oversized file a German
     // error and no path.
     static PreparedPicture prepare(const QString &path);
+
+    // Decodes the picture at a small size in the preview program (cached
+    // by content), so that a file that would fault or exhaust a decoder
+    // stops there before the viewer in this process gets it. None when the
+    // picture data decodes.
+    static sandbox::PreviewFailure checkDecode(const QString &path);
 };
 
 } // namespace quarvik

@@ -1,0 +1,112 @@
+// kelvane-preview: turns a stored file's bytes into a picture in a process
+// of its own, so that a parser that faults, loops or eats memory on a
+// hostile or broken file ends this process and not the program. The request
+// comes on the input, the picture goes to the output, the exit status says
+// what went wrong (sandbox/PreviewProtocol.h). Run by the program's preview
+// client, not by hand.
+
+#include "Limits.h"
+#include "Readers.h"
+
+#include "sandbox/PreviewProtocol.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QImageWriter>
+
+#include <new>
+#include <unistd.h>
+
+namespace {
+
+bool readAll(int fd, char *data, qint64 length)
+{
+    while (length > 0) {
+        const ssize_t got = read(fd, data, size_t(std::min<qint64>(length, 1 << 20)));
+        if (got <= 0)
+            return false;
+        data += got;
+        length -= got;
+    }
+    return true;
+}
+
+bool writeAll(int fd, const QByteArray &bytes)
+{
+    const char *data = bytes.constData();
+    qint64 left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = write(fd, data, size_t(left));
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= written;
+    }
+    return true;
+}
+
+// The header line, read a byte at a time so nothing of the body is taken.
+QByteArray headerLine()
+{
+    QByteArray line;
+    char c = 0;
+    while (line.size() <= 64 && read(0, &c, 1) == 1) {
+        if (c == '\n')
+            return line;
+        line.append(c);
+    }
+    return {};
+}
+
+QByteArray jpegOf(const QImage &image)
+{
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setQuality(92);
+    return writer.write(image) ? jpeg : QByteArray();
+}
+
+int serve()
+{
+    const auto header = sandbox::parseRequestHeader(headerLine());
+    if (!header)
+        return sandbox::ExitBadRequest;
+    sandbox::PreviewRequest request = header->first;
+    request.bytes.resize(header->second);
+    if (!readAll(0, request.bytes.data(), header->second))
+        return sandbox::ExitBadRequest;
+
+    if (request.mode == sandbox::PreviewMode::Fit) {
+        const preview::Outcome outcome = preview::fitted(request.bytes, request.bound);
+        if (outcome.image.isNull())
+            return outcome.status != sandbox::ExitOk ? outcome.status : sandbox::ExitUnreadable;
+        return writeAll(1, sandbox::imageAnswer(outcome.image)) ? sandbox::ExitOk : sandbox::ExitBadRequest;
+    }
+    const preview::Outcome outcome = preview::whole(request.bytes);
+    if (outcome.image.isNull())
+        return outcome.status != sandbox::ExitOk ? outcome.status : sandbox::ExitUnreadable;
+    const QByteArray jpeg = jpegOf(outcome.image);
+    if (jpeg.isEmpty())
+        return sandbox::ExitTooLarge;
+    return writeAll(1, sandbox::jpegAnswer(jpeg)) ? sandbox::ExitOk : sandbox::ExitBadRequest;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    preview::applyLimits();
+    // The parent reads no more than a few lines of this; the parsers and
+    // Qt's plugins say nothing here.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    QCoreApplication application(argc, argv);
+    try {
+        return serve();
+    } catch (const std::bad_alloc &) {
+        return sandbox::ExitTooLarge;
+    } catch (...) {
+        return sandbox::ExitCrashed;
+    }
+}

@@ -130,6 +130,10 @@ private Q_SLOTS:
         QByteArray claims = bytes;
         claims.replace(claims.size() - 4, 4, QByteArray::fromHex("7ffffff0"));   // a script longer than the file
         QVERIFY(!form::decodeRecoveredCase(claims));
+        // A stamp in a time zone that has no name would be written back as
+        // another one: only what this program writes, byte for byte, is taken.
+        QVERIFY(!form::decodeRecoveredCase(QByteArray::fromHex(
+            "56524b3100010000000000fdffffffffffffff00000000fe5e00000000000027000000000000000000")));
 
         // The file: owner-only, read back as written, gone when removed.
         form::RecoveryCopy file(m_dir.filePath(QStringLiteral("kopie/wiederherstellung.bin")));

@@ -108,6 +108,10 @@ std::optional<RecoveredCase> decodeRecoveredCase(const QByteArray &bytes)
     // A copy cut short or grown at its end is not the one that was written.
     if (in.status() != QDataStream::Ok || !in.atEnd())
         return std::nullopt;
+    // Only a copy this program wrote is taken: one that would not be written
+    // again byte for byte (a stamp in a time zone without a name, say) is not.
+    if (encodeRecoveredCase(copy) != bytes)
+        return std::nullopt;
     return copy;
 }
 

@@ -222,8 +222,9 @@ void DefinitionTest::builtInListTemplate()
 {
     // The filter line given is printed as it came, and the template parses into a list with a grid.
     const QString filter = QStringLiteral("Fahrzeug: Alle - Status: Alle - Schadenart: Alle");
+    QString text = listTemplate(filter);
     ReportDefinition d;
-    ParseReportDefinition(listTemplate(filter), d);
+    ParseReportDefinition(text, d);
     QVERIFY(d.hasGrid);
     QVERIFY(std::any_of(d.elements.begin(), d.elements.end(), [&](const auto &e) { return e.text == filter; }));
 }

@@ -6,8 +6,6 @@
 #include <QLocale>
 #include <QTest>
 
-#include <algorithm>
-
 using namespace report;
 
 class DefinitionTest : public QObject {
@@ -20,7 +18,6 @@ private Q_SLOTS:
     void commandFields();
     void numbers();
     void footerTopBelongsToItsReport();
-    void builtInListTemplate();
     void datePictures();
     void numberPictures();
 };
@@ -216,17 +213,6 @@ void DefinitionTest::footerTopBelongsToItsReport()
     QCOMPARE(second.footerTop, 0.0f);
     // Only the footer section sets it.
     QCOMPARE(parse(QStringLiteral("[KOPF]\rENDE,12,1")).footerTop, 0.0f);
-}
-
-void DefinitionTest::builtInListTemplate()
-{
-    // The filter line given is printed as it came, and the template parses into a list with a grid.
-    const QString filter = QStringLiteral("Fahrzeug: Alle - Status: Alle - Schadenart: Alle");
-    QString text = listTemplate(filter);
-    ReportDefinition d;
-    ParseReportDefinition(text, d);
-    QVERIFY(d.hasGrid);
-    QVERIFY(std::any_of(d.elements.begin(), d.elements.end(), [&](const auto &e) { return e.text == filter; }));
 }
 
 void DefinitionTest::datePictures()

@@ -36,24 +36,6 @@ private Q_SLOTS:
         QVERIFY(qAbs(Clock::now().secsTo(QDateTime::currentDateTime())) < 5);
     }
 
-    void recordingService_recordsAndAnswersThenRestoresThePrevious()
-    {
-        MessageService *before = &MessageService::instance();
-        {
-            RecordingMessageService rec;
-            rec.answers = {MsgAnswer::No};
-            QCOMPARE(showMessage("Frage?", MsgIcon::Question, MsgButtons::YesNo), MsgAnswer::No);
-            QCOMPARE(showMessage("Noch eine?", MsgIcon::Question, MsgButtons::YesNoCancel), MsgAnswer::Yes);
-            QCOMPARE(rec.shown.size(), 2);
-            QCOMPARE(rec.shown.first().icon, MsgIcon::Question);
-            QCOMPARE(rec.lastText(), QStringLiteral("Noch eine?"));
-        }
-        QCOMPARE(&MessageService::instance(), before);
-        QCOMPARE(buttonsFromStyle(4 + 32), MsgButtons::YesNo);
-        QCOMPARE(iconFromStyle(4 + 32), MsgIcon::Question);
-        QCOMPARE(iconFromStyle(48), MsgIcon::Exclamation);
-    }
-
     void placement_survivesARoundTripInTwips()
     {
         QTemporaryDir dir;

@@ -59,19 +59,6 @@ private Q_SLOTS:
         core::Clock::reset();
     }
 
-    void nullIsWhatQtCallsInvalidOrNull()
-    {
-        QObject object;
-        const QList<QVariant> values{QVariant(), Null(), QVariant(QMetaType::fromType<QString>()), QVariant(QString()),
-                                     QVariant(0), QVariant(QByteArray()), QVariant(QDateTime()),
-                                     QVariant::fromValue(nullptr), QVariant::fromValue(static_cast<QObject *>(nullptr)),
-                                     QVariant::fromValue(&object), QVariant::fromValue(Currency())};
-        for (const QVariant &v : values)
-            QCOMPARE(isNull(v), !v.isValid() || v.isNull());
-        QVERIFY(isNull(QVariant::fromValue(static_cast<QObject *>(nullptr))));
-        QVERIFY(!isNull(QVariant(QString())));
-    }
-
     void recordsetKindsKeepTheirLimits()
     {
         for (int i = 1; i <= 3; ++i)

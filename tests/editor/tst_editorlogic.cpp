@@ -293,8 +293,6 @@ void TestEditorLogic::toolbarStateFromShape()
     QCOMPARE(PenWidthAtZoom(4, 0.5), 8);
     QCOMPARE(PenWidthAtZoom(1, 4.0), 1);
     QCOMPARE(FontSizeAtZoom(16, 0.5), 32.0f);
-    QCOMPARE(FontSizeEntries().size(), 37);
-    QCOMPARE(FontSizeEntries().at(3), QStringLiteral("8"));
 }
 
 void TestEditorLogic::dragGeometry_data()

@@ -42,7 +42,7 @@ private Q_SLOTS:
         m_messages = std::make_unique<core::RecordingMessageService>();
     }
     void cleanup() { m_messages.reset(); }
-    void elementsAndTheirTexts();
+    void startsWithoutPasteAndTransparentHasNoFill();
     void scrollBarsOnlyWhenNeeded();
     void toolbarsNeverCoverEachOther();
     void opensWhereItWasLeft();
@@ -64,45 +64,21 @@ private:
     std::unique_ptr<core::RecordingMessageService> m_messages;
 };
 
-void TestEditorWindow::elementsAndTheirTexts()
+void TestEditorWindow::startsWithoutPasteAndTransparentHasNoFill()
 {
     frmMain editor;
-    QCOMPARE(editor.windowTitle(), QStringLiteral("Objektgrafik"));
-    const QStringList keys{"Line", "Arrow", "DblArrow", "Rect", "Circle", "Text",
-                           "Copy", "Paste", "Delete", "ZOrderFore", "ZOrderBack"};
-    const QList<QAction *> main = editor.findChild<QToolBar *>("tbMain")->actions();
-    // Then the undo and redo buttons and the zoom buttons.
-    QCOMPARE(main.size(), keys.size() + 7);
-    for (int i = 0; i < keys.size(); ++i)
-        QCOMPARE(main[i]->objectName(), keys[i]);
     QVERIFY(!action(editor, "tbMain", "Paste")->isEnabled());
-    QVERIFY(action(editor, "tbTextProps", "FontBold")->isCheckable());
-
-    auto *sizes = editor.findChild<QComboBox *>("ComboSize");
-    QCOMPARE(sizes->count(), 37);
-    QCOMPARE(sizes->currentText(), QStringLiteral("8"));
-    QCOMPARE(sizes->itemText(36), QStringLiteral("74"));
-    auto *widths = editor.findChild<QComboBox *>("cboPenWidth");
-    QCOMPARE(widths->count(), 10);
-    QCOMPARE(widths->currentIndex(), 0);
     // Family names as users know them; a new text's "MS Sans Serif" shows as the face it is drawn in.
     auto *fonts = editor.findChild<QComboBox *>("ComboFont");
     QCOMPARE(fonts->currentText(), QStringLiteral("Liberation Sans"));
     for (int i = 0; i < fonts->count(); ++i)
         QVERIFY2(!fonts->itemText(i).contains(u'['), qPrintable(fonts->itemText(i)));
-    auto *transparent = editor.findChild<QCheckBox *>("chkTransparent");
-    QCOMPARE(transparent->text(), QStringLiteral("Transparent "));
-    QVERIFY(!transparent->isChecked());
     // The fill colour cannot be chosen for a transparent shape.
+    auto *transparent = editor.findChild<QCheckBox *>("chkTransparent");
     transparent->setChecked(true);
     QVERIFY(!action(editor, "tbObjProps", "Fillcolor")->isEnabled());
     transparent->setChecked(false);
     QVERIFY(action(editor, "tbObjProps", "Fillcolor")->isEnabled());
-
-    QCOMPARE(action(editor, "tbOKCancel", "Cancel")->text(), QStringLiteral("Abbrechen "));
-    QCOMPARE(action(editor, "tbOKCancel", "Ok")->text(), QStringLiteral("OK      "));
-    for (const char *name : {"Dummy1", "FrameHS", "FrameVS", "Text1", "StatusBar1"})
-        QVERIFY2(editor.findChild<QWidget *>(QLatin1String(name)), name);
     QVERIFY(!editor.TextEditor()->isVisible());
 }
 

@@ -18,10 +18,6 @@ using namespace list;
 
 namespace {
 
-const QString kBase = QStringLiteral(
-    "Select ID,Schadennummer as Nr,EIGENKZ as Auto,Datum,Kundenname as Kunde,Schadenbeschreibung as Schaden,"
-    "IIF(fErledigt,'Ja','-') as Erledigt,Reparaturstatus as Reparatur,IIF(Schadenbilder,'Ja','') as Bilder From Schaden");
-
 const QDate kToday(2009, 3, 17);
 
 // Every row the model holds, reading on to the end.
@@ -83,28 +79,6 @@ private Q_SLOTS:
         core::Clock::setFixed(QDateTime(kToday, QTime(10, 0)));
     }
     void cleanupTestCase() { core::Clock::reset(); }
-
-    void statementText()
-    {
-        FilterInput filter;
-        filter.vehicleIndex = 3;
-        filter.vehicle = QStringLiteral("AB-C 12");
-        filter.statusIndex = 1;
-        filter.kindIndex = 2;
-        ListStatement s = buildListStatement(filter, SortState(QStringLiteral("Datum"), false));
-        QCOMPARE(s.text, kBase + QStringLiteral(" where [EIGENKZ]=?  and fErledigt<>0 and Schadenart<>'Einzelschaden'"
-                                                " order by Datum desc"));
-        QCOMPARE(s.params, dao::Params{QStringLiteral("AB-C 12")});
-
-        // The overdue mode ignores the three boxes; a day box without a number is limit 0.
-        filter.overdue = true;
-        filter.days = QStringLiteral("abc");
-        s = buildListStatement(filter, SortState(QStringLiteral("Kundenname"), true));
-        QCOMPARE(s.text, kBase + QStringLiteral(" where fErledigt=0 AND DateDiff('d',Datum,now)>? order by Kundenname COLLATE German asc"));
-        QCOMPARE(s.params, dao::Params{QVariant(qlonglong(0))});
-        filter.days = QStringLiteral(" 30 Tage");
-        QCOMPARE(buildListStatement(filter, SortState()).params, dao::Params{QVariant(qlonglong(30))});
-    }
 
     void headerClicks()
     {

@@ -268,9 +268,7 @@ void PdfExportTest::suggestedNamesAndCancel()
     Preview single(base.db.get(), PrintRequest{PrintKindCase, 1, {}, false, nullptr}, protokoll());
     QAction *button = single.pdfButton();
     QVERIFY(button);
-    QCOMPARE(button->toolTip(), QStringLiteral("Als PDF speichern..."));
     QCOMPARE(button->shortcut(), QKeySequence(QKeySequence::Save));
-    QVERIFY(!button->icon().isNull());
     m_messages.clear();
     const QString offered = saveAs(single, [](QFileDialog &dialog) { dialog.reject(); });
     QCOMPARE(offered, QDir(folder.path()).filePath(QStringLiteral("Schadensbericht 26-298.pdf")));
@@ -399,8 +397,6 @@ void PdfExportTest::mailWithAndWithoutAMailProgram()
     auto preview = std::make_unique<Preview>(base.db.get(), PrintRequest{PrintKindCase, 1, {}, false, nullptr}, protokoll());
     QAction *mail = preview->window->findChild<QAction *>(QStringLiteral("Mail"));
     QVERIFY(mail);
-    QCOMPARE(mail->toolTip(), QStringLiteral("Per E-Mail senden ..."));
-    QVERIFY(!mail->icon().isNull());
     TestDesktop desktop;
 
     // No mail program: told, and offered the PDF instead.

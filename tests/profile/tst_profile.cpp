@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "profile/Profile.h"
 
 #include <QFile>
@@ -7,22 +9,8 @@
 using profile::readProfileString;
 using profile::writeProfileString;
 
-namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-} // namespace
+using testfiles::readBytes;
+using testfiles::writeBytes;
 
 class TestProfile : public QObject {
     Q_OBJECT

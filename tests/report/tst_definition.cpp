@@ -18,7 +18,6 @@ private Q_SLOTS:
     void commandFields();
     void numbers();
     void footerTopBelongsToItsReport();
-    void builtInListTemplate();
     void datePictures();
     void numberPictures();
 };
@@ -214,27 +213,6 @@ void DefinitionTest::footerTopBelongsToItsReport()
     QCOMPARE(second.footerTop, 0.0f);
     // Only the footer section sets it.
     QCOMPARE(parse(QStringLiteral("[KOPF]\rENDE,12,1")).footerTop, 0.0f);
-}
-
-void DefinitionTest::builtInListTemplate()
-{
-    QString text = listTemplate(QStringLiteral("Fahrzeug: Alle - Status: Alle - Schadenart: Alle"));
-    QVERIFY(!text.contains(u'\n'));
-    QCOMPARE(text.count(u'\r'), 14);
-    ReportDefinition d;
-    ParseReportDefinition(text, d);
-    QCOMPARE(d.sectionCount(), 2);
-    QCOMPARE(d.elementCount(), 15);
-    QCOMPARE(d.sections[1].name, QStringLiteral("KOPF"));
-    QCOMPARE(d.sections[2].name, QStringLiteral("FUSS"));
-    QCOMPARE(d.footerTop, 18.1f);
-    QVERIFY(d.hasGrid);
-    QCOMPARE(d.elements[6].text, QStringLiteral("Fahrzeug: Alle - Status: Alle - Schadenart: Alle"));
-    QCOMPARE(d.elements[6].size, 14);
-    QCOMPARE(d.elements[4].command, QStringLiteral("PDAT"));
-    QCOMPARE(d.elements[7].command, QStringLiteral("GRID"));
-    QCOMPARE(d.elements[7].y2, 18.1);
-    QCOMPARE(d.elements[3].text, QStringLiteral("Stand :"));
 }
 
 void DefinitionTest::datePictures()

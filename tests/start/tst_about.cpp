@@ -33,12 +33,6 @@ private Q_SLOTS:
         QCOMPARE(window.windowTitle(), QStringLiteral("Info über Varnholt (" VARNHOLT_PROJECT_VERSION ")"));
         QCOMPARE(window.minimumSize(), window.maximumSize());
 
-        QStringList texts;
-        for (const QLabel *label : window.findChildren<QLabel *>())
-            texts.append(label->text());
-        QVERIFY(texts.contains(QStringLiteral("Info über Varnholt:")));
-        QVERIFY(texts.contains(QStringLiteral("Programmpfad:")));
-        QVERIFY(texts.contains(QStringLiteral("Datenbankpfad:")));
         QCOMPARE(window.findChild<QLabel *>("lblProgrammpfad")->text(), QStringLiteral("/opt/varnholt"));
         QCOMPARE(window.findChild<QLabel *>("lblDatenbankpfad")->text(), gDbPath);
 
@@ -54,7 +48,6 @@ private Q_SLOTS:
         byButton.show();
         auto *ok = byButton.findChild<QPushButton *>("Command1");
         QVERIFY(ok);
-        QCOMPARE(ok->text(), QStringLiteral("OK"));
         ok->click();
         QVERIFY(!byButton.isVisible());
 

@@ -1,4 +1,5 @@
 #include "TestDatabase.h"
+#include "TestFiles.h"
 
 #include "varnholt/Globals.h"
 #include "varnholt/Shutdown.h"
@@ -23,20 +24,10 @@
 
 using namespace varnholt;
 
+using testfiles::readBytes;
+using testfiles::writeBytes;
+
 namespace {
-
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // A loopback port nobody listens on.
 quint16 closedPort()

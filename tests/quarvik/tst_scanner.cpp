@@ -121,6 +121,9 @@ private Q_SLOTS:
         QCOMPARE(p.percent(), 57);
         QVERIFY(p.feed("Progress: 250%\r"));
         QCOMPARE(p.percent(), 100);
+        QVERIFY(p.feed("Progress: 1%\r"));
+        QVERIFY(p.feed("Progress: 6e22%\r"));
+        QCOMPARE(p.percent(), 100);
         QVERIFY(!p.feed("Progress: nan%\rProgress: kaputt\r"));
         QCOMPARE(p.complaints(), QStringList{QStringLiteral("scanimage: sane_read: Document feeder jammed")});
 

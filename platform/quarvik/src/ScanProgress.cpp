@@ -54,7 +54,7 @@ void ScanProgress::takeLine(const QByteArray &raw)
         bool ok = false;
         const double value = number.toDouble(&ok);
         if (ok && std::isfinite(value))
-            m_percent = std::clamp(int(value), 0, 100);
+            m_percent = int(std::clamp(value, 0.0, 100.0));   // clamped before the cast: 1e30 fits no int
         return;
     }
     m_complaints.append(QString::fromLocal8Bit(line));

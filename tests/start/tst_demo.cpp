@@ -2,7 +2,7 @@
 #include "TestEngine.h"
 
 #include "varnholt/CommandLine.h"
-#include "varnholt/DemoAnnotation.h"
+#include "varnholt/ControlLibrary.h"
 #include "varnholt/DemoData.h"
 #include "varnholt/Globals.h"
 
@@ -320,29 +320,34 @@ private Q_SLOTS:
     {
         struct Case {
             QSize picture;
-            varnholt::demo::Damage damage;
+            QPointF centre;
+            qreal radius;
         };
         const QList<Case> cases = {
-            {{1280, 960}, {{700, 640}, 60}},    // in the middle of the car
-            {{720, 540}, {{80, 380}, 30}},      // near the left edge of a small photo
-            {{1280, 960}, {{900, 120}, 40}},    // high up: no room for a long arrow and the word
-            {{1280, 960}, {{1270, 950}, 50}},   // in the bottom right corner
+            {{1280, 960}, {700, 640}, 60},      // in the middle of the car
+            {{720, 540}, {80, 380}, 30},        // near the left edge of a small photo
+            {{1280, 960}, {900, 120}, 40},      // high up: no room for a long arrow and the word
+            {{1280, 960}, {1270, 950}, 50},     // in the bottom right corner
         };
+        // Drawn by the library the program loads at run time.
+        const std::unique_ptr<kelvane::IAttachmentWriter> writer =
+            varnholt::ControlLibrary::program().attachmentWriter(nullptr);
+        QVERIFY(writer);
         for (const Case &c : cases) {
-            const varnholt::demo::Annotation annotation = varnholt::demo::annotateDamage(c.picture, c.damage, "Delle");
+            const kelvane::Annotation annotation = writer->MarkDamage(c.picture, c.centre, c.radius, "Delle");
             QVERIFY(annotation.overlay);
             checkAnnotation(annotation.script, *annotation.overlay, c.picture, {QStringLiteral("Delle")});
             if (QTest::currentTestFailed())
                 return;
             const GraficGeometry arrow = kelvane::editor::OverlayScript::Read(annotation.script).shapes[0];
             const QLineF line = arrowLine(arrow);
-            const QLineF toDamage(line.p2(), c.damage.centre);
+            const QLineF toDamage(line.p2(), c.centre);
             // The head touches the dent's rim and the arrow comes towards it.
-            QVERIFY2(toDamage.length() <= c.damage.radius * 1.05 + 1, qPrintable(QString::number(toDamage.length())));
-            QVERIFY(QLineF(line.p1(), c.damage.centre).length() > toDamage.length() + 20);
+            QVERIFY2(toDamage.length() <= c.radius * 1.05 + 1, qPrintable(QString::number(toDamage.length())));
+            QVERIFY(QLineF(line.p1(), c.centre).length() > toDamage.length() + 20);
             // The damage itself stays visible under the overlay.
-            const QPoint dent(qMin(qRound(c.damage.centre.x()), c.picture.width() - 1),
-                              qMin(qRound(c.damage.centre.y()), c.picture.height() - 1));
+            const QPoint dent(qMin(qRound(c.centre.x()), c.picture.width() - 1),
+                              qMin(qRound(c.centre.y()), c.picture.height() - 1));
             QCOMPARE(qAlpha(annotation.overlay->Image().pixel(dent)), 0);
         }
     }

@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -432,6 +433,38 @@ private Q_SLOTS:
         QCOMPARE(count(*db, "Select Count(*) From Objekt"), long(pictures + estimates));
         QVERIFY(r.out.contains(QString::number(pictures) + " Bilder"));
         QVERIFY(r.out.contains(QString::number(estimates) + QStringLiteral(" Kostenvoranschläge")));
+    }
+
+    // The program itself, which loads libkelvane only at run time: its demo
+    // annotates through the library and its printing shows the pictures
+    // through the library's control, with one copy of the platform code
+    // (two copies stop the sanitizer build with an ODR report).
+    void program_demoAndPrintThroughTheLibraryLoadedAtRunTime()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("programm.db");
+        createTestDatabase(path);
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/varnholt");
+        const auto start = [&](const QStringList &args) {
+            QProcess child;
+            child.start(program, args);
+            QVERIFY2(child.waitForFinished(120000), qPrintable(args.join(' ')));
+            const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(err));
+            QVERIFY2(!err.contains(QStringLiteral("Sanitizer")), qPrintable(err));
+        };
+        start({"--demo", "12", path});
+        if (QTest::currentTestFailed())
+            return;
+        auto db = open(path);
+        const QStringList pictured =
+            column(*db, "Select Schaden.ID From Schaden Join Objekt On Objekt.ID = Schaden.Objekt_ID_1 "
+                        "Where Objekt.mScript Is Not Null And Objekt.mScript <> '' Order By Schaden.ID");
+        db.reset();
+        QVERIFY(!pictured.isEmpty());
+        const QString pdf = dir.filePath("fall.pdf");
+        start({"--print", pictured.first(), "--pdf", pdf, path});
+        QVERIFY(QFileInfo(pdf).size() > 0);
     }
 };
 

@@ -2,7 +2,7 @@
 #include "TestEngine.h"
 
 #include "varnholt/CommandLine.h"
-#include "varnholt/DemoAnnotation.h"
+#include "varnholt/ControlLibrary.h"
 #include "varnholt/DemoData.h"
 #include "varnholt/Globals.h"
 
@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
@@ -320,29 +321,34 @@ private Q_SLOTS:
     {
         struct Case {
             QSize picture;
-            varnholt::demo::Damage damage;
+            QPointF centre;
+            qreal radius;
         };
         const QList<Case> cases = {
-            {{1280, 960}, {{700, 640}, 60}},    // in the middle of the car
-            {{720, 540}, {{80, 380}, 30}},      // near the left edge of a small photo
-            {{1280, 960}, {{900, 120}, 40}},    // high up: no room for a long arrow and the word
-            {{1280, 960}, {{1270, 950}, 50}},   // in the bottom right corner
+            {{1280, 960}, {700, 640}, 60},      // in the middle of the car
+            {{720, 540}, {80, 380}, 30},        // near the left edge of a small photo
+            {{1280, 960}, {900, 120}, 40},      // high up: no room for a long arrow and the word
+            {{1280, 960}, {1270, 950}, 50},     // in the bottom right corner
         };
+        // Drawn by the library the program loads at run time.
+        const std::unique_ptr<kelvane::IAttachmentWriter> writer =
+            varnholt::ControlLibrary::program().attachmentWriter(nullptr);
+        QVERIFY(writer);
         for (const Case &c : cases) {
-            const varnholt::demo::Annotation annotation = varnholt::demo::annotateDamage(c.picture, c.damage, "Delle");
+            const kelvane::Annotation annotation = writer->MarkDamage(c.picture, c.centre, c.radius, "Delle");
             QVERIFY(annotation.overlay);
             checkAnnotation(annotation.script, *annotation.overlay, c.picture, {QStringLiteral("Delle")});
             if (QTest::currentTestFailed())
                 return;
             const GraficGeometry arrow = kelvane::editor::OverlayScript::Read(annotation.script).shapes[0];
             const QLineF line = arrowLine(arrow);
-            const QLineF toDamage(line.p2(), c.damage.centre);
+            const QLineF toDamage(line.p2(), c.centre);
             // The head touches the dent's rim and the arrow comes towards it.
-            QVERIFY2(toDamage.length() <= c.damage.radius * 1.05 + 1, qPrintable(QString::number(toDamage.length())));
-            QVERIFY(QLineF(line.p1(), c.damage.centre).length() > toDamage.length() + 20);
+            QVERIFY2(toDamage.length() <= c.radius * 1.05 + 1, qPrintable(QString::number(toDamage.length())));
+            QVERIFY(QLineF(line.p1(), c.centre).length() > toDamage.length() + 20);
             // The damage itself stays visible under the overlay.
-            const QPoint dent(qMin(qRound(c.damage.centre.x()), c.picture.width() - 1),
-                              qMin(qRound(c.damage.centre.y()), c.picture.height() - 1));
+            const QPoint dent(qMin(qRound(c.centre.x()), c.picture.width() - 1),
+                              qMin(qRound(c.centre.y()), c.picture.height() - 1));
             QCOMPARE(qAlpha(annotation.overlay->Image().pixel(dent)), 0);
         }
     }
@@ -427,6 +433,38 @@ private Q_SLOTS:
         QCOMPARE(count(*db, "Select Count(*) From Objekt"), long(pictures + estimates));
         QVERIFY(r.out.contains(QString::number(pictures) + " Bilder"));
         QVERIFY(r.out.contains(QString::number(estimates) + QStringLiteral(" Kostenvoranschläge")));
+    }
+
+    // The program itself, which loads libkelvane only at run time: its demo
+    // annotates through the library and its printing shows the pictures
+    // through the library's control, with one copy of the platform code
+    // (two copies stop the sanitizer build with an ODR report).
+    void program_demoAndPrintThroughTheLibraryLoadedAtRunTime()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("programm.db");
+        createTestDatabase(path);
+        const QString program = QCoreApplication::applicationDirPath() + QStringLiteral("/varnholt");
+        const auto start = [&](const QStringList &args) {
+            QProcess child;
+            child.start(program, args);
+            QVERIFY2(child.waitForFinished(120000), qPrintable(args.join(' ')));
+            const QString err = QString::fromLocal8Bit(child.readAllStandardError());
+            QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, qPrintable(err));
+            QVERIFY2(!err.contains(QStringLiteral("Sanitizer")), qPrintable(err));
+        };
+        start({"--demo", "12", path});
+        if (QTest::currentTestFailed())
+            return;
+        auto db = open(path);
+        const QStringList pictured =
+            column(*db, "Select Schaden.ID From Schaden Join Objekt On Objekt.ID = Schaden.Objekt_ID_1 "
+                        "Where Objekt.mScript Is Not Null And Objekt.mScript <> '' Order By Schaden.ID");
+        db.reset();
+        QVERIFY(!pictured.isEmpty());
+        const QString pdf = dir.filePath("fall.pdf");
+        start({"--print", pictured.first(), "--pdf", pdf, path});
+        QVERIFY(QFileInfo(pdf).size() > 0);
     }
 };
 

@@ -77,4 +77,12 @@ kelvane::_RAZOleCtrl *ControlLibrary::create(QWidget *parent, kelvane::PropertyB
     return m_factory->CreateInstance(parent, bag, true);
 }
 
+std::unique_ptr<kelvane::IAttachmentWriter> ControlLibrary::attachmentWriter(dao::Database *database)
+{
+    if (!available())
+        return nullptr;
+    const auto entry = reinterpret_cast<kelvane::AttachmentWriterFn>(m_library.resolve(kelvane::AttachmentWriterEntry));
+    return std::unique_ptr<kelvane::IAttachmentWriter>(entry ? entry(database) : nullptr);
+}
+
 } // namespace varnholt

@@ -2,8 +2,8 @@
 
 #include "dao/Dao.h"
 #include "dao/Error.h"
-#include "kelvane/ObjectStorage.h"
 #include "ole/DocumentFormat.h"
+#include "varnholt/ControlLibrary.h"
 
 #include <QFile>
 #include <QLocale>
@@ -200,7 +200,10 @@ void DemoEstimates::attach(dao::Database &db, const QList<long> &caseIds)
     long nextId = highest->Value(QStringLiteral("M")).toLongLong() + 1;
     highest.reset();
 
-    kelvane::ObjectStorage storage(&db);
+    const std::unique_ptr<kelvane::IAttachmentWriter> storage = ControlLibrary::program().attachmentWriter(&db);
+    if (!storage)
+        throw dao::DaoError(0, QStringLiteral("Demo-Kostenvoranschläge ohne die Bibliothek %1 nicht speicherbar.")
+                                   .arg(QLatin1String(ControlLibrary::FileName)));
     QRandomGenerator rng(m_seed ^ static_cast<quint32>(caseIds.first() * 69069u));
     const double share = std::min(0.25, double(kMostEstimates) / caseIds.size());
     for (const long caseId : caseIds) {
@@ -225,7 +228,7 @@ void DemoEstimates::attach(dao::Database &db, const QList<long> &caseIds)
         // container's own file "tmp<ID>.OLE", no script.
         const QString stored = folder.filePath(QStringLiteral("tmp%1.OLE").arg(nextId));
         writeContainerFile(pdfPath, stored);
-        if (!storage.SaveObject(nextId, stored, nullptr, {}))
+        if (!storage->SaveObject(nextId, stored, nullptr, {}))
             throw dao::DaoError(0, QStringLiteral("Demo-Kostenvoranschlag nicht gespeichert: ") + stored);
         QFile::remove(stored);
         QFile::remove(pdfPath);

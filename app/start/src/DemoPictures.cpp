@@ -1,10 +1,9 @@
 #include "varnholt/DemoPictures.h"
 
-#include "varnholt/DemoAnnotation.h"
+#include "varnholt/ControlLibrary.h"
 
 #include "dao/Dao.h"
 #include "dao/Error.h"
-#include "kelvane/ObjectStorage.h"
 #include "sendral/OverlayGraphic.h"
 
 #include <QColor>
@@ -27,6 +26,13 @@ namespace {
 constexpr int kMostPicturedCases = 200;
 // Every this many photos one carries an overlay, as a user annotates some.
 constexpr int kAnnotateEvery = 3;
+
+// Where a demo photo shows its damage: the dent's centre and its height
+// (it is drawn 1.3 times as wide as high).
+struct Damage {
+    QPointF centre;
+    qreal radius = 0;
+};
 
 struct Shot {
     QString plate;
@@ -61,7 +67,7 @@ void drawScene(QPainter &p, const QSize &size, QRandomGenerator &rng)
         p.drawLine(QPointF(x + w / 8.0, horizon), QPointF(x, h));
 }
 
-demo::Damage drawCar(QPainter &p, const QSize &size, const Shot &shot, QRandomGenerator &rng)
+Damage drawCar(QPainter &p, const QSize &size, const Shot &shot, QRandomGenerator &rng)
 {
     const qreal w = size.width();
     const qreal h = size.height();
@@ -160,7 +166,7 @@ void addGrain(QImage &image, QRandomGenerator &rng, int amplitude)
     }
 }
 
-QImage photo(const Shot &shot, QRandomGenerator &rng, demo::Damage &damage)
+QImage photo(const Shot &shot, QRandomGenerator &rng, Damage &damage)
 {
     QImage image(shot.size, QImage::Format_RGB32);
     QPainter p(&image);
@@ -190,7 +196,10 @@ void DemoPictures::attach(dao::Database &db, const QList<long> &caseIds)
     long nextId = highest->Value(QStringLiteral("M")).toLongLong() + 1;
     highest.reset();
 
-    kelvane::ObjectStorage storage(&db);
+    const std::unique_ptr<kelvane::IAttachmentWriter> storage = ControlLibrary::program().attachmentWriter(&db);
+    if (!storage)
+        throw dao::DaoError(0, QStringLiteral("Demo-Bilder ohne die Bibliothek %1 nicht speicherbar.")
+                                   .arg(QLatin1String(ControlLibrary::FileName)));
     QRandomGenerator rng(m_seed ^ static_cast<quint32>(caseIds.first() * 40503u));
     const double share = std::min(1.0 / 3, double(kMostPicturedCases) / caseIds.size());
     int pictured = 0;
@@ -209,16 +218,16 @@ void DemoPictures::attach(dao::Database &db, const QList<long> &caseIds)
             shot.png = rng.bounded(4) == 0;
             shot.size = shot.png ? QSize(720, 540) : QSize(1280, 960);
             const QString file = folder.filePath(QStringLiteral("bild%1.%2").arg(nextId).arg(shot.png ? "png" : "jpg"));
-            demo::Damage damage;
+            Damage damage;
             if (!photo(shot, rng, damage).save(file, nullptr, shot.png ? -1 : 88))
                 throw dao::DaoError(0, QStringLiteral("Demo-Bild nicht geschrieben: ") + file);
-            demo::Annotation annotation;
+            kelvane::Annotation annotation;
             if (m_stored % kAnnotateEvery == 0) {
                 const char *word = kWords[(m_stored / kAnnotateEvery) % std::size(kWords)];
-                annotation = demo::annotateDamage(shot.size, damage, QString::fromLatin1(word));
+                annotation = storage->MarkDamage(shot.size, damage.centre, damage.radius, QString::fromLatin1(word));
                 ++m_annotated;
             }
-            if (!storage.SaveObject(nextId, file, annotation.overlay.get(), annotation.script))
+            if (!storage->SaveObject(nextId, file, annotation.overlay.get(), annotation.script))
                 throw dao::DaoError(0, QStringLiteral("Demo-Bild nicht gespeichert: ") + file);
             QFile::remove(file);
             ids.append(qlonglong(nextId++));

@@ -1,9 +1,12 @@
 #pragma once
 
+#include "kelvane/AttachmentWriter.h"
 #include "kelvane/RAZOleCtrl.h"
 
 #include <QLibrary>
 #include <QString>
+
+#include <memory>
 
 class QWidget;
 
@@ -27,6 +30,10 @@ public:
     // A new control in user mode, a child of parent (the caller's when
     // nullptr), with the properties of bag; nullptr without the library.
     kelvane::_RAZOleCtrl *create(QWidget *parent, kelvane::PropertyBag *bag = nullptr);
+
+    // A writer of attachments on database (borrowed), for filling it without
+    // a control; nullptr without the library.
+    std::unique_ptr<kelvane::IAttachmentWriter> attachmentWriter(dao::Database *database);
 
     bool available();
     // The file loaded or looked for.

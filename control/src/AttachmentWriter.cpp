@@ -1,4 +1,6 @@
-#include "varnholt/DemoAnnotation.h"
+#include "kelvane/AttachmentWriter.h"
+
+#include "kelvane/ObjectStorage.h"
 
 #include "editor/GraficGeometry.h"
 #include "editor/GraficPainter.h"
@@ -10,7 +12,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
-namespace varnholt::demo {
+namespace kelvane {
 namespace {
 
 using namespace kelvane::editor;
@@ -41,9 +43,7 @@ GraficGeometry wordShape(const QString &word, QSize picture)
     return text;
 }
 
-} // namespace
-
-Annotation annotateDamage(QSize picture, const Damage &damage, const QString &word)
+Annotation markDamage(QSize picture, QPointF centre, qreal radius, const QString &word)
 {
     Annotation result;
     result.overlay = std::make_unique<sendral::OverlayGraphic>();
@@ -60,7 +60,7 @@ Annotation annotateDamage(QSize picture, const Damage &damage, const QString &wo
     // The head touches the dent's rim on the way from its centre up to the left;
     // the arrow is shortened where the picture's edge leaves no room for it and the word.
     const QPointF upLeft(0.6, 0.8);
-    const QPointF rim = damage.centre - upLeft * damage.radius;
+    const QPointF rim = centre - upLeft * radius;
     const int tipX = within(kMargin, qRound(rim.x()), picture.width() - kMargin);
     const int tipY = within(kMargin, qRound(rim.y()), picture.height() - kMargin);
     const double length = qMax(60.0, picture.height() * 0.22);
@@ -89,4 +89,29 @@ Annotation annotateDamage(QSize picture, const Damage &damage, const QString &wo
     return result;
 }
 
-} // namespace varnholt::demo
+class AttachmentWriter final : public IAttachmentWriter {
+public:
+    explicit AttachmentWriter(dao::Database *database) : m_storage(database) {}
+
+    bool SaveObject(long id, const QString &filePath, const sendral::OverlayGraphic *overlay,
+                    const QString &scriptText) override
+    {
+        return m_storage.SaveObject(id, filePath, overlay, scriptText);
+    }
+
+    Annotation MarkDamage(QSize picture, QPointF centre, qreal radius, const QString &word) const override
+    {
+        return markDamage(picture, centre, radius, word);
+    }
+
+private:
+    ObjectStorage m_storage;
+};
+
+} // namespace
+} // namespace kelvane
+
+extern "C" __attribute__((visibility("default"))) kelvane::IAttachmentWriter *KelvaneAttachmentWriter(dao::Database *database)
+{
+    return new kelvane::AttachmentWriter(database);
+}

@@ -1,4 +1,4 @@
-#include "TestEngine.h"
+#include "FormFixture.h"
 #include "TestPictures.h"
 
 #include "form/frmSchaden.h"
@@ -39,12 +39,6 @@
 using kelvane::editor::frmMain;
 
 namespace {
-
-class ListSide : public varnholt::CaseList {
-public:
-    void RefreshGrid(long) override {}
-    void addVehicle(const QString &) override {}
-};
 
 // A colour the test photo has nowhere: what is green on a page is the overlay.
 const QColor kOverlayColour(0, 200, 0);
@@ -162,18 +156,10 @@ QRect printedPhoto(const QImage &page, QSize photo)
 
 } // namespace
 
-class TestAnnotation : public QObject {
+class TestAnnotation : public QObject, FormFixture {
     Q_OBJECT
 
 private:
-    QTemporaryDir m_dir;
-    testengine::Databases m_databases;
-    std::unique_ptr<dao::Database> m_db;
-    std::unique_ptr<core::RecordingMessageService> m_messages;
-    ListSide m_list;
-    std::unique_ptr<QWidget> m_owner;
-    frmSchaden *m_form = nullptr;
-
     QWidget &attachment() { return *child<QWidget>(*m_form, QStringLiteral("Ole_0")); }
     quarvik::PictureView &viewer()
     {
@@ -212,27 +198,11 @@ private Q_SLOTS:
 
     void init()
     {
-        core::UserSettings::useFolder(m_dir.filePath("user"));
-        core::Clock::setFixed(QDateTime(QDate(2010, 3, 5), QTime(9, 30)));
-        m_databases.remove("a.db");
-        dao::OpenOptions create;
-        create.create = true;
-        m_db = dao::DBEngine::instance().Workspaces().OpenDatabase(m_databases.path("a.db"), create);
-        varnholt::createSchema(*m_db);
-        m_messages = std::make_unique<core::RecordingMessageService>();
-        m_owner = std::make_unique<QWidget>();
-        m_form = static_cast<frmSchaden *>(caseFormFactory(*m_db)(m_list, m_owner.get()));
-        m_form->addVehicle(QStringLiteral("B-AB 1"));
-        m_form->show();
+        openDatabase();
+        makeForm();
     }
 
-    void cleanup()
-    {
-        m_owner.reset();
-        m_messages.reset();
-        m_db.reset();
-        core::Clock::reset();
-    }
+    void cleanup() { closeDatabase(); }
 
     void anAnnotatedPhotoIsSavedReopenedAndPrintedWithItsOverlay()
     {

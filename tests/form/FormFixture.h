@@ -52,9 +52,9 @@ public:
 };
 
 template <typename T>
-T *control(QWidget &form, const QString &name)
+T *control(QObject &parent, const QString &name)
 {
-    T *found = form.findChild<T *>(name);
+    T *found = parent.findChild<T *>(name);
     if (!found)
         qFatal("no control %s", qPrintable(name));
     return found;

@@ -48,18 +48,9 @@ bool isOverlayGreen(QRgb pixel)
     return qGreen(pixel) > 150 && qRed(pixel) < 90 && qBlue(pixel) < 90;
 }
 
-template <typename T>
-T *child(QObject &parent, const QString &name)
-{
-    T *found = parent.findChild<T *>(name);
-    if (!found)
-        qFatal("no %s", qPrintable(name));
-    return found;
-}
-
 QAction *editorKey(frmMain &editor, const char *bar, const char *key)
 {
-    return child<QAction>(*child<QToolBar>(editor, QLatin1String(bar)), QLatin1String(key));
+    return control<QAction>(*control<QToolBar>(editor, QLatin1String(bar)), QLatin1String(key));
 }
 
 // Once the annotation editor is shown: `work` in it, then "OK" or
@@ -94,7 +85,7 @@ void pickPenColour(frmMain &editor, const QColor &colour)
 void drawArrowAndWord(frmMain &editor)
 {
     pickPenColour(editor, kOverlayColour);
-    child<QComboBox>(editor, QStringLiteral("cboPenWidth"))->setCurrentIndex(5);
+    control<QComboBox>(editor, QStringLiteral("cboPenWidth"))->setCurrentIndex(5);
     editor.DoCommand(QStringLiteral("Arrow"));
     editor.DoCommand(QStringLiteral("Text"));
     kelvane::editor::GraficObj &word = editor.Shapes().Shape(editor.Shapes().Selected());
@@ -160,12 +151,12 @@ class TestAnnotation : public QObject, FormFixture {
     Q_OBJECT
 
 private:
-    QWidget &attachment() { return *child<QWidget>(*m_form, QStringLiteral("Ole_0")); }
+    QWidget &attachment() { return *control<QWidget>(*m_form, QStringLiteral("Ole_0")); }
     quarvik::PictureView &viewer()
     {
-        return *child<quarvik::PictureView>(attachment(), QStringLiteral("PictureView1"));
+        return *control<quarvik::PictureView>(attachment(), QStringLiteral("PictureView1"));
     }
-    void editOverlay() { child<QAction>(attachment(), QStringLiteral("ObjGrafic"))->trigger(); }
+    void editOverlay() { control<QAction>(attachment(), QStringLiteral("ObjGrafic"))->trigger(); }
 
     QVariant objectColumn(const QString &column)
     {
@@ -184,7 +175,7 @@ private:
         const long id = m_form->CaseID();
         m_form->FillSchaden(0);
         m_form->FillSchaden(id);
-        child<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
+        control<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
     }
 
 private Q_SLOTS:
@@ -210,9 +201,9 @@ private Q_SLOTS:
         const QByteArray bytes = testpictures::encoded(testpictures::marked(photo.width(), photo.height()), "png");
         const QString file = testpictures::write(m_dir.filePath(QStringLiteral("schaden.png")), bytes);
         m_form->FillSchaden(0);
-        child<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
-        child<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
-        child<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
+        control<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
+        control<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
+        control<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
         QVERIFY(testpictures::drop(attachment(), {file}));
 
         // Annotated in the editor, kept with "OK".
@@ -272,9 +263,9 @@ private Q_SLOTS:
         const QByteArray first = testpictures::encoded(testpictures::marked(200, 150), "png");
         const QByteArray second = testpictures::encoded(testpictures::marked(120, 90), "jpg");
         m_form->FillSchaden(0);
-        child<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
-        child<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
-        child<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
+        control<QComboBox>(*m_form, QStringLiteral("cboAuto"))->setEditText(QStringLiteral("B-AB 1"));
+        control<QComboBox>(*m_form, QStringLiteral("cboSchadenart"))->setCurrentIndex(0);
+        control<QTabWidget>(*m_form, QStringLiteral("tabSchaden"))->setCurrentIndex(1);
         QVERIFY(testpictures::drop(attachment(), {testpictures::write(m_dir.filePath("alt.png"), first)}));
         inEditor("Ok", drawArrowAndWord);
         editOverlay();

@@ -30,15 +30,15 @@ CaseStamp CaseStamp::of(dao::Recordset &row)
 }
 
 long CaseStore::save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
-                     const std::optional<CaseStamp> &expected)
+                     const std::optional<CaseStamp> &expected, const std::function<void(long)> &alongside)
 {
     long id = 0;
-    dao::retryWhileLocked(m_db, [&] { id = writeOnce(caseId, now, fill, expected); });
+    dao::retryWhileLocked(m_db, [&] { id = writeOnce(caseId, now, fill, expected, alongside); });
     return id;
 }
 
 long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
-                          const std::optional<CaseStamp> &expected)
+                          const std::optional<CaseStamp> &expected, const std::function<void(long)> &alongside)
 {
     dao::Transaction tx(m_db);
     std::unique_ptr<dao::Recordset> row;
@@ -76,6 +76,8 @@ long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function
     row->SetValue(QStringLiteral("Schadenbilder"), pictures);
     row->Update();
     row->Close();
+    if (alongside)
+        alongside(id);
     // Read back as stored: the engine keeps moments to the second.
     auto stored = m_db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Snapshot,
                                      dao::RecordsetOption::None, {qlonglong(id)});

@@ -58,6 +58,7 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
         m_tabs->addTab(tab, QStringLiteral("Bild %1").arg(i + 1));
     }
     m_binding = std::make_unique<form::CaseBinding>(*this);
+    addSections();
     for (const std::unique_ptr<form::OleAttachment> &control : m_controls)
         if (control)
             m_binding->addAttachment(control.get());
@@ -107,6 +108,21 @@ QWidget *frmSchaden::makeAttachment(int index, QWidget &tab)
     return kept;
 }
 
+void frmSchaden::addSections()
+{
+    m_sections = form::makeCaseSections(m_db);
+    for (const std::unique_ptr<form::CaseSection> &section : m_sections) {
+        m_tabs->addTab(section->page(), section->title());
+        section->setChangeHandler([this] { markChanged(); });
+    }
+}
+
+void frmSchaden::tellVehicle()
+{
+    for (const std::unique_ptr<form::CaseSection> &section : m_sections)
+        section->vehicleChanged(m_page.cboAuto->currentText(), m_page.cboTyp->currentText());
+}
+
 void frmSchaden::loadPickLists()
 {
     form::fillCustomerList(m_db, *m_page.cboKunde);
@@ -124,7 +140,9 @@ void frmSchaden::connectChangeTracking()
     connect(m_page.cboAuto, &QComboBox::editTextChanged, this, [this] {
         markChanged();
         markMandatory();
+        tellVehicle();
     });
+    connect(m_page.cboTyp, &QComboBox::editTextChanged, this, [this] { tellVehicle(); });
     connect(m_page.cboAuto, &QComboBox::activated, this, [this] { chooseVehicle(); });
     connect(m_page.cboSchadenart, &QComboBox::currentIndexChanged, this, [this] {
         markChanged();
@@ -208,6 +226,8 @@ void frmSchaden::FillSchaden(long lID)
             SetLocked(false);
             m_page.chkVorgang->setChecked(false);
             m_binding->clear();
+            for (const std::unique_ptr<form::CaseSection> &section : m_sections)
+                section->load(m_db, 0, nullptr);
             form::setBackground(*m_page.cboAuto, Mandatory);
             form::setBackground(*m_page.cboSchadenart, Mandatory);
         } else {
@@ -216,6 +236,8 @@ void frmSchaden::FillSchaden(long lID)
             if (!row->IsEOF()) {
                 m_stamp = form::CaseStamp::of(*row);
                 const int attached = m_binding->load(*row);
+                for (const std::unique_ptr<form::CaseSection> &section : m_sections)
+                    section->load(m_db, lID, row.get());
                 const QVariant pictures = row->Value(QStringLiteral("Schadenbilder"));
                 m_page.lblBilder->setText(attached == 0 && !dao::isNull(pictures) && pictures.toBool()
                                               ? QStringLiteral("Ja")
@@ -227,6 +249,7 @@ void frmSchaden::FillSchaden(long lID)
         core::showMessage(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(),
                           core::MsgIcon::Critical, core::MsgButtons::Ok, {}, this);
     }
+    tellVehicle();
     m_filling = false;
     ResetChanged();
 }
@@ -234,6 +257,8 @@ void frmSchaden::FillSchaden(long lID)
 void frmSchaden::SetLocked(bool bLock)
 {
     m_binding->setLocked(bLock);
+    for (const std::unique_ptr<form::CaseSection> &section : m_sections)
+        section->setLocked(bLock);
     m_page.chkVorgang->setEnabled(true);
 }
 
@@ -253,7 +278,8 @@ bool frmSchaden::FormChanged()
     for (const form::Attachment *attachment : m_binding->attachments())
         if (attachment->changed())
             return true;
-    return false;
+    return std::any_of(m_sections.begin(), m_sections.end(),
+                       [](const std::unique_ptr<form::CaseSection> &section) { return section->changed(); });
 }
 
 bool frmSchaden::FormSaved()
@@ -280,6 +306,8 @@ void frmSchaden::ResetChanged()
     m_recoveryFailureTold = false;
     for (form::Attachment *attachment : m_binding->attachments())
         attachment->setChanged(false);
+    for (const std::unique_ptr<form::CaseSection> &section : m_sections)
+        section->settle();
 }
 
 bool frmSchaden::SaveCase()
@@ -324,7 +352,10 @@ bool frmSchaden::writeCase(bool overwrite)
             const dao::LockWaitScope observe(m_db, waiting.observer());
             saved = store.save(m_caseId, core::Clock::now(), [this](dao::Recordset &row) {
                 m_binding->write(row, [this](QComboBox &combo, const QString &column) { AddToPickList(combo, column); });
-            }, expected);
+            }, expected, [this](long id) {
+                for (const std::unique_ptr<form::CaseSection> &section : m_sections)
+                    section->write(m_db, id);
+            });
         }
         m_caseId = saved;
         m_stamp = store.written();

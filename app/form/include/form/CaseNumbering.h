@@ -49,18 +49,21 @@ struct CaseChangedElsewhere {};
 // otherwise CaseChangedElsewhere is thrown, and CaseDeletedElsewhere when
 // the row is gone; the database stays as it was. Without `expected` the row
 // is overwritten whatever it holds, but a deleted case is never made anew.
+// `alongside` writes what belongs to the case beside its row, in the same
+// transaction, after the row, with the row's ID.
 class CaseStore {
 public:
     explicit CaseStore(dao::Database &db) : m_db(db) {}
 
     long save(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
-              const std::optional<CaseStamp> &expected = std::nullopt);
+              const std::optional<CaseStamp> &expected = std::nullopt,
+              const std::function<void(long)> &alongside = {});
     // The stamp the last save left on the row, as read back from it.
     const CaseStamp &written() const { return m_written; }
 
 private:
     long writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
-                   const std::optional<CaseStamp> &expected);
+                   const std::optional<CaseStamp> &expected, const std::function<void(long)> &alongside);
 
     dao::Database &m_db;
     CaseStamp m_written;

@@ -2,6 +2,7 @@
 
 #include "form/CaseBinding.h"
 #include "form/CaseNumbering.h"
+#include "form/CaseSection.h"
 #include "form/RecoveryCopy.h"
 #include "form/SchadenPage.h"
 #include "varnholt/CaseForm.h"
@@ -12,6 +13,7 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 class QTabWidget;
 
@@ -76,6 +78,8 @@ private:
     void offerRecovery();
     void restore(const form::RecoveredCase &copy);
     void markMandatory();
+    void addSections();
+    void tellVehicle();
     void chooseVehicle();
     void chooseCustomer();
     void lookUpCustomer();
@@ -95,6 +99,7 @@ private:
     std::array<QWidget *, 3> m_ole{};
     std::array<std::unique_ptr<form::OleAttachment>, 3> m_controls;
     std::unique_ptr<form::CaseBinding> m_binding;
+    std::vector<std::unique_ptr<form::CaseSection>> m_sections;
     long m_caseId = 0;
     form::CaseStamp m_stamp;    // of the case as loaded or last saved here
     bool m_dataChanged = false;

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QWidget;
+
+namespace dao {
+class Database;
+class Recordset;
+} // namespace dao
+
+namespace form {
+
+// A further tab of the case form with what it keeps beside the case row:
+// loaded with the case, written in the case's save transaction (so a failed
+// or refused save writes none of it), part of the save question and closed
+// with the case. The form owns its sections and puts their widgets on tabs.
+class CaseSection {
+public:
+    virtual ~CaseSection() = default;
+
+    // The tab's text and page; the form's tab widget takes the page.
+    virtual QString title() const = 0;
+    virtual QWidget *page() = 0;
+
+    // The case as stored: row is null and caseId 0 for a new case.
+    virtual void load(dao::Database &db, long caseId, dao::Recordset *row) = 0;
+    // The vehicle the form shows now, typed or loaded.
+    virtual void vehicleChanged(const QString &plate, const QString &type) { (void)plate, (void)type; }
+    virtual void setLocked(bool locked) = 0;
+
+    // Something here differs from what is stored.
+    virtual bool changed() const = 0;
+    // Inside the case's save transaction, after its row is written: caseId is
+    // the row's, new or not. A throw undoes the whole save.
+    virtual void write(dao::Database &db, long caseId) = 0;
+    // What is shown counts as stored now: written, or dropped by the user.
+    virtual void settle() = 0;
+
+    // The form's handler of a change made on the section.
+    void setChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
+
+protected:
+    void tellChanged() const
+    {
+        if (m_changed)
+            m_changed();
+    }
+
+private:
+    std::function<void()> m_changed;
+};
+
+// The sections of the case form, in the order of their tabs.
+std::vector<std::unique_ptr<CaseSection>> makeCaseSections(dao::Database &db);
+
+} // namespace form

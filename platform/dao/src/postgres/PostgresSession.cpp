@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <poll.h>
@@ -62,12 +63,14 @@ void Session::reconnectIfGone()
         return;
     PQreset(m_conn);
     ++m_generation;
+    ++m_connection;
+    m_closes.clear();
     if (PQstatus(m_conn) != CONNECTION_OK)
         raiseLost(withoutPasswordOf(m_address, serverMessage(m_conn, nullptr)));
     configure();
 }
 
-Result Session::exec(const QByteArray &statement, const Params &params)
+void Session::checkUsable(const QByteArray &statement, const Params &params)
 {
     if (!m_conn)
         DBEngine::instance().raise(ErrObjectClosed, QStringLiteral("Objekt ungültig oder nicht mehr festgelegt."));
@@ -80,6 +83,13 @@ Result Session::exec(const QByteArray &statement, const Params &params)
         DBEngine::instance().raise(
             ErrTooFewParameters,
             QStringLiteral("Die Anweisung erwartet %1 Parameter, übergeben wurden %2.").arg(expected).arg(params.size()));
+}
+
+Result Session::exec(const QByteArray &statement, const Params &params)
+{
+    if (!m_closes.empty())
+        return std::move(pipeline({{statement, params}}).front());
+    checkUsable(statement, params);
     const BoundParams bound(params);
     return send(statement, &bound);
 }
@@ -88,7 +98,88 @@ void Session::run(const QByteArray &statement)
 {
     if (m_lostInTransaction)
         raiseLost(QStringLiteral("die offene Transaktion wurde verworfen"));
+    if (!m_closes.empty() && !statement.contains(';')) {
+        pipeline({{statement, {}}});
+        return;
+    }
     send(statement, nullptr);
+}
+
+std::vector<Result> Session::pipeline(const std::vector<Step> &steps)
+{
+    for (const Step &step : steps)
+        checkUsable(step.statement, step.params);
+    std::vector<BoundParams> bound;
+    bound.reserve(steps.size());
+    for (const Step &step : steps)
+        bound.emplace_back(step.params);
+    if (!PQenterPipelineMode(m_conn))
+        failed(nullptr);
+    sendCloses();
+    for (size_t i = 0; i < steps.size(); ++i)
+        PQsendQueryParams(m_conn, steps[i].statement.constData(), bound[i].count(), bound[i].types(),
+                          bound[i].values(), bound[i].lengths(), bound[i].formats(), 0);
+    PQpipelineSync(m_conn);
+    PQflush(m_conn);
+    awaitCloses();
+    std::vector<Result> results;
+    Result failure;
+    for (size_t i = 0; i < steps.size() && !m_silent; ++i) {
+        Result result = nextResult();
+        nextResult();   // the end of this statement's results
+        const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+        if (!failure && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+            failure = std::move(result);
+        results.push_back(std::move(result));
+    }
+    if (!m_silent)
+        nextResult();   // the pipeline's end
+    if (m_silent)
+        lost(QStringLiteral("der Server hat %1 s lang nicht geantwortet").arg(m_patience));
+    PQexitPipelineMode(m_conn);
+    if (failure || results.size() < steps.size())
+        failed(failure.get());
+    return results;
+}
+
+void Session::sendCloses()
+{
+    m_closesSent = 0;
+    if (m_closes.empty())
+        return;
+    for (const Close &close : m_closes)
+        PQsendQueryParams(m_conn, QByteArray("CLOSE " + close.cursor).constData(), 0, nullptr, nullptr, nullptr,
+                          nullptr, 0);
+    PQpipelineSync(m_conn);
+    m_closesSent = int(m_closes.size());
+    m_closes.clear();
+}
+
+void Session::awaitCloses() noexcept
+{
+    // A cursor that could not be closed ends with the connection.
+    for (int i = 0; i < m_closesSent && !m_silent; ++i) {
+        nextResult();
+        nextResult();
+    }
+    if (m_closesSent > 0 && !m_silent)
+        nextResult();
+    m_closesSent = 0;
+}
+
+Result Session::nextResult() noexcept
+{
+    m_silent = false;
+    while (PQisBusy(m_conn)) {
+        if (!awaitInput(m_patience * 1000)) {
+            ::shutdown(PQsocket(m_conn), SHUT_RDWR);
+            m_silent = true;
+            return Result();
+        }
+        if (!PQconsumeInput(m_conn))
+            break;
+    }
+    return Result(PQgetResult(m_conn));
 }
 
 bool Session::runQuietly(const char *statement) noexcept
@@ -99,10 +190,27 @@ bool Session::runQuietly(const char *statement) noexcept
     return result && PQresultStatus(result.get()) == PGRES_COMMAND_OK;
 }
 
-void Session::begin(const char *statement)
+std::vector<Result> Session::begin(const char *statement, const std::vector<Step> &first)
 {
-    run(statement);
+    if (first.empty()) {
+        run(statement);
+        m_inTransaction = true;
+        return {};
+    }
+    reconnectIfGone();
+    std::vector<Step> steps{{statement, {}}};
+    steps.insert(steps.end(), first.begin(), first.end());
+    // What follows the start fails inside the transaction, which its end settles.
     m_inTransaction = true;
+    std::vector<Result> results = pipeline(steps);
+    results.erase(results.begin());
+    return results;
+}
+
+void Session::forgetTransactionCursors()
+{
+    m_closes.erase(std::remove_if(m_closes.begin(), m_closes.end(), [](const Close &c) { return !c.held; }),
+                   m_closes.end());
 }
 
 void Session::end(const char *statement)
@@ -114,6 +222,7 @@ void Session::end(const char *statement)
     // A server that went away has dropped the transaction with the connection.
     if (!lostOne && PQstatus(m_conn) == CONNECTION_OK)
         run(statement);
+    forgetTransactionCursors();
 }
 
 void Session::endQuietly(const char *statement) noexcept
@@ -124,6 +233,7 @@ void Session::endQuietly(const char *statement) noexcept
     ++m_generation;
     if (!lostOne)
         runQuietly(statement);
+    forgetTransactionCursors();
 }
 
 Result Session::send(const QByteArray &statement, const BoundParams *params)

@@ -380,6 +380,8 @@ Result PostgresConnection::fetchMore(PostgresStatement &statement)
     }
     Result rows;
     try {
+        if (cursor.held)
+            session.requireConnection();
         rows = session.exec("FETCH FORWARD " + QByteArray::number(cursor.batch) + " FROM " + cursor.name, {});
     } catch (const DaoError &) {
         unregister(statement);

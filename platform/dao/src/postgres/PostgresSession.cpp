@@ -132,8 +132,11 @@ std::vector<Result> Session::pipeline(const std::vector<Step> &steps)
             failure = std::move(result);
         results.push_back(std::move(result));
     }
-    if (!m_silent)
-        nextResult();   // the pipeline's end
+    // The end of the statements' own transaction can fail too: a held
+    // cursor's rows are gone through then.
+    Result ending = awaitSync();
+    if (!failure && ending)
+        failure = std::move(ending);
     if (m_silent)
         lost(QStringLiteral("der Server hat %1 s lang nicht geantwortet").arg(m_patience));
     PQexitPipelineMode(m_conn);
@@ -162,9 +165,31 @@ void Session::awaitCloses() noexcept
         nextResult();
         nextResult();
     }
-    if (m_closesSent > 0 && !m_silent)
-        nextResult();
+    if (m_closesSent > 0)
+        awaitSync();
     m_closesSent = 0;
+}
+
+Result Session::awaitSync() noexcept
+{
+    Result failure;
+    while (!m_silent) {
+        Result next = nextResult();
+        if (!next)
+            continue;
+        const ExecStatusType status = PQresultStatus(next.get());
+        if (status == PGRES_PIPELINE_SYNC)
+            break;
+        if (status == PGRES_FATAL_ERROR && !failure)
+            failure = std::move(next);
+    }
+    return failure;
+}
+
+void Session::requireConnection()
+{
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK)
+        raiseLost(m_lostReason.isEmpty() ? withoutPasswordOf(m_address, serverMessage(m_conn, nullptr)) : m_lostReason);
 }
 
 Result Session::nextResult() noexcept
@@ -299,6 +324,7 @@ void Session::failed(const PGresult *result)
 
 void Session::lost(const QString &message)
 {
+    m_lostReason = message;
     if (m_inTransaction)
         m_lostInTransaction = true;
     raiseLost(message);

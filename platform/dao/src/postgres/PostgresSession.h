@@ -43,6 +43,9 @@ public:
     // Outside a transaction a connection the server dropped is opened anew;
     // inside one the transaction is gone, which only its end settles.
     void reconnectIfGone();
+    // Raises when the connection is gone, with what ended it: what lived on
+    // it, a held cursor, is gone with it.
+    void requireConnection();
 
     // The transaction begins with the statements that follow its start, in one round trip.
     std::vector<Result> begin(const char *statement, const std::vector<Step> &first = {});
@@ -65,6 +68,8 @@ private:
     void sendCloses();
     void forgetTransactionCursors();
     void awaitCloses() noexcept;
+    // Reads to the end of what was sent; the failure among it, if any.
+    Result awaitSync() noexcept;
     Result nextResult() noexcept;
     // Every result of what was sent: the first that failed, else the last.
     // Null when the server stayed silent past the patience.
@@ -81,6 +86,7 @@ private:
     bool m_inTransaction = false;
     bool m_lostInTransaction = false;
     bool m_silent = false;          // the last collect gave up waiting
+    QString m_lostReason;           // why the connection was given up last
     quint64 m_generation = 0;
     quint64 m_connection = 0;
     struct Close {

@@ -45,14 +45,25 @@ void Session::configure()
 void Session::setLockWait(int milliseconds)
 {
     m_lockWait = milliseconds;
-    reconnectIfGone();
+    // Outside a transaction it goes with the next statement; inside one it
+    // must not be undone with the transaction's end.
+    if (!m_inTransaction) {
+        m_lockWaitPending = true;
+        return;
+    }
     applyLockWait();
+}
+
+QByteArray Session::lockWaitSetting() const
+{
+    // 0 would mean no limit at all; 1 ms is as good as not waiting.
+    return "SET lock_timeout = " + QByteArray::number(std::max(1, m_lockWait));
 }
 
 void Session::applyLockWait()
 {
-    // 0 would mean no limit at all; 1 ms is as good as not waiting.
-    run("SET lock_timeout = " + QByteArray::number(std::max(1, m_lockWait)));
+    m_lockWaitPending = false;
+    send(lockWaitSetting(), nullptr);
 }
 
 void Session::reconnectIfGone()
@@ -87,7 +98,7 @@ void Session::checkUsable(const QByteArray &statement, const Params &params)
 
 Result Session::exec(const QByteArray &statement, const Params &params)
 {
-    if (!m_closes.empty())
+    if (!m_closes.empty() || m_lockWaitPending)
         return std::move(pipeline({{statement, params}}).front());
     checkUsable(statement, params);
     const BoundParams bound(params);
@@ -98,7 +109,7 @@ void Session::run(const QByteArray &statement)
 {
     if (m_lostInTransaction)
         raiseLost(QStringLiteral("die offene Transaktion wurde verworfen"));
-    if (!m_closes.empty() && !statement.contains(';')) {
+    if ((!m_closes.empty() || m_lockWaitPending) && !statement.contains(';')) {
         pipeline({{statement, {}}});
         return;
     }
@@ -115,13 +126,13 @@ std::vector<Result> Session::pipeline(const std::vector<Step> &steps)
         bound.emplace_back(step.params);
     if (!PQenterPipelineMode(m_conn))
         failed(nullptr);
-    sendCloses();
+    sendDeferred();
     for (size_t i = 0; i < steps.size(); ++i)
         PQsendQueryParams(m_conn, steps[i].statement.constData(), bound[i].count(), bound[i].types(),
                           bound[i].values(), bound[i].lengths(), bound[i].formats(), 0);
     PQpipelineSync(m_conn);
     PQflush(m_conn);
-    awaitCloses();
+    awaitDeferred();
     std::vector<Result> results;
     Result failure;
     for (size_t i = 0; i < steps.size() && !m_silent; ++i) {
@@ -145,8 +156,15 @@ std::vector<Result> Session::pipeline(const std::vector<Step> &steps)
     return results;
 }
 
-void Session::sendCloses()
+void Session::sendDeferred()
 {
+    // The setting has a transaction of its own: a failing close would undo it.
+    m_settingSent = m_lockWaitPending;
+    if (m_lockWaitPending) {
+        PQsendQueryParams(m_conn, lockWaitSetting().constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+        PQpipelineSync(m_conn);
+        m_lockWaitPending = false;
+    }
     m_closesSent = 0;
     if (m_closes.empty())
         return;
@@ -158,8 +176,14 @@ void Session::sendCloses()
     m_closes.clear();
 }
 
-void Session::awaitCloses() noexcept
+void Session::awaitDeferred() noexcept
 {
+    if (m_settingSent && !m_silent) {
+        nextResult();
+        nextResult();
+        awaitSync();
+    }
+    m_settingSent = false;
     // A cursor that could not be closed ends with the connection.
     for (int i = 0; i < m_closesSent && !m_silent; ++i) {
         nextResult();

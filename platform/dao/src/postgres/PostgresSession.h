@@ -64,10 +64,12 @@ private:
     void applyLockWait();
     Result send(const QByteArray &statement, const BoundParams *params);
     void checkUsable(const QByteArray &statement, const Params &params);
-    // The cursors to close, sent ahead as a part of their own whose failure counts for nothing.
-    void sendCloses();
+    // The lock wait set and the cursors to close, sent ahead as parts of
+    // their own whose failure counts for nothing.
+    void sendDeferred();
+    QByteArray lockWaitSetting() const;
     void forgetTransactionCursors();
-    void awaitCloses() noexcept;
+    void awaitDeferred() noexcept;
     // Reads to the end of what was sent; the failure among it, if any.
     Result awaitSync() noexcept;
     Result nextResult() noexcept;
@@ -95,6 +97,8 @@ private:
     };
     std::vector<Close> m_closes;
     int m_closesSent = 0;
+    bool m_lockWaitPending = false;   // set, not yet sent
+    bool m_settingSent = false;
 };
 
 } // namespace dao::detail::pg

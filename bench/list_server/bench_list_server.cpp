@@ -228,14 +228,10 @@ void roundTrips(const QString &address, const list::ListStatement &statement)
             row.SetValue(QStringLiteral("Schadenbeschreibung"), QStringLiteral("Geändert %1").arg(++saves));
         });
     });
-    std::printf("round trips through a proxy holding each direction 10 ms:
-");
-    std::printf("  list, first screen with its count:   %3ld  %7.1f ms  (target <= 3)
-", screen.roundTrips, screen.ms);
-    std::printf("  case with three attachments loaded:  %3ld  %7.1f ms  (target <= 6)
-", load.roundTrips, load.ms);
-    std::printf("  changed case saved:                  %3ld  %7.1f ms  (target <= 8)
-", save.roundTrips, save.ms);
+    std::printf("round trips through a proxy holding each direction 10 ms:\n");
+    std::printf("  list, first screen with its count:   %3ld  %7.1f ms  (target <= 3)\n", screen.roundTrips, screen.ms);
+    std::printf("  case with three attachments loaded:  %3ld  %7.1f ms  (target <= 6)\n", load.roundTrips, load.ms);
+    std::printf("  changed case saved:                  %3ld  %7.1f ms  (target <= 8)\n", save.roundTrips, save.ms);
 }
 
 bool runPsql(const QString &address, const QString &statement)
@@ -253,6 +249,7 @@ bool runPsql(const QString &address, const QString &statement)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);   // each figure as soon as it is measured
     if (argc == 3 && qstrcmp(argv[1], "--hold-list") == 0)
         return holdList(QString::fromLocal8Bit(argv[2]));
     const int cases = argc > 1 ? atoi(argv[1]) : 100000;

@@ -73,6 +73,9 @@ void Session::reconnectIfGone()
     if (PQstatus(m_conn) == CONNECTION_OK)
         return;
     PQreset(m_conn);
+    // A pipeline the lost connection left unfinished has nothing to do with the new one.
+    if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF)
+        PQexitPipelineMode(m_conn);
     ++m_generation;
     ++m_connection;
     m_closes.clear();

@@ -170,7 +170,7 @@ private Q_SLOTS:
             db->Execute("UPDATE Schaden SET Notiz = 'Fall 7' WHERE ID = ?", {7});
             tx.commit();
         };
-        one(RecordsetType::Snapshot);   // the layer learns the table once
+        one(RecordsetType::Dynaset);   // the layer learns the table and its key once
         const QList<std::tuple<const char *, std::function<void()>, long>> roads{
             // The statement and its rows in one answer; its cursor closed with the next statement.
             {"a small read", [&] { one(RecordsetType::Snapshot); }, 1},

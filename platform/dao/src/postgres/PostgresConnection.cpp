@@ -197,11 +197,8 @@ long PostgresConnection::execute(const QString &statement, const Params &params)
     static const QRegularExpression ddl(QStringLiteral(R"(^\s*(CREATE|ALTER|DROP)\b)"),
                                         QRegularExpression::CaseInsensitiveOption);
     Result result = target().exec(statement.toUtf8(), params);
-    if (ddl.match(statement).hasMatch()) {
-        m_tables.clear();
-        m_columns.clear();
-        m_keys.clear();
-    }
+    if (ddl.match(statement).hasMatch())
+        forgetTables();
     return QByteArray(PQcmdTuples(result.get())).toLong();
 }
 
@@ -244,6 +241,15 @@ void PostgresConnection::rollback()
     m_write = nullptr;
     if (session)
         session->end("ROLLBACK");
+    // What the layer learnt of the tables may have come from a change now undone.
+    forgetTables();
+}
+
+void PostgresConnection::forgetTables()
+{
+    m_tables.clear();
+    m_columns.clear();
+    m_keys.clear();
 }
 
 void PostgresConnection::savepoint(const QString &name) { m_write->run("SAVEPOINT " + name.toUtf8()); }

@@ -82,6 +82,7 @@ private:
     // A look-up in the catalogue; one that fails ends a reading transaction it joined.
     Result lookUp(const QString &statement, const Params &params);
     const TableInfo &tableInfo(Oid table);
+    void forgetTables();
 
     QByteArray m_conninfo;
     QString m_address;

@@ -138,23 +138,29 @@ std::vector<Result> Session::pipeline(const std::vector<Step> &steps)
     awaitDeferred();
     std::vector<Result> results;
     Result failure;
+    bool refused = false;
     for (size_t i = 0; i < steps.size() && !m_silent; ++i) {
         Result result = nextResult();
-        nextResult();   // the end of this statement's results
+        if (result)
+            nextResult();   // the end of this statement's results
         const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
-        if (!failure && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+        if (!refused && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            refused = true;
             failure = std::move(result);
+        }
         results.push_back(std::move(result));
     }
     // The end of the statements' own transaction can fail too: a held
     // cursor's rows are gone through then.
     Result ending = awaitSync();
-    if (!failure && ending)
+    if (!refused && ending) {
+        refused = true;
         failure = std::move(ending);
+    }
     if (m_silent)
         lost(QStringLiteral("der Server hat %1 s lang nicht geantwortet").arg(m_patience));
     PQexitPipelineMode(m_conn);
-    if (failure || results.size() < steps.size())
+    if (refused || results.size() < steps.size())
         failed(failure.get());
     return results;
 }
@@ -200,10 +206,17 @@ void Session::awaitDeferred() noexcept
 Result Session::awaitSync() noexcept
 {
     Result failure;
+    bool ended = false;
     while (!m_silent) {
         Result next = nextResult();
-        if (!next)
+        // Two ends in a row: nothing more comes, the connection is gone.
+        if (!next) {
+            if (ended || PQstatus(m_conn) == CONNECTION_BAD)
+                break;
+            ended = true;
             continue;
+        }
+        ended = false;
         const ExecStatusType status = PQresultStatus(next.get());
         if (status == PGRES_PIPELINE_SYNC)
             break;

@@ -223,10 +223,13 @@ void roundTrips(const QString &address, const list::ListStatement &statement)
     const Trips load = countTrips(proxy, [&] { loadCase(*db, id); });
     form::CaseStore store(*db);
     int saves = 0;
+    // As the form saves: the row as it was read must still be there, unchanged by others.
+    std::optional<form::CaseStamp> read;
     const Trips save = countTrips(proxy, [&] {
         store.save(id, QDateTime::currentDateTime(), [&](dao::Recordset &row) {
             row.SetValue(QStringLiteral("Schadenbeschreibung"), QStringLiteral("Geändert %1").arg(++saves));
-        });
+        }, read);
+        read = store.written();
     });
     std::printf("round trips through a proxy holding each direction 10 ms:\n");
     std::printf("  list, first screen with its count:   %3ld  %7.1f ms  (target <= 3)\n", screen.roundTrips, screen.ms);

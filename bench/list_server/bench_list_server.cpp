@@ -7,11 +7,17 @@
 // 10,000, and the peak memory of a process that holds the case list of
 // 1,000,000 cases open as the list window does.
 //
+// Then, through a loopback proxy that holds each direction back 10 ms as a
+// distant server does, the round trips and time of the list's first screen,
+// of loading a case with three attachments and of saving a changed case.
+//
 // bench_list_server [CASES] [ADDRESS]: ADDRESS (default VARNHOLT_TEST_PG) is
 // a server database; databases bench_list_<N> beside it are made and filled
 // with demo cases when they hold none yet (1,000,000 take a while, once).
 
+#include "form/CaseNumbering.h"
 #include "list/CaseListModel.h"
+#include "list/CaseStore.h"
 #include "list/ListStatement.h"
 #include "list/SortState.h"
 
@@ -21,12 +27,14 @@
 #include "dao/Dao.h"
 
 #include "BestOf.h"
+#include "DelayProxy.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QUrl>
 
 #include <algorithm>
 #include <cstdio>
@@ -53,15 +61,16 @@ long readAll(dao::Database &db, const list::ListStatement &statement)
     return values > 0 ? rows : 0;
 }
 
-// What the list window waits for: the statement run and its first screen of rows read.
+// What the list window waits for: the list opened and its first screen of rows read.
 long firstScreen(dao::Database &db, const list::ListStatement &statement, int screenRows)
 {
-    auto rs = db.OpenRecordset(statement.text, dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
-                               statement.params);
+    list::CaseListModel model(db);
+    model.setSource(statement);
+    model.requery();
     long rows = 0;
-    for (; !rs->IsEOF() && rows < screenRows; rs->MoveNext(), ++rows)
-        for (int i = 0; i < rs->FieldCount(); ++i)
-            rs->Fields(i).Value();
+    for (; rows < model.rowCount() && rows < screenRows; ++rows)
+        for (int column = 0; column < list::CaseListModel::ColumnCount; ++column)
+            model.text(int(rows), column);
     return rows;
 }
 
@@ -130,7 +139,7 @@ int holdList(const QString &address)
     auto db = dao::DBEngine::instance().Workspaces().OpenDatabase(address);
     list::CaseListModel model(*db);
     const list::ListStatement statement = list::buildListStatement(list::FilterInput{}, list::SortState());
-    model.setSource(statement.text, statement.params);
+    model.setSource(statement);
     model.requery();
     for (int row = 0; row < 40 && row < model.rowCount(); ++row)
         for (int column = 0; column < list::CaseListModel::ColumnCount; ++column)
@@ -148,6 +157,86 @@ double listPeakMegabytes(const QString &address)
     return child.readAllStandardOutput().trimmed().toDouble();
 }
 
+// The first case given three attachments, made once; its ID.
+long caseWithAttachments(dao::Database &db)
+{
+    auto first = db.OpenRecordset(QStringLiteral("Select Min(ID) as ID From Schaden"), dao::RecordsetType::Snapshot);
+    const long id = long(first->Value(QStringLiteral("ID")).toLongLong());
+    first->Close();
+    const QByteArray picture(200 * 1024, 'p');
+    for (int i = 1; i <= 3; ++i) {
+        const qlonglong objectId = 900000000 + i;
+        db.Execute(QStringLiteral("Delete From Objekt Where ID=?"), {objectId});
+        db.Execute(QStringLiteral("Insert Into Objekt (ID, lbObjekt, fBitmap, tClass, mScript) Values (?, ?, -1, 'jpg', ?)"),
+                   {objectId, picture, QStringLiteral("Skript %1").arg(i)});
+        db.Execute(QStringLiteral("Update Schaden Set Objekt_ID_%1=? Where ID=?").arg(i), {objectId, qlonglong(id)});
+    }
+    return id;
+}
+
+// What the case form reads to show a case: its row, then each attachment as
+// the attachment control reads it (the layer already knows the tables).
+void loadCase(dao::Database &db, long id)
+{
+    auto row = db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Snapshot,
+                                dao::RecordsetOption::None, {qlonglong(id)});
+    for (int i = 1; i <= 3; ++i) {
+        const QVariant objectId = row->Value(QStringLiteral("Objekt_ID_%1").arg(i));
+        const bool scripted = db.TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
+        auto object = db.OpenRecordset(QStringLiteral("Select ID, lbObjekt, fBitmap, tClass")
+                                           + (scripted ? QStringLiteral(", mScript") : QString())
+                                           + QStringLiteral(" from Objekt where ID =?"),
+                                       dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {objectId});
+        object->Fields(QStringLiteral("lbObjekt")).GetChunk(0, object->Fields(QStringLiteral("lbObjekt")).FieldSize());
+    }
+}
+
+struct Trips {
+    long roundTrips;
+    double ms;
+};
+
+template <typename Action>
+Trips countTrips(DelayProxy &proxy, Action action)
+{
+    action();   // the layer learns the tables' columns once per connection
+    proxy.resetCount();
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    return {proxy.roundTrips(), timer.nsecsElapsed() / 1e6};
+}
+
+void roundTrips(const QString &address, const list::ListStatement &statement)
+{
+    DelayProxy proxy(quint16(QUrl(address).port()), std::chrono::milliseconds(10));
+    QUrl distant(address);
+    distant.setPort(proxy.port());
+    auto db = dao::DBEngine::instance().Workspaces().OpenDatabase(distant.toString());
+    const long id = caseWithAttachments(*db);
+    list::CaseListModel model(*db);
+    model.setSource(statement);
+    const Trips screen = countTrips(proxy, [&] {
+        model.requery();
+        list::countCases(*db, statement.countText, statement.params);
+    });
+    const Trips load = countTrips(proxy, [&] { loadCase(*db, id); });
+    form::CaseStore store(*db);
+    int saves = 0;
+    // As the form saves: the row as it was read must still be there, unchanged by others.
+    std::optional<form::CaseStamp> read;
+    const Trips save = countTrips(proxy, [&] {
+        store.save(id, QDateTime::currentDateTime(), [&](dao::Recordset &row) {
+            row.SetValue(QStringLiteral("Schadenbeschreibung"), QStringLiteral("Geändert %1").arg(++saves));
+        }, read);
+        read = store.written();
+    });
+    std::printf("round trips through a proxy holding each direction 10 ms:\n");
+    std::printf("  list, first screen with its count:   %3ld  %7.1f ms  (target <= 3)\n", screen.roundTrips, screen.ms);
+    std::printf("  case with three attachments loaded:  %3ld  %7.1f ms  (target <= 6)\n", load.roundTrips, load.ms);
+    std::printf("  changed case saved:                  %3ld  %7.1f ms  (target <= 8)\n", save.roundTrips, save.ms);
+}
+
 bool runPsql(const QString &address, const QString &statement)
 {
     QProcess psql;
@@ -163,6 +252,7 @@ bool runPsql(const QString &address, const QString &statement)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);   // each figure as soon as it is measured
     if (argc == 3 && qstrcmp(argv[1], "--hold-list") == 0)
         return holdList(QString::fromLocal8Bit(argv[2]));
     const int cases = argc > 1 ? atoi(argv[1]) : 100000;
@@ -191,6 +281,7 @@ int main(int argc, char *argv[])
         std::printf("psql, every row printed:              %8.1f ms\n", psqlMs);
         std::printf("ratio layer / psql:              %6.3f  (target <= 1.5)\n", layerMs / psqlMs);
         std::printf("ratio first screen / psql:       %6.3f\n", screenMs / psqlMs);
+        roundTrips(address, statement);
         db->Close();
 
         // The first screen must not grow with the table.

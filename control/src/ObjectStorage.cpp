@@ -150,27 +150,22 @@ bool ObjectStorage::LoadObject(long id, QString &tempFile, bool &isBitmap,
     dao::DBEngine::instance().clearErrors();
     try {
         dao::Database &db = requireDatabase();
-        auto rs = db.OpenRecordset(QStringLiteral("Select ID, lbObjekt, fBitmap, tClass from Objekt where ID =?"),
+        // Databases of older versions have no script column; they load
+        // without overlays. Any other failure to read the script is the
+        // load's failure: a picture shown without its overlay would lose it
+        // with its next save. The script comes with the row: each statement
+        // costs a round trip to a server.
+        const bool scripted = db.TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"));
+        auto rs = db.OpenRecordset(QStringLiteral("Select ID, lbObjekt, fBitmap, tClass")
+                                       + (scripted ? QStringLiteral(", mScript") : QString())
+                                       + QStringLiteral(" from Objekt where ID =?"),
                                    dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {qlonglong(id)});
         if (rs->RecordCount() == 0) {
             rs->Close();
             return false;
         }
         isBitmap = rs->Value(QStringLiteral("fBitmap")).toBool();
-
-        // Databases of older versions have no script column; they load
-        // without overlays. Any other failure to read the script is the
-        // load's failure: a picture shown without its overlay would lose it
-        // with its next save.
-        QVariant script;
-        if (db.TableHasColumn(QStringLiteral("Objekt"), QStringLiteral("mScript"))) {
-            auto scriptRs = db.OpenRecordset(QStringLiteral("Select mScript FROM Objekt WHERE ID = ?"),
-                                             dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
-                                             {qlonglong(id)});
-            if (scriptRs->RecordCount() > 0)
-                script = scriptRs->Value(QStringLiteral("mScript"));
-            scriptRs->Close();
-        }
+        const QVariant script = scripted ? rs->Value(QStringLiteral("mScript")) : QVariant();
 
         if (isBitmap && !dao::isNull(script)) {
             const std::optional<StoredScript> stored = splitStoredScript(script.toString());

@@ -2,6 +2,8 @@
 
 #include <QDateTime>
 
+#include <algorithm>
+
 namespace list {
 namespace {
 
@@ -49,13 +51,20 @@ void CaseListModel::setSource(const QString &statement, const dao::Params &param
 {
     m_statement = statement;
     m_params = params;
+    m_paging.reset();
+}
+
+void CaseListModel::setSource(const ListStatement &statement)
+{
+    m_statement = statement.text;
+    m_params = statement.params;
+    m_paging.emplace(statement);
 }
 
 void CaseListModel::release()
 {
     beginResetModel();
-    m_rs.reset();
-    m_position = -1;
+    m_pages.clear();
     m_rows = 0;
     m_read = 0;
     m_atEnd = true;
@@ -67,49 +76,106 @@ void CaseListModel::release()
 void CaseListModel::requery()
 {
     release();
-    m_rs = m_db.OpenRecordset(m_statement, dao::RecordsetType::Snapshot, dao::RecordsetOption::None, m_params);
-    m_atEnd = m_rs->IsEOF();
-    m_position = m_atEnd ? -1 : 0;
+    Page page;
+    if (m_paging) {
+        const ListPages::Page first = m_paging->first();
+        page.rs = m_db.OpenRecordset(first.text, dao::RecordsetType::Snapshot, dao::RecordsetOption::None, first.params);
+    } else {
+        page.rs = m_db.OpenRecordset(m_statement, dao::RecordsetType::Snapshot, dao::RecordsetOption::None, m_params);
+    }
+    m_atEnd = page.rs->IsEOF();
+    page.position = m_atEnd ? -1 : 0;
+    if (m_paging && !m_atEnd)
+        m_nullsLead = dao::isNull(page.rs->Fields(page.rs->FieldCount() - 1).Value());
+    m_pages.push_back(std::move(page));
     fetchMore();
 }
 
-bool CaseListModel::moveTo(long row) const
+const CaseListModel::Page *CaseListModel::pageOf(long row) const
 {
-    if (!m_rs || row < 0)
+    auto after = std::upper_bound(m_pages.begin(), m_pages.end(), row,
+                                  [](long r, const Page &page) { return r < page.first; });
+    if (after == m_pages.begin())
+        return nullptr;
+    return &*(after - 1);
+}
+
+bool CaseListModel::moveTo(const Page &page, long row)
+{
+    dao::Recordset &rs = *page.rs;
+    if (row < 0)
         return false;
-    if (m_position < 0 || row < m_position - row) {
-        if (m_rs->RecordCount() == 0 && m_rs->IsEOF())
+    if (page.position < 0 || row < page.position - row) {
+        if (rs.RecordCount() == 0 && rs.IsEOF())
             return false;
-        m_rs->MoveFirst();
-        m_position = 0;
+        rs.MoveFirst();
+        page.position = 0;
     }
-    while (m_position < row) {
-        m_rs->MoveNext();
-        if (m_rs->IsEOF()) {
-            m_position = -1;
+    while (page.position < row) {
+        rs.MoveNext();
+        if (rs.IsEOF()) {
+            page.position = -1;
             return false;
         }
-        ++m_position;
+        ++page.position;
     }
-    while (m_position > row) {
-        m_rs->MovePrevious();
-        --m_position;
+    while (page.position > row) {
+        rs.MovePrevious();
+        --page.position;
     }
     return true;
+}
+
+bool CaseListModel::readNext()
+{
+    for (;;) {
+        Page &page = m_pages.back();
+        if (!page.complete) {
+            if (moveTo(page, m_read - page.first)) {
+                ++page.read;
+                return true;
+            }
+            page.complete = true;
+        }
+        if (!openNextPage())
+            return false;
+    }
+}
+
+bool CaseListModel::openNextPage()
+{
+    const Page &last = m_pages.back();
+    const int pages = int(m_pages.size());
+    // A page with fewer rows than it asked for was the list's last.
+    if (!m_paging || last.read < ListPages::rowsOfPage(pages - 1))
+        return false;
+    if (!moveTo(last, last.read - 1))
+        return false;
+    const QVariant sortValue = last.rs->Fields(last.rs->FieldCount() - 1).Value();
+    const qlonglong id = last.rs->Fields(0).Value().toLongLong();
+    const ListPages::Page next = m_paging->after(sortValue, id, m_nullsLead, pages);
+    Page page;
+    page.rs = m_db.OpenRecordset(next.text, dao::RecordsetType::Snapshot, dao::RecordsetOption::None, next.params);
+    page.first = m_read;
+    const bool empty = page.rs->IsEOF();
+    page.position = empty ? -1 : 0;
+    m_pages.push_back(std::move(page));
+    return !empty;
 }
 
 template <typename Enough>
 void CaseListModel::readOn(Enough enough)
 {
-    if (m_atEnd || !m_rs)
+    if (m_atEnd || m_pages.empty())
         return;
     try {
         while (!enough()) {
-            if (!moveTo(m_read)) {
+            if (!readNext()) {
                 m_atEnd = true;
                 break;
             }
-            m_rowOfCase.insert(m_rs->Fields(0).Value().toLongLong(), int(m_read));
+            const Page &page = m_pages.back();
+            m_rowOfCase.insert(page.rs->Fields(0).Value().toLongLong(), int(m_read));
             ++m_read;
         }
     } catch (const dao::DaoError &error) {
@@ -153,12 +219,15 @@ QVariant CaseListModel::value(int row, int column) const
 {
     if (row < 0 || row >= m_rows || column < 0 || column >= ColumnCount)
         return {};
+    const Page *page = pageOf(row);
+    if (!page)
+        return {};
     try {
-        if (!moveTo(row) || column >= m_rs->FieldCount())
+        if (!moveTo(*page, row - page->first) || column >= page->rs->FieldCount())
             return {};
-        return m_rs->Fields(column).Value();
+        return page->rs->Fields(column).Value();
     } catch (const dao::DaoError &error) {
-        m_position = -1;
+        page->position = -1;
         tellFailure(error);
         return {};
     }
@@ -221,8 +290,8 @@ QVariant CaseListModel::headerData(int section, Qt::Orientation orientation, int
     if (section < 0 || section >= ColumnCount)
         return {};
     if (role == Qt::DisplayRole) {
-        if (m_rs && section < m_rs->FieldCount())
-            return m_rs->Fields(section).Name();
+        if (!m_pages.empty() && section < m_pages.front().rs->FieldCount())
+            return m_pages.front().rs->Fields(section).Name();
         return QString::fromUtf16(kCaptions[section]);
     }
     if (role == Qt::TextAlignmentRole)

@@ -37,7 +37,7 @@ void deleteCase(dao::Database &db, long id)
 
 qint64 countCases(dao::Database &db, const QString &countStatement, const dao::Params &params)
 {
-    auto rs = db.OpenRecordset(countStatement, dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, params);
+    auto rs = db.OpenRecordset(countStatement, dao::RecordsetType::Snapshot, dao::RecordsetOption::None, params);
     const qint64 count = rs->IsEOF() ? 0 : rs->Fields(0).Value().toLongLong();
     rs->Close();
     return count;

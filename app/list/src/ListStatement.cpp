@@ -56,6 +56,13 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
     }
     statement.text = kBase + where + sort.orderClause();
     statement.countText = QStringLiteral("Select Count(*) From Schaden") + where;
+    statement.sortColumn = sort.column();
+    statement.sortKey = sort.orderKey();
+    statement.ascending = sort.flag();
+    statement.pageText = kBase;
+    statement.pageText.insert(statement.pageText.indexOf(kFrom), QStringLiteral(",") + sort.column() + QStringLiteral(" as Sortwert"));
+    statement.pageText += where;
+    statement.pageFiltered = !where.isEmpty();
     return statement;
 }
 

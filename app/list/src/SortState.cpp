@@ -70,10 +70,14 @@ bool SortState::headerClicked(const QString &field)
     return true;
 }
 
+QString SortState::orderKey() const
+{
+    return m_column + (sortsAsWords(m_column) ? QStringLiteral(" COLLATE German") : QString());
+}
+
 QString SortState::orderClause() const
 {
-    return QStringLiteral(" order by ") + m_column + (sortsAsWords(m_column) ? QStringLiteral(" COLLATE German") : QString())
-        + (m_flag ? QStringLiteral(" asc") : QStringLiteral(" desc"));
+    return QStringLiteral(" order by ") + orderKey() + (m_flag ? QStringLiteral(" asc") : QStringLiteral(" desc"));
 }
 
 bool SortState::isPlainName(const QString &name)

@@ -337,7 +337,7 @@ void frmMain::ApplyFilter(bool bTermin)
     filter.statusIndex = m_cboStatus->currentIndex();
     filter.kindIndex = m_cboSchadenart->currentIndex();
     const list::ListStatement statement = list::buildListStatement(filter, m_sort);
-    m_model->setSource(statement.text, statement.params);
+    m_model->setSource(statement);
     m_countStatement = statement.countText;
     RefreshGrid(0);
 }

@@ -178,8 +178,8 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString &source, Record
         } else {
             statement = dialect.translate(source);
         }
-        cursor = std::make_unique<detail::Cursor>(m_connection->prepare(statement, params),
-                                                  type != RecordsetType::ForwardOnly);
+        const bool streamed = type == RecordsetType::ForwardOnly;
+        cursor = std::make_unique<detail::Cursor>(m_connection->prepare(statement, params, streamed), !streamed);
         if (type == RecordsetType::Dynaset) {
             for (const detail::ColumnInfo &column : cursor->columns())
                 if (!column.table.isEmpty()) {

@@ -81,8 +81,9 @@ public:
     virtual QString engineName() const = 0;
     virtual const Dialect &dialect() const = 0;
 
-    // The statement text is already translated.
-    virtual std::unique_ptr<Statement> prepare(const QString &statement, const Params &params) = 0;
+    // The statement text is already translated. A streamed statement's rows
+    // are read once, front to back, in one go.
+    virtual std::unique_ptr<Statement> prepare(const QString &statement, const Params &params, bool streamed) = 0;
     virtual long execute(const QString &statement, const Params &params) = 0;
 
     virtual void begin() = 0;

@@ -23,6 +23,14 @@ struct ListStatement {
     dao::Params params;
     // How many cases the list shows: the same filter, the same parameters.
     QString countText;
+    // The same rows for reading page by page (ListPages): the statement
+    // with the sorted column's value as its last column and without its
+    // order; the sorted column as the order compares it; the direction.
+    QString pageText;
+    bool pageFiltered = false;   // pageText has a where clause
+    QString sortColumn;
+    QString sortKey;
+    bool ascending = false;
 };
 
 // The list's statement with its filter and order; the plate and the day

@@ -32,6 +32,8 @@ public:
     // " order by <column> asc|desc"; names and words in German order
     // (" order by Kundenname COLLATE German asc").
     QString orderClause() const;
+    // The column as the order compares it: "Kundenname COLLATE German".
+    QString orderKey() const;
 
     // The column name is pasted into the statement, so only a plain name
     // is acceptable (letters, digits, underscores).

@@ -101,25 +101,34 @@ Session &PostgresConnection::reader()
     return m_write ? *m_write : *m_primary;
 }
 
-std::unique_ptr<Statement> PostgresConnection::prepare(const QString &statement, const Params &params)
+std::unique_ptr<Statement> PostgresConnection::prepare(const QString &statement, const Params &params, bool streamed)
 {
     const QByteArray text = statement.toUtf8();
     if (!readsThroughCursor(statement))
         return makeStatement(target().exec(text, params), statement);
     if (m_write)
-        return declare(*m_write, text, params, statement);
+        return declare(*m_write, text, params, statement, CursorKind::Writing, false);
+    if (!streamed)
+        return declare(target(), text, params, statement, CursorKind::Held, false);
 
     Session &session = *m_primary;
     if (!session.inTransaction()) {
         session.reconnectIfGone();
-        session.begin("BEGIN");
+        try {
+            std::unique_ptr<Statement> prepared = declare(session, text, params, statement, CursorKind::Reading, true);
+            endReadingIfDone();
+            return prepared;
+        } catch (const DaoError &) {
+            abandonReading();
+            throw;
+        }
     }
     // A statement that fails must not take the cursors already open with it.
     const bool others = !m_reading.empty();
     try {
         if (others)
             session.run("SAVEPOINT varnholt_declare");
-        std::unique_ptr<Statement> prepared = declare(session, text, params, statement);
+        std::unique_ptr<Statement> prepared = declare(session, text, params, statement, CursorKind::Reading, false);
         if (others)
             session.run("RELEASE SAVEPOINT varnholt_declare");
         else
@@ -133,22 +142,28 @@ std::unique_ptr<Statement> PostgresConnection::prepare(const QString &statement,
 }
 
 std::unique_ptr<Statement> PostgresConnection::declare(Session &session, const QByteArray &statement,
-                                                       const Params &params, const QString &source)
+                                                       const Params &params, const QString &source, CursorKind kind,
+                                                       bool beginFirst)
 {
     const QByteArray name = "varnholt_cursor_" + QByteArray::number(++m_cursors);
-    session.exec("DECLARE " + name + " NO SCROLL CURSOR FOR " + statement, params);
-    Result first = session.exec("FETCH FORWARD " + QByteArray::number(FirstBatch) + " FROM " + name, {});
+    const bool held = kind == CursorKind::Held;
+    // A held cursor declared outside a transaction keeps its rows when the
+    // statement's own transaction ends with the round trip.
+    const std::vector<Session::Step> steps{
+        {"DECLARE " + name + (held ? " NO SCROLL CURSOR WITH HOLD FOR " : " NO SCROLL CURSOR FOR ") + statement, params},
+        {"FETCH FORWARD " + QByteArray::number(FirstBatch) + " FROM " + name, {}}};
+    std::vector<Result> results = beginFirst ? session.begin("BEGIN", steps) : session.pipeline(steps);
+    Result first = std::move(results.back());
     const bool more = PQntuples(first.get()) == FirstBatch;
     std::unique_ptr<PostgresStatement> prepared = makeStatement(std::move(first), source);
-    const bool writing = &session == m_write;
     if (!more) {
-        // The end of the reading transaction closes it anyway.
-        if (writing || !m_reading.empty())
-            session.run("CLOSE " + name);
+        // Its transaction's end closes any other.
+        if (held)
+            session.closeLater(name, true);
         return prepared;
     }
-    prepared->readOnFrom(*this, {&session, name, session.generation(), FirstBatch});
-    (writing ? m_writing : m_reading).push_back(prepared.get());
+    prepared->readOnFrom(*this, {&session, name, held ? session.connection() : session.generation(), FirstBatch, held});
+    (kind == CursorKind::Held ? m_held : kind == CursorKind::Writing ? m_writing : m_reading).push_back(prepared.get());
     return prepared;
 }
 
@@ -183,7 +198,7 @@ long PostgresConnection::execute(const QString &statement, const Params &params)
                                         QRegularExpression::CaseInsensitiveOption);
     Result result = target().exec(statement.toUtf8(), params);
     if (ddl.match(statement).hasMatch())
-        m_tables.clear();
+        forgetTables();
     return QByteArray(PQcmdTuples(result.get())).toLong();
 }
 
@@ -191,10 +206,9 @@ void PostgresConnection::begin()
 {
     Session &session = target();
     session.reconnectIfGone();
-    session.begin("BEGIN");
     m_write = &session;
     try {
-        session.exec("SELECT pg_advisory_xact_lock(" + QByteArray::number(WriteLockKey) + ")", {});
+        session.begin("BEGIN", {{"SELECT pg_advisory_xact_lock(" + QByteArray::number(WriteLockKey) + ")", {}}});
     } catch (const DaoError &) {
         rollback();
         throw;
@@ -227,6 +241,15 @@ void PostgresConnection::rollback()
     m_write = nullptr;
     if (session)
         session->end("ROLLBACK");
+    // What the layer learnt of the tables may have come from a change now undone.
+    forgetTables();
+}
+
+void PostgresConnection::forgetTables()
+{
+    m_tables.clear();
+    m_columns.clear();
+    m_keys.clear();
 }
 
 void PostgresConnection::savepoint(const QString &name) { m_write->run("SAVEPOINT " + name.toUtf8()); }
@@ -292,6 +315,9 @@ QStringList PostgresConnection::queryPlan(const QString &statement, const Params
 
 QList<ColumnInfo> PostgresConnection::tableColumns(const QString &table)
 {
+    const auto known = m_columns.find(table);
+    if (known != m_columns.end())
+        return known->second;
     QList<ColumnInfo> columns;
     Result r = lookUp(QStringLiteral("SELECT a.attname, t.typname, c.relname FROM pg_attribute a"
                                      " JOIN pg_class c ON c.oid = a.attrelid JOIN pg_type t ON t.oid = a.atttypid"
@@ -306,11 +332,16 @@ QList<ColumnInfo> PostgresConnection::tableColumns(const QString &table)
         column.origin = column.name;
         columns.append(column);
     }
+    if (!columns.isEmpty())
+        m_columns[table] = columns;
     return columns;
 }
 
 QStringList PostgresConnection::primaryKey(const QString &table)
 {
+    const auto known = m_keys.find(table);
+    if (known != m_keys.end())
+        return known->second;
     QStringList key;
     Result r = lookUp(QStringLiteral("SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = i.indrelid"
                                      " AND a.attnum = ANY(i.indkey) WHERE i.indrelid = to_regclass($1)"
@@ -318,6 +349,8 @@ QStringList PostgresConnection::primaryKey(const QString &table)
                       {quoteIfNeeded(table)});
     for (int i = 0; i < PQntuples(r.get()); ++i)
         key.append(QString::fromUtf8(PQgetvalue(r.get(), i, 0)));
+    if (!key.isEmpty())
+        m_keys[table] = key;
     return key;
 }
 
@@ -343,9 +376,9 @@ Result PostgresConnection::fetchMore(PostgresStatement &statement)
 {
     PostgresStatement::CursorInfo &cursor = statement.cursor();
     Session &session = *cursor.session;
-    const bool reading = &session == m_primary.get() && session.generation() == cursor.generation
-        && primaryReading();
-    if (session.generation() != cursor.generation) {
+    const bool alive = (cursor.held ? session.connection() : session.generation()) == cursor.generation;
+    const bool reading = !cursor.held && &session == m_primary.get() && alive && primaryReading();
+    if (!alive) {
         unregister(statement);
         statement.readFromHostNoMore();
         DBEngine::instance().raise(ErrEngine, QStringLiteral("Die Abfrage ist nicht mehr offen: die Transaktion, "
@@ -353,6 +386,8 @@ Result PostgresConnection::fetchMore(PostgresStatement &statement)
     }
     Result rows;
     try {
+        if (cursor.held)
+            session.requireConnection();
         rows = session.exec("FETCH FORWARD " + QByteArray::number(cursor.batch) + " FROM " + cursor.name, {});
     } catch (const DaoError &) {
         unregister(statement);
@@ -375,19 +410,25 @@ void PostgresConnection::forget(PostgresStatement &statement) noexcept
     unregister(statement);
     PostgresStatement::CursorInfo &cursor = statement.cursor();
     Session &session = *cursor.session;
+    if (cursor.held) {
+        if (session.connection() == cursor.generation)
+            session.closeLater(cursor.name, true);
+        return;
+    }
     if (session.generation() != cursor.generation)
         return;
     if (&session == m_primary.get() && primaryReading() && m_reading.empty()) {
         endReadingIfDone();   // closes the cursor with the transaction
         return;
     }
-    session.runQuietly(QByteArray("CLOSE " + cursor.name).constData());
+    session.closeLater(cursor.name, false);
 }
 
 void PostgresConnection::unregister(PostgresStatement &statement) noexcept
 {
     drop(m_reading, statement);
     drop(m_writing, statement);
+    drop(m_held, statement);
 }
 
 void PostgresConnection::endReadingIfDone() noexcept
@@ -411,8 +452,11 @@ void PostgresConnection::close()
         statement->readFromHostNoMore();
     for (PostgresStatement *statement : m_writing)
         statement->readFromHostNoMore();
+    for (PostgresStatement *statement : m_held)
+        statement->readFromHostNoMore();
     m_reading.clear();
     m_writing.clear();
+    m_held.clear();
     m_write = nullptr;
     m_second.reset();
     m_primary.reset();

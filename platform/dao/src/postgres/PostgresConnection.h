@@ -14,11 +14,14 @@ struct TableInfo {
 };
 
 // The layer's connection to a server database. A statement's rows come in
-// batches through a cursor, so that its first rows cost the same for any
-// size of table. A cursor sees the database as it was when it was declared,
-// as a snapshot must, and lives in a transaction: outside the program's own
-// write transaction that is a reading transaction of the first session,
-// kept while any of its cursors has rows left; whatever runs meanwhile goes
+// batches through a cursor, the first batch in the same round trip as the
+// statement. A cursor sees the database as it was when it was declared, as a
+// snapshot must. A scrollable recordset's cursor is held: the server keeps
+// its rows past the statement's own short transaction, so that nothing stays
+// open while the user looks at them. A forward-only read, which goes through
+// its rows in one go, reads in a transaction of the first session instead,
+// kept while any of its cursors has rows left, so that its first rows come
+// before the server has gone through the rest; whatever runs meanwhile goes
 // to a second session, opened when first needed. Inside a write transaction
 // the cursors live in it and their remaining rows are read before it ends.
 class PostgresConnection final : public Connection, private CursorHost {
@@ -32,7 +35,7 @@ public:
     QString engineName() const override { return QStringLiteral("PostgreSQL"); }
     const Dialect &dialect() const override { return m_dialect; }
 
-    std::unique_ptr<Statement> prepare(const QString &statement, const Params &params) override;
+    std::unique_ptr<Statement> prepare(const QString &statement, const Params &params, bool streamed) override;
     long execute(const QString &statement, const Params &params) override;
 
     void begin() override;
@@ -65,8 +68,9 @@ private:
     // reading transaction.
     Session &reader();
     bool primaryReading() const { return m_primary->inTransaction() && m_write != m_primary.get(); }
+    enum class CursorKind { Reading, Writing, Held };
     std::unique_ptr<Statement> declare(Session &session, const QByteArray &statement, const Params &params,
-                                       const QString &source);
+                                       const QString &source, CursorKind kind, bool beginFirst);
     std::unique_ptr<PostgresStatement> makeStatement(Result first, const QString &source);
     void unregister(PostgresStatement &statement) noexcept;
     // The reading transaction ends once no cursor needs it.
@@ -78,6 +82,7 @@ private:
     // A look-up in the catalogue; one that fails ends a reading transaction it joined.
     Result lookUp(const QString &statement, const Params &params);
     const TableInfo &tableInfo(Oid table);
+    void forgetTables();
 
     QByteArray m_conninfo;
     QString m_address;
@@ -89,9 +94,13 @@ private:
     Session *m_write = nullptr;                       // the session of the write transaction
     std::vector<PostgresStatement *> m_reading;       // cursors of the reading transaction
     std::vector<PostgresStatement *> m_writing;       // cursors of the write transaction
+    std::vector<PostgresStatement *> m_held;          // held cursors
     quint64 m_cursors = 0;                            // names given
     PostgresDialect m_dialect;
     std::map<Oid, TableInfo> m_tables;
+    // Asked once per table: each asking would be a round trip.
+    std::map<QString, QList<ColumnInfo>> m_columns;
+    std::map<QString, QStringList> m_keys;
 };
 
 // A connection to the server by libpq's connection string, in UTF-8.

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <poll.h>
@@ -44,14 +45,25 @@ void Session::configure()
 void Session::setLockWait(int milliseconds)
 {
     m_lockWait = milliseconds;
-    reconnectIfGone();
+    // Outside a transaction it goes with the next statement; inside one it
+    // must not be undone with the transaction's end.
+    if (!m_inTransaction) {
+        m_lockWaitPending = true;
+        return;
+    }
     applyLockWait();
+}
+
+QByteArray Session::lockWaitSetting() const
+{
+    // 0 would mean no limit at all; 1 ms is as good as not waiting.
+    return "SET lock_timeout = " + QByteArray::number(std::max(1, m_lockWait));
 }
 
 void Session::applyLockWait()
 {
-    // 0 would mean no limit at all; 1 ms is as good as not waiting.
-    run("SET lock_timeout = " + QByteArray::number(std::max(1, m_lockWait)));
+    m_lockWaitPending = false;
+    send(lockWaitSetting(), nullptr);
 }
 
 void Session::reconnectIfGone()
@@ -61,13 +73,18 @@ void Session::reconnectIfGone()
     if (PQstatus(m_conn) == CONNECTION_OK)
         return;
     PQreset(m_conn);
+    // A pipeline the lost connection left unfinished has nothing to do with the new one.
+    if (PQpipelineStatus(m_conn) != PQ_PIPELINE_OFF)
+        PQexitPipelineMode(m_conn);
     ++m_generation;
+    ++m_connection;
+    m_closes.clear();
     if (PQstatus(m_conn) != CONNECTION_OK)
         raiseLost(withoutPasswordOf(m_address, serverMessage(m_conn, nullptr)));
     configure();
 }
 
-Result Session::exec(const QByteArray &statement, const Params &params)
+void Session::checkUsable(const QByteArray &statement, const Params &params)
 {
     if (!m_conn)
         DBEngine::instance().raise(ErrObjectClosed, QStringLiteral("Objekt ungültig oder nicht mehr festgelegt."));
@@ -80,6 +97,13 @@ Result Session::exec(const QByteArray &statement, const Params &params)
         DBEngine::instance().raise(
             ErrTooFewParameters,
             QStringLiteral("Die Anweisung erwartet %1 Parameter, übergeben wurden %2.").arg(expected).arg(params.size()));
+}
+
+Result Session::exec(const QByteArray &statement, const Params &params)
+{
+    if (!m_closes.empty() || m_lockWaitPending)
+        return std::move(pipeline({{statement, params}}).front());
+    checkUsable(statement, params);
     const BoundParams bound(params);
     return send(statement, &bound);
 }
@@ -88,7 +112,139 @@ void Session::run(const QByteArray &statement)
 {
     if (m_lostInTransaction)
         raiseLost(QStringLiteral("die offene Transaktion wurde verworfen"));
+    if ((!m_closes.empty() || m_lockWaitPending) && !statement.contains(';')) {
+        pipeline({{statement, {}}});
+        return;
+    }
     send(statement, nullptr);
+}
+
+std::vector<Result> Session::pipeline(const std::vector<Step> &steps)
+{
+    for (const Step &step : steps)
+        checkUsable(step.statement, step.params);
+    std::vector<BoundParams> bound;
+    bound.reserve(steps.size());
+    for (const Step &step : steps)
+        bound.emplace_back(step.params);
+    if (!PQenterPipelineMode(m_conn))
+        failed(nullptr);
+    sendDeferred();
+    for (size_t i = 0; i < steps.size(); ++i)
+        PQsendQueryParams(m_conn, steps[i].statement.constData(), bound[i].count(), bound[i].types(),
+                          bound[i].values(), bound[i].lengths(), bound[i].formats(), 0);
+    PQpipelineSync(m_conn);
+    PQflush(m_conn);
+    awaitDeferred();
+    std::vector<Result> results;
+    Result failure;
+    bool refused = false;
+    for (size_t i = 0; i < steps.size() && !m_silent; ++i) {
+        Result result = nextResult();
+        if (result)
+            nextResult();   // the end of this statement's results
+        const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+        if (!refused && status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            refused = true;
+            failure = std::move(result);
+        }
+        results.push_back(std::move(result));
+    }
+    // The end of the statements' own transaction can fail too: a held
+    // cursor's rows are gone through then.
+    Result ending = awaitSync();
+    if (!refused && ending) {
+        refused = true;
+        failure = std::move(ending);
+    }
+    if (m_silent)
+        lost(QStringLiteral("der Server hat %1 s lang nicht geantwortet").arg(m_patience));
+    PQexitPipelineMode(m_conn);
+    if (refused || results.size() < steps.size())
+        failed(failure.get());
+    return results;
+}
+
+void Session::sendDeferred()
+{
+    // The setting has a transaction of its own: a failing close would undo it.
+    m_settingSent = m_lockWaitPending;
+    if (m_lockWaitPending) {
+        PQsendQueryParams(m_conn, lockWaitSetting().constData(), 0, nullptr, nullptr, nullptr, nullptr, 0);
+        PQpipelineSync(m_conn);
+        m_lockWaitPending = false;
+    }
+    m_closesSent = 0;
+    if (m_closes.empty())
+        return;
+    for (const Close &close : m_closes)
+        PQsendQueryParams(m_conn, QByteArray("CLOSE " + close.cursor).constData(), 0, nullptr, nullptr, nullptr,
+                          nullptr, 0);
+    PQpipelineSync(m_conn);
+    m_closesSent = int(m_closes.size());
+    m_closes.clear();
+}
+
+void Session::awaitDeferred() noexcept
+{
+    if (m_settingSent && !m_silent) {
+        nextResult();
+        nextResult();
+        awaitSync();
+    }
+    m_settingSent = false;
+    // A cursor that could not be closed ends with the connection.
+    for (int i = 0; i < m_closesSent && !m_silent; ++i) {
+        nextResult();
+        nextResult();
+    }
+    if (m_closesSent > 0)
+        awaitSync();
+    m_closesSent = 0;
+}
+
+Result Session::awaitSync() noexcept
+{
+    Result failure;
+    bool ended = false;
+    while (!m_silent) {
+        Result next = nextResult();
+        // Two ends in a row: nothing more comes, the connection is gone.
+        if (!next) {
+            if (ended || PQstatus(m_conn) == CONNECTION_BAD)
+                break;
+            ended = true;
+            continue;
+        }
+        ended = false;
+        const ExecStatusType status = PQresultStatus(next.get());
+        if (status == PGRES_PIPELINE_SYNC)
+            break;
+        if (status == PGRES_FATAL_ERROR && !failure)
+            failure = std::move(next);
+    }
+    return failure;
+}
+
+void Session::requireConnection()
+{
+    if (!m_conn || PQstatus(m_conn) != CONNECTION_OK)
+        raiseLost(m_lostReason.isEmpty() ? withoutPasswordOf(m_address, serverMessage(m_conn, nullptr)) : m_lostReason);
+}
+
+Result Session::nextResult() noexcept
+{
+    m_silent = false;
+    while (PQisBusy(m_conn)) {
+        if (!awaitInput(m_patience * 1000)) {
+            ::shutdown(PQsocket(m_conn), SHUT_RDWR);
+            m_silent = true;
+            return Result();
+        }
+        if (!PQconsumeInput(m_conn))
+            break;
+    }
+    return Result(PQgetResult(m_conn));
 }
 
 bool Session::runQuietly(const char *statement) noexcept
@@ -99,10 +255,27 @@ bool Session::runQuietly(const char *statement) noexcept
     return result && PQresultStatus(result.get()) == PGRES_COMMAND_OK;
 }
 
-void Session::begin(const char *statement)
+std::vector<Result> Session::begin(const char *statement, const std::vector<Step> &first)
 {
-    run(statement);
+    if (first.empty()) {
+        run(statement);
+        m_inTransaction = true;
+        return {};
+    }
+    reconnectIfGone();
+    std::vector<Step> steps{{statement, {}}};
+    steps.insert(steps.end(), first.begin(), first.end());
+    // What follows the start fails inside the transaction, which its end settles.
     m_inTransaction = true;
+    std::vector<Result> results = pipeline(steps);
+    results.erase(results.begin());
+    return results;
+}
+
+void Session::forgetTransactionCursors()
+{
+    m_closes.erase(std::remove_if(m_closes.begin(), m_closes.end(), [](const Close &c) { return !c.held; }),
+                   m_closes.end());
 }
 
 void Session::end(const char *statement)
@@ -114,6 +287,7 @@ void Session::end(const char *statement)
     // A server that went away has dropped the transaction with the connection.
     if (!lostOne && PQstatus(m_conn) == CONNECTION_OK)
         run(statement);
+    forgetTransactionCursors();
 }
 
 void Session::endQuietly(const char *statement) noexcept
@@ -124,6 +298,7 @@ void Session::endQuietly(const char *statement) noexcept
     ++m_generation;
     if (!lostOne)
         runQuietly(statement);
+    forgetTransactionCursors();
 }
 
 Result Session::send(const QByteArray &statement, const BoundParams *params)
@@ -189,6 +364,7 @@ void Session::failed(const PGresult *result)
 
 void Session::lost(const QString &message)
 {
+    m_lostReason = message;
     if (m_inTransaction)
         m_lostInTransaction = true;
     raiseLost(message);

@@ -25,6 +25,17 @@ public:
 
     // Raise the layer's error when the statement fails.
     Result exec(const QByteArray &statement, const Params &params);
+    // Statements sent together and answered together: one round trip for
+    // all of them. Each one's result; raises at the first that failed.
+    struct Step {
+        QByteArray statement;
+        Params params;
+    };
+    std::vector<Result> pipeline(const std::vector<Step> &steps);
+    // A cursor to close with whatever is sent next, instead of a round trip
+    // of its own; forgotten when the connection is made anew, and one that
+    // is not held when its transaction ends.
+    void closeLater(const QByteArray &cursor, bool held) { m_closes.push_back({cursor, held}); }
     void run(const QByteArray &statement);
     // For cleaning up where nothing may be thrown: whether it worked.
     bool runQuietly(const char *statement) noexcept;
@@ -32,8 +43,12 @@ public:
     // Outside a transaction a connection the server dropped is opened anew;
     // inside one the transaction is gone, which only its end settles.
     void reconnectIfGone();
+    // Raises when the connection is gone, with what ended it: what lived on
+    // it, a held cursor, is gone with it.
+    void requireConnection();
 
-    void begin(const char *statement);
+    // The transaction begins with the statements that follow its start, in one round trip.
+    std::vector<Result> begin(const char *statement, const std::vector<Step> &first = {});
     // COMMIT or ROLLBACK; a transaction the connection lost ends without a word.
     void end(const char *statement);
     // The same where nothing may be thrown.
@@ -42,10 +57,22 @@ public:
     bool lostInTransaction() const { return m_lostInTransaction; }
     // Counts the transactions ended: a cursor of an earlier one is gone.
     quint64 generation() const { return m_generation; }
+    // Counts the connections made: a cursor held past its transaction is gone with one.
+    quint64 connection() const { return m_connection; }
 
 private:
     void applyLockWait();
     Result send(const QByteArray &statement, const BoundParams *params);
+    void checkUsable(const QByteArray &statement, const Params &params);
+    // The lock wait set and the cursors to close, sent ahead as parts of
+    // their own whose failure counts for nothing.
+    void sendDeferred();
+    QByteArray lockWaitSetting() const;
+    void forgetTransactionCursors();
+    void awaitDeferred() noexcept;
+    // Reads to the end of what was sent; the failure among it, if any.
+    Result awaitSync() noexcept;
+    Result nextResult() noexcept;
     // Every result of what was sent: the first that failed, else the last.
     // Null when the server stayed silent past the patience.
     Result collect() noexcept;
@@ -61,7 +88,17 @@ private:
     bool m_inTransaction = false;
     bool m_lostInTransaction = false;
     bool m_silent = false;          // the last collect gave up waiting
+    QString m_lostReason;           // why the connection was given up last
     quint64 m_generation = 0;
+    quint64 m_connection = 0;
+    struct Close {
+        QByteArray cursor;
+        bool held;
+    };
+    std::vector<Close> m_closes;
+    int m_closesSent = 0;
+    bool m_lockWaitPending = false;   // set, not yet sent
+    bool m_settingSent = false;
 };
 
 } // namespace dao::detail::pg

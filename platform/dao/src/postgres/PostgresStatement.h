@@ -32,8 +32,9 @@ public:
     struct CursorInfo {
         Session *session = nullptr;
         QByteArray name;
-        quint64 generation = 0;    // the session's transaction it lives in
+        quint64 generation = 0;    // the session's transaction it lives in, or its connection when held
         int batch = 0;             // rows the next fetch asks for
+        bool held = false;         // outlives its transaction
     };
     void readOnFrom(CursorHost &host, CursorInfo cursor);
     CursorInfo &cursor() { return m_cursor; }

@@ -297,7 +297,7 @@ public:
     QString engineName() const override { return QStringLiteral("SQLite"); }
     const Dialect &dialect() const override { return m_dialect; }
 
-    std::unique_ptr<Statement> prepare(const QString &statement, const Params &params) override
+    std::unique_ptr<Statement> prepare(const QString &statement, const Params &params, bool) override
     {
         auto prepared = compile(statement);
         prepared->bind(params);

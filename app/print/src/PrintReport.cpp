@@ -4,6 +4,7 @@
 #include "preview/frmPrint.h"
 #include "report/ControlPictureSource.h"
 #include "report/ReportJob.h"
+#include "vehicle/SkizzeAddition.h"
 
 #include "varnholt/Globals.h"
 
@@ -74,6 +75,8 @@ QString PrintReport(dao::Database &db, QWidget *parent)
     printer.setPageOrientation(ReportJob::orientationOf(request));
     ControlPictureSource pictures(db);
     ReportJob job(&db, request, *definition, printer.pageLayout().pageSize(), &pictures);
+    vehicle::SkizzeAddition diagram(db);
+    job.setAddition(&diagram);
     int printed = 0;
     {
         // The preview tells a failed layout itself.

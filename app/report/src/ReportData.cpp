@@ -48,6 +48,8 @@ QString ReportData::NextBodySection()
         m_following = m_addition && hasCase() ? m_addition->sections(m_request.record) : QStringList();
         return QStringLiteral("SCHADEN");
     }
+    if (m_request.kind == PrintKindVehicle)
+        return QStringLiteral("FAHRZEUG");
     return {};
 }
 

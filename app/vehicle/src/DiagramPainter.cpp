@@ -6,6 +6,17 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// The drawings are compiled into a static library: its resources are
+// registered by hand, once.
+static void registerDrawings()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(vehicle);
+        return true;
+    }();
+    (void)registered;
+}
+
 namespace vehicle {
 namespace {
 
@@ -36,8 +47,9 @@ void paintMark(QPainter &painter, const QPointF &centre, double radius, const QC
 } // namespace
 
 DiagramPainter::DiagramPainter(const QString &outline)
-    : m_drawing(std::make_unique<QSvgRenderer>(OutlineChoice::drawingFile(outline)))
 {
+    registerDrawings();
+    m_drawing = std::make_unique<QSvgRenderer>(OutlineChoice::drawingFile(outline));
 }
 
 DiagramPainter::~DiagramPainter() = default;

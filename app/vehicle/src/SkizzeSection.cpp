@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QVBoxLayout>
 
 namespace vehicle {
@@ -77,6 +78,7 @@ void SkizzeSection::buildPage()
     row->addWidget(panel);
 
     QAction *undo = m_marks.undoStack().createUndoAction(m_page, QStringLiteral("Rückgängig"));
+    undo->setObjectName(QStringLiteral("actRueckgaengig"));
     undo->setShortcut(QKeySequence::Undo);
     undo->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     m_page->addAction(undo);
@@ -87,7 +89,8 @@ void SkizzeSection::buildPage()
     });
     QObject::connect(&m_marks, &MarkSet::marksChanged, m_page, [this] {
         showChosen();
-        tellChanged();
+        if (!m_reading)
+            tellChanged();
     });
     const auto edited = [this] { editChosen(); };
     QObject::connect(m_kind, &QComboBox::currentIndexChanged, m_page, edited);
@@ -115,8 +118,10 @@ void SkizzeSection::reload()
 {
     MarkStore store(m_db);
     const QList<DamageMark> own = m_caseId != 0 ? store.caseMarks(m_caseId) : QList<DamageMark>();
+    const QList<DamageMark> earlier = store.earlierOpenMarks(m_plate, m_caseId);
+    const QScopedValueRollback reading(m_reading, true);
     m_sheet->choose(0, 0);
-    m_marks.reset(own, store.earlierOpenMarks(m_plate, m_caseId));
+    m_marks.reset(own, earlier);
 }
 
 void SkizzeSection::vehicleChanged(const QString &plate, const QString &type)
@@ -126,7 +131,9 @@ void SkizzeSection::vehicleChanged(const QString &plate, const QString &type)
         return;
     m_plate = plate;
     try {
-        m_marks.resetEarlier(MarkStore(m_db).earlierOpenMarks(m_plate, m_caseId));
+        const QList<DamageMark> earlier = MarkStore(m_db).earlierOpenMarks(m_plate, m_caseId);
+        const QScopedValueRollback reading(m_reading, true);
+        m_marks.resetEarlier(earlier);
     } catch (const dao::DaoError &error) {
         core::showMessage(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(),
                           core::MsgIcon::Critical);

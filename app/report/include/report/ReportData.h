@@ -34,7 +34,7 @@ public:
     void PrepareReportData();
     // Single case: whether the case row exists (after PrepareReportData).
     bool hasCase() const;
-    // "LISTE" or "SCHADEN" the first time after PrepareReportData, then the
+    // "LISTE", "SCHADEN" or "FAHRZEUG" the first time after PrepareReportData, then the
     // addition's further sections of the case, then "".
     QString NextBodySection();
 

@@ -28,6 +28,7 @@ public:
     void choose(int nr, long earlierId);
 
     DiagramGeometry geometry() const;
+    MarkSet &marks() const { return m_marks; }
     QSize sizeHint() const override { return {420, 320}; }
 
 signals:

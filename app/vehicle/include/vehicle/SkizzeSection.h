@@ -59,6 +59,7 @@ private:
     QString m_plate;
     bool m_locked = false;
     bool m_showing = false;
+    bool m_reading = false;   // what is shown comes from the database, no change of the user's
     int m_typing = 0;
 };
 

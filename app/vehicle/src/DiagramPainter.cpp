@@ -41,7 +41,11 @@ void paintMark(QPainter &painter, const QPointF &centre, double radius, const QC
     font.setBold(false);
     font.setPixelSize(std::max(1, int(radius * 0.9)));
     painter.setFont(font);
-    painter.drawText(QPointF(centre.x() + radius * 1.15, centre.y() + radius * 0.35), caption);
+    // On white, so the drawing's lines do not cross the case number.
+    QRectF label = painter.fontMetrics().boundingRect(caption);
+    label.moveTopLeft(QPointF(centre.x() + radius * 1.1, centre.y() - label.height() / 2));
+    painter.fillRect(label.adjusted(-radius * 0.1, 0, radius * 0.1, 0), Qt::white);
+    painter.drawText(label, Qt::AlignCenter, caption);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "vehicle/SkizzeSection.h"
 
 #include "vehicle/MarkSheet.h"
+#include "vehicle/frmFahrzeug.h"
 #include "vehicle/MarkStore.h"
 #include "vehicle/Outline.h"
 
@@ -72,6 +73,9 @@ void SkizzeSection::buildPage()
     column->addWidget(m_repairDate);
     column->addWidget(m_repair);
     column->addStretch();
+    auto *record = new QPushButton(QStringLiteral("Fahrzeugakte ..."), panel);
+    record->setObjectName(QStringLiteral("cmdFahrzeugakte"));
+    column->addWidget(record);
     panel->setFixedWidth(240);
     auto *row = new QHBoxLayout(m_page);
     row->addWidget(m_sheet, 1);
@@ -102,6 +106,9 @@ void SkizzeSection::buildPage()
             m_marks.remove(m_sheet->selected());
     });
     QObject::connect(m_repair, &QPushButton::clicked, m_page, [this] { repairChosen(); });
+    // The record shows what is stored; cases are opened from the list's record.
+    QObject::connect(record, &QPushButton::clicked, m_page,
+                     [this] { openVehicleRecord(m_db, m_plate, {}, {}, m_page->window()); });
     showChosen();
 }
 

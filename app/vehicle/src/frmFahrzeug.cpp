@@ -1,6 +1,7 @@
 #include "vehicle/frmFahrzeug.h"
 
 #include "vehicle/MarkSheet.h"
+#include "vehicle/RecordCasesModel.h"
 
 #include "core/MessageService.h"
 #include "core/UserSettings.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -52,9 +54,14 @@ frmFahrzeug::frmFahrzeug(VehicleRecord record, OpenCase openCase, Print print, Q
     setWindowTitle(QStringLiteral("Fahrzeugakte ") + m_record.plate());
     resize(980, 640);
 
-    m_cases = makeTable({QStringLiteral("Nummer"), QStringLiteral("Datum"), QStringLiteral("Schadenart"),
-                         QStringLiteral("Betrag"), QStringLiteral("SB"), QStringLiteral("Reparatur")},
-                        "grdFaelle", this);
+    m_cases = new QTableView(this);
+    m_cases->setObjectName(QStringLiteral("grdFaelle"));
+    m_cases->setModel(new RecordCasesModel(m_record.cases(), m_cases));
+    m_cases->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_cases->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_cases->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_cases->verticalHeader()->hide();
+    m_cases->horizontalHeader()->setStretchLastSection(true);
     m_years = makeTable({QStringLiteral("Jahr"), QStringLiteral("Fälle"), QStringLiteral("Betrag"),
                          QStringLiteral("SB")}, "grdJahre", this);
     m_marks.reset({}, m_record.openMarks());
@@ -96,9 +103,9 @@ frmFahrzeug::frmFahrzeug(VehicleRecord record, OpenCase openCase, Print print, Q
 
     fillCases();
     fillYears();
-    connect(m_cases, &QTableWidget::cellDoubleClicked, this, [this](int row, int) {
-        if (m_openCase && row >= 0 && row < m_record.cases().size())
-            m_openCase(m_record.cases().at(row).id);
+    connect(m_cases, &QTableView::doubleClicked, this, [this](const QModelIndex &index) {
+        if (m_openCase && index.isValid() && index.row() < m_record.cases().size())
+            m_openCase(m_record.cases().at(index.row()).id);
     });
     connect(printButton, &QPushButton::clicked, this, [this] { m_print(m_record, this); });
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
@@ -115,20 +122,11 @@ void frmFahrzeug::closeEvent(QCloseEvent *event)
 
 void frmFahrzeug::fillCases()
 {
-    const QList<VehicleRecord::Case> &cases = m_record.cases();
-    m_cases->setRowCount(int(cases.size()));
-    for (int row = 0; row < cases.size(); ++row) {
-        const VehicleRecord::Case &c = cases.at(row);
-        m_cases->setItem(row, 0, cell(c.number));
-        m_cases->setItem(row, 1, cell(c.date.toString(QStringLiteral("dd.MM.yyyy"))));
-        m_cases->setItem(row, 2, cell(c.kind));
-        m_cases->setItem(row, 3, cell(VehicleRecord::money(c.amount), true));
-        m_cases->setItem(row, 4, cell(VehicleRecord::money(c.deductible), true));
-        m_cases->setItem(row, 5, cell(c.repair));
-    }
+    // Widths from the rows in view, not from every case.
+    m_cases->horizontalHeader()->setResizeContentsPrecision(30);
     m_cases->resizeColumnsToContents();
     // The newest case in view: it is the one asked about.
-    if (!cases.isEmpty())
+    if (!m_record.cases().isEmpty())
         m_cases->scrollToBottom();
 }
 
@@ -148,10 +146,23 @@ void frmFahrzeug::fillYears()
 frmFahrzeug *openVehicleRecord(dao::Database &db, long caseId, frmFahrzeug::OpenCase openCase,
                                frmFahrzeug::Print print, QWidget *parent)
 {
+    QString plate;
+    try {
+        plate = VehicleRecord::vehicleOfCase(db, caseId).first;
+    } catch (const dao::DaoError &error) {
+        core::showMessage(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(),
+                          core::MsgIcon::Critical, core::MsgButtons::Ok, {}, parent);
+        return nullptr;
+    }
+    return openVehicleRecord(db, plate, std::move(openCase), std::move(print), parent);
+}
+
+frmFahrzeug *openVehicleRecord(dao::Database &db, const QString &plate, frmFahrzeug::OpenCase openCase,
+                               frmFahrzeug::Print print, QWidget *parent)
+{
     std::optional<VehicleRecord> record;
     try {
         const core::WaitCursor wait;
-        const QString plate = VehicleRecord::vehicleOfCase(db, caseId).first;
         if (!plate.trimmed().isEmpty())
             record = VehicleRecord::load(db, plate);
     } catch (const dao::DaoError &error) {

@@ -7,6 +7,7 @@
 
 #include <functional>
 
+class QTableView;
 class QTableWidget;
 
 namespace dao {
@@ -42,7 +43,7 @@ private:
     OpenCase m_openCase;
     Print m_print;
     MarkSet m_marks;
-    QTableWidget *m_cases = nullptr;
+    QTableView *m_cases = nullptr;
     QTableWidget *m_years = nullptr;
     MarkSheet *m_sheet = nullptr;
 };
@@ -54,6 +55,9 @@ namespace vehicle {
 // Opens the record of the vehicle of case caseId as a window of parent's;
 // a case without a plate or a failed read is told. The window, or null.
 frmFahrzeug *openVehicleRecord(dao::Database &db, long caseId, frmFahrzeug::OpenCase openCase,
+                               frmFahrzeug::Print print, QWidget *parent);
+// The same for a plate as typed.
+frmFahrzeug *openVehicleRecord(dao::Database &db, const QString &plate, frmFahrzeug::OpenCase openCase,
                                frmFahrzeug::Print print, QWidget *parent);
 
 } // namespace vehicle

@@ -4,6 +4,10 @@
 #include "vehicle/MarkSet.h"
 #include "vehicle/MarkStore.h"
 #include "vehicle/Outline.h"
+#include "vehicle/SkizzeAddition.h"
+#include "vehicle/VehicleRecord.h"
+
+#include "list/CaseStore.h"
 
 #include <QTest>
 
@@ -176,6 +180,10 @@ private slots:
         QCOMPARE(stored[1].kind, QStringLiteral("Riss"));
         QCOMPARE(stored[2].kind, QStringLiteral("Bruch"));
         QCOMPARE(stored[2].nr, 4);   // its number was taken meanwhile
+
+        // The marks go with their case.
+        list::deleteCase(*data.db, 1);
+        QCOMPARE(data.count(QStringLiteral("Select Count(*) From Schadenmarke")), 0L);
     }
 
     void anOlderDatabaseGetsTheMarksTable_aNewerOneIsLeftAsItIs()
@@ -197,8 +205,13 @@ private slots:
             QCOMPARE(refused, newer ? long(dao::ErrNotADatabase) : 0L);
             QCOMPARE(varnholt::storedSchemaVersion(*data.db), varnholt::SchemaVersion + (newer ? 1 : 0));
             QCOMPARE(data.db->TableHasColumn(QStringLiteral("Schadenmarke"), QStringLiteral("RepariertAm")), !newer);
-            if (newer)
+            // Until then the program shows no diagram and prints the case as before.
+            QCOMPARE(vehicle::MarkStore::available(*data.db), !newer);
+            if (newer) {
+                QCOMPARE(vehicle::SkizzeAddition(*data.db).sections(1), QStringList());
+                QCOMPARE(vehicle::VehicleRecord::load(*data.db, QStringLiteral("HH-VH 1")).cases().size(), 1);
                 continue;
+            }
             vehicle::MarkStore store(*data.db);
             store.writeCase(1, QStringLiteral("HH-VH 1"), {}, {markAt(1, 10, 990)});
             QCOMPARE(store.caseMarks(1).value(0).at, QPoint(10, 990));

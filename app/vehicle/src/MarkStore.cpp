@@ -40,6 +40,17 @@ QList<DamageMark> MarkStore::read(const QString &where, const QList<QVariant> &p
     return marks;
 }
 
+bool MarkStore::available(dao::Database &db)
+{
+    return db.TableHasColumn(QStringLiteral("Schadenmarke"), QStringLiteral("Schaden_ID"));
+}
+
+void MarkStore::removeCase(long caseId)
+{
+    if (available(m_db))
+        m_db.Execute(QStringLiteral("DELETE FROM Schadenmarke WHERE Schaden_ID=?"), {qlonglong(caseId)});
+}
+
 QList<DamageMark> MarkStore::caseMarks(long caseId)
 {
     return read(QStringLiteral("Where m.Schaden_ID=? Order By m.Nr, m.ID"), {qlonglong(caseId)});

@@ -21,8 +21,9 @@ void SkizzeAddition::read(long caseId)
     const QString type = row->IsEOF() ? QString() : row->Fields(1).Value().toString();
     row->Close();
     MarkStore store(m_db);
-    m_own = store.caseMarks(caseId);
-    m_earlier = store.earlierOpenMarks(plate, caseId);
+    const bool available = MarkStore::available(m_db);
+    m_own = available ? store.caseMarks(caseId) : QList<DamageMark>();
+    m_earlier = available ? store.earlierOpenMarks(plate, caseId) : QList<DamageMark>();
     m_outline = OutlineChoice::fromIni(varnholt::gIniFile).outlineFor(type);
     m_caseId = caseId;
 }

@@ -23,9 +23,10 @@
 
 namespace vehicle {
 
-SkizzeSection::SkizzeSection(dao::Database &db) : m_db(db)
+SkizzeSection::SkizzeSection(dao::Database &db) : m_db(db), m_available(MarkStore::available(db))
 {
     buildPage();
+    m_page->setEnabled(m_available);
 }
 
 // The page and its editors go before the marks they show; the form's tabs
@@ -123,6 +124,8 @@ void SkizzeSection::load(dao::Database &db, long caseId, dao::Recordset *row)
 
 void SkizzeSection::reload()
 {
+    if (!m_available)
+        return;
     MarkStore store(m_db);
     const QList<DamageMark> own = m_caseId != 0 ? store.caseMarks(m_caseId) : QList<DamageMark>();
     const QList<DamageMark> earlier = store.earlierOpenMarks(m_plate, m_caseId);
@@ -137,6 +140,8 @@ void SkizzeSection::vehicleChanged(const QString &plate, const QString &type)
     if (plate.trimmed().compare(m_plate.trimmed(), Qt::CaseInsensitive) == 0)
         return;
     m_plate = plate;
+    if (!m_available)
+        return;
     try {
         const QList<DamageMark> earlier = MarkStore(m_db).earlierOpenMarks(m_plate, m_caseId);
         const QScopedValueRollback reading(m_reading, true);
@@ -156,6 +161,8 @@ void SkizzeSection::setLocked(bool locked)
 
 void SkizzeSection::write(dao::Database &db, long caseId)
 {
+    if (!m_available)
+        return;
     MarkStore store(db);
     store.writeCase(caseId, m_plate, m_caseId == caseId ? m_marks.loadedOwn() : QList<DamageMark>(), m_marks.own());
     for (const DamageMark &mark : m_marks.repairedEarlier())

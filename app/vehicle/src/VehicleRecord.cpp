@@ -74,7 +74,8 @@ VehicleRecord VehicleRecord::load(dao::Database &db, const QString &plate)
     }
     rs->Close();
     record.m_years = years.values();
-    record.m_open = MarkStore(db).openMarks(record.m_plate);
+    if (MarkStore::available(db))
+        record.m_open = MarkStore(db).openMarks(record.m_plate);
     record.m_outline = OutlineChoice::fromIni(varnholt::gIniFile).outlineFor(type);
     return record;
 }

@@ -15,6 +15,10 @@ class MarkStore {
 public:
     explicit MarkStore(dao::Database &db) : m_db(db) {}
 
+    // Whether the database has the marks' table: one an older program made
+    // and that could not be brought up to date (read only) has not.
+    static bool available(dao::Database &db);
+
     // A case's own marks by number.
     QList<DamageMark> caseMarks(long caseId);
     // Marks without a repair date of the vehicle's cases before the case
@@ -30,6 +34,8 @@ public:
     // number one of them took gets the next free one. Every mark takes the
     // case's plate. Meant to run inside the case's save transaction.
     void writeCase(long caseId, const QString &plate, const QList<DamageMark> &loaded, const QList<DamageMark> &shown);
+    // The case's marks go with the case; inside the caller's transaction.
+    void removeCase(long caseId);
     // A mark's repair date (null: not repaired).
     void setRepaired(long markId, const QDate &date);
 

@@ -43,6 +43,7 @@ private:
     void repairChosen();
 
     dao::Database &m_db;
+    bool m_available;   // the database has the marks' table
     QPointer<QWidget> m_page;   // shown on the form's tabs, deleted with the section
     MarkSet m_marks;
     MarkSheet *m_sheet = nullptr;

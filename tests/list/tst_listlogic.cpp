@@ -385,7 +385,8 @@ private Q_SLOTS:
     {
         ListDatabase data;
         // As the first program made it: the customer's index in the column's own order, no version.
-        for (const char *statement : {"DROP TABLE Schemaversion", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
+        for (const char *statement : {"DROP TABLE Schemaversion", "DROP TABLE Schadenmarke", "DROP INDEX SchadenAuto",
+                                      "DROP INDEX SchadenKunde",
                                       "CREATE INDEX SchadenKunde ON Schaden (Kundenname)"})
             data.db->Execute(QString::fromLatin1(statement));
         addNamedCases(data);
@@ -406,6 +407,7 @@ private Q_SLOTS:
 
         varnholt::upgradeSchema(*data.db);
         QCOMPARE(varnholt::storedSchemaVersion(*data.db), varnholt::SchemaVersion);
+        QVERIFY(data.db->TableHasColumn(QStringLiteral("Schadenmarke"), QStringLiteral("RepariertAm")));
         const QString plan = data.db->QueryPlan(byCustomer).join(u'\n');
         QVERIFY2(plan.contains(QStringLiteral("SchadenKunde"), Qt::CaseInsensitive) && !sorts(plan), qPrintable(plan));
         QCOMPARE(data.ids(byCustomer), ascending);

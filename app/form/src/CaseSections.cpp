@@ -1,11 +1,13 @@
 #include "form/CaseSection.h"
 
+#include "vehicle/SkizzeSection.h"
+
 namespace form {
 
 std::vector<std::unique_ptr<CaseSection>> makeCaseSections(dao::Database &db)
 {
-    (void)db;
     std::vector<std::unique_ptr<CaseSection>> sections;
+    sections.push_back(std::make_unique<vehicle::SkizzeSection>(db));
     return sections;
 }
 

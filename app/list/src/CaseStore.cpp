@@ -1,6 +1,7 @@
 #include "list/CaseStore.h"
 
 #include "dao/Dao.h"
+#include "vehicle/MarkStore.h"
 
 namespace list {
 
@@ -31,6 +32,7 @@ void deleteCase(dao::Database &db, long id)
         }
     }
     rs->Close();
+    vehicle::MarkStore(db).removeCase(id);
     db.Execute(QStringLiteral("Delete from Schaden where ID=?"), {qlonglong(id)});
     transaction.commit();
 }

@@ -19,6 +19,7 @@
 #include "core/UserSettings.h"
 #include "core/WaitCursor.h"
 #include "dao/Dao.h"
+#include "vehicle/frmFahrzeug.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -99,6 +100,7 @@ void frmMain::buildWindow()
     addButton(QStringLiteral("Del"), QStringLiteral("Löschen"), QStringLiteral("delete"));
     m_toolbar->addSeparator();
     addButton(QStringLiteral("Schaden"), QStringLiteral("Schaden"), QStringLiteral("schaden"))->setEnabled(bool(m_print));
+    addButton(QStringLiteral("Fahrzeug"), QStringLiteral("Fahrzeug"), QStringLiteral("fahrzeug"));
     m_termin = addButton(QStringLiteral("Termin"), QStringLiteral("Termin"), QStringLiteral("termin"));
     m_termin->setCheckable(true);
     addButton(QStringLiteral("Print"), QStringLiteral("Liste"), QStringLiteral("liste"))->setEnabled(bool(m_print));
@@ -505,6 +507,8 @@ void frmMain::ButtonClick(const QString &key)
         deleteCurrentCase();
     } else if (is("Schaden")) {
         printCurrentCase();
+    } else if (is("Fahrzeug")) {
+        openVehicleRecord();
     } else if (is("Print")) {
         printList();
     } else if (is("Export")) {
@@ -517,6 +521,25 @@ void frmMain::ButtonClick(const QString &key)
     } else if (is("Exit")) {
         close();
     }
+}
+
+void frmMain::openVehicleRecord()
+{
+    if (!GetCurrentID())
+        return;
+    const auto openCase = [this](long id) {
+        if (!m_caseForm)
+            return;
+        showCaseForm();
+        m_caseForm->FillSchaden(id);
+    };
+    vehicle::frmFahrzeug::Print print;
+    if (m_print)
+        print = [this](const vehicle::VehicleRecord &record, QWidget *parent) {
+            report::requestVehicleReport(record.plate());
+            showPrinted(m_print(parent));
+        };
+    vehicle::openVehicleRecord(m_db, m_currentId, openCase, print, this);
 }
 
 void frmMain::printCurrentCase()

@@ -3,6 +3,7 @@
 #include "report/ControlPictureSource.h"
 #include "report/GridSource.h"
 #include "report/ReportJob.h"
+#include "vehicle/SkizzeAddition.h"
 
 #include "list/ListArguments.h"
 #include "list/ListReport.h"
@@ -121,6 +122,8 @@ int runCase(const Options &o, dao::Database &db, const QString &programFolder, Q
     }
     ControlPictureSource pictures(db);
     ReportJob job(&db, request, *definition, QPageSize(QPageSize::A4), &pictures);
+    vehicle::SkizzeAddition diagram(db);
+    job.setAddition(&diagram);
     layOut(job, err);
     if (!job.writePdf(o.pdf, &message)) {
         err << message << '\n';

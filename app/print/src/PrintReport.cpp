@@ -4,11 +4,14 @@
 #include "preview/frmPrint.h"
 #include "report/ControlPictureSource.h"
 #include "report/ReportJob.h"
+#include "vehicle/RecordDrawing.h"
+#include "vehicle/SkizzeAddition.h"
 
 #include "varnholt/Globals.h"
 
 #include "core/MessageService.h"
 #include "core/WaitCursor.h"
+#include "dao/Dao.h"
 
 #include <QFileInfo>
 #include <QPrinter>
@@ -65,7 +68,18 @@ QString PrintReport(dao::Database &db, QWidget *parent)
         return {};
     }
     QString message;
-    const std::optional<QString> definition = ReportJob::definitionText(request, folder, &message);
+    std::optional<QString> definition;
+    std::optional<vehicle::VehicleRecord> record;
+    try {
+        if (request.kind == PrintKindVehicle) {
+            record = vehicle::VehicleRecord::load(db, request.subtitle);
+            definition = record->reportDefinition();
+        } else {
+            definition = ReportJob::definitionText(request, folder, &message);
+        }
+    } catch (const dao::DaoError &error) {
+        message = QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description();
+    }
     if (!definition) {
         fail(message);
         return {};
@@ -74,6 +88,12 @@ QString PrintReport(dao::Database &db, QWidget *parent)
     printer.setPageOrientation(ReportJob::orientationOf(request));
     ControlPictureSource pictures(db);
     ReportJob job(&db, request, *definition, printer.pageLayout().pageSize(), &pictures);
+    vehicle::SkizzeAddition diagram(db);
+    std::optional<vehicle::RecordDrawing> recordDiagram;
+    if (record)
+        job.setAddition(&recordDiagram.emplace(*record));
+    else
+        job.setAddition(&diagram);
     int printed = 0;
     {
         // The preview tells a failed layout itself.

@@ -1,6 +1,7 @@
 #include "report/PageRenderer.h"
 
 #include "report/AttachmentSource.h"
+#include "report/CaseAddition.h"
 #include "report/Format.h"
 
 #include "core/Clock.h"
@@ -145,6 +146,10 @@ void PageRenderer::RenderItem(const ReportElement &item)
         break;
     case ElementKind::Memo:
         DrawMemo(item, x1, y1, x2());
+        break;
+    case ElementKind::Drawing:
+        if (m_addition)
+            m_addition->draw(*m_painter, box(x1, y1, x2(), y2()), item.text.toLong(), item.field);
         break;
     case ElementKind::Filter:
     case ElementKind::End:

@@ -31,6 +31,15 @@ void requestListReport(GridSource &grid, long count, const QString &subtitle)
     gPrintGrid = &grid;
 }
 
+void requestVehicleReport(const QString &plate)
+{
+    gPrintKind = PrintKindVehicle;
+    gPrintRecord = 0;
+    gPrintSubtitle = plate;
+    gPrintDirect = false;
+    gPrintGrid = nullptr;
+}
+
 QString listSubtitle(const QString &vehicle, const QString &status, const QString &kind)
 {
     return QStringLiteral("Fahrzeug: ") + vehicle + QStringLiteral(" - Status: ") + status +

@@ -1,5 +1,6 @@
 #include "report/ReportData.h"
 
+#include "report/CaseAddition.h"
 #include "report/Format.h"
 
 #include "core/DateText.h"
@@ -40,11 +41,15 @@ QString ReportData::NextBodySection()
     const bool available = m_dataAvailable;
     m_dataAvailable = false;
     if (!available)
-        return {};
+        return m_following.isEmpty() ? QString() : m_following.takeFirst();
     if (m_request.kind == PrintKindList)
         return QStringLiteral("LISTE");
-    if (m_request.kind == PrintKindCase)
+    if (m_request.kind == PrintKindCase) {
+        m_following = m_addition && hasCase() ? m_addition->sections(m_request.record) : QStringList();
         return QStringLiteral("SCHADEN");
+    }
+    if (m_request.kind == PrintKindVehicle)
+        return QStringLiteral("FAHRZEUG");
     return {};
 }
 
@@ -75,6 +80,10 @@ QVariant ReportData::fieldValue(const QString &name)
                     text += QString::fromUtf8(label);
             }
             return text.mid(2);
+        }
+        if (m_addition) {
+            if (std::optional<QVariant> added = m_addition->value(m_request.record, key))
+                return *added;
         }
         if (!m_case->HasField(name))
             return {};

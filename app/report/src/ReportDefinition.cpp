@@ -112,6 +112,10 @@ void readElement(QString &line, ReportElement &e, ReportDefinition &definition)
         e.field = NextToken(line);
         e.text = line;
         break;
+    case ElementKind::Drawing:
+        readCorners(line, e);
+        e.field = NextToken(line);
+        break;
     case ElementKind::End:
     case ElementKind::None:
         break;
@@ -129,6 +133,7 @@ ElementKind kindOfCommand(const QString &command)
         {QStringLiteral("PAGES"), ElementKind::Pages},   {QStringLiteral("RECT"), ElementKind::Rect},
         {QStringLiteral("MEMO"), ElementKind::Memo},     {QStringLiteral("GRID"), ElementKind::Grid},
         {QStringLiteral("OBJEKT"), ElementKind::Picture}, {QStringLiteral("FILTER"), ElementKind::Filter},
+        {QStringLiteral("SKIZZE"), ElementKind::Drawing},
         {QStringLiteral("ENDE"), ElementKind::End},      {QStringLiteral("ENDEMEMO"), ElementKind::End},
     };
     const QString key = command.trimmed().toUpper();

@@ -80,6 +80,12 @@ ReportJob::ReportJob(dao::Database *db, const PrintRequest &request, QString def
 
 ReportJob::~ReportJob() = default;
 
+void ReportJob::setAddition(CaseAddition *addition)
+{
+    m_addition = addition;
+    m_data.setAddition(addition);
+}
+
 QPageLayout ReportJob::pageLayout() const
 {
     return QPageLayout(m_pageSize, orientationOf(m_request), QMarginsF(0, 0, 0, 0));
@@ -93,6 +99,7 @@ bool ReportJob::layout(const Progress &progress)
     m_layout->setGrid(m_request.grid, m_request.kind == PrintKindList ? m_request.record : 0);
     // Pages are drawn from the items as they are laid out, also before the end.
     m_renderer = std::make_unique<PageRenderer>(m_layout->pageItems(), 0, m_paper, &m_pictures, m_layout.get());
+    m_renderer->setAddition(m_addition);
     if (progress) {
         m_layout->setPageObserver([this, &progress](int pages) {
             m_ready = pages;

@@ -215,6 +215,10 @@ void ReportLayout::LayoutElement(int index)
         CheckOverflow(AdjustY(e.y2) + m_flow, index);
         m_items.last().text = m_data.ResolveField(e.field, e.format);
         break;
+    case ElementKind::Drawing:
+        CheckOverflow(AdjustY(e.y2) + m_flow, index);
+        m_items.last().text = QString::number(m_data.request().record);
+        break;
     case ElementKind::End:
         flowAdvance(index, y1);
         break;

@@ -80,6 +80,22 @@ const QList<QStringList> &upgradeSteps()
          QStringLiteral("CREATE INDEX SchadenAuto ON Schaden (EigenKZ COLLATE German)"),
          QStringLiteral("CREATE TABLE Schemaversion (Version INTEGER NOT NULL)"),
          QStringLiteral("INSERT INTO Schemaversion (Version) VALUES (2)")},
+        // The numbered marks of a case's damage diagram; the plate is kept with
+        // each mark so that a vehicle's unrepaired damage is found by its index.
+        {QStringLiteral("CREATE TABLE Schadenmarke ("
+                        "ID INTEGER PRIMARY KEY AUTOINCREMENT,"
+                        "Schaden_ID INTEGER NOT NULL,"
+                        "EigenKZ TEXT COLLATE NOCASE,"
+                        "Nr INTEGER NOT NULL,"
+                        "X INTEGER NOT NULL,"
+                        "Y INTEGER NOT NULL,"
+                        "Art TEXT COLLATE NOCASE,"
+                        "Schwere TEXT COLLATE NOCASE,"
+                        "Bild INTEGER,"
+                        "Notiz TEXT COLLATE NOCASE,"
+                        "RepariertAm DATETIME)"),
+         QStringLiteral("CREATE INDEX SchadenmarkeFahrzeug ON Schadenmarke (EigenKZ, RepariertAm)"),
+         QStringLiteral("CREATE INDEX SchadenmarkeFall ON Schadenmarke (Schaden_ID)")},
     };
     return steps;
 }

@@ -6,6 +6,7 @@
 #include "varnholt/Globals.h"
 #include "varnholt/Schema.h"
 #include "varnholt/modMain.h"
+#include "vehicle/DemoMarks.h"
 
 #include "core/MessageService.h"
 #include "dao/Dao.h"
@@ -103,6 +104,7 @@ int demoCommand(const QStringList &args, CommandIo &io)
         data.setAttachmentHook([&pictures, &estimates](dao::Database &target, const QList<long> &ids) {
             pictures.attach(target, ids);
             estimates.attach(target, ids);
+            vehicle::addDemoMarks(target, ids);
         });
         const QList<long> ids = data.addCases(*db, count);
         db->Close();

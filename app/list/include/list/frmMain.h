@@ -74,6 +74,7 @@ private:
     void SetColumn();
     void showSortIndicator();
     void showCaseForm();
+    void openVehicleRecord();
     void deleteCurrentCase();
     void printCurrentCase();
     void printList();

@@ -15,6 +15,8 @@ class QPainter;
 
 namespace report {
 
+class CaseAddition;
+
 class AttachmentSource;
 
 struct RenderOptions {
@@ -53,6 +55,9 @@ public:
     // The total the page count items show; grows while the layout goes on.
     void setTotalPages(int total) { m_totalPages = total; }
 
+    // Who draws the SKIZZE items; none by default, then they stay empty.
+    void setAddition(CaseAddition *addition) { m_addition = addition; }
+
     // The pixels a picture item needs: its box at 300 dpi, more is never printed.
     QSize pictureBound(const ReportElement &item) const;
 
@@ -75,6 +80,7 @@ private:
     QSizeF m_paper;
     AttachmentSource *m_attachments;
     const PageExtras *m_extras;
+    CaseAddition *m_addition = nullptr;
 
     QPainter *m_painter = nullptr;
     RenderOptions m_options;

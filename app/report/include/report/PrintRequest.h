@@ -10,6 +10,7 @@ class GridSource;
 enum PrintKind : short {
     PrintKindList = 3,   // the filtered case list, through its grid
     PrintKindCase = 6,   // one case, through Protokoll.def
+    PrintKindVehicle = 7, // one vehicle's record, the plate in the subtitle
 };
 
 // The print request: the list window and the case form set these before
@@ -37,6 +38,9 @@ void requestCaseReport(long caseId);
 // (borrowed: the caller clears gPrintGrid once the report is done), under
 // subtitle, shown in the preview.
 void requestListReport(GridSource &grid, long count, const QString &subtitle);
+
+// The request for the record of the vehicle with plate, shown in the preview.
+void requestVehicleReport(const QString &plate);
 
 // The case list's subtitle: what its three filter boxes show.
 QString listSubtitle(const QString &vehicle, const QString &status, const QString &kind);

@@ -3,6 +3,7 @@
 #include "report/PrintRequest.h"
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -13,6 +14,8 @@ class Recordset;
 } // namespace dao
 
 namespace report {
+
+class CaseAddition;
 
 // The data side of one report run: which body section to lay out and the
 // values of the definition's field placeholders, from the case row.
@@ -31,7 +34,8 @@ public:
     void PrepareReportData();
     // Single case: whether the case row exists (after PrepareReportData).
     bool hasCase() const;
-    // "LISTE" or "SCHADEN" the first time after PrepareReportData, then "".
+    // "LISTE", "SCHADEN" or "FAHRZEUG" the first time after PrepareReportData, then the
+    // addition's further sections of the case, then "".
     QString NextBodySection();
 
     // "S_Kundenname;anything" with a format: "" the trimmed value, "n" its
@@ -44,6 +48,9 @@ public:
     // whatever it is); "" for other kinds of report and unknown fields.
     QString CaseFieldValue(const QString &prefix, const QString &name);
 
+    // Values of the case kept beside its row; none by default.
+    void setAddition(CaseAddition *addition) { m_addition = addition; }
+
     // Closes the case row.
     void close();
 
@@ -54,6 +61,8 @@ private:
     PrintRequest m_request;
     std::unique_ptr<dao::Recordset> m_case;
     bool m_dataAvailable = false;
+    CaseAddition *m_addition = nullptr;
+    QStringList m_following;
 };
 
 } // namespace report

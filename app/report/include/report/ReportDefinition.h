@@ -21,6 +21,7 @@ enum class ElementKind : std::uint8_t {
     Grid,       // "GRID"
     Picture,    // "OBJEKT"
     Filter,     // "FILTER"
+    Drawing,    // "SKIZZE": a drawing of the case that the report's CaseAddition draws
     End,        // "ENDE", "ENDEMEMO"
 };
 

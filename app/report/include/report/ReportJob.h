@@ -48,6 +48,9 @@ public:
     QSizeF paperCm() const { return m_paper; }
     const ReportDefinition &definition() const { return m_definition; }
     ReportData &data() { return m_data; }
+    // What the case's report shows beside its row (values, drawings); set
+    // before layout(). None by default.
+    void setAddition(CaseAddition *addition);
 
     // Told with the number of complete pages each time one is complete;
     // they can be drawn at once. Answering false stops the layout.
@@ -96,6 +99,7 @@ private:
     std::unique_ptr<ReportLayout> m_layout;
     std::unique_ptr<PageRenderer> m_renderer;
     int m_ready = 0;
+    CaseAddition *m_addition = nullptr;
 };
 
 } // namespace report

@@ -1,0 +1,121 @@
+#include "vehicle/MarkStore.h"
+
+#include "dao/Dao.h"
+
+#include <QSet>
+
+namespace vehicle {
+namespace {
+
+const QString Columns = QStringLiteral(
+    "Select m.ID, m.Schaden_ID, m.Nr, m.X, m.Y, m.Art, m.Schwere, m.Bild, m.Notiz, m.RepariertAm, s.Schadennummer "
+    "From Schadenmarke m Inner Join Schaden s On s.ID = m.Schaden_ID ");
+
+QVariant text(const QString &value) { return value.isEmpty() ? QVariant() : QVariant(value); }
+
+QVariant date(const QDate &value) { return value.isValid() ? QVariant(QDateTime(value, QTime(0, 0))) : QVariant(); }
+
+} // namespace
+
+QList<DamageMark> MarkStore::read(const QString &where, const QList<QVariant> &params)
+{
+    QList<DamageMark> marks;
+    auto rs = m_db.OpenRecordset(Columns + where, dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, params);
+    for (; !rs->IsEOF(); rs->MoveNext()) {
+        DamageMark mark;
+        mark.id = long(rs->Fields(0).Value().toLongLong());
+        mark.caseId = long(rs->Fields(1).Value().toLongLong());
+        mark.nr = rs->Fields(2).Value().toInt();
+        mark.at = QPoint(rs->Fields(3).Value().toInt(), rs->Fields(4).Value().toInt());
+        mark.kind = rs->Fields(5).Value().toString();
+        mark.severity = rs->Fields(6).Value().toString();
+        mark.picture = rs->Fields(7).Value().toInt();
+        mark.note = rs->Fields(8).Value().toString();
+        const QVariant repaired = rs->Fields(9).Value();
+        mark.repairedOn = dao::isNull(repaired) ? QDate() : repaired.toDateTime().date();
+        mark.caseNumber = rs->Fields(10).Value().toString();
+        marks.append(mark);
+    }
+    rs->Close();
+    return marks;
+}
+
+bool MarkStore::available(dao::Database &db)
+{
+    return db.TableHasColumn(QStringLiteral("Schadenmarke"), QStringLiteral("Schaden_ID"));
+}
+
+void MarkStore::removeCase(long caseId)
+{
+    if (available(m_db))
+        m_db.Execute(QStringLiteral("DELETE FROM Schadenmarke WHERE Schaden_ID=?"), {qlonglong(caseId)});
+}
+
+QList<DamageMark> MarkStore::caseMarks(long caseId)
+{
+    return read(QStringLiteral("Where m.Schaden_ID=? Order By m.Nr, m.ID"), {qlonglong(caseId)});
+}
+
+QList<DamageMark> MarkStore::earlierOpenMarks(const QString &plate, long caseId)
+{
+    if (plate.trimmed().isEmpty())
+        return {};
+    if (caseId == 0)
+        return openMarks(plate);
+    // A case without a date comes after every dated one, among them by ID.
+    return read(QStringLiteral("Inner Join Schaden c On c.ID=? "
+                               "Where m.EigenKZ=? And m.RepariertAm Is Null And m.Schaden_ID<>c.ID And "
+                               "(c.Datum Is Null And (s.Datum Is Not Null Or s.ID<c.ID) Or "
+                               "s.Datum<c.Datum Or s.Datum=c.Datum And s.ID<c.ID) "
+                               "Order By s.Datum, s.ID, m.Nr"),
+                {qlonglong(caseId), plate.trimmed()});
+}
+
+QList<DamageMark> MarkStore::openMarks(const QString &plate)
+{
+    return read(QStringLiteral("Where m.EigenKZ=? And m.RepariertAm Is Null Order By s.Datum, s.ID, m.Nr"),
+                {plate.trimmed()});
+}
+
+void MarkStore::writeCase(long caseId, const QString &plate, const QList<DamageMark> &loaded,
+                          const QList<DamageMark> &shown)
+{
+    QSet<long> kept;
+    for (const DamageMark &mark : shown)
+        if (mark.id != 0)
+            kept.insert(mark.id);
+    for (const DamageMark &mark : loaded)
+        if (!kept.contains(mark.id))
+            m_db.Execute(QStringLiteral("DELETE FROM Schadenmarke WHERE ID=?"), {qlonglong(mark.id)});
+
+    QSet<int> taken;
+    for (const DamageMark &stored : caseMarks(caseId))
+        taken.insert(stored.nr);
+    const QVariant vehicle = text(plate.trimmed());
+    for (const DamageMark &mark : shown) {
+        const QList<QVariant> values{mark.at.x(), mark.at.y(), mark.kind, mark.severity,
+                                     mark.picture > 0 ? QVariant(mark.picture) : QVariant(), text(mark.note),
+                                     date(mark.repairedOn)};
+        // One deleted elsewhere meanwhile comes back: this save shows it.
+        if (mark.id != 0 &&
+            m_db.Execute(QStringLiteral("UPDATE Schadenmarke SET X=?, Y=?, Art=?, Schwere=?, Bild=?, Notiz=?, "
+                                        "RepariertAm=?, Nr=? WHERE ID=?"),
+                         values + QList<QVariant>{mark.nr, qlonglong(mark.id)}) > 0)
+            continue;
+        int nr = mark.nr;
+        while (taken.contains(nr))
+            ++nr;
+        taken.insert(nr);
+        m_db.Execute(QStringLiteral("INSERT INTO Schadenmarke (X, Y, Art, Schwere, Bild, Notiz, RepariertAm, Nr, "
+                                    "Schaden_ID, EigenKZ) VALUES (?,?,?,?,?,?,?,?,?,?)"),
+                     values + QList<QVariant>{nr, qlonglong(caseId), vehicle});
+    }
+    m_db.Execute(QStringLiteral("UPDATE Schadenmarke SET EigenKZ=? WHERE Schaden_ID=?"), {vehicle, qlonglong(caseId)});
+}
+
+void MarkStore::setRepaired(long markId, const QDate &repaired)
+{
+    m_db.Execute(QStringLiteral("UPDATE Schadenmarke SET RepariertAm=? WHERE ID=?"), {date(repaired), qlonglong(markId)});
+}
+
+} // namespace vehicle

@@ -1,0 +1,64 @@
+#include "vehicle/SkizzeAddition.h"
+
+#include "vehicle/DiagramPainter.h"
+#include "vehicle/MarkStore.h"
+#include "vehicle/Outline.h"
+
+#include "dao/Dao.h"
+#include "varnholt/Globals.h"
+
+#include <QPainter>
+
+namespace vehicle {
+
+void SkizzeAddition::read(long caseId)
+{
+    if (caseId == m_caseId)
+        return;
+    auto row = m_db.OpenRecordset(QStringLiteral("Select EigenKZ, Fahrzeugtyp From Schaden Where ID=?"),
+                                  dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {qlonglong(caseId)});
+    const QString plate = row->IsEOF() ? QString() : row->Fields(0).Value().toString();
+    const QString type = row->IsEOF() ? QString() : row->Fields(1).Value().toString();
+    row->Close();
+    MarkStore store(m_db);
+    const bool available = MarkStore::available(m_db);
+    m_own = available ? store.caseMarks(caseId) : QList<DamageMark>();
+    m_earlier = available ? store.earlierOpenMarks(plate, caseId) : QList<DamageMark>();
+    m_outline = OutlineChoice::fromIni(varnholt::gIniFile).outlineFor(type);
+    m_caseId = caseId;
+}
+
+QStringList SkizzeAddition::sections(long caseId)
+{
+    read(caseId);
+    return m_own.isEmpty() && m_earlier.isEmpty() ? QStringList() : QStringList{QStringLiteral("SKIZZE")};
+}
+
+std::optional<QVariant> SkizzeAddition::value(long caseId, const QString &name)
+{
+    if (name.compare(QLatin1String("SKIZZE"), Qt::CaseInsensitive) == 0) {
+        read(caseId);
+        return QVariant(int(m_own.size() + m_earlier.size()));
+    }
+    if (name.compare(QLatin1String("SKIZZENLEGENDE"), Qt::CaseInsensitive) == 0) {
+        read(caseId);
+        QStringList lines;
+        for (const DamageMark &mark : std::as_const(m_own))
+            lines.append(legendLine(mark, false));
+        for (const DamageMark &mark : std::as_const(m_earlier))
+            lines.append(legendLine(mark, true));
+        return QVariant(lines.join(QStringLiteral("\r\n")));
+    }
+    return std::nullopt;
+}
+
+void SkizzeAddition::draw(QPainter &painter, const QRectF &box, long caseId, const QString &field)
+{
+    (void)field;
+    read(caseId);
+    const DiagramPainter diagram(m_outline);
+    const DiagramGeometry where = diagram.geometry(box);
+    diagram.paint(painter, where, m_own, m_earlier, where.drawn().width() / 45.0);
+}
+
+} // namespace vehicle

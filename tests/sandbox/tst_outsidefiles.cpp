@@ -44,7 +44,7 @@ private Q_SLOTS:
     void aDocumentWithoutPreviewLeavesTheCaseWhole();
     void aDamagedPictureIsToldByTheAttachmentsName_data();
     void aDamagedPictureIsToldByTheAttachmentsName();
-    void theSecondShowingStartsNoChild();
+    void theSecondShowingAsksNoChild();
     void aWebpPhotoIsShownUprightByItsExifOrientation();
 
 private:
@@ -118,12 +118,12 @@ void TestOutsideFiles::answersThatAreNoPictureAreRefused_data()
 {
     QTest::addColumn<QByteArray>("answer");
     const QByteArray pixels(4 * 4 * 4, '\x7f');
-    QTest::newRow("sound") << QByteArray("KVI1 4 4\n" + pixels);
-    QTest::newRow("short") << QByteArray("KVI1 4 4\n" + pixels.left(63));
-    QTest::newRow("long") << QByteArray("KVI1 4 4\n" + pixels + 'x');
-    QTest::newRow("larger than asked") << QByteArray("KVI1 40 4\n" + QByteArray(40 * 4 * 4, 'x'));
-    QTest::newRow("negative") << QByteArray("KVI1 -4 4\n" + pixels);
-    QTest::newRow("overflowing") << QByteArray("KVI1 99999999999 1\n");
+    QTest::newRow("sound") << QByteArray("KVI1 4 4 3780 3780\n" + pixels);
+    QTest::newRow("short") << QByteArray("KVI1 4 4 3780 3780\n" + pixels.left(63));
+    QTest::newRow("long") << QByteArray("KVI1 4 4 3780 3780\n" + pixels + 'x');
+    QTest::newRow("larger than asked") << QByteArray("KVI1 40 4 3780 3780\n" + QByteArray(40 * 4 * 4, 'x'));
+    QTest::newRow("negative") << QByteArray("KVI1 -4 4 3780 3780\n" + pixels);
+    QTest::newRow("overflowing") << QByteArray("KVI1 99999999999 1 3780 3780\n");
     QTest::newRow("no header") << pixels;
     QTest::newRow("jpeg answer") << QByteArray("KVJ1 3\n\xFF\xD8\xFF");
 }
@@ -166,7 +166,7 @@ void TestOutsideFiles::aDocumentWithoutPreviewLeavesTheCaseWhole()
     const QByteArray stored = storedBytes(id);
 
     sandbox::Previews *previews = sandbox::Previews::ofApplication();
-    const int started = previews->childrenStarted();
+    const int started = previews->requestsSent();
     QElapsedTimer clock;
     clock.start();
     auto control = controltest::makeControl(m_db.get());
@@ -175,7 +175,7 @@ void TestOutsideFiles::aDocumentWithoutPreviewLeavesTheCaseWhole()
     QVERIFY(container);
     // The window paints on while the child works ("Vorschau wird
     // erstellt ..."), then shows the card.
-    QTRY_VERIFY(previews->childrenStarted() > started);
+    QTRY_VERIFY(previews->requestsSent() > started);
     if (QByteArray(QTest::currentDataTag()) == "child hangs")
         QVERIFY(container->isMakingPreview());
     QTRY_VERIFY_WITH_TIMEOUT(!container->isMakingPreview(), timeoutMs + 5000);
@@ -229,7 +229,7 @@ void TestOutsideFiles::aDamagedPictureIsToldByTheAttachmentsName()
     QCOMPARE(storedBytes(id), stored);
 }
 
-void TestOutsideFiles::theSecondShowingStartsNoChild()
+void TestOutsideFiles::theSecondShowingAsksNoChild()
 {
     // Made once: a PDF writer stamps the time into each file.
     const QByteArray pdf = oletest::pdfBytes(QColor(20, 160, 60));
@@ -246,32 +246,35 @@ void TestOutsideFiles::theSecondShowingStartsNoChild()
         };
         QTRY_COMPARE(centre(), QColor(20, 160, 60));
     };
-    const int before = previews->childrenStarted();
+    const int before = previews->requestsSent();
     show();
-    QCOMPARE(previews->childrenStarted(), before + 1);
+    QCOMPARE(previews->requestsSent(), before + 1);
     show();
-    QCOMPARE(previews->childrenStarted(), before + 1);
+    QCOMPARE(previews->requestsSent(), before + 1);
 
     // The next start of the program finds it in the user's cache folder.
     const QString folder = sandbox::PreviewCache::userFolder();
     QVERIFY(folder.startsWith(m_dir.path()));
     QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions()); // owner-only
     sandbox::PreviewCache nextStart(folder, 1 << 30, 1 << 20);
-    bool found = false;
-    for (const QString &file : QDir(folder).entryList(QDir::Files)) {
-        const QString name = file.section(QLatin1Char('.'), 0, 0);
-        const QByteArray key = name.toLatin1();
-        const QString side = name.section(QLatin1Char('-'), 2);
-        const QSize size(side.section(QLatin1Char('x'), 0, 0).toInt(), side.section(QLatin1Char('x'), 1).toInt());
-        const sandbox::PreviewRequest request{sandbox::PreviewMode::Fit, size, pdf};
-        if (sandbox::PreviewCache::keyOf(request) == key)
-            found = found || nextStart.find(key, request).has_value();
-    }
-    QVERIFY2(found, qPrintable(QDir(folder).entryList(QDir::Files).join(QLatin1Char(' '))));
+    const auto foundOnDisk = [&] {
+        for (const QString &file : QDir(folder).entryList(QDir::Files)) {
+            const QString name = file.section(QLatin1Char('.'), 0, 0);
+            const QByteArray key = name.toLatin1();
+            const QString side = name.section(QLatin1Char('-'), 2);
+            const QSize size(side.section(QLatin1Char('x'), 0, 0).toInt(), side.section(QLatin1Char('x'), 1).toInt());
+            const sandbox::PreviewRequest request{sandbox::PreviewMode::Fit, size, pdf};
+            if (sandbox::PreviewCache::keyOf(request) == key && nextStart.find(key, request))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY2(foundOnDisk(), qPrintable(QDir(folder).entryList(QDir::Files).join(QLatin1Char(' '))));
 
     // Kept under its size limit, the least recently used going first.
     sandbox::PreviewCache small(folder, 1, 1 << 20);
     small.insert("1-x-1x1", sandbox::PreviewResult{QImage(1, 1, QImage::Format_ARGB32_Premultiplied), {}, {}});
+    small.waitForWrites();
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
 }
 

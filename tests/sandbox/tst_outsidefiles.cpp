@@ -19,12 +19,16 @@
 #include "ole/OleContainer.h"
 #include "sandbox/PreviewProtocol.h"
 #include "sandbox/Previews.h"
+#include "quarvik/PictureReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+
+Q_DECLARE_METATYPE(sandbox::PreviewFailure)
 
 // Outside files the preview program cannot turn into a picture, and preview
 // programs that crash, hang or talk garbage: the case still opens, shows
@@ -46,6 +50,8 @@ private Q_SLOTS:
     void aDamagedPictureIsToldByTheAttachmentsName();
     void theSecondShowingAsksNoChild();
     void aWebpPhotoIsShownUprightByItsExifOrientation();
+    void aPhotosPixelsComeFromThePreviewProgram_data();
+    void aPhotosPixelsComeFromThePreviewProgram();
 
 private:
     long storeDocument(const QString &name, const QByteArray &bytes);
@@ -293,6 +299,59 @@ void TestOutsideFiles::aWebpPhotoIsShownUprightByItsExifOrientation()
     QCOMPARE(result.image.size(), QSize(50, 100));
     QVERIFY(qRed(result.image.pixel(25, 10)) > 180);  // red on top
     QVERIFY(qBlue(result.image.pixel(25, 90)) > 180); // blue below
+}
+
+void TestOutsideFiles::aPhotosPixelsComeFromThePreviewProgram_data()
+{
+    QTest::addColumn<QString>("program"); // a stand-in's script; "" the real one
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("bound");
+    QTest::addColumn<QSize>("decoded"); // empty: not decoded
+    QTest::addColumn<sandbox::PreviewFailure>("failure");
+    const QSize photo(400, 300);
+    const QSize wide(9000, 60); // wider than the preview program answers
+    const auto None = sandbox::PreviewFailure::None;
+    QTest::newRow("fitted") << QString() << 10'000 << photo << QSize(100, 100) << QSize(100, 75) << None;
+    QTest::newRow("whole, wider than answered") << QString() << 10'000 << wide << QSize() << wide << None;
+    QTest::newRow("child crashes") << QStringLiteral("kill -SEGV $$") << 10'000 << photo << QSize(100, 100) << QSize()
+                                   << sandbox::PreviewFailure::Crashed;
+    QTest::newRow("child crashes, wider than answered")
+        << QStringLiteral("kill -SEGV $$") << 10'000 << wide << QSize() << QSize() << sandbox::PreviewFailure::Crashed;
+    QTest::newRow("child hangs") << QStringLiteral("exec sleep 60") << 1000 << photo << QSize(100, 100) << QSize()
+                                 << sandbox::PreviewFailure::TimedOut;
+}
+
+void TestOutsideFiles::aPhotosPixelsComeFromThePreviewProgram()
+{
+    QFETCH(QString, program);
+    QFETCH(int, timeoutMs);
+    QFETCH(QSize, size);
+    QFETCH(QSize, bound);
+    QFETCH(QSize, decoded);
+    QFETCH(sandbox::PreviewFailure, failure);
+    usePreviewProgram(program.isEmpty() ? QString() : hostile::standIn(m_dir.path(), QStringLiteral("stand-in-%1.sh").arg(++m_nextId), program.toUtf8()),
+                      timeoutMs);
+    // A photo of its own in each row: results are kept by content.
+    QImage picture = testpictures::marked(size.width(), size.height());
+    QPainter(&picture).fillRect(0, 0, 16, 16, QColor(int(++m_nextId * 40 % 256), 0, 0));
+    const QByteArray jpeg = testpictures::encoded(picture, "jpg");
+    quarvik::PictureReader reader(jpeg, QStringLiteral("Foto.jpg"));
+    QVERIFY(reader.probe()); // the header is read here
+    sandbox::Previews *previews = sandbox::Previews::ofApplication();
+    const int asked = previews->requestsSent();
+    const QImage image = reader.read(bound);
+    QCOMPARE(previews->requestsSent(), asked + 1);
+    if (decoded.isEmpty()) {
+        QVERIFY(image.isNull());
+        QVERIFY2(reader.errorString().contains(QLatin1String("Foto.jpg"))
+                     && reader.errorString().contains(sandbox::failureText(failure)),
+                 qPrintable(reader.errorString()));
+        return;
+    }
+    QCOMPARE(image.size(), decoded);
+    QVERIFY(qRed(image.pixel(2, image.height() - 2)) > 180);
+    QVERIFY(qBlue(image.pixel(image.width() - 3, image.height() - 2)) > 180);
 }
 
 QTEST_MAIN(TestOutsideFiles)

@@ -1,5 +1,7 @@
 // A stored attachment's or an embedded document's bytes as the report and the
-// container decode them: probed, and when accepted, read at a small size.
+// container decode them: probed here, and when accepted, read at a small
+// size, which the preview program does (fuzz_preview_readers fuzzes its
+// readers); without an application to run it, reading fails with a message.
 #include "quarvik/PictureReader.h"
 
 #include <cstddef>

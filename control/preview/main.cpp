@@ -2,8 +2,9 @@
 // of its own, so that a parser that faults, loops or eats memory on a
 // hostile or broken file ends this process and not the program. The request
 // comes on the input, the picture goes to the output, the exit status says
-// what went wrong (sandbox/PreviewProtocol.h). Run by the program's preview
-// client, not by hand.
+// what went wrong (sandbox/PreviewProtocol.h). It serves one request after
+// another, so that one start serves many pictures. Run by the program's
+// preview client, not by hand.
 
 #include "Limits.h"
 #include "Readers.h"
@@ -14,7 +15,9 @@
 #include <QCoreApplication>
 #include <QImageWriter>
 
+#include <fcntl.h>
 #include <new>
+#include <optional>
 #include <unistd.h>
 
 namespace {
@@ -45,8 +48,9 @@ bool writeAll(int fd, const QByteArray &bytes)
     return true;
 }
 
-// The header line, read a byte at a time so nothing of the body is taken.
-QByteArray headerLine()
+// The header line, read a byte at a time so nothing of the body is taken;
+// nullopt at the end of the input before a line starts.
+std::optional<QByteArray> headerLine()
 {
     QByteArray line;
     char c = 0;
@@ -55,7 +59,9 @@ QByteArray headerLine()
             return line;
         line.append(c);
     }
-    return {};
+    if (line.isEmpty())
+        return std::nullopt;
+    return QByteArray(); // cut off or too long: no request
 }
 
 QByteArray jpegOf(const QImage &image)
@@ -68,29 +74,37 @@ QByteArray jpegOf(const QImage &image)
     return writer.write(image) ? jpeg : QByteArray();
 }
 
+QByteArray answerTo(const sandbox::PreviewRequest &request)
+{
+    const bool fit = request.mode == sandbox::PreviewMode::Fit;
+    const preview::Outcome outcome = fit ? preview::fitted(request.bytes, request.bound) : preview::whole(request.bytes);
+    if (outcome.image.isNull())
+        return sandbox::failureAnswer(outcome.status == sandbox::ExitTooLarge ? sandbox::ExitTooLarge
+                                                                              : sandbox::ExitUnreadable);
+    if (fit)
+        return sandbox::imageAnswer(outcome.image);
+    const QByteArray jpeg = jpegOf(outcome.image);
+    return jpeg.isEmpty() ? sandbox::failureAnswer(sandbox::ExitTooLarge) : sandbox::jpegAnswer(jpeg);
+}
+
+// Requests one after another, until the parent closes the input.
 int serve()
 {
-    const auto header = sandbox::parseRequestHeader(headerLine());
-    if (!header)
-        return sandbox::ExitBadRequest;
-    sandbox::PreviewRequest request = header->first;
-    request.bytes.resize(header->second);
-    if (!readAll(0, request.bytes.data(), header->second))
-        return sandbox::ExitBadRequest;
-
-    if (request.mode == sandbox::PreviewMode::Fit) {
-        const preview::Outcome outcome = preview::fitted(request.bytes, request.bound);
-        if (outcome.image.isNull())
-            return outcome.status != sandbox::ExitOk ? outcome.status : sandbox::ExitUnreadable;
-        return writeAll(1, sandbox::imageAnswer(outcome.image)) ? sandbox::ExitOk : sandbox::ExitBadRequest;
+    for (;;) {
+        const std::optional<QByteArray> line = headerLine();
+        if (!line)
+            return sandbox::ExitOk;
+        const auto header = sandbox::parseRequestHeader(*line);
+        if (!header)
+            return sandbox::ExitBadRequest;
+        sandbox::PreviewRequest request = header->first;
+        request.bytes.resize(header->second);
+        if (!readAll(0, request.bytes.data(), header->second))
+            return sandbox::ExitBadRequest;
+        preview::startRequest();
+        if (!writeAll(1, answerTo(request)))
+            return sandbox::ExitBadRequest;
     }
-    const preview::Outcome outcome = preview::whole(request.bytes);
-    if (outcome.image.isNull())
-        return outcome.status != sandbox::ExitOk ? outcome.status : sandbox::ExitUnreadable;
-    const QByteArray jpeg = jpegOf(outcome.image);
-    if (jpeg.isEmpty())
-        return sandbox::ExitTooLarge;
-    return writeAll(1, sandbox::jpegAnswer(jpeg)) ? sandbox::ExitOk : sandbox::ExitBadRequest;
 }
 
 } // namespace
@@ -98,6 +112,9 @@ int serve()
 int main(int argc, char *argv[])
 {
     preview::applyLimits();
+    // A page for the screen is a few megabytes: in a few large pieces the
+    // parent takes it between two paints, not in forty small ones.
+    fcntl(STDOUT_FILENO, F_SETPIPE_SZ, 1 << 20);
     // The parent reads no more than a few lines of this; the parsers and
     // Qt's plugins say nothing here.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});

@@ -19,12 +19,16 @@
 #include "ole/OleContainer.h"
 #include "sandbox/PreviewProtocol.h"
 #include "sandbox/Previews.h"
+#include "quarvik/PictureReader.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
+
+Q_DECLARE_METATYPE(sandbox::PreviewFailure)
 
 // Outside files the preview program cannot turn into a picture, and preview
 // programs that crash, hang or talk garbage: the case still opens, shows
@@ -44,8 +48,10 @@ private Q_SLOTS:
     void aDocumentWithoutPreviewLeavesTheCaseWhole();
     void aDamagedPictureIsToldByTheAttachmentsName_data();
     void aDamagedPictureIsToldByTheAttachmentsName();
-    void theSecondShowingStartsNoChild();
+    void theSecondShowingAsksNoChild();
     void aWebpPhotoIsShownUprightByItsExifOrientation();
+    void aPhotosPixelsComeFromThePreviewProgram_data();
+    void aPhotosPixelsComeFromThePreviewProgram();
 
 private:
     long storeDocument(const QString &name, const QByteArray &bytes);
@@ -118,12 +124,12 @@ void TestOutsideFiles::answersThatAreNoPictureAreRefused_data()
 {
     QTest::addColumn<QByteArray>("answer");
     const QByteArray pixels(4 * 4 * 4, '\x7f');
-    QTest::newRow("sound") << QByteArray("KVI1 4 4\n" + pixels);
-    QTest::newRow("short") << QByteArray("KVI1 4 4\n" + pixels.left(63));
-    QTest::newRow("long") << QByteArray("KVI1 4 4\n" + pixels + 'x');
-    QTest::newRow("larger than asked") << QByteArray("KVI1 40 4\n" + QByteArray(40 * 4 * 4, 'x'));
-    QTest::newRow("negative") << QByteArray("KVI1 -4 4\n" + pixels);
-    QTest::newRow("overflowing") << QByteArray("KVI1 99999999999 1\n");
+    QTest::newRow("sound") << QByteArray("KVI1 4 4 3780 3780\n" + pixels);
+    QTest::newRow("short") << QByteArray("KVI1 4 4 3780 3780\n" + pixels.left(63));
+    QTest::newRow("long") << QByteArray("KVI1 4 4 3780 3780\n" + pixels + 'x');
+    QTest::newRow("larger than asked") << QByteArray("KVI1 40 4 3780 3780\n" + QByteArray(40 * 4 * 4, 'x'));
+    QTest::newRow("negative") << QByteArray("KVI1 -4 4 3780 3780\n" + pixels);
+    QTest::newRow("overflowing") << QByteArray("KVI1 99999999999 1 3780 3780\n");
     QTest::newRow("no header") << pixels;
     QTest::newRow("jpeg answer") << QByteArray("KVJ1 3\n\xFF\xD8\xFF");
 }
@@ -166,7 +172,7 @@ void TestOutsideFiles::aDocumentWithoutPreviewLeavesTheCaseWhole()
     const QByteArray stored = storedBytes(id);
 
     sandbox::Previews *previews = sandbox::Previews::ofApplication();
-    const int started = previews->childrenStarted();
+    const int started = previews->requestsSent();
     QElapsedTimer clock;
     clock.start();
     auto control = controltest::makeControl(m_db.get());
@@ -175,7 +181,7 @@ void TestOutsideFiles::aDocumentWithoutPreviewLeavesTheCaseWhole()
     QVERIFY(container);
     // The window paints on while the child works ("Vorschau wird
     // erstellt ..."), then shows the card.
-    QTRY_VERIFY(previews->childrenStarted() > started);
+    QTRY_VERIFY(previews->requestsSent() > started);
     if (QByteArray(QTest::currentDataTag()) == "child hangs")
         QVERIFY(container->isMakingPreview());
     QTRY_VERIFY_WITH_TIMEOUT(!container->isMakingPreview(), timeoutMs + 5000);
@@ -229,7 +235,7 @@ void TestOutsideFiles::aDamagedPictureIsToldByTheAttachmentsName()
     QCOMPARE(storedBytes(id), stored);
 }
 
-void TestOutsideFiles::theSecondShowingStartsNoChild()
+void TestOutsideFiles::theSecondShowingAsksNoChild()
 {
     // Made once: a PDF writer stamps the time into each file.
     const QByteArray pdf = oletest::pdfBytes(QColor(20, 160, 60));
@@ -246,32 +252,35 @@ void TestOutsideFiles::theSecondShowingStartsNoChild()
         };
         QTRY_COMPARE(centre(), QColor(20, 160, 60));
     };
-    const int before = previews->childrenStarted();
+    const int before = previews->requestsSent();
     show();
-    QCOMPARE(previews->childrenStarted(), before + 1);
+    QCOMPARE(previews->requestsSent(), before + 1);
     show();
-    QCOMPARE(previews->childrenStarted(), before + 1);
+    QCOMPARE(previews->requestsSent(), before + 1);
 
     // The next start of the program finds it in the user's cache folder.
     const QString folder = sandbox::PreviewCache::userFolder();
     QVERIFY(folder.startsWith(m_dir.path()));
     QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions()); // owner-only
     sandbox::PreviewCache nextStart(folder, 1 << 30, 1 << 20);
-    bool found = false;
-    for (const QString &file : QDir(folder).entryList(QDir::Files)) {
-        const QString name = file.section(QLatin1Char('.'), 0, 0);
-        const QByteArray key = name.toLatin1();
-        const QString side = name.section(QLatin1Char('-'), 2);
-        const QSize size(side.section(QLatin1Char('x'), 0, 0).toInt(), side.section(QLatin1Char('x'), 1).toInt());
-        const sandbox::PreviewRequest request{sandbox::PreviewMode::Fit, size, pdf};
-        if (sandbox::PreviewCache::keyOf(request) == key)
-            found = found || nextStart.find(key, request).has_value();
-    }
-    QVERIFY2(found, qPrintable(QDir(folder).entryList(QDir::Files).join(QLatin1Char(' '))));
+    const auto foundOnDisk = [&] {
+        for (const QString &file : QDir(folder).entryList(QDir::Files)) {
+            const QString name = file.section(QLatin1Char('.'), 0, 0);
+            const QByteArray key = name.toLatin1();
+            const QString side = name.section(QLatin1Char('-'), 2);
+            const QSize size(side.section(QLatin1Char('x'), 0, 0).toInt(), side.section(QLatin1Char('x'), 1).toInt());
+            const sandbox::PreviewRequest request{sandbox::PreviewMode::Fit, size, pdf};
+            if (sandbox::PreviewCache::keyOf(request) == key && nextStart.find(key, request))
+                return true;
+        }
+        return false;
+    };
+    QTRY_VERIFY2(foundOnDisk(), qPrintable(QDir(folder).entryList(QDir::Files).join(QLatin1Char(' '))));
 
     // Kept under its size limit, the least recently used going first.
     sandbox::PreviewCache small(folder, 1, 1 << 20);
     small.insert("1-x-1x1", sandbox::PreviewResult{QImage(1, 1, QImage::Format_ARGB32_Premultiplied), {}, {}});
+    small.waitForWrites();
     QCOMPARE(QDir(folder).entryList(QDir::Files).size(), 1);
 }
 
@@ -290,6 +299,59 @@ void TestOutsideFiles::aWebpPhotoIsShownUprightByItsExifOrientation()
     QCOMPARE(result.image.size(), QSize(50, 100));
     QVERIFY(qRed(result.image.pixel(25, 10)) > 180);  // red on top
     QVERIFY(qBlue(result.image.pixel(25, 90)) > 180); // blue below
+}
+
+void TestOutsideFiles::aPhotosPixelsComeFromThePreviewProgram_data()
+{
+    QTest::addColumn<QString>("program"); // a stand-in's script; "" the real one
+    QTest::addColumn<int>("timeoutMs");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QSize>("bound");
+    QTest::addColumn<QSize>("decoded"); // empty: not decoded
+    QTest::addColumn<sandbox::PreviewFailure>("failure");
+    const QSize photo(400, 300);
+    const QSize wide(9000, 60); // wider than the preview program answers
+    const auto None = sandbox::PreviewFailure::None;
+    QTest::newRow("fitted") << QString() << 10'000 << photo << QSize(100, 100) << QSize(100, 75) << None;
+    QTest::newRow("whole, wider than answered") << QString() << 10'000 << wide << QSize() << wide << None;
+    QTest::newRow("child crashes") << QStringLiteral("kill -SEGV $$") << 10'000 << photo << QSize(100, 100) << QSize()
+                                   << sandbox::PreviewFailure::Crashed;
+    QTest::newRow("child crashes, wider than answered")
+        << QStringLiteral("kill -SEGV $$") << 10'000 << wide << QSize() << QSize() << sandbox::PreviewFailure::Crashed;
+    QTest::newRow("child hangs") << QStringLiteral("exec sleep 60") << 1000 << photo << QSize(100, 100) << QSize()
+                                 << sandbox::PreviewFailure::TimedOut;
+}
+
+void TestOutsideFiles::aPhotosPixelsComeFromThePreviewProgram()
+{
+    QFETCH(QString, program);
+    QFETCH(int, timeoutMs);
+    QFETCH(QSize, size);
+    QFETCH(QSize, bound);
+    QFETCH(QSize, decoded);
+    QFETCH(sandbox::PreviewFailure, failure);
+    usePreviewProgram(program.isEmpty() ? QString() : hostile::standIn(m_dir.path(), QStringLiteral("stand-in-%1.sh").arg(++m_nextId), program.toUtf8()),
+                      timeoutMs);
+    // A photo of its own in each row: results are kept by content.
+    QImage picture = testpictures::marked(size.width(), size.height());
+    QPainter(&picture).fillRect(0, 0, 16, 16, QColor(int(++m_nextId * 40 % 256), 0, 0));
+    const QByteArray jpeg = testpictures::encoded(picture, "jpg");
+    quarvik::PictureReader reader(jpeg, QStringLiteral("Foto.jpg"));
+    QVERIFY(reader.probe()); // the header is read here
+    sandbox::Previews *previews = sandbox::Previews::ofApplication();
+    const int asked = previews->requestsSent();
+    const QImage image = reader.read(bound);
+    QCOMPARE(previews->requestsSent(), asked + 1);
+    if (decoded.isEmpty()) {
+        QVERIFY(image.isNull());
+        QVERIFY2(reader.errorString().contains(QLatin1String("Foto.jpg"))
+                     && reader.errorString().contains(sandbox::failureText(failure)),
+                 qPrintable(reader.errorString()));
+        return;
+    }
+    QCOMPARE(image.size(), decoded);
+    QVERIFY(qRed(image.pixel(2, image.height() - 2)) > 180);
+    QVERIFY(qBlue(image.pixel(image.width() - 3, image.height() - 2)) > 180);
 }
 
 QTEST_MAIN(TestOutsideFiles)

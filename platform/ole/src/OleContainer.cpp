@@ -188,7 +188,7 @@ QImage OleContainer::shownPicture(const QSize &pixels)
     m_making.reset(previews->start(*request, nullptr));
     if (m_making->isFinished()) // the program would not even start
         return pictureOfResult(m_document, pixels, std::exchange(m_making, nullptr)->result());
-    connect(m_making.get(), &sandbox::PreviewProcess::finished, this, [this, pixels] {
+    connect(m_making.get(), &sandbox::PreviewJob::finished, this, [this, pixels] {
         m_shown = pictureOfResult(m_document, pixels, m_making->result());
         m_making.release()->deleteLater();
         update();

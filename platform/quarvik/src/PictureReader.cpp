@@ -3,6 +3,8 @@
 #include "HeifCodec.h"
 #include "JpegCheck.h"
 
+#include "sandbox/Previews.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
@@ -44,6 +46,24 @@ bool jpegComplete(const QString &path)
         return complete;
     }
     return jpegIsComplete(file.readAll());
+}
+
+// A decode this small proves the picture data readable (a JPEG is decoded at
+// an eighth of its size).
+const QSize kCheckSize(256, 256);
+
+bool previewProgramAnswers(const QSize &size)
+{
+    return size.width() <= sandbox::MaxSide && size.height() <= sandbox::MaxSide
+        && qint64(size.width()) * size.height() <= sandbox::MaxPixels;
+}
+
+sandbox::PreviewResult decodedByPreviewProgram(const QByteArray &bytes, const QSize &size)
+{
+    sandbox::Previews *previews = sandbox::Previews::ofApplication();
+    if (!previews)
+        return sandbox::PreviewResult{{}, {}, sandbox::PreviewFailure::NotStarted};
+    return previews->make({sandbox::PreviewMode::Fit, size, bytes});
 }
 
 } // namespace
@@ -141,20 +161,46 @@ QImage PictureReader::read(const QSize &bound)
             keepPaperSize(image, m_uprightSize);
         }
     } else {
+        image = decodeForeign(target, scaled);
+    }
+    return image;
+}
+
+QImage PictureReader::decodeForeign(const QSize &target, bool scaled)
+{
+    // Qt's image plugins are not ours: the preview program decodes, and a
+    // fault or a bomb in them ends that process, not this one. A picture
+    // larger than it answers with (the full picture of a 48 MP photo) is
+    // decoded here, once the preview program has read it.
+    QByteArray bytes = m_bytes;
+    if (!inMemory()) {
+        QFile file(m_path);
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.readAll();
+    }
+    const bool answered = previewProgramAnswers(target);
+    const sandbox::PreviewResult result = decodedByPreviewProgram(bytes, answered ? target : kCheckSize);
+    QImage image;
+    if (!result.ok()) {
+        m_error = QStringLiteral("Das Bild \"%1\" ist beschädigt und kann nicht gelesen werden (%2).")
+                      .arg(name(), sandbox::failureText(result.failure));
+        return image;
+    }
+    if (answered) {
+        image = result.image;
+    } else {
         allowOurBound();
         QBuffer buffer;
         const std::unique_ptr<QImageReader> reader = openReader(buffer);
-        if (scaled) // the reader scales before it turns the picture upright
-            reader->setScaledSize(m_turned ? target.transposed() : target);
         image = reader->read();
-        // Qt's PNG reader sets the resolution of a smaller decode itself; the
-        // others keep the file's.
-        if (scaled && m_format != "png")
-            keepPaperSize(image, m_uprightSize);
         if (image.isNull())
             m_error = QStringLiteral("Das Bild \"%1\" ist beschädigt und kann nicht gelesen werden (%2).")
                           .arg(name(), reader->errorString());
     }
+    // Qt's PNG reader sets the resolution of a smaller decode itself; the
+    // others keep the file's.
+    if (scaled && m_format != "png")
+        keepPaperSize(image, m_uprightSize);
     return image;
 }
 

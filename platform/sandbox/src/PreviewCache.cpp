@@ -11,6 +11,7 @@
 namespace sandbox {
 namespace {
 
+constexpr qint64 MaxPixelsOnDisk = 4'000'000;
 constexpr QFileDevice::Permissions OwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 qint64 costOf(const PreviewResult &result) { return qMax<qint64>(1, (result.image.sizeInBytes() + result.jpeg.size()) / 1024); }
@@ -20,7 +21,10 @@ qint64 costOf(const PreviewResult &result) { return qMax<qint64>(1, (result.imag
 PreviewCache::PreviewCache(QString folder, qint64 diskLimit, qint64 memoryLimit)
     : m_folder(std::move(folder)), m_diskLimit(diskLimit), m_memory(qMax<qint64>(1, memoryLimit / 1024))
 {
+    m_writer.setMaxThreadCount(1);
 }
+
+PreviewCache::~PreviewCache() { waitForWrites(); }
 
 QString PreviewCache::userFolder()
 {
@@ -73,19 +77,34 @@ std::optional<PreviewResult> PreviewCache::find(const QByteArray &key, const Pre
 void PreviewCache::insert(const QByteArray &key, const PreviewResult &result)
 {
     m_memory.insert(key, new PreviewResult(result), costOf(result));
-    if (!result.ok() || m_folder.isEmpty() || !prepareFolder())
+    // A picture larger than a screen's view (a photo's full decode for the
+    // editor) would cost more to write than to make again.
+    if (!result.ok() || m_folder.isEmpty() || qint64(result.image.width()) * result.image.height() > MaxPixelsOnDisk)
         return;
-    QSaveFile file(fileOf(key, !result.jpeg.isEmpty()));
+    // Written beside the window's thread, one file after another: the
+    // picture is shown at once.
+    m_writer.start([this, file = fileOf(key, !result.jpeg.isEmpty()), result] {
+        if (write(file, result))
+            keepToLimit();
+    });
+}
+
+bool PreviewCache::write(const QString &path, const PreviewResult &result) const
+{
+    if (!prepareFolder())
+        return false;
+    QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return;
+        return false;
     file.setPermissions(OwnerOnly);
     if (!result.jpeg.isEmpty())
         file.write(result.jpeg);
     else if (!result.image.save(&file, "PNG", 80)) // quick to write; the disk is not the bottleneck
-        return;
-    if (file.commit())
-        keepToLimit();
+        return false;
+    return file.commit();
 }
+
+void PreviewCache::waitForWrites() { m_writer.waitForDone(); }
 
 bool PreviewCache::prepareFolder() const
 {

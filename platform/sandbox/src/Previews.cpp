@@ -13,8 +13,12 @@ constexpr qint64 MemoryLimit = 192LL * 1024 * 1024;
 } // namespace
 
 Previews::Previews(const QString &cacheFolder, qint64 diskLimit, qint64 memoryLimit, QObject *parent)
-    : QObject(parent), m_cache(cacheFolder, diskLimit, memoryLimit)
+    : QObject(parent), m_cache(cacheFolder, diskLimit, memoryLimit), m_worker([this] { return launch(); })
 {
+    connect(&m_worker, &PreviewWorker::served, this,
+            [this](const PreviewRequest &request, const PreviewResult &result) {
+                m_cache.insert(PreviewCache::keyOf(request), result);
+            });
 }
 
 Previews *Previews::ofApplication()
@@ -32,25 +36,21 @@ std::optional<PreviewResult> Previews::cached(const PreviewRequest &request)
     return m_cache.find(PreviewCache::keyOf(request), request);
 }
 
-PreviewProcess *Previews::start(const PreviewRequest &request, QObject *owner)
+PreviewJob *Previews::start(const PreviewRequest &request, QObject *owner)
 {
-    auto *process = new PreviewProcess(launch(), request, owner);
-    connect(process, &PreviewProcess::finished, this, [this, process] {
-        m_cache.insert(PreviewCache::keyOf(process->request()), process->result());
-    });
-    ++m_started;
-    process->start();
-    return process;
+    auto *job = new PreviewJob(request, owner); // owned by owner, or by the caller
+    m_worker.submit(job);
+    return job;
 }
 
 PreviewResult Previews::make(const PreviewRequest &request)
 {
     if (std::optional<PreviewResult> result = cached(request))
         return *result;
-    PreviewProcess *process = start(request, nullptr);
-    const std::unique_ptr<PreviewProcess> owned(process);
-    process->waitForFinished();
-    return process->result();
+    PreviewJob job(request);
+    m_worker.submit(&job);
+    job.waitForFinished();
+    return job.result();
 }
 
 PreviewLaunch Previews::launch()

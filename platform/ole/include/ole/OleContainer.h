@@ -49,7 +49,7 @@
 class QIODevice;
 
 namespace sandbox {
-class PreviewProcess;
+class PreviewJob;
 }
 
 namespace ole {
@@ -157,7 +157,7 @@ private:
     bool m_openedOutside = false;
     QImage m_shown;
     QSize m_shownFor;
-    std::unique_ptr<sandbox::PreviewProcess> m_making;
+    std::unique_ptr<sandbox::PreviewJob> m_making;
 };
 
 } // namespace ole

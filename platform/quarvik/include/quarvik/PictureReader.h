@@ -13,7 +13,8 @@ class QImageReader;
 namespace quarvik {
 
 // Reads one picture upright (by its EXIF orientation), by content rather
-// than by its name, with HEIC/HEIF through libheif, within our size bounds:
+// than by its name, within our size bounds; the pixels are decoded by the
+// preview program (sandbox/Previews.h, kelvane-preview), the header here:
 // the one way into a picture's pixels for the viewer, the container's
 // picture documents, the annotation editor and the report. probe() looks at
 // the header only; read() decodes, at full size or straight at a smaller size.
@@ -46,6 +47,7 @@ private:
     bool fail(const QString &message);
     bool inMemory() const { return m_inMemory; }
     std::unique_ptr<QImageReader> openReader(QBuffer &buffer) const;
+    QImage decodeForeign(const QSize &target, bool scaled);
     QString name() const;
 
     QString m_path;

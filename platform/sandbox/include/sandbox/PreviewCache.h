@@ -5,6 +5,7 @@
 
 #include <QCache>
 #include <QString>
+#include <QThreadPool>
 
 #include <optional>
 
@@ -18,22 +19,27 @@ namespace sandbox {
 class PreviewCache {
 public:
     PreviewCache(QString folder, qint64 diskLimit, qint64 memoryLimit);
+    ~PreviewCache();
 
     // ~/.cache/Varnholt/Vorschau, or under $XDG_CACHE_HOME.
     static QString userFolder();
     static QByteArray keyOf(const PreviewRequest &request);
 
     std::optional<PreviewResult> find(const QByteArray &key, const PreviewRequest &request);
+    // At once in memory; on disk a moment later (waitForWrites()).
     void insert(const QByteArray &key, const PreviewResult &result);
+    void waitForWrites();
 
 private:
     QString fileOf(const QByteArray &key, bool jpeg) const;
+    bool write(const QString &path, const PreviewResult &result) const;
     bool prepareFolder() const;
     void keepToLimit() const;
 
     QString m_folder;
     qint64 m_diskLimit;
     QCache<QByteArray, PreviewResult> m_memory;
+    QThreadPool m_writer;
 };
 
 } // namespace sandbox

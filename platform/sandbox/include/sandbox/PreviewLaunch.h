@@ -14,6 +14,7 @@ struct PreviewLaunch {
     QString program;
     bool sandboxed = false;
     int timeoutMs = 10'000;
+    bool operator==(const PreviewLaunch &) const = default;
 
     // What QProcess runs: bwrap with its arguments around the program, or
     // the program itself.

@@ -8,13 +8,16 @@
 
 // What the parent and kelvane-preview say to each other through their pipes.
 //
-// Request on the child's input: one line "KVP1 <mode> <width> <height>
-// <length>" and the file's bytes. Mode "fit" asks for the picture (a PDF's
+// Requests on the child's input, one after another until it closes: one
+// line "KVP1 <mode> <width> <height> <length>" and the file's bytes. Mode "fit" asks for the picture (a PDF's
 // first page) fitted into width x height; "jpeg" for the whole picture upright
 // as JPEG (HEIC on insert; width and height 0).
-// Answer on the child's output: "KVI1 <width> <height>" and the pixels
-// (ARGB32 premultiplied, rows without padding), or "KVJ1 <length>" and the
-// JPEG; the exit status tells what went wrong (ExitStatus).
+// Answer on the child's output: "KVI1 <width> <height> <dots per metre x>
+// <dots per metre y>" and the pixels (ARGB32 premultiplied, rows without
+// padding; the resolution as the file gave it), "KVJ1 <length>" and the
+// JPEG, or "KVE1 <status>" for a file it cannot read or that is too large
+// (ExitStatus) after which it serves the next request. A fault, the CPU
+// limit or running out of memory end the child with its exit status.
 namespace sandbox {
 
 enum class PreviewMode { Fit, Jpeg };
@@ -51,5 +54,16 @@ QByteArray jpegAnswer(const QByteArray &jpeg);
 // into bound (Fit) or is a JPEG (Jpeg).
 std::optional<QImage> parseImageAnswer(const QByteArray &answer, const QSize &bound);
 std::optional<QByteArray> parseJpegAnswer(const QByteArray &answer);
+QByteArray failureAnswer(int status);
+
+// What the start of the child's output holds for request: an answer not yet
+// all there, one whole answer of length bytes (status its ExitStatus), or
+// something no answer starts with.
+struct AnswerScan {
+    enum State { Incomplete, Complete, Garbage } state = Incomplete;
+    qsizetype length = 0;
+    int status = ExitOk;
+};
+AnswerScan scanAnswer(const QByteArray &output, const PreviewRequest &request);
 
 } // namespace sandbox

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "sandbox/PreviewCache.h"
-#include "sandbox/PreviewProcess.h"
+#include "sandbox/PreviewWorker.h"
 
 #include <QObject>
 
@@ -10,7 +10,8 @@
 namespace sandbox {
 
 // The program's road to pictures of outside bytes: the cache first, else a
-// preview program run (PreviewProcess) whose result goes into the cache.
+// request to the preview program (PreviewWorker) whose result goes into the
+// cache.
 // One per application (the cache and whether bubblewrap starts are the
 // process's), like core::PrivateTempFolders.
 class Previews : public QObject {
@@ -23,21 +24,23 @@ public:
     static Previews *ofApplication();
 
     std::optional<PreviewResult> cached(const PreviewRequest &request);
-    // A child started for request, owned by owner; its result is cached
-    // when it finishes. Check cached() first.
-    PreviewProcess *start(const PreviewRequest &request, QObject *owner);
-    // The cached result or that of a child waited for (printing, insert).
+    // A job for request, owned by owner; its result is cached when it is
+    // served. Check cached() first.
+    PreviewJob *start(const PreviewRequest &request, QObject *owner);
+    // The cached result or that of a job waited for (printing, insert).
     PreviewResult make(const PreviewRequest &request);
 
-    // Children started by this process (a cached preview starts none).
-    int childrenStarted() const { return m_started; }
+    // Requests sent to the preview program (a cached preview sends none),
+    // and the children started to serve them.
+    int requestsSent() const { return m_worker.requestsSent(); }
+    int childrenStarted() const { return m_worker.childrenStarted(); }
 
 private:
     PreviewLaunch launch();
 
     PreviewCache m_cache;
+    PreviewWorker m_worker;
     std::optional<bool> m_sandboxStarts;
-    int m_started = 0;
 };
 
 } // namespace sandbox

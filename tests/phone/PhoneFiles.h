@@ -139,7 +139,7 @@ public:
     QByteArray field(const QByteArray &name) const
     {
         for (const QByteArray &line : reply.split('\n'))
-            if (line.toLower().startsWith(name.toLower() + ':'))
+            if (line.toLower().startsWith(QByteArray(name.toLower() + ':')))
                 return line.mid(name.size() + 1).trimmed();
         return {};
     }

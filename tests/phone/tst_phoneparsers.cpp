@@ -141,7 +141,8 @@ void TestPhoneParsers::onlyPicturesAndPdfsAreKnown_data()
     QTest::newRow("JPEG cut short") << jpeg.left(jpeg.size() / 2) << int(FileKind::None);
     QTest::newRow("PNG") << encoded("PNG") << int(FileKind::Png);
     QTest::newRow("PNG cut short") << encoded("PNG").chopped(12) << int(FileKind::None);
-    QTest::newRow("GIF") << encoded("GIF") << int(FileKind::Gif);
+    // Qt writes no GIF: one pixel, by hand.
+    QTest::newRow("GIF") << QByteArray::fromHex("474946383961010001000000002c00000000010001000002024401003b") << int(FileKind::Gif);
     QTest::newRow("TIFF") << encoded("TIFF") << int(FileKind::Tiff);
     QTest::newRow("BMP") << encoded("BMP") << int(FileKind::Bmp);
     QTest::newRow("WebP") << encoded("WEBP") << int(FileKind::WebP);

@@ -16,6 +16,15 @@ using namespace phone;
 using phonefiles::RawClient;
 using namespace std::chrono_literals;
 
+namespace {
+ReceiverOptions loopback()
+{
+    ReceiverOptions options;
+    options.loopbackOnly = true;
+    return options;
+}
+} // namespace
+
 class TestPhoneReceiver : public QObject {
     Q_OBJECT
 
@@ -236,7 +245,7 @@ void TestPhoneReceiver::limitsOfSizeAndCountAreKept()
     QCOMPARE(receiver.filesReceived(), 2);
 
     // Expect: 100-continue is answered before the body is sent.
-    PhoneReceiver patient(ReceiverOptions{.loopbackOnly = true});
+    PhoneReceiver patient(loopback());
     QVERIFY(patient.start());
     RawClient client(patient.port());
     client.send("POST " + patient.loopbackAddress().path().toLatin1() + "datei HTTP/1.1\r\nHost: h\r\nExpect: 100-continue\r\n"
@@ -283,7 +292,7 @@ void TestPhoneReceiver::aStalledPhoneHoldsNoOtherAndIsLetGo()
 
 void TestPhoneReceiver::theDialogListensOnlyWhileItIsOpen()
 {
-    auto dialog = std::make_unique<PhoneDialog>(QStringLiteral("Für Bild 1"), ReceiverOptions{.loopbackOnly = true});
+    auto dialog = std::make_unique<PhoneDialog>(QStringLiteral("Für Bild 1"), loopback());
     QVERIFY(!dialog->receiver().listening());
     dialog->show();
     QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));

@@ -12,3 +12,14 @@ AccessToken::AccessToken(Clock issued, Clock lifetime) : m_issued(issued), m_lif
 }
 
 } // namespace phone
+
+namespace phone {
+
+QByteArray AccessToken::path() const
+{
+    QByteArray path("/");
+    path.append(m_text).append('/');
+    return path;
+}
+
+} // namespace phone

@@ -4,8 +4,10 @@
 // puts two photos and a PDF on the page's input, waits for "Fertig", and
 // checks what the host received, listed and stored.
 //   node upload.mjs HOST [SCREENSHOT.png]
+// Under Xvfb, DIALOG_SCREENSHOT=FILE.png takes the screen with the dialog
+// before it is closed.
 import puppeteer from 'puppeteer-core';
-import { spawn } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import { mkdtempSync, readFileSync, rmSync } from 'node:fs';
 import { tmpdir } from 'node:os';
@@ -80,6 +82,7 @@ try {
   check(arrived[0].exif === '2026-12-08T10:01:02' && arrived[2].exif === '2026-12-08T10:02:03' && arrived[1].exif === '',
         `the photos' Exif times: ${arrived.map((a) => a.exif)}`);
 
+  if (process.env.DIALOG_SCREENSHOT) execFileSync('import', ['-window', 'root', process.env.DIALOG_SCREENSHOT]);
   host.stdin.write('schliessen\n');
   const [{ list }] = await heard('list');
   check(list.length === 3 && list.every((line) => line.endsWith('übernommen')) && list[1].startsWith('Kostenvoranschlag.pdf – PDF'),

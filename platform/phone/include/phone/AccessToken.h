@@ -17,7 +17,7 @@ public:
 
     QByteArray text() const { return m_text; }
     // "/<token>/": the page's address; the files go below it.
-    QByteArray path() const { return '/' + m_text + '/'; }
+    QByteArray path() const;
     bool alive(Clock now) const { return !m_revoked && now - m_issued < m_lifetime; }
     void revoke() { m_revoked = true; }
     Clock expiresAt() const { return m_issued + m_lifetime; }

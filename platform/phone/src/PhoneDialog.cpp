@@ -40,6 +40,9 @@ PhoneDialog::PhoneDialog(const QString &purpose, ReceiverOptions options, QWidge
     m_state->setWordWrap(true);
     layout->addWidget(m_state);
     m_list->setObjectName(QStringLiteral("lstEingang"));
+    // Each arrival's whole line, wrapped: the reason of a refusal can be long.
+    m_list->setWordWrap(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     layout->addWidget(m_list, 1);
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *close = buttons->addButton(QStringLiteral("Schließen"), QDialogButtonBox::AcceptRole);

@@ -13,7 +13,7 @@ namespace {
 
 // Read in pieces of this size at most, and buffered no further: a phone
 // faster than the disk waits in its own send buffer, not in our memory.
-constexpr qint64 kPiece = 256 * 1024;
+constexpr qint64 kPiece = 1024 * 1024;
 constexpr int kMaxNameLength = 120;
 constexpr std::chrono::seconds kAnswerGrace(10);
 
@@ -82,12 +82,18 @@ void UploadConnection::stalled()
 
 void UploadConnection::readSome()
 {
+    // One buffer for the connection's reads: a body of many megabytes
+    // passes through it piece by piece without an allocation for each.
+    if (m_piece.isEmpty())
+        m_piece.resize(kPiece);
     while (m_phase != Phase::Answered && m_socket->bytesAvailable() > 0) {
-        const QByteArray bytes = m_socket->read(m_phase == Phase::Body ? qMin(kPiece, m_remaining) : kPiece);
-        if (bytes.isEmpty())
+        const qint64 wanted = m_phase == Phase::Body ? qMin(kPiece, m_remaining) : kPiece;
+        const qint64 got = m_socket->read(m_piece.data(), wanted);
+        if (got <= 0)
             return;
+        const QByteArrayView bytes(m_piece.constData(), got);
         if (m_phase == Phase::Head) {
-            if (m_parser.feed(bytes) == HttpHeadParser::State::NeedMore)
+            if (m_parser.feed(bytes.toByteArray()) == HttpHeadParser::State::NeedMore)
                 continue;
             takeHead();
         } else {
@@ -136,16 +142,16 @@ void UploadConnection::takeHead()
         takeBody(rest);
 }
 
-void UploadConnection::takeBody(const QByteArray &bytes)
+void UploadConnection::takeBody(QByteArrayView bytes)
 {
-    if (m_part.write(bytes) != bytes.size()) {
+    if (m_part.write(bytes.data(), bytes.size()) != bytes.size()) {
         dropPart();
         answerText(500, QStringLiteral("Die Datei kann auf dem Arbeitsplatz nicht gespeichert werden."));
         return;
     }
     m_hash.add(bytes);
     if (m_start.size() < kExifHeadBytes)
-        m_start.append(bytes.left(kExifHeadBytes - m_start.size()));
+        m_start.append(bytes.first(qMin(bytes.size(), kExifHeadBytes - m_start.size())));
     m_remaining -= bytes.size();
     if (m_remaining == 0)
         finishBody();

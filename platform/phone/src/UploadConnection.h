@@ -30,7 +30,7 @@ private:
 
     void readSome();
     void takeHead();
-    void takeBody(const QByteArray &bytes);
+    void takeBody(QByteArrayView bytes);
     void finishBody();
     void answer(int status, const QByteArray &type, const QByteArray &body, const QByteArray &allow = {});
     void answerText(int status, const QString &line) { answer(status, "text/plain; charset=utf-8", line.toUtf8()); }
@@ -45,6 +45,7 @@ private:
     QTimer m_timer;
     QFile m_part;
     Sha256 m_hash;
+    QByteArray m_piece; // what was last read
     QByteArray m_start; // the body's first bytes, for the photo's time
     qint64 m_remaining = 0;
     QString m_name;

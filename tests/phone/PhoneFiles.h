@@ -6,6 +6,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QDateTime>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
@@ -125,6 +126,11 @@ public:
         socket.connectToHost(QStringLiteral("127.0.0.1"), port);
     }
     void send(const QByteArray &bytes) { socket.write(bytes); }
+    static QByteArray readFile(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
     // The final status (a "100 Continue" before it does not count); 0 for none.
     int status() const
     {

@@ -15,9 +15,11 @@ PACKAGES=(
   sane-utils libheif-dev bubblewrap
   libpoppler-qt6-dev libxlsxwriter-dev xdg-utils shared-mime-info adwaita-icon-theme
   postgresql postgresql-client
+  libqrencode-dev libssl-dev chromium
 )
 
-(($# > 0)) && PACKAGES=("$@")
+only_named=$#
+((only_named > 0)) && PACKAGES=("$@")
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -28,4 +30,15 @@ if ((${#missing[@]})); then
   [[ $(id -u) -ne 0 ]] && SUDO="sudo"
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# puppeteer-core for the browser test of the phone page, as the lock file
+# pins it; it drives Debian's chromium and downloads no browser.
+if ((only_named == 0)); then
+  browser_test=tests/phone/browser
+  cd "$(dirname "$0")/.."
+  if [[ ! -d $browser_test/node_modules/puppeteer-core || $browser_test/package-lock.json -nt $browser_test/node_modules ]]; then
+    (cd "$browser_test" && PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error)
+    touch "$browser_test/node_modules"
+  fi
 fi

@@ -100,6 +100,8 @@ void RAZOleCtrl::menuClick(const QString &key)
         DoAction(razCreateScanner);
     else if (key.compare(QLatin1String("Bmp"), Qt::CaseInsensitive) == 0)
         DoAction(razCreateBmp);
+    else if (key.compare(QLatin1String("Phone"), Qt::CaseInsensitive) == 0)
+        fromPhone();
 }
 
 void RAZOleCtrl::pictureButtonClick(const QString &key, bool pressed)

@@ -97,6 +97,7 @@ ControlToolbars ControlToolbars::build(QWidget &owner)
     addMenuEntry(*bars.newMenu, QStringLiteral("Obj"), QStringLiteral("Objekt einfügen..."));
     addMenuEntry(*bars.newMenu, QStringLiteral("Scanner"), QStringLiteral("Von Scanner einfügen..."));
     addMenuEntry(*bars.newMenu, QStringLiteral("Bmp"), QStringLiteral("Bilddatei einfügen..."));
+    addMenuEntry(*bars.newMenu, QStringLiteral("Phone"), QStringLiteral("Vom Handy ..."));
     newButton->setMenu(bars.newMenu);
     if (auto *button = qobject_cast<QToolButton *>(bars.Toolbar->widgetForAction(newButton)))
         button->setPopupMode(QToolButton::MenuButtonPopup);

@@ -111,6 +111,11 @@ private:
     // Shows the picture file in the viewer and switches to the picture area.
     bool showPicture(const QString &path);
     void EditAddOle();
+    // "Vom Handy ...": each file the phone sends is inserted as this
+    // control's content (PhoneActions.cpp).
+    void fromPhone();
+    // "" when the file became the content of the row of ticket, else why not.
+    QString takeFromPhone(const QString &path, ObjectSession::Ticket ticket);
     void DeleteObject();
     void UpdateButtons();
     void SetSizeToFit(bool on);

@@ -291,7 +291,7 @@ private Q_SLOTS:
     {
         ListDatabase data;
         // As the first program made it: the customer's index in the column's own order, no version.
-        for (const char *statement : {"DROP TABLE Schemaversion", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
+        for (const char *statement : {"DROP TABLE Schemaversion", "DROP TABLE SchadenAnhang", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
                                       "CREATE INDEX SchadenKunde ON Schaden (Kundenname)"})
             data.db->Execute(QString::fromLatin1(statement));
         addNamedCases(data);

@@ -174,7 +174,7 @@ private Q_SLOTS:
         {
             // As the first program left it.
             auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
-            for (const char *statement : {"DROP TABLE Schemaversion", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
+            for (const char *statement : {"DROP TABLE Schemaversion", "DROP TABLE SchadenAnhang", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
                                           "CREATE INDEX SchadenKunde ON Schaden (Kundenname)",
                                           "INSERT INTO Schaden (ID, Kundenname) VALUES (1, 'Öztürk')"})
                 db->Execute(QString::fromUtf8(statement));

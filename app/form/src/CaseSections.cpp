@@ -1,11 +1,15 @@
 #include "form/CaseSection.h"
 
+#include "attachments/AttachmentsSection.h"
+#include "varnholt/ControlLibrary.h"
+
 namespace form {
 
 std::vector<std::unique_ptr<CaseSection>> makeCaseSections(dao::Database &db)
 {
-    (void)db;
     std::vector<std::unique_ptr<CaseSection>> sections;
+    sections.push_back(std::make_unique<attachments::AttachmentsSection>(
+        db, varnholt::ControlLibrary::program().attachmentWriter(&db)));
     return sections;
 }
 

@@ -80,6 +80,19 @@ const QList<QStringList> &upgradeSteps()
          QStringLiteral("CREATE INDEX SchadenAuto ON Schaden (EigenKZ COLLATE German)"),
          QStringLiteral("CREATE TABLE Schemaversion (Version INTEGER NOT NULL)"),
          QStringLiteral("INSERT INTO Schemaversion (Version) VALUES (2)")},
+        // 3: any number of further attachments per case, each an Objekt row,
+        // in the order the user gave them; what the tab shows of each is kept
+        // beside it, so that the list of a case is read without its bytes.
+        {QStringLiteral("CREATE TABLE SchadenAnhang ("
+                        "Objekt_ID INTEGER PRIMARY KEY NOT NULL,"
+                        "Schaden_ID INTEGER NOT NULL,"
+                        "Reihenfolge INTEGER NOT NULL,"
+                        "Name TEXT,"
+                        "Hinzugefuegt DATETIME,"
+                        "Groesse INTEGER,"
+                        "Aufnahme DATETIME,"
+                        "Pruefsumme TEXT)"),
+         QStringLiteral("CREATE INDEX SchadenAnhangFall ON SchadenAnhang (Schaden_ID, Reihenfolge)")},
     };
     return steps;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/FurtherAttachments.h"
 #include "report/PrintRequest.h"
 
 #include <QString>
@@ -31,7 +32,10 @@ public:
     void PrepareReportData();
     // Single case: whether the case row exists (after PrepareReportData).
     bool hasCase() const;
-    // "LISTE" or "SCHADEN" the first time after PrepareReportData, then "".
+    // "LISTE" or "SCHADEN" the first time after PrepareReportData; for a
+    // case then one section per further picture ("WEITEREBILDER" for the
+    // first, under its heading, "ANHANG" for the others), whose fields
+    // S_ANHANG and S_ANHANGNAME name it; then "".
     QString NextBodySection();
 
     // "S_Kundenname;anything" with a format: "" the trimmed value, "n" its
@@ -54,6 +58,8 @@ private:
     PrintRequest m_request;
     std::unique_ptr<dao::Recordset> m_case;
     bool m_dataAvailable = false;
+    std::vector<FurtherAttachment> m_pictures;
+    size_t m_nextPicture = 0;
 };
 
 } // namespace report

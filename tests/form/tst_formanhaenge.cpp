@@ -2,11 +2,13 @@
 
 #include "attachments/AttachmentsSection.h"
 #include "attachments/Thumbnails.h"
+#include "editor/frmMain.h"
 #include "report/ControlPictureSource.h"
 #include "report/PdfAppendix.h"
 #include "report/ReportJob.h"
 
 #include <QListWidget>
+#include <QToolBar>
 #include <QPdfWriter>
 #include <QPainter>
 
@@ -127,6 +129,10 @@ private Q_SLOTS:
         QCOMPARE(storedNames(id), QStringList({"Kostenvoranschlag.pdf", "Front.png"}));
         QCOMPARE(count("SELECT Count(*) FROM Objekt"), objects - 1);
         QCOMPARE(shownNames(), storedNames(id));
+        // The list's "Bilder" mark stays with a save that changed only text.
+        control<QPlainTextEdit>(*m_form, "txtFeld_8")->setPlainText("nur Text");
+        QVERIFY(m_form->SaveCase());
+        QVERIFY(stored(id, "Schadenbilder").toBool());
 
         // The thumbnails come from the preview program, the PDF's first page too.
         section()->thumbnails().waitForAll();
@@ -227,8 +233,17 @@ private Q_SLOTS:
         // Page one holds the case; the three photos take two more pages.
         QCOMPARE(job.totalPages(), 3);
         int photos = 0;
-        for (int i = 0; i < job.pageItems().count(); ++i)
-            photos += job.pageItems().at(i).kind == report::ElementKind::Picture && job.pageItems().at(i).page > 1;
+        const report::PageRenderer renderer(job.pageItems(), 1, job.paperCm());
+        for (int i = 0; i < job.pageItems().count(); ++i) {
+            const report::ReportElement &item = job.pageItems().at(i);
+            if (item.kind != report::ElementKind::Picture || item.page == 1)
+                continue;
+            ++photos;
+            // Half a page of photo at some 170 dpi: twenty of them stay a file to mail.
+            const QSize bound = renderer.pictureBound(item);
+            QVERIFY2(bound.width() * bound.height() <= 800'000 && bound.width() > 1000,
+                     qPrintable(QString::number(bound.width())));
+        }
         QCOMPARE(photos, 3);
 
         const QString path = m_dir.filePath("bericht.pdf");
@@ -245,6 +260,47 @@ private Q_SLOTS:
         for (int page = 1; page <= 3; ++page)
             QVERIFY2(pageText(3 + page).contains(QString("Kostenvoranschlag Seite %1").arg(page)),
                      qPrintable(pageText(3 + page)));
+    }
+
+    // Opened from the tab, a photo is annotated in the editor and the drawing
+    // stored with it as for a Bild slot, when the case is saved.
+    void anAnnotationDrawnOverAStoredPhotoIsStoredWithTheCase()
+    {
+        const long id = caseWith({"delle.png"});
+        QTimer::singleShot(0, [] {
+            auto *editor = qobject_cast<kelvane::editor::frmMain *>(QApplication::activeModalWidget());
+            if (!editor)
+                qFatal("the editor is not shown");
+            editor->DoCommand(QStringLiteral("Arrow"));
+            control<QAction>(*control<QToolBar>(*editor, "tbOKCancel"), "Ok")->trigger();
+        });
+        section()->open(0);
+        QVERIFY(m_form->FormChanged());
+        const QVariant object = qlonglong(section()->list().at(0).objectId);
+        auto script = [&] {
+            auto rs = m_db->OpenRecordset("SELECT mScript FROM Objekt WHERE ID = ?", dao::RecordsetType::Snapshot,
+                                          dao::RecordsetOption::None, {object});
+            return rs->Value("mScript").toString();
+        };
+        QVERIFY(script().isEmpty());
+        QVERIFY(m_form->SaveCase());
+        QVERIFY2(script().contains("[CAQOSCRIPT]ARROW;"), qPrintable(script().right(80)));
+        QCOMPARE(storedNames(id), QStringList({"delle.png"}));
+        QCOMPARE(objektBytes(object), testpictures::read(m_dir.filePath("delle.png")));
+    }
+
+    void aSettledCaseTakesNoNewAttachmentsAndLosesNone()
+    {
+        const long id = caseWith({"alt.png"});
+        m_form->SetLocked(true);
+        QCOMPARE(section()->addFiles({{picture("neu.png", Qt::blue), {}, {}, {}}}), 0);
+        QVERIFY2(m_messages->lastText().contains("erledigt"), qPrintable(m_messages->lastText()));
+        control<QListWidget>(*m_form, "lstAnhaenge")->setCurrentRow(0);
+        QVERIFY(!control<QPushButton>(*m_form, "cmdAnhangLoeschen")->isEnabled());
+        QVERIFY(control<QPushButton>(*m_form, "cmdAnhangOeffnen")->isEnabled());
+        section()->remove(0);
+        QVERIFY(!m_form->FormChanged());
+        QCOMPARE(storedNames(id), QStringList({"alt.png"}));
     }
 
     void aWriteThatFailsUndoesTheWholeSave()

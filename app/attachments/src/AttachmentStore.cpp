@@ -1,6 +1,7 @@
 #include "attachments/AttachmentStore.h"
 
 #include "attachments/AttachmentList.h"
+#include "attachments/Intake.h"
 
 #include "form/CaseBinding.h"
 #include "report/FurtherAttachments.h"
@@ -8,6 +9,8 @@
 #include "dao/Dao.h"
 #include "kelvane/AttachmentWriter.h"
 #include "sendral/OverlayGraphic.h"
+
+#include <QFile>
 
 namespace attachments {
 namespace {
@@ -50,17 +53,30 @@ std::vector<CaseAttachment> AttachmentStore::load(long caseId)
     return items;
 }
 
-QByteArray AttachmentStore::bytes(long objectId)
+QByteArray AttachmentStore::content(const CaseAttachment &item)
 {
-    auto rs = m_db.OpenRecordset(QStringLiteral("Select lbObjekt From Objekt Where ID=?"), dao::RecordsetType::Snapshot,
-                                 dao::RecordsetOption::None, {qlonglong(objectId)});
-    const QByteArray data = rs->IsEOF() ? QByteArray() : rs->Fields(0).Value().toByteArray();
-    rs->Close();
-    return data;
+    QByteArray stored;
+    if (item.file.isEmpty()) {
+        auto rs = m_db.OpenRecordset(QStringLiteral("Select lbObjekt From Objekt Where ID=?"),
+                                     dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
+                                     {qlonglong(item.objectId)});
+        if (!rs->IsEOF())
+            stored = rs->Fields(0).Value().toByteArray();
+        rs->Close();
+    } else {
+        QFile file(item.file);
+        if (file.open(QIODevice::ReadOnly))
+            stored = file.readAll();
+    }
+    return contentOf(stored, item.picture);
 }
 
 void AttachmentStore::write(long caseId, const AttachmentList &list)
 {
+    // The case row was written anew just before: its mark for the list's
+    // "Bilder" column counts the further attachments too.
+    if (list.count() > 0)
+        m_db.Execute(QStringLiteral("Update Schaden Set Schadenbilder=? Where ID=?"), {true, qlonglong(caseId)});
     if (!list.changed())
         return;
     if (!m_writer)
@@ -94,8 +110,6 @@ void AttachmentStore::write(long caseId, const AttachmentList &list)
                          {place, qlonglong(id)});
         }
     }
-    if (list.count() > 0)
-        m_db.Execute(QStringLiteral("Update Schaden Set Schadenbilder=? Where ID=?"), {true, qlonglong(caseId)});
 }
 
 } // namespace attachments

@@ -85,22 +85,22 @@ void AttachmentsSection::askThumbnails()
         const QString key = thumbnailKey(item);
         if (m_thumbnails->has(key))
             continue;
-        QByteArray stored;
-        if (item.file.isEmpty()) {
-            stored = m_store.bytes(item.objectId);
-        } else {
-            QFile file(item.file);
-            if (file.open(QIODevice::ReadOnly))
-                stored = file.readAll();
-        }
-        m_thumbnails->request(key, contentOf(stored, item.picture));
+        m_thumbnails->request(key, m_store.content(item));
     }
 }
 
 int AttachmentsSection::addFiles(const QList<IncomingFile> &files)
 {
-    if (m_locked || !m_available || !m_writer)
+    if (files.isEmpty())
         return 0;
+    if (m_locked || !m_available || !m_writer) {
+        core::showMessage(m_locked ? QStringLiteral("Der Vorgang ist erledigt; Anhänge können nicht mehr hinzugefügt "
+                                                    "werden.")
+                                   : QStringLiteral("Anhänge können mit dieser Datenbank oder ohne die Bibliothek "
+                                                    "libkelvane nicht gespeichert werden."),
+                          core::MsgIcon::Information, core::MsgButtons::Ok, {}, m_page);
+        return 0;
+    }
     QStringList refused;
     int added = 0;
     {
@@ -218,15 +218,7 @@ void AttachmentsSection::annotate(int index)
 void AttachmentsSection::showDocument(int index)
 {
     const CaseAttachment &item = m_list.at(index);
-    QByteArray stored;
-    if (item.file.isEmpty()) {
-        stored = m_store.bytes(item.objectId);
-    } else {
-        QFile file(item.file);
-        if (file.open(QIODevice::ReadOnly))
-            stored = file.readAll();
-    }
-    const QByteArray content = contentOf(stored, false);
+    const QByteArray content = m_store.content(item);
     const QString folder = core::PrivateTempFolders::ofSystemTemp();
     // The user's copy, under the attachment's own name; edits there stay there.
     const QString name = QFileInfo(item.name).fileName().isEmpty() ? QStringLiteral("Anhang.pdf")

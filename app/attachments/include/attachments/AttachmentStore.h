@@ -31,13 +31,14 @@ public:
 
     // The case's attachments in their order; none without the table.
     std::vector<CaseAttachment> load(long caseId);
-    // The stored file's bytes, for a preview; empty when the row is gone.
-    QByteArray bytes(long objectId);
+    // What item holds, from its own file or its row: a picture's file, a
+    // document's own bytes; empty when they cannot be read.
+    QByteArray content(const CaseAttachment &item);
 
     // Writes what the list changed for case caseId, inside the caller's
     // transaction: removed rows deleted, new ones stored under new numbers,
     // annotations stored, every row in the list's order; the case is marked
-    // as having pictures when the list holds any. Throws dao::DaoError or
+    // as having pictures whenever the list holds any, changed or not. Throws dao::DaoError or
     // form::AttachmentSaveFailed (after the storage told why); the list
     // itself is left as it is, so that a retried save writes it again.
     void write(long caseId, const AttachmentList &list);

@@ -39,7 +39,8 @@ public:
 
     // Files received from outside or chosen by the user, each checked whole:
     // what passes is added at the end, what does not is told in one message.
-    // The number added.
+    // The number added; none, told, while the case is settled. The files
+    // themselves stay where they are, the caller's.
     int addFiles(const QList<IncomingFile> &files);
     void addPaths(const QStringList &paths);
     void remove(int index);

@@ -3,7 +3,8 @@
 // as PDF, against a plain program that decodes the twenty photos and draws
 // them two a page into a PDF, in the same run. Prints the best of three runs
 // of each, their ratio and the written file's size. With a path as argument
-// the case's database is left there, to be opened by the program.
+// the case's database is left there, to be opened by the program, and its
+// report beside it (path.pdf).
 
 #include "attachments/AttachmentList.h"
 #include "attachments/AttachmentStore.h"
@@ -42,7 +43,7 @@ QStringList makePhotos(const QTemporaryDir &dir)
     for (int n = 0; n < kPhotos; ++n) {
         const QString path = dir.filePath(QStringLiteral("IMG_%1.jpg").arg(4711 + n));
         QImageWriter writer(path, "jpeg");
-        writer.setQuality(90);
+        writer.setQuality(95);
         writer.write(carPhoto(4000, 3000));
         paths << path;
     }
@@ -95,7 +96,7 @@ long storeCase(dao::Database &db, const QStringList &photos, const QString &esti
     return 1;
 }
 
-qint64 report(dao::Database &db, long caseId, const QString &pdf)
+qint64 damageReport(dao::Database &db, long caseId, const QString &pdf)
 {
     const report::PrintRequest request{report::PrintKindCase, caseId, {}, false, nullptr};
     QString message;
@@ -151,9 +152,10 @@ int main(int argc, char **argv)
     varnholt::createSchema(*db);
     const long caseId = storeCase(*db, photos, estimate);
 
+    const QString report = argc > 1 ? path + QStringLiteral(".pdf") : dir.filePath(QStringLiteral("bericht.pdf"));
     qint64 written = 0;
     const std::vector<double> best = bestOfEach(3, {
-        [&] { written = report(*db, caseId, dir.filePath(QStringLiteral("bericht.pdf"))); },
+        [&] { written = damageReport(*db, caseId, report); },
         [&] { plain(photos, dir.filePath(QStringLiteral("plain.pdf"))); },
     });
     std::printf("photos: %d, %.1f MB on average; estimate: 10 pages\n", kPhotos, photoBytes / 1e6 / kPhotos);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "attachments/CaseAttachment.h"
+
 #include <QWidget>
+
+#include <vector>
 
 class QListWidget;
 class QPushButton;
@@ -55,10 +59,10 @@ private:
 };
 
 // The text under an attachment's thumbnail.
-QString captionOf(const struct CaseAttachment &item);
+QString captionOf(const CaseAttachment &item);
 // Bytes as the user reads them: "812 Byte", "3,4 MB".
 QString sizeText(qint64 bytes);
 // The key its thumbnail is asked under.
-QString thumbnailKey(const struct CaseAttachment &item);
+QString thumbnailKey(const CaseAttachment &item);
 
 } // namespace attachments

@@ -10,15 +10,34 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace attachments {
 namespace {
 
-const QSize kThumb(160, 120);
 constexpr int IndexRole = Qt::UserRole;
 constexpr int KeyRole = Qt::UserRole + 1;
+
+const QSize kThumb(160, 120);
+
+// The caption under the thumbnail, as in an icon view, while the list keeps
+// the order a drag changes.
+class CaptionBelow : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->decorationPosition = QStyleOptionViewItem::Top;
+        option->decorationSize = kThumb;
+        option->decorationAlignment = Qt::AlignHCenter;
+        option->displayAlignment = Qt::AlignHCenter | Qt::AlignTop;
+    }
+};
 
 QPixmap placeholder()
 {
@@ -81,6 +100,7 @@ AttachmentsPage::AttachmentsPage(const AttachmentList &list, Thumbnails &thumbna
     m_view->setGridSize(QSize(kThumb.width() + 40, kThumb.height() + 90));
     m_view->setWordWrap(true);
     m_view->setUniformItemSizes(true);
+    m_view->setItemDelegate(new CaptionBelow(m_view));
     m_view->setDragDropMode(QAbstractItemView::InternalMove);
     m_view->setDefaultDropAction(Qt::MoveAction);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -3,14 +3,19 @@
 #include "attachments/AttachmentsSection.h"
 #include "attachments/Thumbnails.h"
 #include "editor/frmMain.h"
+#include "preview/frmDruckmenu.h"
+#include "preview/frmPrint.h"
 #include "report/ControlPictureSource.h"
 #include "report/PdfAppendix.h"
 #include "report/ReportJob.h"
 
 #include <QListWidget>
 #include <QToolBar>
-#include <QPdfWriter>
 #include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRadioButton>
 
 using attachments::AttachmentsSection;
 using attachments::IncomingFile;
@@ -57,6 +62,30 @@ class TestFormAnhaenge : public QObject, FormFixture {
     {
         auto rs = m_db->OpenRecordset(statement, dao::RecordsetType::Snapshot);
         return long(rs->Fields(0).Value().toLongLong());
+    }
+
+    // The case's damage report as the print entry makes it.
+    struct CaseReport {
+        report::ControlPictureSource pictures;
+        std::unique_ptr<report::ReportJob> job;
+        CaseReport(dao::Database &db, long caseId, QPageSize size = QPageSize(QPageSize::A4)) : pictures(db)
+        {
+            const report::PrintRequest request{report::PrintKindCase, caseId, {}, false, nullptr};
+            QString message;
+            const std::optional<QString> definition =
+                report::ReportJob::definitionText(request, QStringLiteral(VARNHOLT_SOURCE_DIR "/data"), &message);
+            if (!definition)
+                qFatal("%s", qPrintable(message));
+            job = std::make_unique<report::ReportJob>(&db, request, *definition, size, &pictures);
+        }
+    };
+
+    static QString pdfText(const QString &path, int page)
+    {
+        QProcess text;
+        text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
+        text.waitForFinished();
+        return QString::fromUtf8(text.readAllStandardOutput());
     }
 
     QStringList shownNames()
@@ -222,13 +251,9 @@ private Q_SLOTS:
         section()->addFiles({{pdf("kv.pdf", 3), "Kostenvoranschlag.pdf", {}, {}}});
         QVERIFY(m_form->SaveCase());
 
-        const report::PrintRequest request{report::PrintKindCase, id, {}, false, nullptr};
+        CaseReport printed(*m_db, id);
+        report::ReportJob &job = *printed.job;
         QString message;
-        const std::optional<QString> definition =
-            report::ReportJob::definitionText(request, QStringLiteral(VARNHOLT_SOURCE_DIR "/data"), &message);
-        QVERIFY(definition);
-        report::ControlPictureSource pictures(*m_db);
-        report::ReportJob job(&*m_db, request, *definition, QPageSize(QPageSize::A4), &pictures);
         QVERIFY(job.layout());
         // Page one holds the case; the three photos take two more pages.
         QCOMPARE(job.totalPages(), 3);
@@ -249,12 +274,7 @@ private Q_SLOTS:
         const QString path = m_dir.filePath("bericht.pdf");
         QVERIFY2(job.writePdf(path, &message), qPrintable(message));
         QCOMPARE(report::pdfPageCount(testpictures::read(path)), 3 + 3);
-        const auto pageText = [&path](int page) {
-            QProcess text;
-            text.start("pdftotext", {"-f", QString::number(page), "-l", QString::number(page), path, "-"});
-            text.waitForFinished();
-            return QString::fromUtf8(text.readAllStandardOutput());
-        };
+        const auto pageText = [&path](int page) { return pdfText(path, page); };
         QVERIFY2(pageText(3).contains("Seite 3 von 3"), qPrintable(pageText(3)));
         QVERIFY2(pageText(3).contains("drei.png"), qPrintable(pageText(3)));
         for (int page = 1; page <= 3; ++page)
@@ -301,6 +321,48 @@ private Q_SLOTS:
         section()->remove(0);
         QVERIFY(!m_form->FormChanged());
         QCOMPARE(storedNames(id), QStringList({"alt.png"}));
+    }
+
+    // Printed on paper, the report's pages go to the queue and then the
+    // attached PDF as one job of its own pages.
+    void printingOnPaperSendsTheAttachedPdfToTheQueue()
+    {
+        const QString queue = qEnvironmentVariable("VARNHOLT_TEST_PRINTER");
+        if (queue.isEmpty())
+            QSKIP("VARNHOLT_TEST_PRINTER is not set: start the CUPS server of scripts/services.sh");
+        const QDir spool(qEnvironmentVariable("VARNHOLT_TEST_PDF_DIR"));
+        const QStringList before = spool.entryList({"*.pdf"}, QDir::Files);
+        const long id = caseWith({});
+        section()->addFiles({{pdf("kv.pdf", 2), "Kostenvoranschlag.pdf", {}, {}}});
+        QVERIFY(m_form->SaveCase());
+
+        QPrinter printer(QPrinterInfo::printerInfo(queue), QPrinter::HighResolution);
+        QVERIFY(printer.isValid());
+        CaseReport printed(*m_db, id, printer.pageLayout().pageSize());
+        report::frmPrint window(*printed.job, printer);
+        window.show();
+        QTimer::singleShot(0, [] {
+            auto *dialog = qobject_cast<report::frmDruckmenu *>(QApplication::activeModalWidget());
+            if (!dialog)
+                qFatal("the print dialog is not shown");
+            dialog->findChild<QRadioButton *>("optAlle")->click();
+            dialog->findChild<QLineEdit *>("Text1")->setText("1");
+            QTest::mouseClick(dialog->findChild<QPushButton *>("cmdDrucken"), Qt::LeftButton);
+        });
+        control<QAction>(window, "Print")->trigger();
+
+        // cups-pdf names each file after its job's title.
+        QString attached;
+        for (int wait = 0; wait < 360 && attached.isEmpty(); ++wait) {
+            QTest::qWait(250);
+            for (const QString &file : spool.entryList({"Anh*.pdf"}, QDir::Files)) {
+                if (!before.contains(file))
+                    attached = spool.filePath(file);
+            }
+        }
+        QVERIFY2(!attached.isEmpty(), qPrintable(m_messages->lastText()));
+        QTest::qWait(500); // the file written out whole
+        QCOMPARE(report::pdfPageCount(testpictures::read(attached)), 2);
     }
 
     void aWriteThatFailsUndoesTheWholeSave()

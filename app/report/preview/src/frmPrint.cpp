@@ -34,6 +34,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
+#include <QSet>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -467,8 +468,9 @@ void frmPrint::printChosen()
             return;
         ++m_pagesPrinted;
     }
-    // The whole report printed: its attached documents follow it.
-    if (plan.empty() || !m_allPages || m_printer.outputFormat() != QPrinter::NativeFormat)
+    // The whole report printed (a single page is all of it): its attached documents follow it.
+    const QSet<int> printed(plan.begin(), plan.end());
+    if (printed.size() != m_navigation.total() || m_printer.outputFormat() != QPrinter::NativeFormat)
         return;
     QString error;
     try {

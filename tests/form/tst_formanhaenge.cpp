@@ -1,5 +1,6 @@
 #include "FormFixture.h"
 
+#include "attachments/AttachmentList.h"
 #include "attachments/AttachmentsSection.h"
 #include "attachments/Thumbnails.h"
 #include "editor/frmMain.h"
@@ -120,6 +121,39 @@ private Q_SLOTS:
 
     void init() { openDatabase(); }
     void cleanup() { closeDatabase(); }
+
+    // A drag's order that is no order of the attachments shown (one twice,
+    // one missing) would lose one: it changes nothing.
+    void onlyAWholeNewOrderIsTaken_data()
+    {
+        QTest::addColumn<std::vector<int>>("order");
+        QTest::addColumn<QList<long>>("after");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("same") << std::vector<int>{0, 1, 2} << QList<long>{7, 8, 9} << false;
+        QTest::newRow("moved") << std::vector<int>{2, 0, 1} << QList<long>{9, 7, 8} << true;
+        QTest::newRow("one twice") << std::vector<int>{0, 0, 1} << QList<long>{7, 8, 9} << false;
+        QTest::newRow("one missing") << std::vector<int>{1, 0} << QList<long>{7, 8, 9} << false;
+        QTest::newRow("beyond") << std::vector<int>{0, 1, 3} << QList<long>{7, 8, 9} << false;
+    }
+
+    void onlyAWholeNewOrderIsTaken()
+    {
+        QFETCH(std::vector<int>, order);
+        QFETCH(QList<long>, after);
+        QFETCH(bool, changed);
+        attachments::AttachmentList list;
+        std::vector<attachments::CaseAttachment> stored(3);
+        for (int i = 0; i < 3; ++i)
+            stored[size_t(i)].objectId = 7 + i;
+        list.reset(stored);
+        list.arrange(order);
+        QList<long> ids;
+        for (const attachments::CaseAttachment &item : list.items())
+            ids << item.objectId;
+        QCOMPARE(ids, after);
+        QCOMPARE(list.changed(), changed);
+        QVERIFY(list.removed().empty());
+    }
 
     void severalAreAddedOrderedDeletedAndSavedWithTheCase()
     {

@@ -14,6 +14,7 @@ PACKAGES=(
   cups cups-client cups-bsd printer-driver-cups-pdf
   sane-utils libheif-dev bubblewrap
   libpoppler-qt6-dev libxlsxwriter-dev xdg-utils shared-mime-info adwaita-icon-theme
+  libqpdf-dev libcups2-dev
   postgresql postgresql-client
   libqrencode-dev libssl-dev chromium
 )

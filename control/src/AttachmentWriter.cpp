@@ -6,6 +6,7 @@
 #include "editor/GraficPainter.h"
 #include "editor/OverlayScript.h"
 #include "editor/ScriptBuilder.h"
+#include "editor/frmMain.h"
 
 #include "sendral/OverlayGraphic.h"
 
@@ -102,6 +103,23 @@ public:
     Annotation MarkDamage(QSize picture, QPointF centre, qreal radius, const QString &word) const override
     {
         return markDamage(picture, centre, radius, word);
+    }
+
+    bool LoadObject(long id, QString &tempFile, bool &isBitmap, QString &scriptText,
+                    std::shared_ptr<sendral::OverlayGraphic> &overlay) override
+    {
+        return m_storage.LoadObject(id, tempFile, isBitmap, overlay, scriptText);
+    }
+
+    void DeleteObjectRecord(long id) override { m_storage.DeleteObjectRecord(id); }
+
+    std::optional<Annotation> EditAnnotation(const QString &pictureFile, const QString &script,
+                                             QWidget *parent) const override
+    {
+        editor::EditResult result = editor::frmMain::Edit(pictureFile, script, parent);
+        if (result.cancelled || !result.changed)
+            return std::nullopt;
+        return Annotation{result.script, std::move(result.overlay)};
     }
 
 private:

@@ -23,23 +23,6 @@ void deleteFile(const QString &path)
         DeleteTempFile(path, none);
 }
 
-// Why the file cannot be content at all, whatever it holds; "" when it can.
-QString refusalOf(const QString &path)
-{
-    const QFileInfo info(path);
-    const QString name = info.fileName().isEmpty() ? path : info.fileName();
-    if (info.isDir())
-        return QStringLiteral("\"%1\" ist ein Ordner; eingefügt werden kann nur eine Datei.").arg(name);
-    if (!info.isFile())
-        return QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(name);
-    if (info.size() == 0)
-        return QStringLiteral("Die Datei \"%1\" ist leer.").arg(name);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("Die Datei \"%1\" kann nicht geöffnet werden.").arg(name);
-    return {};
-}
-
 } // namespace
 
 long idOf(const QVariant &value)
@@ -123,7 +106,7 @@ QString ObjectSession::load()
 
 QString ObjectSession::prepare(const QString &path, Shown &next, QString &made) const
 {
-    if (const QString refusal = refusalOf(path); !refusal.isEmpty())
+    if (const QString refusal = quarvik::PictureImport::refusalOf(path); !refusal.isEmpty())
         return refusal;
     if (quarvik::PictureImport::countsAsPicture(path)) {
         const quarvik::PreparedPicture prepared = quarvik::PictureImport::prepare(path);

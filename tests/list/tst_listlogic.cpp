@@ -1,3 +1,4 @@
+#include "OlderSchema.h"
 #include "ListDatabase.h"
 
 #include "list/CaseListModel.h"
@@ -385,10 +386,7 @@ private Q_SLOTS:
     {
         ListDatabase data;
         // As the first program made it: the customer's index in the column's own order, no version.
-        for (const char *statement : {"DROP TABLE Schemaversion", "DROP TABLE Schadenmarke", "DROP INDEX SchadenAuto",
-                                      "DROP INDEX SchadenKunde",
-                                      "CREATE INDEX SchadenKunde ON Schaden (Kundenname)"})
-            data.db->Execute(QString::fromLatin1(statement));
+        testschema::makeVersion(*data.db, 1);
         addNamedCases(data);
         data.addObject(7);
         // The date changes too: an update of no indexed column leaves a chain

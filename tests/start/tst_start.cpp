@@ -1,3 +1,4 @@
+#include "OlderSchema.h"
 #include "TestDatabase.h"
 #include "TestFiles.h"
 
@@ -174,11 +175,8 @@ private Q_SLOTS:
         {
             // As the first program left it.
             auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
-            for (const char *statement : {"DROP TABLE Schemaversion", "DROP TABLE Schadenmarke", "DROP INDEX SchadenAuto",
-                                          "DROP INDEX SchadenKunde",
-                                          "CREATE INDEX SchadenKunde ON Schaden (Kundenname)",
-                                          "INSERT INTO Schaden (ID, Kundenname) VALUES (1, 'Öztürk')"})
-                db->Execute(QString::fromUtf8(statement));
+            testschema::makeVersion(*db, 1);
+            db->Execute(QStringLiteral("INSERT INTO Schaden (ID, Kundenname) VALUES (1, 'Öztürk')"));
         }
         core::RecordingMessageService messages;
         std::unique_ptr<QWidget> window = startIn(dir.path(), factory());

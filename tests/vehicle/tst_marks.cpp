@@ -1,3 +1,4 @@
+#include "OlderSchema.h"
 #include "ListDatabase.h"
 
 #include "vehicle/DiagramGeometry.h"
@@ -191,10 +192,10 @@ private slots:
         for (bool newer : {false, true}) {
             ListDatabase data;
             addCase(data, 1, QStringLiteral("HH-VH 1"), kDay);
-            // As the program before the marks left it.
-            data.db->Execute(QStringLiteral("DROP TABLE Schadenmarke"));
-            data.db->Execute(QStringLiteral("UPDATE Schemaversion SET Version=?"),
-                             {varnholt::SchemaVersion + (newer ? 1 : -1)});
+            // As the program before the marks left it, or a newer one without them.
+            testschema::makeVersion(*data.db, 2);
+            if (newer)
+                data.db->Execute(QStringLiteral("UPDATE Schemaversion SET Version=?"), {varnholt::SchemaVersion + 1});
             QVERIFY(!data.db->TableHasColumn(QStringLiteral("Schadenmarke"), QStringLiteral("ID")));
             long refused = 0;
             try {

@@ -1,5 +1,7 @@
 #include "form/CaseSection.h"
 
+#include "attachments/AttachmentsSection.h"
+#include "varnholt/ControlLibrary.h"
 #include "vehicle/SkizzeSection.h"
 
 namespace form {
@@ -7,6 +9,8 @@ namespace form {
 std::vector<std::unique_ptr<CaseSection>> makeCaseSections(dao::Database &db)
 {
     std::vector<std::unique_ptr<CaseSection>> sections;
+    sections.push_back(std::make_unique<attachments::AttachmentsSection>(
+        db, varnholt::ControlLibrary::program().attachmentWriter(&db)));
     sections.push_back(std::make_unique<vehicle::SkizzeSection>(db));
     return sections;
 }

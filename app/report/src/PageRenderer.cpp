@@ -22,10 +22,22 @@ constexpr double kMemoInset = 0.05;   // cm
 
 double tw(double cm) { return cm * TwipsPerCm; }
 
-// A picture is never drawn larger than its box: more than 300 dpi of it is not needed.
+// A picture is never drawn larger than its box: more than 300 dpi of it is
+// not needed. A photo over half a page gets no more than 0.8 megapixels
+// (some 170 dpi), so that a report with twenty of them stays a file one can
+// send by mail.
+constexpr double MaxPrintPixels = 800'000;
+
 QSize boundOfBox(double widthTwips, double heightTwips)
 {
-    return {int(std::ceil(std::abs(widthTwips) * 300 / 1440)), int(std::ceil(std::abs(heightTwips) * 300 / 1440))};
+    double width = std::ceil(std::abs(widthTwips) * 300 / 1440);
+    double height = std::ceil(std::abs(heightTwips) * 300 / 1440);
+    if (width * height > MaxPrintPixels) {
+        const double scale = std::sqrt(MaxPrintPixels / (width * height));
+        width = std::floor(width * scale);
+        height = std::floor(height * scale);
+    }
+    return {int(width), int(height)};
 }
 
 Qt::PenStyle penStyle(int style)

@@ -30,6 +30,9 @@ void ReportData::PrepareReportData()
         m_case = m_db->OpenRecordset(QStringLiteral("Select * From Schaden where ID=?"),
                                      dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
                                      {QVariant(qlonglong(m_request.record))});
+        for (FurtherAttachment &attachment : furtherAttachments(*m_db, m_request.record))
+            if (attachment.picture)
+                m_pictures.push_back(std::move(attachment));
     }
     m_dataAvailable = true;
 }
@@ -40,8 +43,13 @@ QString ReportData::NextBodySection()
 {
     const bool available = m_dataAvailable;
     m_dataAvailable = false;
-    if (!available)
-        return m_following.isEmpty() ? QString() : m_following.takeFirst();
+    if (!available) {
+        if (!m_following.isEmpty())
+            return m_following.takeFirst();
+        if (m_nextPicture >= m_pictures.size())
+            return {};
+        return m_nextPicture++ == 0 ? QStringLiteral("WEITEREBILDER") : QStringLiteral("ANHANG");
+    }
     if (m_request.kind == PrintKindList)
         return QStringLiteral("LISTE");
     if (m_request.kind == PrintKindCase) {
@@ -64,6 +72,10 @@ QVariant ReportData::fieldValue(const QString &name)
         const QString key = name.toUpper();
         if (key == u"ID_1" || key == u"ID_2" || key == u"ID_3")
             return m_case->Value(QStringLiteral("Objekt_") + name);
+        if ((key == u"ANHANG" || key == u"ANHANGNAME") && m_nextPicture > 0) {
+            const FurtherAttachment &shown = m_pictures[m_nextPicture - 1];
+            return key == u"ANHANG" ? QVariant(qlonglong(shown.objectId)) : QVariant(shown.name);
+        }
         if (key == u"STATUS")
             return flagSet(m_case->Value(QStringLiteral("fErledigt"))) ? QStringLiteral("Erledigt")
                                                                         : QStringLiteral("In Bearbeitung");
@@ -137,6 +149,8 @@ void ReportData::close()
     if (m_case && m_case->IsOpen())
         m_case->Close();
     m_case.reset();
+    m_pictures.clear();
+    m_nextPicture = 0;
 }
 
 } // namespace report

@@ -1,12 +1,15 @@
 #include "report/ReportJob.h"
 
 #include "report/ClipText.h"
+#include "report/FurtherAttachments.h"
+#include "report/PdfAppendix.h"
 #include "report/GridSource.h"
 #include "report/ReportLayout.h"
 #include "report/TextMeasure.h"
 
 #include "dao/Error.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
@@ -65,7 +68,8 @@ QPageLayout::Orientation ReportJob::orientationOf(const PrintRequest &request)
 
 ReportJob::ReportJob(dao::Database *db, const PrintRequest &request, QString definition, QPageSize pageSize,
                      AttachmentSource *attachments)
-    : m_request(request)
+    : m_db(db)
+    , m_request(request)
     , m_data(db, request)
     , m_pageSize(std::move(pageSize))
     , m_pictures(attachments)
@@ -168,21 +172,21 @@ bool ReportJob::writePdf(const QString &path, QString *message)
     if (!file.open(QIODevice::WriteOnly))
         return refuse(openFailure(path, file.errorString()));
     try {
-        QPdfWriter writer(&file);
-        writer.setResolution(1200);
-        writer.setPageLayout(pageLayout());
-        writer.setCreator(QStringLiteral("Varnholt"));
-        writer.setTitle(m_request.kind == PrintKindList ? QStringLiteral("Schadensmeldungen")
-                                                        : QStringLiteral("Schadensbericht"));
-        QPainter painter(&writer);
-        const QRectF sheet(0, 0, writer.width(), writer.height());
-        for (int page = 1; page <= totalPages(); ++page) {
-            if (page > 1)
-                writer.newPage();
-            if (!renderPage(painter, page, sheet))
+        const QList<QByteArray> documents = attachedDocuments();
+        if (documents.isEmpty()) {
+            if (!drawPdf(file))
                 return refuse(QStringLiteral("Die Seiten lassen sich nicht zeichnen."));
+        } else {
+            QBuffer own;
+            own.open(QIODevice::WriteOnly);
+            if (!drawPdf(own))
+                return refuse(QStringLiteral("Die Seiten lassen sich nicht zeichnen."));
+            const Appended merged = appendPdfPages(own.data(), documents);
+            if (merged.pdf.isEmpty())
+                return refuse(QStringLiteral("Die angehängten PDF-Dokumente lassen sich nicht anfügen (") + merged.error
+                              + QStringLiteral(")."));
+            file.write(merged.pdf);
         }
-        painter.end();
     } catch (const dao::DaoError &error) {
         // A report without its pictures is no report: nothing is left behind.
         file.cancelWriting();
@@ -195,6 +199,32 @@ bool ReportJob::writePdf(const QString &path, QString *message)
     if (!file.commit())
         return refuse(file.errorString());
     return true;
+}
+
+bool ReportJob::drawPdf(QIODevice &device)
+{
+    QPdfWriter writer(&device);
+    writer.setResolution(1200);
+    writer.setPageLayout(pageLayout());
+    writer.setCreator(QStringLiteral("Varnholt"));
+    writer.setTitle(m_request.kind == PrintKindList ? QStringLiteral("Schadensmeldungen")
+                                                    : QStringLiteral("Schadensbericht"));
+    QPainter painter(&writer);
+    const QRectF sheet(0, 0, writer.width(), writer.height());
+    for (int page = 1; page <= totalPages(); ++page) {
+        if (page > 1)
+            writer.newPage();
+        if (!renderPage(painter, page, sheet))
+            return false;
+    }
+    return painter.end();
+}
+
+QList<QByteArray> ReportJob::attachedDocuments()
+{
+    if (m_request.kind != PrintKindCase || !m_db)
+        return {};
+    return attachedPdfs(*m_db, m_request.record);
 }
 
 } // namespace report

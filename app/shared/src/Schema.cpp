@@ -80,7 +80,7 @@ const QList<QStringList> &upgradeSteps()
          QStringLiteral("CREATE INDEX SchadenAuto ON Schaden (EigenKZ COLLATE German)"),
          QStringLiteral("CREATE TABLE Schemaversion (Version INTEGER NOT NULL)"),
          QStringLiteral("INSERT INTO Schemaversion (Version) VALUES (2)")},
-        // The numbered marks of a case's damage diagram; the plate is kept with
+        // 3: the numbered marks of a case's damage diagram; the plate is kept with
         // each mark so that a vehicle's unrepaired damage is found by its index.
         {QStringLiteral("CREATE TABLE Schadenmarke ("
                         "ID INTEGER PRIMARY KEY AUTOINCREMENT,"
@@ -96,6 +96,19 @@ const QList<QStringList> &upgradeSteps()
                         "RepariertAm DATETIME)"),
          QStringLiteral("CREATE INDEX SchadenmarkeFahrzeug ON Schadenmarke (EigenKZ, RepariertAm)"),
          QStringLiteral("CREATE INDEX SchadenmarkeFall ON Schadenmarke (Schaden_ID)")},
+        // 4: any number of further attachments per case, each an Objekt row,
+        // in the order the user gave them; what the tab shows of each is kept
+        // beside it, so that the list of a case is read without its bytes.
+        {QStringLiteral("CREATE TABLE SchadenAnhang ("
+                        "Objekt_ID INTEGER PRIMARY KEY NOT NULL,"
+                        "Schaden_ID INTEGER NOT NULL,"
+                        "Reihenfolge INTEGER NOT NULL,"
+                        "Name TEXT,"
+                        "Hinzugefuegt DATETIME,"
+                        "Groesse INTEGER,"
+                        "Aufnahme DATETIME,"
+                        "Pruefsumme TEXT)"),
+         QStringLiteral("CREATE INDEX SchadenAnhangFall ON SchadenAnhang (Schaden_ID, Reihenfolge)")},
     };
     return steps;
 }

@@ -29,6 +29,22 @@ bool PictureImport::isPictureFile(const QString &path)
     return reader.probe();
 }
 
+QString PictureImport::refusalOf(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName().isEmpty() ? path : info.fileName();
+    if (info.isDir())
+        return QStringLiteral("\"%1\" ist ein Ordner; eingefügt werden kann nur eine Datei.").arg(name);
+    if (!info.isFile())
+        return QStringLiteral("Die Datei \"%1\" wurde nicht gefunden.").arg(name);
+    if (info.size() == 0)
+        return QStringLiteral("Die Datei \"%1\" ist leer.").arg(name);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("Die Datei \"%1\" kann nicht geöffnet werden.").arg(name);
+    return {};
+}
+
 bool PictureImport::countsAsPicture(const QString &path)
 {
     return isPictureFile(path) || hasPictureExtension(path);

@@ -52,6 +52,15 @@ public:
     bool SaveCase();
     void AddToPickList(QComboBox &combo, const QString &column);
     bool DataChanged() const { return m_dataChanged; }
+    // The further tab of that kind, for whoever brings it content (files
+    // from the phone); nullptr when the form has none.
+    template <typename Section> Section *section() const
+    {
+        for (const std::unique_ptr<form::CaseSection> &each : m_sections)
+            if (auto *found = dynamic_cast<Section *>(each.get()))
+                return found;
+        return nullptr;
+    }
 
     // Seconds of quiet after a change before the recovery copy is written.
     static constexpr int RecoveryDelay = 3000;

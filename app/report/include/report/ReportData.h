@@ -1,5 +1,6 @@
 #pragma once
 
+#include "report/FurtherAttachments.h"
 #include "report/PrintRequest.h"
 
 #include <QString>
@@ -34,8 +35,11 @@ public:
     void PrepareReportData();
     // Single case: whether the case row exists (after PrepareReportData).
     bool hasCase() const;
-    // "LISTE", "SCHADEN" or "FAHRZEUG" the first time after PrepareReportData, then the
-    // addition's further sections of the case, then "".
+    // "LISTE", "SCHADEN" or "FAHRZEUG" the first time after PrepareReportData;
+    // for a case then the addition's further sections, then one section per
+    // further picture ("WEITEREBILDER" for the first, under its heading,
+    // "ANHANG" for the others), whose fields S_ANHANG and S_ANHANGNAME name
+    // it; then "".
     QString NextBodySection();
 
     // "S_Kundenname;anything" with a format: "" the trimmed value, "n" its
@@ -63,6 +67,8 @@ private:
     bool m_dataAvailable = false;
     CaseAddition *m_addition = nullptr;
     QStringList m_following;
+    std::vector<FurtherAttachment> m_pictures;
+    size_t m_nextPicture = 0;
 };
 
 } // namespace report

@@ -83,13 +83,21 @@ public:
     // The laid-out report as plain text, for the clipboard.
     QString clipText();
 
-    // Every page as laid out into one PDF file, the sheet of pageLayout().
-    // False, with the reason, when the file cannot be written or a picture
-    // cannot be read; then nothing is left behind and an earlier file of
-    // that name is kept.
+    // Every page as laid out into one PDF file, the sheet of pageLayout(),
+    // and after them the pages of the case's attached PDF documents as they
+    // are. False, with the reason, when the file cannot be written or a
+    // picture cannot be read; then nothing is left behind and an earlier
+    // file of that name is kept.
     bool writePdf(const QString &path, QString *message);
 
+    // The PDF documents attached to the case, printed after its report.
+    // Throws dao::DaoError.
+    QList<QByteArray> attachedDocuments();
+
 private:
+    bool drawPdf(QIODevice &device);
+
+    dao::Database *m_db;
     PrintRequest m_request;
     ReportDefinition m_definition;
     ReportData m_data;

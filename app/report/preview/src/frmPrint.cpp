@@ -1,6 +1,7 @@
 #include "preview/frmPrint.h"
 
 #include "preview/CanvasPlacement.h"
+#include "preview/DocumentPrinting.h"
 #include "preview/MailHandoff.h"
 #include "preview/PageCanvas.h"
 #include "preview/PagePrinter.h"
@@ -33,6 +34,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
+#include <QSet>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
@@ -458,13 +460,28 @@ void frmPrint::printChosen()
         frmDruckmenu dialog(*this, m_navigation.total(), this);
         dialog.exec();
     }
-    core::WaitCursor hourglass;
-    for (int page : printPlan(m_copies, m_allPages, m_navigation.total(), m_navigation.shown())) {
+    std::optional<core::WaitCursor> hourglass(std::in_place);
+    const QList<int> plan = printPlan(m_copies, m_allPages, m_navigation.total(), m_navigation.shown());
+    for (int page : plan) {
         // A printer that is not ready is reported once, not once per page.
         if (!RenderPage(false, page))
-            break;
+            return;
         ++m_pagesPrinted;
     }
+    // The whole report printed (a single page is all of it): its attached documents follow it.
+    const QSet<int> printed(plan.begin(), plan.end());
+    if (printed.size() != m_navigation.total() || m_printer.outputFormat() != QPrinter::NativeFormat)
+        return;
+    QString error;
+    try {
+        if (printDocuments(m_printer.printerName(), m_job.attachedDocuments(), m_copies, &error))
+            return;
+    } catch (const dao::DaoError &failure) {
+        error = failure.description();
+    }
+    hourglass.reset();
+    core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error, core::MsgIcon::Information,
+                      core::MsgButtons::Ok, {}, this);
 }
 
 QString frmPrint::askPdfFile(const QString &suggested)

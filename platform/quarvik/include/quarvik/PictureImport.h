@@ -18,6 +18,10 @@ struct PreparedPicture {
 // Checks of picture files before they reach the view or the database.
 class PictureImport {
 public:
+    // Why path cannot be taken as an attachment at all (a folder, missing,
+    // empty, unreadable), in German; "" when it can.
+    static QString refusalOf(const QString &path);
+
     // True when the file's content is a picture the view can show, whatever
     // its name says (a text file named .jpg is no picture, a JPEG named
     // .jpg.txt is one).

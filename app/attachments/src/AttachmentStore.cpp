@@ -1,0 +1,115 @@
+#include "attachments/AttachmentStore.h"
+
+#include "attachments/AttachmentList.h"
+#include "attachments/Intake.h"
+
+#include "form/CaseBinding.h"
+#include "report/FurtherAttachments.h"
+
+#include "dao/Dao.h"
+#include "kelvane/AttachmentWriter.h"
+#include "sendral/OverlayGraphic.h"
+
+#include <QFile>
+
+namespace attachments {
+namespace {
+
+QVariant nullable(const QDateTime &time) { return time.isValid() ? QVariant(time) : QVariant(); }
+
+QVariant nullable(const QString &text) { return text.isEmpty() ? QVariant() : QVariant(text); }
+
+long nextObjektId(dao::Database &db)
+{
+    auto rs = db.OpenRecordset(QStringLiteral("Select Max(ID) FROM Objekt"), dao::RecordsetType::Snapshot);
+    const QVariant highest = rs->Fields(0).Value();
+    rs->Close();
+    return long(dao::isNull(highest) ? 0 : highest.toLongLong()) + 1;
+}
+
+} // namespace
+
+bool AttachmentStore::available(dao::Database &db)
+{
+    return db.TableHasColumn(QStringLiteral("SchadenAnhang"), QStringLiteral("Objekt_ID"));
+}
+
+std::vector<CaseAttachment> AttachmentStore::load(long caseId)
+{
+    std::vector<CaseAttachment> items;
+    if (caseId == 0)
+        return items;
+    for (const report::FurtherAttachment &stored : report::furtherAttachments(m_db, caseId)) {
+        CaseAttachment item;
+        item.objectId = stored.objectId;
+        item.name = stored.name;
+        item.added = stored.added;
+        item.size = stored.size;
+        item.taken = stored.taken;
+        item.sha256 = stored.sha256;
+        item.picture = stored.picture;
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+QByteArray AttachmentStore::content(const CaseAttachment &item)
+{
+    QByteArray stored;
+    if (item.file.isEmpty()) {
+        auto rs = m_db.OpenRecordset(QStringLiteral("Select lbObjekt From Objekt Where ID=?"),
+                                     dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
+                                     {qlonglong(item.objectId)});
+        if (!rs->IsEOF())
+            stored = rs->Fields(0).Value().toByteArray();
+        rs->Close();
+    } else {
+        QFile file(item.file);
+        if (file.open(QIODevice::ReadOnly))
+            stored = file.readAll();
+    }
+    return contentOf(stored, item.picture);
+}
+
+void AttachmentStore::write(long caseId, const AttachmentList &list)
+{
+    // The case row was written anew just before: its mark for the list's
+    // "Bilder" column counts the further attachments too.
+    if (list.count() > 0)
+        m_db.Execute(QStringLiteral("Update Schaden Set Schadenbilder=? Where ID=?"), {true, qlonglong(caseId)});
+    if (!list.changed())
+        return;
+    if (!m_writer)
+        throw form::AttachmentSaveFailed{};
+    for (long id : list.removed()) {
+        m_db.Execute(QStringLiteral("Delete From SchadenAnhang Where Objekt_ID=?"), {qlonglong(id)});
+        m_writer->DeleteObjectRecord(id);
+    }
+    long next = 0;
+    for (int place = 0; place < list.count(); ++place) {
+        const CaseAttachment &item = list.at(place);
+        long id = item.objectId;
+        if (id == 0) {
+            if (next == 0)
+                next = nextObjektId(m_db);
+            id = next++;
+        }
+        if (item.objectId == 0 || item.annotated) {
+            sendral::OverlayGraphic overlay;
+            const bool drawn = item.annotated && !item.overlay.isEmpty() && overlay.SetData(item.overlay);
+            if (!m_writer->SaveObject(id, item.file, drawn ? &overlay : nullptr, drawn ? item.script : QString()))
+                throw form::AttachmentSaveFailed{};
+        }
+        if (item.objectId == 0) {
+            m_db.Execute(QStringLiteral("Insert Into SchadenAnhang (Objekt_ID, Schaden_ID, Reihenfolge, Name, "
+                                        "Hinzugefuegt, Groesse, Aufnahme, Pruefsumme) Values (?,?,?,?,?,?,?,?)"),
+                         {qlonglong(id), qlonglong(caseId), place, item.name, nullable(item.added), item.size,
+                          nullable(item.taken), nullable(item.sha256)});
+        } else {
+            m_db.Execute(QStringLiteral("Update SchadenAnhang Set Reihenfolge=? Where Objekt_ID=?"),
+                         {place, qlonglong(id)});
+        }
+    }
+}
+
+} // namespace attachments

@@ -1,4 +1,5 @@
 #include "FormFixture.h"
+#include "../phone/PhoneFiles.h"
 
 #include "attachments/AttachmentList.h"
 #include "attachments/AttachmentsSection.h"
@@ -10,7 +11,10 @@
 #include "report/PdfAppendix.h"
 #include "report/ReportJob.h"
 
+#include "phone/PhoneDialog.h"
+
 #include <QListWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QPainter>
 #include <QPdfWriter>
@@ -202,6 +206,44 @@ private Q_SLOTS:
         QCoreApplication::processEvents();
         for (int row = 0; row < view->count(); ++row)
             QVERIFY(!view->item(row)->icon().isNull());
+    }
+
+    // "Vom Handy ..." on the tab: a photo and a PDF join the attachments with
+    // the photo's time and the received bytes' hash; a text is refused on the
+    // phone's page, not in a box; nothing is stored before the case is saved.
+    void filesFromThePhoneJoinTheAttachments()
+    {
+        const long id = caseWith({"stored.png"});
+        section()->addFiles({{picture("pending.png", Qt::blue), {}, {}, {}}});
+        const QByteArray photo = phonefiles::photoTakenAt(phonefiles::photo(40, 30, Qt::red), "2026:12:08 11:00:00");
+        QList<int> statuses;
+        QTimer::singleShot(0, [&] {
+            for (QWidget *window : QApplication::topLevelWidgets())
+                if (auto *dialog = qobject_cast<phone::PhoneDialog *>(window); dialog && dialog->isVisible()) {
+                    const QByteArray page = dialog->receiver().loopbackAddress().path().toLatin1();
+                    for (const auto &[name, bytes] : {std::pair<QByteArray, QByteArray>{"IMG_1.jpg", photo},
+                                                      {"KV.pdf", phonefiles::pdf(2)},
+                                                      {"notiz.txt", "nur Text"}}) {
+                        phonefiles::RawClient client(dialog->receiver().port());
+                        client.send(phonefiles::upload(page, name, bytes));
+                        QTest::qWaitFor([&client] { return client.ended; }, 20000);
+                        statuses.append(client.status());
+                    }
+                    dialog->accept();
+                }
+        });
+        control<QPushButton>(*m_form, "cmdAnhangHandy")->click();
+        QCOMPARE(statuses, QList<int>({201, 201, 415}));
+        QVERIFY(m_messages->shown.isEmpty());
+        QCOMPARE(shownNames(), QStringList({"stored.png", "pending.png", "IMG_1.jpg", "KV.pdf"}));
+        QCOMPARE(storedNames(id), QStringList({"stored.png"}));
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(storedNames(id), shownNames());
+        auto rs = m_db->OpenRecordset(QStringLiteral("SELECT Aufnahme, Pruefsumme FROM SchadenAnhang WHERE Name = "
+                                                     "'IMG_1.jpg'"), dao::RecordsetType::Snapshot);
+        QCOMPARE(rs->Value("Aufnahme").toDateTime(), QDateTime(QDate(2026, 12, 8), QTime(11, 0)));
+        QCOMPARE(rs->Value("Pruefsumme").toString(),
+                 QString::fromLatin1(QCryptographicHash::hash(photo, QCryptographicHash::Sha256).toHex()));
     }
 
     void filesThatAreNoPictureOrPdfAreRefusedAndTold_data()

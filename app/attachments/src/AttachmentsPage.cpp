@@ -106,8 +106,6 @@ AttachmentsPage::AttachmentsPage(const AttachmentList &list, Thumbnails &thumbna
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->viewport()->installEventFilter(this);
     m_view->viewport()->setAcceptDrops(true);
-    // The phone's dialog is wired by the program where it is offered.
-    m_phone->setEnabled(false);
 
     auto *buttons = new QHBoxLayout;
     for (QPushButton *b : {m_add, m_scan, m_phone, m_open, m_delete})
@@ -119,6 +117,7 @@ AttachmentsPage::AttachmentsPage(const AttachmentList &list, Thumbnails &thumbna
 
     connect(m_add, &QPushButton::clicked, this, &AttachmentsPage::addRequested);
     connect(m_scan, &QPushButton::clicked, this, &AttachmentsPage::scanRequested);
+    connect(m_phone, &QPushButton::clicked, this, &AttachmentsPage::phoneRequested);
     connect(m_open, &QPushButton::clicked, this, [this] {
         if (current() >= 0)
             Q_EMIT openRequested(current());
@@ -192,6 +191,7 @@ void AttachmentsPage::updateButtons()
     const bool chosen = m_view->currentItem() != nullptr;
     m_add->setEnabled(!m_locked);
     m_scan->setEnabled(!m_locked);
+    m_phone->setEnabled(!m_locked);
     m_open->setEnabled(chosen);
     m_delete->setEnabled(chosen && !m_locked);
 }

@@ -9,6 +9,7 @@
 #include "core/WaitCursor.h"
 #include "dao/Dao.h"
 #include "kelvane/AttachmentWriter.h"
+#include "phone/PhoneDialog.h"
 #include "quarvik/ScannerAcquisition.h"
 #include "sendral/OverlayGraphic.h"
 
@@ -27,6 +28,7 @@ AttachmentsSection::AttachmentsSection(dao::Database &db, std::unique_ptr<kelvan
     m_page = new AttachmentsPage(m_list, *m_thumbnails);
     QObject::connect(m_page, &AttachmentsPage::addRequested, m_page, [this] { chooseFiles(); });
     QObject::connect(m_page, &AttachmentsPage::scanRequested, m_page, [this] { scan(); });
+    QObject::connect(m_page, &AttachmentsPage::phoneRequested, m_page, [this] { fromPhone(); });
     QObject::connect(m_page, &AttachmentsPage::openRequested, m_page, [this](int index) { open(index); });
     QObject::connect(m_page, &AttachmentsPage::deleteRequested, m_page, [this](int index) { remove(index); });
     QObject::connect(m_page, &AttachmentsPage::arranged, m_page,
@@ -128,6 +130,26 @@ void AttachmentsSection::addPaths(const QStringList &paths)
     for (const QString &path : paths)
         files.append(IncomingFile{path, {}, {}, {}});
     addFiles(files);
+}
+
+QString AttachmentsSection::takeFromPhone(const phone::IncomingFile &file)
+{
+    if (m_locked || !m_available || !m_writer)
+        return QStringLiteral("Der Vorgang nimmt keine Anhänge mehr an.");
+    Intake intake = takeIn(IncomingFile{file.path, file.originalName, file.exifTime.value_or(QDateTime()), file.sha256});
+    if (!intake.item)
+        return intake.refusal.isEmpty() ? QStringLiteral("Die Datei kann nicht übernommen werden.") : intake.refusal;
+    m_list.append(std::move(*intake.item));
+    changedHere();
+    return {};
+}
+
+void AttachmentsSection::fromPhone()
+{
+    phone::PhoneDialog dialog(QStringLiteral("Jedes Foto und jedes PDF kommt zu den Anhängen dieses Vorgangs"), {},
+                              m_page);
+    dialog.setDelivery([this](const phone::IncomingFile &file) { return takeFromPhone(file); });
+    dialog.exec();
 }
 
 void AttachmentsSection::remove(int index)

@@ -32,6 +32,7 @@ public:
 Q_SIGNALS:
     void addRequested();
     void scanRequested();
+    void phoneRequested();
     void openRequested(int index);
     void deleteRequested(int index);
     // order[i]: the index in the list of the attachment now shown at i.

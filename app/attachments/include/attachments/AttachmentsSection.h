@@ -14,6 +14,9 @@
 namespace kelvane {
 class IAttachmentWriter;
 }
+namespace phone {
+struct IncomingFile;
+}
 
 namespace attachments {
 
@@ -43,6 +46,9 @@ public:
     // themselves stay where they are, the caller's.
     int addFiles(const QList<IncomingFile> &files);
     void addPaths(const QStringList &paths);
+    // One file the phone sent, taken as a copy of ours: "" or why not, for
+    // the phone's page and the dialog's list rather than a message box.
+    QString takeFromPhone(const phone::IncomingFile &file);
     void remove(int index);
     void arrange(const std::vector<int> &order);
     // Pictures in the annotation editor, documents in their application.
@@ -56,6 +62,7 @@ private:
     void askThumbnails();
     void chooseFiles();
     void scan();
+    void fromPhone();
     void annotate(int index);
     void showDocument(int index);
     QString contentFile(int index, bool *isBitmap, QString *script);

@@ -17,6 +17,7 @@
 
 #include "report/GridSource.h"
 #include "report/ReportJob.h"
+#include "report/ReportLayout.h"
 
 #include "varnholt/DemoData.h"
 #include "varnholt/Schema.h"
@@ -77,7 +78,7 @@ Layouts layouts(dao::Database &db)
 {
     const list::ListStatement statement = list::buildListStatement({}, list::SortState());
     const QList<report::GridColumn> columns = list::reportColumns(list::parseColumnWidths(list::DefaultColumnWidthsText));
-    const auto job = [&](report::QueryGridSource &grid) {
+    const auto makeJob = [&](report::QueryGridSource &grid) {
         const report::PrintRequest request{report::PrintKindList, grid.rowCount(), QStringLiteral("Alle"), false, &grid};
         return std::make_unique<report::ReportJob>(&db, request, *report::ReportJob::definitionText(request, {}, nullptr));
     };
@@ -87,7 +88,7 @@ Layouts layouts(dao::Database &db)
         QElapsedTimer timer;
         timer.start();
         report::QueryGridSource grid(db, statement.text, statement.params, columns);
-        auto preview = job(grid);
+        auto preview = makeJob(grid);
         QImage canvas(1123, 794, QImage::Format_RGB32);
         preview->layout([&](int) {
             QPainter painter(&canvas);
@@ -101,17 +102,19 @@ Layouts layouts(dao::Database &db)
         QElapsedTimer timer;
         timer.start();
         report::QueryGridSource grid(db, statement.text, statement.params, columns);
-        auto whole = job(grid);
-        whole->layout();
+        auto job = makeJob(grid);
+        report::ReportLayout whole(job->definition(), job->data(), job->paperCm());
+        whole.setGrid(&grid, job->data().request().record);
+        whole.ReadIt();
         report::PageItemList kept;
-        const report::PageItemList &items = whole->pageItems();
-        for (int page = 1; page <= whole->totalPages(); ++page) {
+        const report::PageItemList &items = whole.pageItems();
+        for (int page = 1; page <= whole.totalPages(); ++page) {
             const auto [first, end] = items.pageRange(page);
             for (int i = first; i < end; ++i)
                 kept.append(items.at(i));
-            whole->pageExtras()->forEachExtra(page, [&kept](const report::ReportElement &cell) { kept.append(cell); });
+            whole.forEachExtra(page, [&kept](const report::ReportElement &cell) { kept.append(cell); });
         }
-        result.pages = whole->totalPages();
+        result.pages = whole.totalPages();
         result.wholeMs = timer.elapsed();
     }
     return result;

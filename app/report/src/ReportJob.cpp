@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 namespace report {
 namespace {
@@ -65,7 +66,8 @@ QPageLayout::Orientation ReportJob::orientationOf(const PrintRequest &request)
 
 ReportJob::ReportJob(dao::Database *db, const PrintRequest &request, QString definition, QPageSize pageSize,
                      AttachmentSource *attachments)
-    : m_request(request)
+    : m_db(db)
+    , m_request(request)
     , m_data(db, request)
     , m_pageSize(std::move(pageSize))
     , m_pictures(attachments)
@@ -85,12 +87,22 @@ QPageLayout ReportJob::pageLayout() const
     return QPageLayout(m_pageSize, orientationOf(m_request), QMarginsF(0, 0, 0, 0));
 }
 
+std::unique_ptr<ReportLayout> ReportJob::newRun(ReportData &data) const
+{
+    auto run = std::make_unique<ReportLayout>(m_definition, data, m_paper);
+    run->setGrid(m_request.grid, m_request.kind == PrintKindList ? m_request.record : 0);
+    return run;
+}
+
 bool ReportJob::layout(const Progress &progress)
 {
     m_renderer.reset();
+    m_again.reset();
     m_ready = 0;
-    m_layout = std::make_unique<ReportLayout>(m_definition, m_data, m_paper);
-    m_layout->setGrid(m_request.grid, m_request.kind == PrintKindList ? m_request.record : 0);
+    m_layout = newRun(m_data);
+    // A case's few pages are kept whole: the clipboard text reads them all.
+    if (m_request.kind == PrintKindList)
+        m_layout->setKeptPages(1, KeptPages);
     // Pages are drawn from the items as they are laid out, also before the end.
     m_renderer = std::make_unique<PageRenderer>(m_layout->pageItems(), 0, m_paper, &m_pictures, m_layout.get());
     if (progress) {
@@ -111,23 +123,52 @@ QStringList ReportJob::layoutProblems() const { return m_layout ? m_layout->prob
 
 int ReportJob::totalPages() const { return m_layout ? m_layout->totalPages() : 0; }
 
-const PageItemList &ReportJob::pageItems() const
+const PageItemList &ReportJob::keptItems() const
 {
     static const PageItemList none;
     return m_layout ? m_layout->pageItems() : none;
 }
 
-const PageExtras *ReportJob::pageExtras() const
+const ReportLayout &ReportJob::layoutHolding(int page)
 {
-    return m_layout.get();
+    if (m_streaming && m_streaming->holdsPage(page))
+        return *m_streaming;
+    if (page < 1 || page > m_ready || m_layout->holdsPage(page))
+        return *m_layout;
+    if (m_again && m_again->holdsPage(page))
+        return *m_again;
+    // Laid out again from the start; going on is likelier than going back,
+    // so most of the pages kept follow page.
+    m_again.reset();
+    m_againData = std::make_unique<ReportData>(m_db, m_request);
+    m_again = newRun(*m_againData);
+    const int first = std::max(1, page - KeptPages / 4);
+    const int last = first + KeptPages - 1;
+    m_again->setKeptPages(first, KeptPages);
+    m_again->setPageObserver([last](int pages) { return pages < last; });
+    m_again->ReadIt();
+    m_again->setPageObserver({});
+    return *m_again;
+}
+
+void ReportJob::forEachItem(int page, const std::function<void(const ReportElement &)> &item)
+{
+    if (!m_layout)
+        return;
+    const ReportLayout &run = layoutHolding(page);
+    const auto [first, end] = run.pageItems().pageRange(page);
+    for (int i = first; i < end; ++i)
+        item(run.pageItems().at(i));
+    run.forEachExtra(page, item);
 }
 
 void ReportJob::preparePage(int page)
 {
     if (!m_layout || page < 1 || page > m_ready)
         return;
-    const auto [first, end] = pageItems().pageRange(page);
-    m_pictures.prepare(pageItems(), first, end, page,
+    const PageItemList &items = layoutHolding(page).pageItems();
+    const auto [first, end] = items.pageRange(page);
+    m_pictures.prepare(items, first, end, page,
                        [this](const ReportElement &item) { return m_renderer->pictureBound(item); });
 }
 
@@ -135,16 +176,48 @@ bool ReportJob::renderPage(QPainter &painter, int page, const QRectF &target, co
 {
     if (!m_renderer)
         return false;
+    const ReportLayout &run = layoutHolding(page);
+    m_renderer->setPages(run.pageItems(), &run);
     if (m_pictures.preparedPage() != page)
         preparePage(page);
     return m_renderer->RenderPage(painter, page, target, options);
+}
+
+bool ReportJob::drawEachPage(const std::function<bool(int page)> &draw)
+{
+    const int total = totalPages();
+    int held = 0;
+    while (held < total && m_layout->holdsPage(held + 1))
+        ++held;
+    // A report kept whole (a case's few pages) is drawn from what is kept.
+    if (held == total) {
+        for (int page = 1; page <= total; ++page) {
+            if (!draw(page))
+                return false;
+        }
+        return true;
+    }
+    ReportData data(m_db, m_request);
+    const std::unique_ptr<ReportLayout> run = newRun(data);
+    run->setKeptPages(1, 0);
+    // Pages beyond the total the page count items show are not drawn.
+    bool going = true;
+    run->setPageObserver([&](int pages) {
+        going = pages <= total && draw(pages);
+        return going;
+    });
+    m_streaming = run.get();
+    const auto streamed = qScopeGuard([this] { m_streaming = nullptr; });
+    if (run->ReadIt() && run->totalPages() <= total)
+        going = draw(run->totalPages());
+    return going;
 }
 
 QString ReportJob::clipText()
 {
     if (m_request.kind == PrintKindList)
         return m_request.grid ? listClipText(*m_request.grid) : QString();
-    return caseClipText(pageItems(), m_definition, m_data);
+    return caseClipText(keptItems(), m_definition, m_data);
 }
 
 bool ReportJob::writePdf(const QString &path, QString *message)
@@ -169,12 +242,13 @@ bool ReportJob::writePdf(const QString &path, QString *message)
                                                         : QStringLiteral("Schadensbericht"));
         QPainter painter(&writer);
         const QRectF sheet(0, 0, writer.width(), writer.height());
-        for (int page = 1; page <= totalPages(); ++page) {
+        const bool drawn = drawEachPage([&](int page) {
             if (page > 1)
                 writer.newPage();
-            if (!renderPage(painter, page, sheet))
-                return refuse(QStringLiteral("Die Seiten lassen sich nicht zeichnen."));
-        }
+            return renderPage(painter, page, sheet);
+        });
+        if (!drawn)
+            return refuse(QStringLiteral("Die Seiten lassen sich nicht zeichnen."));
         painter.end();
     } catch (const dao::DaoError &error) {
         // A report without its pictures is no report: nothing is left behind.

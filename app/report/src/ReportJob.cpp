@@ -213,6 +213,40 @@ bool ReportJob::drawEachPage(const std::function<bool(int page)> &draw)
     return going;
 }
 
+bool ReportJob::drawPages(const QList<int> &pages, const std::function<bool(int page)> &draw)
+{
+    for (qsizetype first = 0; first < pages.size();) {
+        qsizetype end = first + 1;
+        while (end < pages.size() && pages[end] > pages[end - 1])
+            ++end;
+        if (end - first == 1) {
+            if (!draw(pages[first]))
+                return false;
+            first = end;
+            continue;
+        }
+        // The run stops once the stretch's last page is drawn.
+        qsizetype next = first;
+        bool drawn = true;
+        drawEachPage([&](int page) {
+            if (page == pages[next]) {
+                drawn = draw(page);
+                ++next;
+            }
+            return drawn && next < end;
+        });
+        if (!drawn)
+            return false;
+        // Pages the run did not reach (beyond its last) are drawn as they are asked for.
+        for (; next < end; ++next) {
+            if (!draw(pages[next]))
+                return false;
+        }
+        first = end;
+    }
+    return true;
+}
+
 QString ReportJob::clipText()
 {
     if (m_request.kind == PrintKindList)

@@ -7,6 +7,7 @@
 #include "report/ReportData.h"
 #include "report/ReportDefinition.h"
 
+#include <QList>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QString>
@@ -92,6 +93,10 @@ public:
     // may render the page; answering false stops. False when stopped.
     // Throws dao::DaoError as renderPage.
     bool drawEachPage(const std::function<bool(int page)> &draw);
+    // Hands the pages to draw in the order given; each rising stretch of
+    // them is laid out once more as it is drawn, as drawEachPage does.
+    // False when draw answered false. Throws dao::DaoError as renderPage.
+    bool drawPages(const QList<int> &pages, const std::function<bool(int page)> &draw);
 
     // Every page as laid out into one PDF file, the sheet of pageLayout().
     // False, with the reason, when the file cannot be written or a picture

@@ -458,12 +458,20 @@ void frmPrint::printChosen()
         frmDruckmenu dialog(*this, m_navigation.total(), this);
         dialog.exec();
     }
-    core::WaitCursor hourglass;
-    for (int page : printPlan(m_copies, m_allPages, m_navigation.total(), m_navigation.shown())) {
-        // A printer that is not ready is reported once, not once per page.
-        if (!RenderPage(false, page))
-            break;
-        ++m_pagesPrinted;
+    std::optional<core::WaitCursor> hourglass(std::in_place);
+    // A run through all pages takes one more layout, not one per page.
+    try {
+        m_job.drawPages(printPlan(m_copies, m_allPages, m_navigation.total(), m_navigation.shown()), [this](int page) {
+            // A printer that is not ready is reported once, not once per page.
+            if (!RenderPage(false, page))
+                return false;
+            ++m_pagesPrinted;
+            return true;
+        });
+    } catch (const dao::DaoError &error) {
+        hourglass.reset();
+        core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
+                          core::MsgButtons::Ok, {}, this);
     }
 }
 

@@ -176,10 +176,11 @@ bool ReportJob::renderPage(QPainter &painter, int page, const QRectF &target, co
 {
     if (!m_renderer)
         return false;
-    const ReportLayout &run = layoutHolding(page);
-    m_renderer->setPages(run.pageItems(), &run);
     if (m_pictures.preparedPage() != page)
         preparePage(page);
+    // Asked for after preparing, which may have laid the page out again.
+    const ReportLayout &run = layoutHolding(page);
+    m_renderer->setPages(run.pageItems(), &run);
     return m_renderer->RenderPage(painter, page, target, options);
 }
 

@@ -36,6 +36,7 @@
 #include <sqlite3.h>
 #include <xlsxwriter.h>
 
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -148,19 +149,23 @@ long highWaterKb(pid_t pid)
 
 // Peak resident memory in MB of the program printing the list into a PDF,
 // read from the program's own high-water mark while it runs (the rusage of
-// a child counts the memory of this process it was forked from).
+// a child counts the memory of this process it was forked from). Spawned,
+// not forked: posix_spawn returns once the program runs, while a forked
+// child shows this process's memory as its own until it execs.
 double printPeakMb(const QString &database, const QString &pdf, qint64 *ms)
 {
     QElapsedTimer timer;
     timer.start();
-    const QByteArray program = VARNHOLT_PROGRAM;
-    const QByteArray db = database.toLocal8Bit();
-    const QByteArray out = pdf.toLocal8Bit();
-    const pid_t child = fork();
-    if (child == 0) {
-        execl(program.constData(), program.constData(), "--print", "list", "--pdf", out.constData(), db.constData(),
-              static_cast<char *>(nullptr));
-        _exit(127);
+    QByteArray program = VARNHOLT_PROGRAM;
+    QByteArray db = database.toLocal8Bit();
+    QByteArray out = pdf.toLocal8Bit();
+    QByteArray print = "--print", list = "list", pdfOption = "--pdf";
+    char *const arguments[] = {program.data(), print.data(), list.data(), pdfOption.data(), out.data(), db.data(),
+                               nullptr};
+    pid_t child = 0;
+    if (posix_spawn(&child, program.constData(), nullptr, nullptr, arguments, environ) != 0) {
+        std::fprintf(stderr, "varnholt cannot be started: %s\n", program.constData());
+        return 0;
     }
     long peakKb = 0;
     int status = 0;

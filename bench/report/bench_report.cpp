@@ -1,7 +1,7 @@
 // The list report of 10,000 cases, laid out and drawn into a PDF, against
 // plain QPainter drawing the same texts at the same places into a PDF in the
 // same run. Prints the best of three runs of each, their ratio and the
-// memory the page items take per row of the list.
+// memory the kept page items take per row of the list.
 
 #include "report/GridSource.h"
 #include "report/ReportJob.h"
@@ -65,8 +65,8 @@ Run listReport(dao::Database &db, const QString &pdf, QList<report::ReportElemen
     Run run;
     run.ms = timer.elapsed();
     run.pages = job.totalPages();
-    run.items = job.pageItems().count();
-    run.itemBytes = job.pageItems().memoryBytes();
+    run.items = job.keptItems().count();
+    run.itemBytes = job.keptItems().memoryBytes();
     const auto count = [&](const report::ReportElement &e) {
         if (e.kind == report::ElementKind::Text || e.kind == report::ElementKind::Field) {
             ++run.texts;
@@ -74,13 +74,8 @@ Run listReport(dao::Database &db, const QString &pdf, QList<report::ReportElemen
                 texts->append(e);
         }
     };
-    // The kept items of each page, then the cells made again as it is drawn.
-    for (int page = 1; page <= job.totalPages(); ++page) {
-        const auto [first, end] = job.pageItems().pageRange(page);
-        for (int i = first; i < end; ++i)
-            count(job.pageItems().at(i));
-        job.pageExtras()->forEachExtra(page, count);
-    }
+    for (int page = 1; page <= job.totalPages(); ++page)
+        job.forEachItem(page, count);
     return run;
 }
 
@@ -145,7 +140,7 @@ int main(int argc, char *argv[])
     std::printf("report (statement, layout, PDF): %lld ms\n", static_cast<long long>(best.ms));
     std::printf("plain QPainter, same texts into a PDF: %lld ms\n", static_cast<long long>(plainBest));
     std::printf("ratio: %.2f (target at most 2)\n", double(best.ms) / double(std::max<qint64>(1, plainBest)));
-    std::printf("page items: %.1f MB, %.0f bytes per row, %.0f bytes per item\n", best.itemBytes / 1048576.0,
+    std::printf("kept page items: %.1f MB, %.0f bytes per row, %.0f bytes per item\n", best.itemBytes / 1048576.0,
                 double(best.itemBytes) / kCases, double(best.itemBytes) / best.items);
     std::printf("PDF sizes: report %lld KB, plain %lld KB\n",
                 static_cast<long long>(QFile(dir.filePath(QStringLiteral("report.pdf"))).size() / 1024),

@@ -110,6 +110,11 @@ private Q_SLOTS:
         QCOMPARE(window.shownPage(), job.totalPages());
         for (const char *key : {"Clip", "Print", "PDF", "Mail"})
             QVERIFY(window.findChild<QAction *>(QString::fromLatin1(key))->isEnabled());
+        // Pages between the first and the last are let go and laid out again when asked for.
+        window.findChild<QAction *>(QStringLiteral("Zurueck"))->trigger();
+        QCOMPARE(window.shownPage(), job.totalPages() - 1);
+        QCOMPARE(text("txtPage"), QString::number(job.totalPages() - 1));
+        QVERIFY(m_messages.shown.isEmpty());
     }
 
 private:

@@ -13,6 +13,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -134,6 +135,8 @@ private Q_SLOTS:
     void memoFrames();
     void pictures();
     void listIntoPdf();
+    void longListPagesLetGoAreTheSameAgain_data();
+    void longListPagesLetGoAreTheSameAgain();
     void caseIntoPdf();
     void commandFailures();
     void readFailuresAreNotPrintedAsBlanks();
@@ -201,11 +204,9 @@ void RenderTest::coloursAndFrames()
     // Line style 5 is invisible.
     QVERIFY(darkBox(image, QRectF(1.9, 11.9, 2.2, 1.2)).isNull());
 
-    QCOMPARE(PageRenderer::colourOfCode(12), QColor(255, 0, 0));
-    QCOMPARE(PageRenderer::colourOfCode(255), QColor(255, 0, 0));
-    QCOMPARE(PageRenderer::colourOfCode(7), QColor(192, 192, 192));
-    QCOMPARE(PageRenderer::colourOfCode(0x00FF00), QColor(0, 255, 0));
+    // Codes that name no colour.
     QVERIFY(!PageRenderer::colourOfCode(-1).isValid());
+    QVERIFY(!PageRenderer::colourOfCode(0x1000000).isValid());
 }
 
 void RenderTest::greeking()
@@ -387,6 +388,120 @@ void RenderTest::listIntoPdf()
     QVERIFY(std::abs(first->xMin - (2.0 + twipsToCm(100) + 0.15)) < 0.05);
     QVERIFY(second->yMin > first->yMin);
     QVERIFY(findWord(words, QStringLiteral("O'NEIL")));
+}
+
+void RenderTest::longListPagesLetGoAreTheSameAgain_data()
+{
+    QTest::addColumn<QList<int>>("visits");
+    // 0 stands for the last page.
+    QTest::newRow("back to an early page after later ones") << QList<int>{1, 30, 0, 20, 2, 20};
+    QTest::newRow("on and back page by page past the kept ones") << QList<int>{15, 16, 17, 18, 17, 16, 15, 0, 35};
+}
+
+void RenderTest::longListPagesLetGoAreTheSameAgain()
+{
+    QFETCH(QList<int>, visits);
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        QSKIP("pdftotext (poppler-utils) is not installed");
+    constexpr long kRows = 1500;
+    ReportDatabase base;
+    {
+        dao::Transaction transaction(*base.db);
+        for (long id = 1; id <= kRows; ++id)
+            base.addCase(id, {{QStringLiteral("Schadennummer"), QStringLiteral("R%1").arg(id)}});
+        transaction.commit();
+    }
+    QueryGridSource grid(*base.db, QStringLiteral("Select ID, Schadennummer as Nr From Schaden order by ID"), {},
+                         {{QStringLiteral("ID"), 0, 0}, {QStringLiteral("Nr"), 1500, 0}});
+    const PrintRequest request{PrintKindList, kRows, QStringLiteral("Alle"), false, &grid};
+    ReportJob job(base.db.get(), request, *ReportJob::definitionText(request, QString(), nullptr));
+    QVERIFY(job.layout());
+    const int total = job.totalPages();
+    QVERIFY(total > 2 * ReportJob::KeptPages);
+
+    // Every page as a run that keeps them all lays it out and draws it.
+    ReportData data(base.db.get(), request);
+    ReportLayout whole(job.definition(), data, job.paperCm());
+    whole.setGrid(&grid, kRows);
+    QVERIFY(whole.ReadIt());
+    QCOMPARE(whole.totalPages(), total);
+    const auto signature = [](const ReportElement &e) {
+        return QStringLiteral("%1 %2 %3 %4 %5").arg(int(e.kind)).arg(e.page).arg(e.x1).arg(e.y1 + e.flow).arg(e.text);
+    };
+    PageRenderer renderer(whole.pageItems(), total, job.paperCm(), nullptr, &whole);
+    const auto draw = [](const std::function<void(QPainter &, const QRectF &)> &onto) {
+        QImage image(px(29.7) / 4, px(21.0) / 4, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        onto(painter, QRectF(image.rect()));
+        return image;
+    };
+
+    // Only a few pages' items stay, however long the list.
+    QSet<int> keptPages;
+    for (int i = 0; i < job.keptItems().count(); ++i)
+        keptPages.insert(job.keptItems().at(i).page);
+    QVERIFY(keptPages.size() <= ReportJob::KeptPages + 1);
+
+    for (int page : std::as_const(visits)) {
+        page = page == 0 ? total : page;
+        QStringList expected, drawn;
+        const auto [first, end] = whole.pageItems().pageRange(page);
+        for (int i = first; i < end; ++i)
+            expected.append(signature(whole.pageItems().at(i)));
+        whole.forEachExtra(page, [&](const ReportElement &e) { expected.append(signature(e)); });
+        job.forEachItem(page, [&](const ReportElement &e) { drawn.append(signature(e)); });
+        QCOMPARE(drawn, expected);
+        const QImage fromJob = draw([&](QPainter &p, const QRectF &r) { QVERIFY(job.renderPage(p, page, r)); });
+        const QImage fromWhole = draw([&](QPainter &p, const QRectF &r) { QVERIFY(renderer.RenderPage(p, page, r)); });
+        QVERIFY2(fromJob == fromWhole, qPrintable(QStringLiteral("page %1").arg(page)));
+    }
+
+    // Printing all pages twice and one page again: each run through the
+    // pages lays them out once more, and each comes as the whole layout has it.
+    QList<int> plan;
+    for (int copy = 0; copy < 2; ++copy) {
+        for (int page = 1; page <= total; ++page)
+            plan.append(page);
+    }
+    plan << 20 << 20;
+    QList<int> handed;
+    QVERIFY(job.drawPages(plan, [&](int page) {
+        handed.append(page);
+        QStringList expected, drawn;
+        whole.forEachExtra(page, [&](const ReportElement &e) { expected.append(signature(e)); });
+        job.forEachItem(page, [&](const ReportElement &e) {
+            if (e.kind == ElementKind::Text && e.text.startsWith(u'R'))
+                drawn.append(signature(e));
+        });
+        return drawn == expected;
+    }));
+    QCOMPARE(handed, plan);
+
+    // The PDF takes each page as it is laid out once more: every row on the
+    // page the layout gave it, the count right on the last page.
+    const QString pdf = base.dir.filePath(QStringLiteral("liste.pdf"));
+    QString message;
+    QVERIFY2(job.writePdf(pdf, &message), qPrintable(message));
+    int pages = 0;
+    const QList<Word> words = pdfWords(pdf, &pages);
+    QCOMPARE(pages, total);
+    QHash<QString, int> pageOfRow;
+    for (int page = 1; page <= total; ++page)
+        whole.forEachExtra(page, [&](const ReportElement &e) { pageOfRow.insert(e.text, page); });
+    QCOMPARE(pageOfRow.size(), int(kRows));
+    int rowsFound = 0;
+    QStringList lastPage;
+    for (const Word &w : words) {
+        if (pageOfRow.contains(w.text)) {
+            QCOMPARE(w.page, pageOfRow.value(w.text));
+            ++rowsFound;
+        }
+        if (w.page == total)
+            lastPage.append(w.text);
+    }
+    QCOMPARE(rowsFound, int(kRows));
+    QVERIFY2(lastPage.join(u' ').contains(QStringLiteral("Seite %1 von %1").arg(total)), qPrintable(lastPage.join(u' ')));
 }
 
 void RenderTest::caseIntoPdf()

@@ -22,6 +22,18 @@ ReportElement &PageItemList::append(const ReportElement &item)
     return block.back();
 }
 
+void PageItemList::dropLastPage(int page)
+{
+    while (m_count > 0 && last().page == page) {
+        --m_count;
+        Block &block = *m_blocks[m_count / BlockSize];
+        block.pop_back();
+        // The first block stays for the next page's items.
+        if (block.empty() && m_blocks.size() > 1)
+            m_blocks.pop_back();
+    }
+}
+
 std::pair<int, int> PageItemList::pageRange(int page) const
 {
     // The first item whose page is not below the one asked for.

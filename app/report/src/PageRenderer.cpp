@@ -81,7 +81,7 @@ QColor PageRenderer::colourOfCode(qint64 code)
 
 PageRenderer::PageRenderer(const PageItemList &items, int totalPages, QSizeF paperCm, AttachmentSource *attachments,
                            const PageExtras *extras)
-    : m_items(items), m_totalPages(totalPages), m_paper(paperCm), m_attachments(attachments), m_extras(extras)
+    : m_items(&items), m_totalPages(totalPages), m_paper(paperCm), m_attachments(attachments), m_extras(extras)
 {
 }
 
@@ -105,9 +105,9 @@ bool PageRenderer::RenderPage(QPainter &painter, int page, const QRectF &target,
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
 
-    const auto [first, end] = m_items.pageRange(page);
+    const auto [first, end] = m_items->pageRange(page);
     for (int i = first; i < end; ++i) {
-        const ReportElement &item = m_items.at(i);
+        const ReportElement &item = m_items->at(i);
         if (item.page == page)
             RenderItem(item);
     }

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 namespace report {
 namespace {
@@ -95,12 +96,23 @@ QPageLayout ReportJob::pageLayout() const
     return QPageLayout(m_pageSize, orientationOf(m_request), QMarginsF(0, 0, 0, 0));
 }
 
+std::unique_ptr<ReportLayout> ReportJob::newRun(ReportData &data) const
+{
+    data.setAddition(m_addition);
+    auto run = std::make_unique<ReportLayout>(m_definition, data, m_paper);
+    run->setGrid(m_request.grid, m_request.kind == PrintKindList ? m_request.record : 0);
+    return run;
+}
+
 bool ReportJob::layout(const Progress &progress)
 {
     m_renderer.reset();
+    m_again.reset();
     m_ready = 0;
-    m_layout = std::make_unique<ReportLayout>(m_definition, m_data, m_paper);
-    m_layout->setGrid(m_request.grid, m_request.kind == PrintKindList ? m_request.record : 0);
+    m_layout = newRun(m_data);
+    // A case's few pages are kept whole: the clipboard text reads them all.
+    if (m_request.kind == PrintKindList)
+        m_layout->setKeptPages(1, KeptPages);
     // Pages are drawn from the items as they are laid out, also before the end.
     m_renderer = std::make_unique<PageRenderer>(m_layout->pageItems(), 0, m_paper, &m_pictures, m_layout.get());
     m_renderer->setAddition(m_addition);
@@ -122,23 +134,52 @@ QStringList ReportJob::layoutProblems() const { return m_layout ? m_layout->prob
 
 int ReportJob::totalPages() const { return m_layout ? m_layout->totalPages() : 0; }
 
-const PageItemList &ReportJob::pageItems() const
+const PageItemList &ReportJob::keptItems() const
 {
     static const PageItemList none;
     return m_layout ? m_layout->pageItems() : none;
 }
 
-const PageExtras *ReportJob::pageExtras() const
+const ReportLayout &ReportJob::layoutHolding(int page)
 {
-    return m_layout.get();
+    if (m_streaming && m_streaming->holdsPage(page))
+        return *m_streaming;
+    if (page < 1 || page > m_ready || m_layout->holdsPage(page))
+        return *m_layout;
+    if (m_again && m_again->holdsPage(page))
+        return *m_again;
+    // Laid out again from the start; going on is likelier than going back,
+    // so most of the pages kept follow page.
+    m_again.reset();
+    m_againData = std::make_unique<ReportData>(m_db, m_request);
+    m_again = newRun(*m_againData);
+    const int first = std::max(1, page - KeptPages / 4);
+    const int last = first + KeptPages - 1;
+    m_again->setKeptPages(first, KeptPages);
+    m_again->setPageObserver([last](int pages) { return pages < last; });
+    m_again->ReadIt();
+    m_again->setPageObserver({});
+    return *m_again;
+}
+
+void ReportJob::forEachItem(int page, const std::function<void(const ReportElement &)> &item)
+{
+    if (!m_layout)
+        return;
+    const ReportLayout &run = layoutHolding(page);
+    const auto [first, end] = run.pageItems().pageRange(page);
+    for (int i = first; i < end; ++i)
+        item(run.pageItems().at(i));
+    run.forEachExtra(page, item);
 }
 
 void ReportJob::preparePage(int page)
 {
     if (!m_layout || page < 1 || page > m_ready)
         return;
-    const auto [first, end] = pageItems().pageRange(page);
-    m_pictures.prepare(pageItems(), first, end, page,
+    const PageItemList &items = layoutHolding(page).pageItems();
+    const auto [first, end] = items.pageRange(page);
+    m_pictures.prepare(items, first, end, page,
                        [this](const ReportElement &item) { return m_renderer->pictureBound(item); });
 }
 
@@ -148,14 +189,81 @@ bool ReportJob::renderPage(QPainter &painter, int page, const QRectF &target, co
         return false;
     if (m_pictures.preparedPage() != page)
         preparePage(page);
+    // Asked for after preparing, which may have laid the page out again.
+    const ReportLayout &run = layoutHolding(page);
+    m_renderer->setPages(run.pageItems(), &run);
     return m_renderer->RenderPage(painter, page, target, options);
+}
+
+bool ReportJob::drawEachPage(const std::function<bool(int page)> &draw)
+{
+    const int total = totalPages();
+    int held = 0;
+    while (held < total && m_layout->holdsPage(held + 1))
+        ++held;
+    // A report kept whole (a case's few pages) is drawn from what is kept.
+    if (held == total) {
+        for (int page = 1; page <= total; ++page) {
+            if (!draw(page))
+                return false;
+        }
+        return true;
+    }
+    ReportData data(m_db, m_request);
+    const std::unique_ptr<ReportLayout> run = newRun(data);
+    run->setKeptPages(1, 0);
+    // Pages beyond the total the page count items show are not drawn.
+    bool going = true;
+    run->setPageObserver([&](int pages) {
+        going = pages <= total && draw(pages);
+        return going;
+    });
+    m_streaming = run.get();
+    const auto streamed = qScopeGuard([this] { m_streaming = nullptr; });
+    if (run->ReadIt() && run->totalPages() <= total)
+        going = draw(run->totalPages());
+    return going;
+}
+
+bool ReportJob::drawPages(const QList<int> &pages, const std::function<bool(int page)> &draw)
+{
+    for (qsizetype first = 0; first < pages.size();) {
+        qsizetype end = first + 1;
+        while (end < pages.size() && pages[end] > pages[end - 1])
+            ++end;
+        if (end - first == 1) {
+            if (!draw(pages[first]))
+                return false;
+            first = end;
+            continue;
+        }
+        // The run stops once the stretch's last page is drawn.
+        qsizetype next = first;
+        bool drawn = true;
+        drawEachPage([&](int page) {
+            if (page == pages[next]) {
+                drawn = draw(page);
+                ++next;
+            }
+            return drawn && next < end;
+        });
+        if (!drawn)
+            return false;
+        // Pages the run did not reach (beyond its last) are drawn as they are asked for.
+        for (; next < end; ++next) {
+            if (!draw(pages[next]))
+                return false;
+        }
+        first = end;
+    }
+    return true;
 }
 
 QString ReportJob::clipText()
 {
     if (m_request.kind == PrintKindList)
         return m_request.grid ? listClipText(*m_request.grid) : QString();
-    return caseClipText(pageItems(), m_definition, m_data);
+    return caseClipText(keptItems(), m_definition, m_data);
 }
 
 bool ReportJob::writePdf(const QString &path, QString *message)
@@ -211,13 +319,12 @@ bool ReportJob::drawPdf(QIODevice &device)
                                                     : QStringLiteral("Schadensbericht"));
     QPainter painter(&writer);
     const QRectF sheet(0, 0, writer.width(), writer.height());
-    for (int page = 1; page <= totalPages(); ++page) {
+    const bool drawn = drawEachPage([&](int page) {
         if (page > 1)
             writer.newPage();
-        if (!renderPage(painter, page, sheet))
-            return false;
-    }
-    return painter.end();
+        return renderPage(painter, page, sheet);
+    });
+    return painter.end() && drawn;
 }
 
 QList<QByteArray> ReportJob::attachedDocuments()

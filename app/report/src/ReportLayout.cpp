@@ -39,9 +39,22 @@ void ReportLayout::setGrid(GridSource *grid, long rows)
     m_gridRows = rows;
 }
 
+void ReportLayout::setKeptPages(int first, int count)
+{
+    m_keptFirst = first;
+    m_keptCount = count;
+}
+
+bool ReportLayout::holdsPage(int page) const
+{
+    return page >= 1 && page <= m_complete && (keeps(page) || page == m_unretired);
+}
+
 bool ReportLayout::ReadIt()
 {
     m_items.clear();
+    m_complete = 0;
+    m_unretired = 0;
     m_problems.clear();
     m_continuations.clear();
     m_data.PrepareReportData();
@@ -73,6 +86,8 @@ bool ReportLayout::ReadIt()
         return false;
     }
     m_totalPages = m_page;
+    m_complete = m_page;
+    m_unretired = m_page;
     return true;
 }
 
@@ -120,8 +135,15 @@ void ReportLayout::placeContinuations()
 
 void ReportLayout::StartNewPage()
 {
+    m_complete = m_page;
+    m_unretired = m_page;
     if (m_observer && !m_observer(m_page))
         throw LayoutStopped{};
+    // Nothing refers to the page's items past this point: the run goes on
+    // on the next page.
+    if (!keeps(m_page))
+        m_items.dropLastPage(m_page);
+    m_unretired = 0;
     m_memoGrowth = 0;
     m_flow = 0;
     ++m_page;

@@ -30,6 +30,8 @@ public:
 
     // [first, end) of the items of page.
     std::pair<int, int> pageRange(int page) const;
+    // Lets the items of page go; it must be the last page the list holds.
+    void dropLastPage(int page);
 
     // Bytes the items take: their records and the text they own alone.
     qint64 memoryBytes() const;

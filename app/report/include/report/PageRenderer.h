@@ -51,6 +51,13 @@ public:
     // (a printer that is not ready) draws nothing: false, for the caller to tell.
     bool RenderPage(QPainter &painter, int page, const QRectF &target, const RenderOptions &options = {});
 
+    // Draws from other items from now on: the same pages as laid out by another run.
+    void setPages(const PageItemList &items, const PageExtras *extras)
+    {
+        m_items = &items;
+        m_extras = extras;
+    }
+
     int currentPage() const { return m_page; }
     // The total the page count items show; grows while the layout goes on.
     void setTotalPages(int total) { m_totalPages = total; }
@@ -75,7 +82,7 @@ private:
     double adjustX(double x) const { return x < 0 ? m_paper.width() + x : x; }
     double adjustY(double y) const { return y < 0 ? m_paper.height() + y : y; }
 
-    const PageItemList &m_items;
+    const PageItemList *m_items;
     int m_totalPages;
     QSizeF m_paper;
     AttachmentSource *m_attachments;

@@ -7,6 +7,7 @@
 #include "report/ReportData.h"
 #include "report/ReportDefinition.h"
 
+#include <QList>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QString>
@@ -69,9 +70,16 @@ public:
     // pages while the rest follows.
     static constexpr long LongListRows = 10000;
     bool layoutTakesAWhile() const { return m_request.kind == PrintKindList && m_request.record > LongListRows; }
-    const PageItemList &pageItems() const;
-    // The items made again for each page as it is drawn (the list's cells).
-    const PageExtras *pageExtras() const;
+
+    // A list keeps the items of its first pages and its last; a page in
+    // between is laid out again when it is asked for, with the pages around
+    // it, so that a list of any length takes the memory of a few pages.
+    static constexpr int KeptPages = 16;
+    // The items the layout keeps.
+    const PageItemList &keptItems() const;
+    // Every item of page as it is drawn: the kept ones, then those made
+    // again for each page (the list's cells). Throws dao::DaoError.
+    void forEachItem(int page, const std::function<void(const ReportElement &)> &item);
 
     // Reads the pictures of page, before anything of it is drawn or a print
     // job is begun for it. Throws dao::DaoError when one cannot be read.
@@ -82,6 +90,16 @@ public:
 
     // The laid-out report as plain text, for the clipboard.
     QString clipText();
+
+    // Lays the report out once more and hands each page to draw as soon as
+    // it is complete, then lets it go: all pages in the memory of one. Draw
+    // may render the page; answering false stops. False when stopped.
+    // Throws dao::DaoError as renderPage.
+    bool drawEachPage(const std::function<bool(int page)> &draw);
+    // Hands the pages to draw in the order given; each rising stretch of
+    // them is laid out once more as it is drawn, as drawEachPage does.
+    // False when draw answered false. Throws dao::DaoError as renderPage.
+    bool drawPages(const QList<int> &pages, const std::function<bool(int page)> &draw);
 
     // Every page as laid out into one PDF file, the sheet of pageLayout(),
     // and after them the pages of the case's attached PDF documents as they
@@ -96,6 +114,9 @@ public:
 
 private:
     bool drawPdf(QIODevice &device);
+    std::unique_ptr<ReportLayout> newRun(ReportData &data) const;
+    // The run that holds page's items, laid out again around page when none does.
+    const ReportLayout &layoutHolding(int page);
 
     dao::Database *m_db;
     PrintRequest m_request;
@@ -105,6 +126,10 @@ private:
     QSizeF m_paper;
     PagePictures m_pictures;
     std::unique_ptr<ReportLayout> m_layout;
+    // A page let go by m_layout, laid out again with those around it, on data of its own.
+    std::unique_ptr<ReportData> m_againData;
+    std::unique_ptr<ReportLayout> m_again;
+    const ReportLayout *m_streaming = nullptr;
     std::unique_ptr<PageRenderer> m_renderer;
     int m_ready = 0;
     CaseAddition *m_addition = nullptr;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <limits>
 #include <vector>
 
 namespace report {
@@ -20,8 +21,10 @@ class ReportData;
 // the footer and carries them on over as many pages as they need, expands
 // the grid into its frame and pages of rows, and records the result as page
 // items. The grid's cells are not kept: each page's rows are read from the
-// grid again when the page is drawn (forEachExtra), so that a list of any
-// length lays out at once and in the memory of its pages' frames.
+// grid again when the page is drawn (forEachExtra). Only the items of the
+// pages asked for are kept (setKeptPages); the others are laid out and let
+// go, so that a list of any length lays out in the memory of a few pages
+// and a page let go is had again by another run.
 // All measuring is in twips, independent of any screen or printer.
 class ReportLayout : public PageExtras {
 public:
@@ -34,10 +37,19 @@ public:
     void setGrid(GridSource *grid, long rows);
 
     // Told each time a page is complete, with the number of complete pages;
-    // its items and cells can be drawn from then on. Answering false stops
-    // the run: ReadIt returns false with the pages laid out so far.
+    // its items and cells can be drawn from then on, at least until the
+    // observer returns. Answering false stops the run: ReadIt returns false
+    // with the pages laid out so far.
     using PageObserver = std::function<bool(int completePages)>;
     void setPageObserver(PageObserver observer) { m_observer = std::move(observer); }
+
+    // The pages whose items stay once they are complete: count pages from
+    // first on (every page unless told). The last page of a finished run
+    // stays as well.
+    void setKeptPages(int first, int count);
+    // Whether the items of page are complete and held.
+    bool holdsPage(int page) const;
+    int completePages() const { return m_complete; }
 
     // The whole run; true when it completes. Throws dao::DaoError when the
     // case cannot be read.
@@ -94,7 +106,13 @@ private:
     long m_gridRows = 0;
     PageObserver m_observer;
 
+    bool keeps(int page) const { return page >= m_keptFirst && page - m_keptFirst < m_keptCount; }
+
     PageItemList m_items;
+    int m_keptFirst = 1;
+    int m_keptCount = std::numeric_limits<int>::max();
+    int m_complete = 0;
+    int m_unretired = 0;        // complete and held whether kept or not: the observer's page, the last one
     QStringList m_problems;
     std::deque<ReportElement> m_continuations;
     double m_flow = 0;

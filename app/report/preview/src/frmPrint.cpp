@@ -462,11 +462,22 @@ void frmPrint::printChosen()
     }
     std::optional<core::WaitCursor> hourglass(std::in_place);
     const QList<int> plan = printPlan(m_copies, m_allPages, m_navigation.total(), m_navigation.shown());
-    for (int page : plan) {
-        // A printer that is not ready is reported once, not once per page.
-        if (!RenderPage(false, page))
+    // A run through all pages takes one more layout, not one per page.
+    try {
+        const bool printed = m_job.drawPages(plan, [this](int page) {
+            // A printer that is not ready is reported once, not once per page.
+            if (!RenderPage(false, page))
+                return false;
+            ++m_pagesPrinted;
+            return true;
+        });
+        if (!printed)
             return;
-        ++m_pagesPrinted;
+    } catch (const dao::DaoError &error) {
+        hourglass.reset();
+        core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
+                          core::MsgButtons::Ok, {}, this);
+        return;
     }
     // The whole report printed (a single page is all of it): its attached documents follow it.
     const QSet<int> printed(plan.begin(), plan.end());

@@ -226,8 +226,8 @@ private Q_SLOTS:
                                                       {"notiz.txt", "nur Text"}}) {
                         phonefiles::RawClient client(dialog->receiver().port());
                         client.send(phonefiles::upload(page, name, bytes));
-                        QTest::qWaitFor([&client] { return client.ended; }, 20000);
-                        statuses.append(client.status());
+                        const bool answered = QTest::qWaitFor([&client] { return client.ended; }, 20000);
+                        statuses.append(answered ? client.status() : -1);
                     }
                     dialog->accept();
                 }
@@ -334,9 +334,9 @@ private Q_SLOTS:
         // Page one holds the case; the three photos take two more pages.
         QCOMPARE(job.totalPages(), 3);
         int photos = 0;
-        const report::PageRenderer renderer(job.pageItems(), 1, job.paperCm());
-        for (int i = 0; i < job.pageItems().count(); ++i) {
-            const report::ReportElement &item = job.pageItems().at(i);
+        const report::PageRenderer renderer(job.keptItems(), 1, job.paperCm());
+        for (int i = 0; i < job.keptItems().count(); ++i) {
+            const report::ReportElement &item = job.keptItems().at(i);
             if (item.kind != report::ElementKind::Picture || item.page == 1)
                 continue;
             ++photos;

@@ -27,7 +27,7 @@ QString caseDefinition()
 QStringList texts(const report::ReportJob &job)
 {
     QStringList all;
-    const report::PageItemList &items = job.pageItems();
+    const report::PageItemList &items = job.keptItems();
     for (int i = 0; i < items.count(); ++i)
         if (!items.at(i).command.isEmpty())
             all.append(items.at(i).text);
@@ -36,7 +36,7 @@ QStringList texts(const report::ReportJob &job)
 
 const report::ReportElement *itemOf(const report::ReportJob &job, report::ElementKind kind)
 {
-    const report::PageItemList &items = job.pageItems();
+    const report::PageItemList &items = job.keptItems();
     for (int i = 0; i < items.count(); ++i)
         if (items.at(i).kind == kind)
             return &items.at(i);
@@ -117,9 +117,9 @@ private slots:
         const qsizetype heading = shown.indexOf(QStringLiteral("Schadenskizze"));
         QVERIFY(heading > shown.indexOf(QStringLiteral("Schadenbeschreibung")));
         const report::ReportElement *legend = nullptr;
-        for (int i = 0; i < marked->pageItems().count(); ++i)
-            if (marked->pageItems().at(i).field == QLatin1String("S_SKIZZENLEGENDE"))
-                legend = &marked->pageItems().at(i);
+        for (int i = 0; i < marked->keptItems().count(); ++i)
+            if (marked->keptItems().at(i).field == QLatin1String("S_SKIZZENLEGENDE"))
+                legend = &marked->keptItems().at(i);
         QVERIFY(legend);
         QCOMPARE(legend->text.split(QStringLiteral("\r\n")),
                  (QStringList{QStringLiteral("1  Delle  mittel  Bild 2  Heckklappe"),

@@ -1,5 +1,6 @@
 #include "attachments/Thumbnails.h"
 
+#include "sandbox/PreviewJob.h"
 #include "sandbox/Previews.h"
 
 namespace attachments {
@@ -21,8 +22,8 @@ QImage Thumbnails::request(const QString &key, const QByteArray &bytes)
     // Asked once: a second request before the answer waits for the first.
     m_images.insert(key, QImage());
     ++m_pending;
-    sandbox::PreviewProcess *child = previews->start(request, this);
-    connect(child, &sandbox::PreviewProcess::finished, this, [this, child, key] {
+    sandbox::PreviewJob *child = previews->start(request, this);
+    connect(child, &sandbox::PreviewJob::finished, this, [this, child, key] {
         --m_pending;
         take(key, child->result().image);
         child->deleteLater();
@@ -38,7 +39,7 @@ void Thumbnails::take(const QString &key, const QImage &image)
 
 void Thumbnails::waitForAll()
 {
-    for (sandbox::PreviewProcess *child : findChildren<sandbox::PreviewProcess *>()) {
+    for (sandbox::PreviewJob *child : findChildren<sandbox::PreviewJob *>()) {
         if (!child->isFinished())
             child->waitForFinished();
     }

@@ -1,4 +1,5 @@
 #include "form/CaseSection.h"
+#include "form/HistorySection.h"
 
 namespace form {
 
@@ -6,6 +7,7 @@ std::vector<std::unique_ptr<CaseSection>> makeCaseSections(dao::Database &db)
 {
     (void)db;
     std::vector<std::unique_ptr<CaseSection>> sections;
+    sections.push_back(std::make_unique<HistorySection>());
     return sections;
 }
 

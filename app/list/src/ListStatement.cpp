@@ -36,6 +36,7 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
 {
     ListStatement statement;
     QString where;
+    const bool deletedOnly = filter.statusIndex == DeletedCasesIndex;
     if (filter.overdue) {
         where = QStringLiteral(" where fErledigt=0 AND DateDiff('d',Datum,now)>?");
         statement.params.append(dayLimit(filter.days));
@@ -44,7 +45,7 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
             where = QStringLiteral(" where [EIGENKZ]=? ");
             statement.params.append(filter.vehicle);
         }
-        if (filter.statusIndex > 0) {
+        if (filter.statusIndex > 0 && !deletedOnly) {
             join(where);
             where += filter.statusIndex == 1 ? QStringLiteral(" fErledigt<>0") : QStringLiteral(" fErledigt=0");
         }
@@ -53,6 +54,11 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
             where += filter.kindIndex == 1 ? QStringLiteral(" Schadenart='Einzelschaden'")
                                            : QStringLiteral(" Schadenart<>'Einzelschaden'");
         }
+    }
+    // Deleted cases are few: the others are read in the sort's index order, the deleted ones through their own index.
+    if (filter.deletionMarks) {
+        join(where);
+        where += deletedOnly && !filter.overdue ? QStringLiteral(" Geloescht<>0") : QStringLiteral(" Geloescht=0");
     }
     statement.text = kBase + where + sort.orderClause();
     statement.countText = QStringLiteral("Select Count(*) From Schaden") + where;

@@ -7,6 +7,9 @@
 #include "varnholt/Schema.h"
 #include "varnholt/modMain.h"
 
+#include "history/Journal.h"
+
+#include "core/Clock.h"
 #include "core/MessageService.h"
 #include "dao/Dao.h"
 #include "dao/ServerAddress.h"
@@ -103,6 +106,7 @@ int demoCommand(const QStringList &args, CommandIo &io)
         data.setAttachmentHook([&pictures, &estimates](dao::Database &target, const QList<long> &ids) {
             pictures.attach(target, ids);
             estimates.attach(target, ids);
+            history::recordCreatedCases(target, ids, core::Clock::now());
         });
         const QList<long> ids = data.addCases(*db, count);
         db->Close();

@@ -14,9 +14,13 @@ struct FilterInput {
     QString days;              // text of the day box; its leading number is the limit
     int vehicleIndex = 0;      // position of the typed plate in the vehicle list; 0 "Alle", -1 none
     QString vehicle;           // text of the vehicle box
-    int statusIndex = 0;       // 0 "Alle", 1 "Erledigt", 2 "Nicht erledigt"
+    int statusIndex = 0;       // 0 "Alle", 1 "Erledigt", 2 "Nicht erledigt", 3 "Gelöschte Vorgänge"
+    bool deletionMarks = true; // the database marks deleted cases (an older one opened read-only does not)
     int kindIndex = 0;         // 0 "Alle", 1 "Einzelschaden", 2 "Kleinstschäden"
 };
+
+// The status filter's entry that lists the deleted cases instead of the others.
+constexpr int DeletedCasesIndex = 3;
 
 struct ListStatement {
     QString text;

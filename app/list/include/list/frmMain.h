@@ -75,6 +75,8 @@ private:
     void showSortIndicator();
     void showCaseForm();
     void deleteCurrentCase();
+    void restoreCurrentCase();
+    void showDeletedState(bool deleted);
     void printCurrentCase();
     void printList();
     void exportList();
@@ -93,6 +95,7 @@ private:
 
     QToolBar *m_toolbar = nullptr;
     QAction *m_termin = nullptr;
+    QAction *m_restore = nullptr;
     QComboBox *m_cboAuto = nullptr;
     QComboBox *m_cboStatus = nullptr;
     QComboBox *m_cboSchadenart = nullptr;
@@ -105,6 +108,7 @@ private:
     QTimer *m_clock = nullptr;
 
     bool m_loading = false;
+    bool m_deletionMarks = false;      // the database keeps deleted cases, marked
     bool m_inLoad = false;             // errors are load errors
     bool m_vehicleTextChanged = false; // the current event already re-ran the list
     bool m_columnsShown = false;

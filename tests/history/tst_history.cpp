@@ -197,7 +197,9 @@ private Q_SLOTS:
             list::FilterInput filter;
             filter.statusIndex = status;
             const list::ListStatement statement = list::buildListStatement(filter, list::SortState());
-            return data.ids(statement.text, statement.params);
+            QList<long> ids = data.ids(statement.text, statement.params);
+            std::sort(ids.begin(), ids.end());
+            return ids;
         };
 
         list::deleteCase(*data.db, 1);

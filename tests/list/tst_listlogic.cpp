@@ -295,7 +295,8 @@ private Q_SLOTS:
         ListDatabase data;
         // As the first program made it: the customer's index in the column's own order, no version.
         for (const char *statement : {"DROP TABLE Schemaversion", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
-                                      "CREATE INDEX SchadenKunde ON Schaden (Kundenname)"})
+                                      "CREATE INDEX SchadenKunde ON Schaden (Kundenname)", "DROP TABLE Verlauf",
+                                      "DROP INDEX SchadenGeloescht", "ALTER TABLE Schaden DROP COLUMN Geloescht"})
             data.db->Execute(QString::fromLatin1(statement));
         addNamedCases(data);
         data.addObject(7);

@@ -110,7 +110,7 @@ QStringList engineSteps(dao::Database &db, int version)
         return {};
     const QString refusal = QStringLiteral("Der Verlauf kann nicht geändert oder gelöscht werden.");
     if (db.EngineName() == QLatin1String("PostgreSQL"))
-        return {QStringLiteral("CREATE FUNCTION verlauf_unveraenderlich() RETURNS trigger LANGUAGE plpgsql AS "
+        return {QStringLiteral("CREATE OR REPLACE FUNCTION verlauf_unveraenderlich() RETURNS trigger LANGUAGE plpgsql AS "
                                "$$BEGIN RAISE EXCEPTION '%1'; END$$").arg(refusal),
                 QStringLiteral("CREATE TRIGGER VerlaufUnveraenderlich BEFORE UPDATE OR DELETE ON Verlauf "
                                "FOR EACH ROW EXECUTE FUNCTION verlauf_unveraenderlich()")};

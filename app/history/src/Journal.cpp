@@ -6,6 +6,8 @@
 
 #include <QSysInfo>
 
+#include <algorithm>
+
 namespace history {
 namespace {
 
@@ -55,34 +57,39 @@ void Journal::append(const QList<Entry> &entries, const QDateTime &time)
     if (entries.isEmpty())
         return;
     dao::Transaction tx(m_db);
-    // Two look-ups by the key instead of a sorted read: quick on a long chain on either engine.
+    // A look-up by the key instead of a sorted read: quick on a long chain on either engine.
     long last = 0;
     QByteArray previous = chainStart();
     {
-        auto rs = m_db.OpenRecordset(QStringLiteral("Select Max(ID) From Verlauf"), dao::RecordsetType::ForwardOnly);
-        const QVariant highest = rs->Fields(0).Value();
-        rs->Close();
-        last = dao::isNull(highest) ? 0 : long(highest.toLongLong());
-    }
-    if (last > 0) {
-        auto rs = m_db.OpenRecordset(QStringLiteral("Select Hash From Verlauf Where ID=?"),
-                                     dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, {qlonglong(last)});
-        previous = QByteArray::fromHex(rs->Fields(0).Value().toString().toLatin1());
+        auto rs = m_db.OpenRecordset(QStringLiteral("Select ID,Hash From Verlauf Where ID=(Select Max(ID) From Verlauf)"),
+                                     dao::RecordsetType::ForwardOnly);
+        if (!rs->IsEOF()) {
+            last = long(rs->Fields(0).Value().toLongLong());
+            previous = QByteArray::fromHex(rs->Fields(1).Value().toString().toLatin1());
+        }
         rs->Close();
     }
     const QDateTime second = QDateTime(time.date(), QTime(time.time().hour(), time.time().minute(), time.time().second()));
-    const QString insert = QStringLiteral("INSERT INTO Verlauf (%1) VALUES (?,?,?,?,?,?,?,?,?,?,?)").arg(recordColumns());
-    for (const Entry &entry : entries) {
-        Record record;
-        static_cast<Entry &>(record) = entry;
-        record.id = ++last;
-        record.time = second;
-        record.user = m_author.user;
-        record.workstation = m_author.workstation;
-        previous = chainHash(record, previous);
-        m_db.Execute(insert, {qlonglong(record.id), qlonglong(record.caseId), second, record.user, record.workstation,
-                              record.kind, record.field, textOrNull(record.oldValue), textOrNull(record.newValue),
-                              orNull(record.objectId), QString::fromLatin1(previous.toHex())});
+    // Many rows to a statement: one round trip to a server for a save's records.
+    constexpr qsizetype RowsPerStatement = 500;
+    for (qsizetype from = 0; from < entries.size(); from += RowsPerStatement) {
+        const qsizetype rows = std::min(RowsPerStatement, entries.size() - from);
+        QStringList tuples(rows, QStringLiteral("(?,?,?,?,?,?,?,?,?,?,?)"));
+        dao::Params params;
+        params.reserve(rows * 11);
+        for (qsizetype i = from; i < from + rows; ++i) {
+            Record record;
+            static_cast<Entry &>(record) = entries.at(i);
+            record.id = ++last;
+            record.time = second;
+            record.user = m_author.user;
+            record.workstation = m_author.workstation;
+            previous = chainHash(record, previous);
+            params << qlonglong(record.id) << qlonglong(record.caseId) << second << record.user << record.workstation
+                   << record.kind << record.field << textOrNull(record.oldValue) << textOrNull(record.newValue)
+                   << orNull(record.objectId) << QString::fromLatin1(previous.toHex());
+        }
+        m_db.Execute(QStringLiteral("INSERT INTO Verlauf (%1) VALUES %2").arg(recordColumns(), tuples.join(u',')), params);
     }
     tx.commit();
 }

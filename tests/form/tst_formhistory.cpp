@@ -194,6 +194,7 @@ private Q_SLOTS:
         QVERIFY(stored(id, "Schadenbilder").toBool());
         QCOMPARE(label("lblBilder")->text(), QString("1"));
         QVERIFY(history::verifyChain(*m_db).ok());
+        grid->setCurrentIndex(grid->model()->index(2, 0));
         m_form->resize(900, 620);
         screenshot(*m_form, QStringLiteral("verlauf.png"));
 

@@ -191,7 +191,7 @@ private Q_SLOTS:
         QCOMPARE(data.ids(QStringLiteral("Select ID from Schaden order by ID")), (QList<long>{1, 2}));
         const ListStatement listed = buildListStatement(FilterInput(), SortState());
         QCOMPARE(data.ids(listed.text, listed.params), (QList<long>{2}));
-        QCOMPARE(countCases(*data.db, listed.countText, listed.params), 1);
+        QCOMPARE(countCases(*data.db, listed.countText, listed.countParams), 1);
         QCOMPARE(data.db->TransactionDepth(), 0);
 
         // A failure leaves the case as it was, listed.

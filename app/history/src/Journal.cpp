@@ -8,6 +8,9 @@
 
 #include <algorithm>
 
+#include <pwd.h>
+#include <unistd.h>
+
 namespace history {
 namespace {
 
@@ -47,6 +50,11 @@ Author Author::current()
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = qEnvironmentVariable("LOGNAME");
+    // A service or a cron job starts the program without either.
+    if (user.isEmpty()) {
+        if (const passwd *entry = getpwuid(geteuid()))
+            user = QString::fromLocal8Bit(entry->pw_name);
+    }
     return {user, QSysInfo::machineHostName()};
 }
 

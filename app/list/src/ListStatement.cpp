@@ -55,13 +55,27 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
                                            : QStringLiteral(" Schadenart<>'Einzelschaden'");
         }
     }
-    // Deleted cases are few: the others are read in the sort's index order, the deleted ones through their own index.
+    const QString count = QStringLiteral("Select Count(*) From Schaden");
+    statement.countText = count + where;
+    statement.countParams = statement.params;
+    // Deleted cases are few: the others are read in the sort's index order,
+    // the deleted ones through their own index. The others are counted as
+    // all but the deleted, so that the count stays one over an index.
     if (filter.deletionMarks) {
-        join(where);
-        where += deletedOnly && !filter.overdue ? QStringLiteral(" Geloescht<>0") : QStringLiteral(" Geloescht=0");
+        QString deleted = where;
+        join(deleted);
+        deleted += QStringLiteral(" Geloescht<>0");
+        if (deletedOnly && !filter.overdue) {
+            where = deleted;
+            statement.countText = count + where;
+        } else {
+            statement.countText = QStringLiteral("Select (%1%2) - (%1%3)").arg(count, where, deleted);
+            statement.countParams += statement.params;
+            join(where);
+            where += QStringLiteral(" Geloescht=0");
+        }
     }
     statement.text = kBase + where + sort.orderClause();
-    statement.countText = QStringLiteral("Select Count(*) From Schaden") + where;
     return statement;
 }
 

@@ -347,6 +347,7 @@ void frmMain::ApplyFilter(bool bTermin)
     const list::ListStatement statement = list::buildListStatement(filter, m_sort);
     m_model->setSource(statement.text, statement.params);
     m_countStatement = statement.countText;
+    m_countParams = statement.countParams;
     RefreshGrid(0);
 }
 
@@ -397,7 +398,7 @@ void frmMain::showCount()
     if (m_countStatement.isEmpty())
         return;
     try {
-        m_count->setText(QStringLiteral(" ") + list::listedCasesText(list::countCases(m_db, m_countStatement, m_model->params())) +
+        m_count->setText(QStringLiteral(" ") + list::listedCasesText(list::countCases(m_db, m_countStatement, m_countParams)) +
                          QStringLiteral(" "));
     } catch (const dao::DaoError &) {
         // The list itself tells what failed; the count only goes blank.

@@ -25,8 +25,9 @@ constexpr int DeletedCasesIndex = 3;
 struct ListStatement {
     QString text;
     dao::Params params;
-    // How many cases the list shows: the same filter, the same parameters.
+    // How many cases the list shows, and its parameters.
     QString countText;
+    dao::Params countParams;
 };
 
 // The list's statement with its filter and order; the plate and the day

@@ -7,7 +7,9 @@
 #include "varnholt/CaseList.h"
 #include "varnholt/PrintEntry.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QVariant>
 
 class QAction;
 class QComboBox;
@@ -118,6 +120,7 @@ private:
     list::ColumnScale m_columnScale;
     list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
     QString m_countStatement;
+    QList<QVariant> m_countParams;
     int m_schadenOwnWidth = 0;         // pixels, as laid out or dragged, before filling
     bool m_filling = false;
 };

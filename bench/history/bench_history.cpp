@@ -176,9 +176,14 @@ int main(int argc, char *argv[])
         ok = saveRatio(*file, "SQLite") <= 1.3 && ok;
         if (!address.isEmpty()) {
             const QString server = address.left(address.lastIndexOf(u'/') + 1) + QStringLiteral("bench_history");
-            dao::OpenOptions create;
-            create.create = true;
-            auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(server, create);
+            std::unique_ptr<dao::Database> db;
+            try {
+                db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(server);
+            } catch (const dao::DaoError &) {
+                dao::OpenOptions create;
+                create.create = true;
+                db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(server, create);
+            }
             if (!db->TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("ID"))) {
                 varnholt::createSchema(*db);
                 varnholt::DemoData().addCases(*db, 20);

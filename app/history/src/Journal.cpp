@@ -7,6 +7,7 @@
 #include <QSysInfo>
 
 #include <algorithm>
+#include <optional>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -18,7 +19,14 @@ const QString Columns = QStringLiteral("ID,Schaden_ID,Zeit,Benutzer,Arbeitsplatz
 
 QVariant orNull(const QVariant &value) { return dao::isNull(value) ? dao::Null() : value; }
 
-QVariant textOrNull(const QVariant &value) { return dao::isNull(value) ? dao::Null() : QVariant(value.toString()); }
+// Text as stored and read back: an empty text stays empty on either engine, none is Null.
+QVariant textOrNull(const QVariant &value)
+{
+    if (dao::isNull(value))
+        return dao::Null();
+    const QString text = value.toString();
+    return text.isNull() ? QVariant(QStringLiteral("")) : QVariant(text);
+}
 
 } // namespace
 
@@ -64,12 +72,18 @@ void Journal::append(const QList<Entry> &entries, const QDateTime &time)
 {
     if (entries.isEmpty())
         return;
-    dao::Transaction tx(m_db);
+    // The caller's transaction holds the write lock; a savepoint of it would
+    // only cost a server two more round trips per save.
+    std::optional<dao::Transaction> own;
+    if (m_db.TransactionDepth() == 0)
+        own.emplace(m_db);
     // A look-up by the key instead of a sorted read: quick on a long chain on either engine.
     long last = 0;
     QByteArray previous = chainStart();
     {
-        auto rs = m_db.OpenRecordset(QStringLiteral("Select ID,Hash From Verlauf Where ID=(Select Max(ID) From Verlauf)"),
+        // Written as a common table expression, a server answers it at once instead of through a cursor.
+        auto rs = m_db.OpenRecordset(QStringLiteral("With Letzter As (Select Max(ID) As Nr From Verlauf) "
+                                                    "Select ID,Hash From Verlauf Where ID=(Select Nr From Letzter)"),
                                      dao::RecordsetType::ForwardOnly);
         if (!rs->IsEOF()) {
             last = long(rs->Fields(0).Value().toLongLong());
@@ -88,18 +102,25 @@ void Journal::append(const QList<Entry> &entries, const QDateTime &time)
         for (qsizetype i = from; i < from + rows; ++i) {
             Record record;
             static_cast<Entry &>(record) = entries.at(i);
+            record.oldValue = textOrNull(record.oldValue);
+            record.newValue = textOrNull(record.newValue);
+            record.objectId = orNull(record.objectId);
             record.id = ++last;
             record.time = second;
-            record.user = m_author.user;
-            record.workstation = m_author.workstation;
+            // Text columns hold text, never Null: what is hashed is what is read back.
+            record.user = m_author.user.isNull() ? QStringLiteral("") : m_author.user;
+            record.workstation = m_author.workstation.isNull() ? QStringLiteral("") : m_author.workstation;
+            if (record.field.isNull())
+                record.field = QStringLiteral("");
             previous = chainHash(record, previous);
             params << qlonglong(record.id) << qlonglong(record.caseId) << second << record.user << record.workstation
-                   << record.kind << record.field << textOrNull(record.oldValue) << textOrNull(record.newValue)
-                   << orNull(record.objectId) << QString::fromLatin1(previous.toHex());
+                   << record.kind << record.field << record.oldValue << record.newValue << record.objectId
+                   << QString::fromLatin1(previous.toHex());
         }
         m_db.Execute(QStringLiteral("INSERT INTO Verlauf (%1) VALUES %2").arg(recordColumns(), tuples.join(u',')), params);
     }
-    tx.commit();
+    if (own)
+        own->commit();
 }
 
 void recordCreatedCases(dao::Database &db, const QList<long> &caseIds, const QDateTime &time)

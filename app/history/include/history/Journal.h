@@ -18,10 +18,10 @@ struct Author {
 };
 
 // Appends change records to the one chain of a database. Every call runs
-// inside the caller's write transaction (a case's save), which holds the
-// database's write lock: the last record read and the new ones appended
-// cannot interleave with another workstation, and a save that fails writes
-// no record. Throws dao::DaoError.
+// inside the caller's write transaction (a case's save), or one of its own
+// when there is none, which holds the database's write lock: the last
+// record read and the new ones appended cannot interleave with another
+// workstation, and a save that fails writes no record. Throws dao::DaoError.
 class Journal {
 public:
     explicit Journal(dao::Database &db, Author author = Author::current());

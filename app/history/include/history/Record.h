@@ -41,11 +41,28 @@ struct Record : Entry {
 QString slotField(int slot);
 int slotOfField(const QString &field);
 
-// The bytes a record's hash covers: every value of it but ID and Hash,
-// each with its length, so that no two records share them, followed by the
-// previous record's hash (raw; 32 zero bytes before the first record).
+// The bytes a record's hash covers: every value of it but ID and Hash, in
+// UTF-8, each after its length in characters and ":" ("~" for Null), so
+// that no two records share them, followed by the previous record's hash
+// (raw; 32 zero bytes before the first record). The time counts as
+// "yyyy-MM-dd HH:mm:ss", as both engines give it as text.
+struct HashedValues {
+    qint64 caseId;
+    QString time;
+    QString user;
+    QString workstation;
+    QString kind;
+    QString field;
+    QVariant oldValue;     // null for none (dao::isNull)
+    QVariant newValue;
+    QVariant objectId;
+};
+void appendHashedBytes(QByteArray &out, const HashedValues &values, const QByteArray &previousRawHash);
 QByteArray hashedBytes(const Record &record, const QByteArray &previousRawHash);
-// SHA-256 of those bytes, raw.
+QString timeText(const QDateTime &time);
+// SHA-256, raw.
+QByteArray sha256(const QByteArray &bytes);
+// SHA-256 of a record's bytes, raw.
 QByteArray chainHash(const Record &record, const QByteArray &previousRawHash);
 // The hash before the first record.
 QByteArray chainStart();

@@ -2,6 +2,7 @@
 
 #include "form/HistoryModel.h"
 #include "form/SaveHistory.h"
+#include "history/CaseDeletion.h"
 #include "history/ChainCheck.h"
 #include "history/Journal.h"
 #include "history/Versions.h"
@@ -203,6 +204,21 @@ private Q_SLOTS:
         QVERIFY(m_form->SaveCase());
         grid->setCurrentIndex(grid->model()->index(3, 0));
         QVERIFY(!restore->isEnabled());
+    }
+
+    // A case deleted at another workstation is not saved over; what was typed stays.
+    void caseDeletedElsewhereIsNotSavedOver()
+    {
+        const long id = savedCase();
+        history::markCaseDeleted(*m_db, id, core::Clock::now());
+        line("txtFeld_1")->setText("Schmidt");
+        m_messages->clear();
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(m_messages->lastText(), QString("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz gelöscht."));
+        QVERIFY(m_form->FormChanged());
+        QCOMPARE(line("txtFeld_1")->text(), QString("Schmidt"));
+        QVERIFY(dao::isNull(stored(id, "Name")));
+        QCOMPARE(records(id).size(), 2);
     }
 
     // Annotating overwrites the stored row: the row before it is kept.

@@ -175,7 +175,8 @@ private Q_SLOTS:
             // As the first program left it.
             auto db = dao::DBEngine::instance().Workspaces(0).OpenDatabase(path);
             for (const char *statement : {"DROP TABLE Schemaversion", "DROP INDEX SchadenAuto", "DROP INDEX SchadenKunde",
-                                          "CREATE INDEX SchadenKunde ON Schaden (Kundenname)",
+                                          "CREATE INDEX SchadenKunde ON Schaden (Kundenname)", "DROP TABLE Verlauf",
+                                          "DROP INDEX SchadenGeloescht", "ALTER TABLE Schaden DROP COLUMN Geloescht",
                                           "INSERT INTO Schaden (ID, Kundenname) VALUES (1, 'Öztürk')"})
                 db->Execute(QString::fromUtf8(statement));
         }

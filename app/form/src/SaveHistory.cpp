@@ -87,8 +87,13 @@ QList<history::Entry> SaveHistory::fieldEntries(long caseId, const QVariantMap &
         return entries;
     }
     for (const auto &[column, label] : m_fields) {
-        const QString old = historyText(before.value(column.toLower()));
-        const QString now = historyText(after.value(column.toLower()));
+        const QVariant was = before.value(column.toLower());
+        const QVariant is = after.value(column.toLower());
+        // Most fields stay as they were: told apart without making their texts.
+        if (dao::isNull(was) ? dao::isNull(is) : (!dao::isNull(is) && was == is))
+            continue;
+        const QString old = historyText(was);
+        const QString now = historyText(is);
         if (old != now)
             entries.append({caseId, history::kind::Field, label, old, now, QVariant()});
     }

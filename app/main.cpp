@@ -50,6 +50,11 @@ constexpr ScriptOption kScriptOptions[] = {
      }},
     {"--export", "--export list --xlsx DATEI|--csv DATEI [PFAD]",
      "schreibt die Liste in eine Excel- oder CSV-Datei", Needs::Core, exporter::exportCommand},
+    {"--verify-history", "--verify-history [PFAD]", "prüft die Kette des Verlaufs aller Vorgänge", Needs::Core,
+     varnholt::verifyHistoryCommand},
+    {"--purge-history", "--purge-history --before DATUM --yes [PFAD]",
+     "löscht aufbewahrte Versionen von Anlagen vor DATUM (der Verlauf bleibt)", Needs::Core,
+     varnholt::purgeHistoryCommand},
     {"--version", "--version", "zeigt die Versionsnummer", Needs::Nothing, printVersion},
     {"--help", "--help", "zeigt diese Hilfe", Needs::Nothing, printUsage},
 };

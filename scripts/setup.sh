@@ -8,7 +8,7 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config ccache
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-image-formats-plugins libgl-dev
   qt6-translations-l10n qt6-svg-dev
-  libsqlite3-dev sqlite3 libpq-dev libicu-dev
+  libsqlite3-dev sqlite3 libpq-dev libicu-dev libssl-dev
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth x11-apps imagemagick poppler-utils unzip
   cups cups-client cups-bsd printer-driver-cups-pdf
@@ -16,7 +16,7 @@ PACKAGES=(
   libpoppler-qt6-dev libxlsxwriter-dev xdg-utils shared-mime-info adwaita-icon-theme
   libqpdf-dev libcups2-dev
   postgresql postgresql-client
-  libqrencode-dev libssl-dev chromium
+  libqrencode-dev chromium
 )
 
 only_named=$#

@@ -1,5 +1,7 @@
 #include "FormFixture.h"
 
+#include "history/Journal.h"
+
 // The case form: its state, numbering, saving and the workstations around it.
 class TestForm : public QObject, FormFixture {
     Q_OBJECT
@@ -288,7 +290,10 @@ private Q_SLOTS:
         QVERIFY(!m_form->SaveCase());
         QCOMPARE(m_messages->shown.size(), 1);
         const core::Message asked = m_messages->shown.first();
-        QCOMPARE(asked.text, QString("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz geändert. Trotzdem speichern?"));
+        // It names who changed the case, where and when.
+        const history::Author author = history::Author::current();
+        QCOMPARE(asked.text, QString("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz geändert (von %1 an %2, "
+                                     "05.03.2010 09:30). Trotzdem speichern?").arg(author.user, author.workstation));
         QCOMPARE(asked.icon, core::MsgIcon::Question);
         QCOMPARE(asked.buttons, core::MsgButtons::YesNoReload);
         // "Nein": nothing written, the form keeps what was typed.

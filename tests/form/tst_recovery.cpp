@@ -199,8 +199,8 @@ private Q_SLOTS:
         messages.answers = {core::MsgAnswer::Yes};
         QVERIFY(form->SaveCase());
         if (existing)
-            QCOMPARE(messages.shown.last().text,
-                     QStringLiteral("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz geändert. Trotzdem speichern?"));
+            QVERIFY(messages.shown.last().text.startsWith(
+                QStringLiteral("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz geändert")));
         const long saved = form->CaseID();
         QCOMPARE(saved, 1L);
         QCOMPARE(stored(saved, QStringLiteral("Name")).toString(), QStringLiteral("Gegner Schmidt"));

@@ -368,9 +368,10 @@ private Q_SLOTS:
         QCOMPARE(s.messages.shown.last().buttons, core::MsgButtons::YesNo);
         QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Schaden")), 12L);
 
+        // Deleted, the case leaves the list and keeps its attachments.
         s.messages.answers = {core::MsgAnswer::Yes};
         w->ButtonClick(QStringLiteral("Del"));
-        QCOMPARE(s.data.ids(QStringLiteral("Select ID from Objekt order by ID")), (QList<long>{7, 9}));
+        QCOMPARE(s.data.ids(QStringLiteral("Select ID from Objekt order by ID")), (QList<long>{7, 8, 9}));
         QVERIFY(!shownIds(*w).contains(3));
         QCOMPARE(shownIds(*w).size(), 11);
         QCOMPARE(currentRow(*w), 0);
@@ -385,30 +386,41 @@ private Q_SLOTS:
         QCOMPARE(s.messages.lastText(), QStringLiteral("Dieser Datensatz wird gerade bearbeitet'"));
         QCOMPARE(s.messages.shown.last().icon, core::MsgIcon::Information);
         QVERIFY(s.form->isVisible());
-        QCOMPARE(s.data.ids(QStringLiteral("Select ID from Objekt order by ID")), (QList<long>{7, 9}));
+        QVERIFY(shownIds(*w).contains(4));
 
-        // Unsaved changes of another case, or none: it goes, with its attachments.
+        // Unsaved changes of another case, or none: it goes.
         s.form->caseId = 5;
         s.messages.answers = {core::MsgAnswer::Yes};
         w->ButtonClick(QStringLiteral("Del"));
-        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Objekt")), 0L);
-        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Schaden where ID=4")), 0L);
-        selectCase(*w, 5);
-        s.form->changed = false;
-        s.messages.answers = {core::MsgAnswer::Yes};
-        w->ButtonClick(QStringLiteral("Del"));
-        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Schaden")), 9L);
+        QVERIFY(!shownIds(*w).contains(4));
 
-        // A failing delete is reported, and the case keeps its attachments.
-        s.data.addObject(20);
-        s.data.db->Execute(QStringLiteral("Update Schaden set Objekt_ID_2=20 where ID=6"));
-        testengine::refuseWrites(*s.data.db, "keep", "BEFORE DELETE", "Schaden", "gesperrt");
+        // A failing delete is reported, and the case stays listed.
+        testengine::refuseWrites(*s.data.db, "keep", "BEFORE UPDATE", "Schaden", "gesperrt");
         selectCase(*w, 6);
         s.messages.answers = {core::MsgAnswer::Yes};
         w->ButtonClick(QStringLiteral("Del"));
         QVERIFY(s.messages.lastText().startsWith(QStringLiteral("Folgender Fehler ist aufgetreten: ")));
-        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Objekt where ID=20")), 1L);
         QVERIFY(shownIds(*w).contains(6));
+        testengine::allowWrites(*s.data.db, "keep", "Schaden");
+
+        // "Gelöschte Vorgänge" lists the deleted ones to be restored, under their numbers.
+        QComboBox *status = combo(*w, "cboStatus");
+        QCOMPARE(status->itemText(3), QStringLiteral("Gelöschte Vorgänge"));
+        choose(status, 3);
+        QCOMPARE(shownIds(*w), (QList<long>{3, 4}));
+        QVERIFY(button(*w, "Restore")->isVisible());
+        QVERIFY(!button(*w, "Edit")->isEnabled());
+        QVERIFY(!button(*w, "Del")->isEnabled());
+        if (qEnvironmentVariableIsSet("VARNHOLT_SCREENSHOT_DIR"))
+            w->grab().save(qEnvironmentVariable("VARNHOLT_SCREENSHOT_DIR") + QStringLiteral("/geloeschte.png"));
+        selectCase(*w, 4);
+        button(*w, "Restore")->trigger();
+        QCOMPARE(shownIds(*w), (QList<long>{3}));
+        choose(status, 0);
+        QVERIFY(shownIds(*w).contains(4));
+        QVERIFY(!button(*w, "Restore")->isVisible());
+        QCOMPARE(s.data.count(QStringLiteral("Select Objekt_ID_1 from Schaden where ID=4")), 7L);
+        QCOMPARE(s.data.count(QStringLiteral("Select count(*) from Verlauf where Schaden_ID=4")), 2L);
     }
 
     void caseFormAndClosing()

@@ -456,7 +456,12 @@ private Q_SLOTS:
         start({"--demo", "12", path});
         if (QTest::currentTestFailed())
             return;
+        // Each demo case is in the history: made, and its photo inserted; the chain holds.
+        start({"--verify-history", path});
         auto db = open(path);
+        QCOMPARE(column(*db, "Select Count(Distinct Schaden_ID) From Verlauf Where Art = 'angelegt'"), QStringList{"12"});
+        QCOMPARE(column(*db, "Select Count(*) From Verlauf Where Feld = 'Bild 1'"),
+                 column(*db, "Select Count(*) From Schaden Where Objekt_ID_1 Is Not Null"));
         const QStringList pictured =
             column(*db, "Select Schaden.ID From Schaden Join Objekt On Objekt.ID = Schaden.Objekt_ID_1 "
                         "Where Objekt.mScript Is Not Null And Objekt.mScript <> '' Order By Schaden.ID");

@@ -23,6 +23,9 @@ inline void makeVersion(dao::Database &db, int version)
           QStringLiteral("CREATE INDEX SchadenKunde ON Schaden (Kundenname)")}},
         {3, {QStringLiteral("DROP TABLE Schadenmarke")}},
         {4, {QStringLiteral("DROP TABLE SchadenAnhang")}},
+        {5,
+         {QStringLiteral("DROP TABLE Verlauf"), QStringLiteral("DROP INDEX SchadenGeloescht"),
+          QStringLiteral("ALTER TABLE Schaden DROP COLUMN Geloescht")}},
     };
     for (auto step = added.rbegin(); step != added.rend() && step->first > version; ++step)
         for (const QString &statement : step->second)

@@ -182,9 +182,11 @@ private slots:
         QCOMPARE(stored[2].kind, QStringLiteral("Bruch"));
         QCOMPARE(stored[2].nr, 4);   // its number was taken meanwhile
 
-        // The marks go with their case.
+        // A deleted case keeps its marks for its restore, but the vehicle shows them no more.
+        QCOMPARE(here.openMarks(QStringLiteral("HH-VH 1")).size(), 3);
         list::deleteCase(*data.db, 1);
-        QCOMPARE(data.count(QStringLiteral("Select Count(*) From Schadenmarke")), 0L);
+        QCOMPARE(data.count(QStringLiteral("Select Count(*) From Schadenmarke")), 3L);
+        QVERIFY(here.openMarks(QStringLiteral("HH-VH 1")).isEmpty());
     }
 
     void anOlderDatabaseGetsTheMarksTable_aNewerOneIsLeftAsItIs()

@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
+#include <QHash>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -131,6 +132,28 @@ CaseBinding::CaseBinding(QWidget &root)
         else if (auto *attachment = dynamic_cast<Attachment *>(control))
             m_attachments.append(attachment);
     }
+}
+
+QList<QPair<QString, QString>> CaseBinding::fieldLabels(QWidget &root) const
+{
+    QHash<const QWidget *, QString> buddies;
+    for (const QLabel *label : root.findChildren<QLabel *>())
+        if (label->buddy())
+            buddies.insert(label->buddy(), label->text());
+    QList<QPair<QString, QString>> labels;
+    const auto add = [&](const QWidget *control, const QString &own) {
+        QString text = control->property(LabelProperty).toString();
+        if (text.isEmpty())
+            text = own.isEmpty() ? buddies.value(control, tagOf(*control)) : own;
+        labels.append({tagOf(*control), text});
+    };
+    for (const QComboBox *combo : m_combos)
+        add(combo, {});
+    for (const QCheckBox *check : m_checks)
+        add(check, check->text());
+    for (const QWidget *text : m_texts)
+        add(text, {});
+    return labels;
 }
 
 void CaseBinding::clear()

@@ -24,6 +24,24 @@ QString nextCaseNumber(const QString &reference, const QDate &today)
     return year + u'/' + QStringLiteral("%1").arg(running, 3, 10, QLatin1Char('0'));
 }
 
+namespace {
+
+QVariantMap valuesOf(dao::Recordset &row)
+{
+    QVariantMap values;
+    for (int i = 0; i < row.FieldCount(); ++i)
+        values.insert(row.Fields(i).Name().toLower(), row.Fields(i).Value());
+    return values;
+}
+
+bool markedDeleted(const QVariantMap &row)
+{
+    const QVariant deleted = row.value(QStringLiteral("geloescht"));
+    return !dao::isNull(deleted) && deleted.toBool();
+}
+
+} // namespace
+
 CaseStamp CaseStamp::of(dao::Recordset &row)
 {
     return {row.Value(QStringLiteral("tsErstellt")), row.Value(QStringLiteral("tsGeändert"))};
@@ -43,10 +61,14 @@ long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function
     dao::Transaction tx(m_db);
     std::unique_ptr<dao::Recordset> row;
     long id = caseId;
+    m_before.clear();
+    m_after.clear();
     if (caseId != 0) {
         row = m_db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Dynaset,
                                  dao::RecordsetOption::None, {qlonglong(caseId)});
-        if (row->IsEOF())
+        if (!row->IsEOF())
+            m_before = valuesOf(*row);
+        if (row->IsEOF() || markedDeleted(m_before))
             throw CaseDeletedElsewhere{};
         if (expected && CaseStamp::of(*row) != *expected)
             throw CaseChangedElsewhere{};
@@ -76,13 +98,14 @@ long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function
     row->SetValue(QStringLiteral("Schadenbilder"), pictures);
     row->Update();
     row->Close();
-    if (alongside)
-        alongside(id);
     // Read back as stored: the engine keeps moments to the second.
     auto stored = m_db.OpenRecordset(QStringLiteral("Select * from Schaden where ID=?"), dao::RecordsetType::Snapshot,
                                      dao::RecordsetOption::None, {qlonglong(id)});
     const CaseStamp written = CaseStamp::of(*stored);
+    m_after = valuesOf(*stored);
     stored->Close();
+    if (alongside)
+        alongside(id);
     tx.commit();
     m_written = written;
     return id;

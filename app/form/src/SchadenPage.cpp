@@ -89,7 +89,7 @@ SchadenPage SchadenPage::build(QWidget &page)
     const auto left = [](QWidget *w, int top, int width = LeftWidth) { place(w, LeftColumn, top, width); };
     const auto right = [](QWidget *w, int top, int width = RightWidth) { place(w, RightColumn, top, width); };
     const auto rightLabel = [&page](const QString &text, int top) {
-        label(page, text, RightLabel, top, RightColumn - RightLabel - 60);
+        return label(page, text, RightLabel, top, RightColumn - RightLabel - 60);
     };
 
     label(page, QStringLiteral("Nr."), LeftLabel, 420, 300);
@@ -99,30 +99,35 @@ SchadenPage SchadenPage::build(QWidget &page)
     place(p.cmdNow, LeftColumn, 420, 500);
     p.txtVom = line(page, QStringLiteral("txtVom"), QStringLiteral("Datum"));
     place(p.txtVom, LeftColumn + 560, 420, LeftWidth - 560);
-    rightLabel(QStringLiteral("Schadenart"), 420);
+    p.txtVom->setProperty(CaseBinding::LabelProperty, QStringLiteral("Datum"));
+    QLabel *kind = rightLabel(QStringLiteral("Schadenart"), 420);
     p.cboSchadenart = combo(page, QStringLiteral("cboSchadenart"), QStringLiteral("Schadenart"),
                             {QStringLiteral("Einzelschaden"), QStringLiteral("Kleinstschäden")});
+    kind->setBuddy(p.cboSchadenart);
     right(p.cboSchadenart, 420);
 
-    label(page, QStringLiteral("Fahrzeug"), LeftLabel, 780);
+    QLabel *vehicle = label(page, QStringLiteral("Fahrzeug"), LeftLabel, 780);
     p.cboAuto = combo(page, QStringLiteral("cboAuto"), QStringLiteral("EigenKZ"));
+    vehicle->setBuddy(p.cboAuto);
     left(p.cboAuto, 780);
-    rightLabel(QStringLiteral("Fahrzeugtyp"), 780);
-    p.cboTyp = combo(page, QStringLiteral("cboTyp"), QStringLiteral("Fahrzeugtyp"));
+    rightLabel(QStringLiteral("Fahrzeugtyp"), 780)->setBuddy(p.cboTyp = combo(page, QStringLiteral("cboTyp"), QStringLiteral("Fahrzeugtyp")));
     right(p.cboTyp, 780);
 
-    label(page, QStringLiteral("Stellplatz"), LeftLabel, 1200);
-    p.cboStellplatz = combo(page, QStringLiteral("cboStellplatz"), QStringLiteral("Stellplatz"));
+    label(page, QStringLiteral("Stellplatz"), LeftLabel, 1200)
+        ->setBuddy(p.cboStellplatz = combo(page, QStringLiteral("cboStellplatz"), QStringLiteral("Stellplatz")));
     left(p.cboStellplatz, 1200);
-    rightLabel(QStringLiteral("Kunde"), 1200);
+    QLabel *customer = rightLabel(QStringLiteral("Kunde"), 1200);
     p.txtKndNr = line(page, QStringLiteral("txtKndNr"), QStringLiteral("Kundennummer"));
     place(p.txtKndNr, RightColumn, 1200, 735);
+    p.txtKndNr->setProperty(CaseBinding::LabelProperty, QStringLiteral("Kundennummer"));
     p.cboKunde = combo(page, QStringLiteral("cboKunde"), QStringLiteral("Kundenname"));
+    customer->setBuddy(p.cboKunde);
     place(p.cboKunde, 5550, 1200, RightColumn + RightWidth - 5550);
 
-    label(page, QStringLiteral("Unfallbericht"), LeftLabel, 1590);
+    QLabel *report = label(page, QStringLiteral("Unfallbericht"), LeftLabel, 1590);
     p.cboBericht = combo(page, QStringLiteral("cboBericht"), QStringLiteral("Unfallbericht"),
                          {QStringLiteral("liegt vor"), QStringLiteral("nicht notwendig"), QStringLiteral("wurde verschickt")});
+    report->setBuddy(p.cboBericht);
     left(p.cboBericht, 1590);
     p.cmdMelder = button(page, QStringLiteral("cmdMelder"), QStringLiteral("= Melder"));
     place(p.cmdMelder, RightLabel, 1590, RightColumn - RightLabel - 60);
@@ -143,58 +148,63 @@ SchadenPage SchadenPage::build(QWidget &page)
     }
     p.txtFeld_2 = make<QPlainTextEdit>(*p.Frame1, QStringLiteral("txtFeld_2"), QStringLiteral("Schadenbeschreibung"));
     p.txtFeld_2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    p.txtFeld_2->setProperty(CaseBinding::LabelProperty, QStringLiteral("Schadenbeschreibung"));
     p.txtFeld_2->setGeometry(core::twipsToPixels(2520), core::twipsToPixels(240), core::twipsToPixels(7245 - 2640),
                              core::twipsToPixels(1515 - 330));
 
-    label(page, QStringLiteral("Schuld"), LeftLabel, 3510);
+    QLabel *fault = label(page, QStringLiteral("Schuld"), LeftLabel, 3510);
     p.cboSchuld = combo(page, QStringLiteral("cboSchuld"), QStringLiteral("Schuldfrage"),
                         {QStringLiteral("Kundenverantwortung"), QStringLiteral("Unfallgegner"), QStringLiteral("ungeklärt"),
                          QStringLiteral("Unser Kunde")});
+    fault->setBuddy(p.cboSchuld);
     left(p.cboSchuld, 3510);
-    rightLabel(QStringLiteral("Reparaturstat."), 3510);
+    QLabel *repair = rightLabel(QStringLiteral("Reparaturstat."), 3510);
     p.cboReparatur = combo(page, QStringLiteral("cboReparatur"), QStringLiteral("Reparaturstatus"),
                            {QStringLiteral("bei Rückgabe"), QStringLiteral("erfolgt"), QStringLiteral("nicht erfolgt")});
+    repair->setBuddy(p.cboReparatur);
     right(p.cboReparatur, 3510);
 
-    label(page, QStringLiteral("Versicherungsmeldung am"), LeftLabel, 3990, 3000);
+    QLabel *reported = label(page, QStringLiteral("Versicherungsmeldung am"), LeftLabel, 3990, 3000);
     const QStringList fieldColumns = {{}, QStringLiteral("Name"), {}, QStringLiteral("am"), QStringLiteral("Adresse"),
                                       QStringLiteral("tsKundeninfo"), QStringLiteral("tsPMLErstellt"),
                                       QStringLiteral("GegnerKZ"), {}, QStringLiteral("Versicherungsnr")};
     for (int i : {1, 3, 4, 5, 6, 7, 9})
         p.txtFeld[size_t(i)] = line(page, QStringLiteral("txtFeld_%1").arg(i), fieldColumns[i]);
     place(p.txtFeld[3], 3150, 3990, 1300);
+    reported->setBuddy(p.txtFeld[3]);
 
-    label(page, QStringLiteral("Schadenbetrag"), LeftLabel, 4320);
-    p.txtKosten[1] = line(page, QStringLiteral("txtKosten_1"), QStringLiteral("Schadenbetrag"));
+    label(page, QStringLiteral("Schadenbetrag"), LeftLabel, 4320)
+        ->setBuddy(p.txtKosten[1] = line(page, QStringLiteral("txtKosten_1"), QStringLiteral("Schadenbetrag")));
     left(p.txtKosten[1], 4320, 1300);
     label(page, QStringLiteral("€"), LeftColumn + 1360, 4320, 300);
-    rightLabel(QStringLiteral("Vers.-Nummer"), 4320);
+    rightLabel(QStringLiteral("Vers.-Nummer"), 4320)->setBuddy(p.txtFeld[9]);
     right(p.txtFeld[9], 4320);
 
-    label(page, QStringLiteral("Schadenbew."), LeftLabel, 4680);
+    QLabel *assessment = label(page, QStringLiteral("Schadenbew."), LeftLabel, 4680);
     p.cboBewertung = combo(page, QStringLiteral("cboBewertung"), QStringLiteral("Begutachtung"),
                            {QStringLiteral("Gutachten"), QStringLiteral("Kostenschätzung"),
                             QStringLiteral("Kostenvoranschlag"), QStringLiteral("Rechnung")});
+    assessment->setBuddy(p.cboBewertung);
     left(p.cboBewertung, 4680);
-    rightLabel(QStringLiteral("durch"), 4680);
-    p.cboBewerter = combo(page, QStringLiteral("cboBewerter"), QStringLiteral("Begutachter"));
+    rightLabel(QStringLiteral("durch"), 4680)
+        ->setBuddy(p.cboBewerter = combo(page, QStringLiteral("cboBewerter"), QStringLiteral("Begutachter")));
     right(p.cboBewerter, 4680);
 
-    label(page, QStringLiteral("Unfallgegner"), LeftLabel, 5070);
+    label(page, QStringLiteral("Unfallgegner"), LeftLabel, 5070)->setBuddy(p.txtFeld[1]);
     left(p.txtFeld[1], 5070);
-    rightLabel(QStringLiteral("KZ gegner Fzg"), 5070);
+    rightLabel(QStringLiteral("KZ gegner Fzg"), 5070)->setBuddy(p.txtFeld[7]);
     right(p.txtFeld[7], 5070);
 
-    label(page, QStringLiteral("Adresse"), LeftLabel, 5430);
+    label(page, QStringLiteral("Adresse"), LeftLabel, 5430)->setBuddy(p.txtFeld[4]);
     left(p.txtFeld[4], 5430, FullWidth);
 
-    label(page, QStringLiteral("Anmerkung"), LeftLabel, 5790);
-    p.txtFeld_8 = make<QPlainTextEdit>(page, QStringLiteral("txtFeld_8"), QStringLiteral("Anmerkung"));
+    label(page, QStringLiteral("Anmerkung"), LeftLabel, 5790)
+        ->setBuddy(p.txtFeld_8 = make<QPlainTextEdit>(page, QStringLiteral("txtFeld_8"), QStringLiteral("Anmerkung")));
     p.txtFeld_8->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     place(p.txtFeld_8, LeftColumn, 5790, FullWidth, 780);
 
-    label(page, QStringLiteral("Selbstbeteiligung Kunde"), LeftLabel, 6630, 3000);
-    p.txtKosten[0] = line(page, QStringLiteral("txtKosten_0"), QStringLiteral("Selbstbeteiligung"));
+    label(page, QStringLiteral("Selbstbeteiligung Kunde"), LeftLabel, 6630, 3000)
+        ->setBuddy(p.txtKosten[0] = line(page, QStringLiteral("txtKosten_0"), QStringLiteral("Selbstbeteiligung")));
     place(p.txtKosten[0], 3150, 6630, 1100);
     label(page, QStringLiteral("€"), 3150 + 1160, 6630, 300);
     label(page, QStringLiteral("Schadenbilder"), RightColumn, 6630, 1200);
@@ -207,12 +217,13 @@ SchadenPage SchadenPage::build(QWidget &page)
                              3150 - LeftLabel - 60);
     informed->setWordWrap(true);
     place(informed, LeftLabel, 6880, 3150 - LeftLabel - 60, 420);
+    informed->setBuddy(p.txtFeld[5]);
     place(p.txtFeld[5], 3150, 6930, 1100);
     p.chkSicherheit = check(page, QStringLiteral("chkSicherheit"), QStringLiteral("Sicherheitspaket"),
                             QStringLiteral("Sicherheitspaket"));
     right(p.chkSicherheit, 6930);
 
-    label(page, QStringLiteral("PML erstellt am"), LeftLabel, 7260, 3000);
+    label(page, QStringLiteral("PML erstellt am"), LeftLabel, 7260, 3000)->setBuddy(p.txtFeld[6]);
     place(p.txtFeld[6], 3150, 7260, 1100);
     p.chkSchaden[4] = check(page, QStringLiteral("chkSchaden_4"), QStringLiteral("fAstabuskunde"),
                             QStringLiteral("AStA-Bus-Kunde"));

@@ -5,7 +5,9 @@
 #include "form/LockWaitDialog.h"
 #include "form/Lookups.h"
 #include "form/OleAttachment.h"
+#include "form/SaveHistory.h"
 
+#include "history/Record.h"
 #include "report/PrintRequest.h"
 
 #include "core/Clock.h"
@@ -55,7 +57,7 @@ frmSchaden::frmSchaden(varnholt::CaseList &list, dao::Database &db, QWidget *own
     for (int i = 0; i < 3; ++i) {
         auto *tab = new QWidget;
         m_ole[size_t(i)] = makeAttachment(i, *tab);
-        m_tabs->addTab(tab, QStringLiteral("Bild %1").arg(i + 1));
+        m_tabs->addTab(tab, history::slotField(i + 1));
     }
     m_binding = std::make_unique<form::CaseBinding>(*this);
     addSections();
@@ -114,7 +116,25 @@ void frmSchaden::addSections()
     for (const std::unique_ptr<form::CaseSection> &section : m_sections) {
         m_tabs->addTab(section->page(), section->title());
         section->setChangeHandler([this] { markChanged(); });
+        section->setImmediateWriteHandler([this](const std::function<void()> &write) { writeImmediately(write); });
     }
+}
+
+void frmSchaden::writeImmediately(const std::function<void()> &write)
+{
+    if (m_caseId == 0 || insertRunning() || !FormSaved())
+        return;
+    const long id = m_caseId;
+    try {
+        const core::WaitCursor hourglass;
+        write();
+    } catch (const dao::DaoError &error) {
+        core::showMessage(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(),
+                          core::MsgIcon::Critical, core::MsgButtons::Ok, {}, this);
+        return;
+    }
+    FillSchaden(id);
+    m_list.RefreshGrid(id);
 }
 
 void frmSchaden::tellVehicle()
@@ -350,11 +370,17 @@ bool frmSchaden::writeCase(bool overwrite)
         {
             form::LockWaitDialog waiting(this);
             const dao::LockWaitScope observe(m_db, waiting.observer());
-            saved = store.save(m_caseId, core::Clock::now(), [this](dao::Recordset &row) {
+            form::SaveHistory changes = saveHistory();
+            const QDateTime now = core::Clock::now();
+            saved = store.save(m_caseId, now, [this, &changes](dao::Recordset &row) {
+                changes.begin();
+                for (const form::Attachment *attachment : m_binding->attachments())
+                    changes.noteAttachment(m_db, attachment->dataField(), attachment->pendingChange(), attachment->value());
                 m_binding->write(row, [this](QComboBox &combo, const QString &column) { AddToPickList(combo, column); });
-            }, expected, [this](long id) {
+            }, expected, [this, &changes, &store, now](long id) {
                 for (const std::unique_ptr<form::CaseSection> &section : m_sections)
                     section->write(m_db, id);
+                changes.write(m_db, id, store.before(), store.after(), now);
             });
         }
         m_caseId = saved;
@@ -378,13 +404,20 @@ bool frmSchaden::writeCase(bool overwrite)
     return true;
 }
 
+form::SaveHistory frmSchaden::saveHistory() const
+{
+    QHash<QString, QString> attachments;
+    for (int i = 0; i < int(m_ole.size()); ++i)
+        attachments.insert(QStringLiteral("Objekt_ID_%1").arg(i + 1), m_tabs->tabText(i + 1));
+    return form::SaveHistory(m_binding->fieldLabels(*m_tabs->widget(0)), attachments);
+}
+
 // Another workstation saved the case since it was loaded here: overwrite
 // it, keep the form as it is (to copy what was typed), or show the stored case.
 bool frmSchaden::settleConflict()
 {
-    switch (core::showMessage(
-        QStringLiteral("Der Vorgang wurde inzwischen an einem anderen Arbeitsplatz geändert. Trotzdem speichern?"),
-        core::MsgIcon::Question, core::MsgButtons::YesNoReload, {}, this)) {
+    switch (core::showMessage(form::changedElsewhereQuestion(m_db, m_caseId), core::MsgIcon::Question,
+                              core::MsgButtons::YesNoReload, {}, this)) {
     case core::MsgAnswer::Yes:
         return writeCase(true);
     case core::MsgAnswer::Reload:

@@ -1,5 +1,8 @@
 #include "list/CaseStore.h"
 
+#include "history/CaseDeletion.h"
+
+#include "core/Clock.h"
 #include "dao/Dao.h"
 #include "vehicle/MarkStore.h"
 
@@ -21,20 +24,7 @@ QStringList vehiclePlates(dao::Database &db)
 
 void deleteCase(dao::Database &db, long id)
 {
-    dao::Transaction transaction(db);
-    auto rs = db.OpenRecordset(QStringLiteral("Select * From Schaden Where ID=?"), dao::RecordsetType::Snapshot,
-                               dao::RecordsetOption::None, {qlonglong(id)});
-    if (!rs->IsEOF()) {
-        for (const char *column : {"Objekt_ID_1", "Objekt_ID_2", "Objekt_ID_3"}) {
-            const QVariant objectId = rs->Value(QString::fromLatin1(column));
-            if (!dao::isNull(objectId))
-                db.Execute(QStringLiteral("Delete from Objekt where ID=?"), {objectId});
-        }
-    }
-    rs->Close();
-    vehicle::MarkStore(db).removeCase(id);
-    db.Execute(QStringLiteral("Delete from Schaden where ID=?"), {qlonglong(id)});
-    transaction.commit();
+    history::markCaseDeleted(db, id, core::Clock::now());
 }
 
 qint64 countCases(dao::Database &db, const QString &countStatement, const dao::Params &params)

@@ -36,6 +36,7 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
 {
     ListStatement statement;
     QString where;
+    const bool deletedOnly = filter.statusIndex == DeletedCasesIndex;
     if (filter.overdue) {
         where = QStringLiteral(" where fErledigt=0 AND DateDiff('d',Datum,now)>?");
         statement.params.append(dayLimit(filter.days));
@@ -44,7 +45,7 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
             where = QStringLiteral(" where [EIGENKZ]=? ");
             statement.params.append(filter.vehicle);
         }
-        if (filter.statusIndex > 0) {
+        if (filter.statusIndex > 0 && !deletedOnly) {
             join(where);
             where += filter.statusIndex == 1 ? QStringLiteral(" fErledigt<>0") : QStringLiteral(" fErledigt=0");
         }
@@ -54,8 +55,27 @@ ListStatement buildListStatement(const FilterInput &filter, const SortState &sor
                                            : QStringLiteral(" Schadenart<>'Einzelschaden'");
         }
     }
+    const QString count = QStringLiteral("Select Count(*) From Schaden");
+    statement.countText = count + where;
+    statement.countParams = statement.params;
+    // Deleted cases are few: the others are read in the sort's index order,
+    // the deleted ones through their own index. The others are counted as
+    // all but the deleted, so that the count stays one over an index.
+    if (filter.deletionMarks) {
+        QString deleted = where;
+        join(deleted);
+        deleted += QStringLiteral(" Geloescht<>0");
+        if (deletedOnly && !filter.overdue) {
+            where = deleted;
+            statement.countText = count + where;
+        } else {
+            statement.countText = QStringLiteral("Select (%1%2) - (%1%3)").arg(count, where, deleted);
+            statement.countParams += statement.params;
+            join(where);
+            where += QStringLiteral(" Geloescht=0");
+        }
+    }
     statement.text = kBase + where + sort.orderClause();
-    statement.countText = QStringLiteral("Select Count(*) From Schaden") + where;
     statement.sortColumn = sort.column();
     statement.sortKey = sort.orderKey();
     statement.ascending = sort.flag();

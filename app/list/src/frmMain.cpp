@@ -6,6 +6,7 @@
 #include "list/ListStatement.h"
 
 #include "export/ExportAction.h"
+#include "history/CaseDeletion.h"
 #include "report/GridSource.h"
 #include "report/PrintRequest.h"
 
@@ -98,6 +99,8 @@ void frmMain::buildWindow()
     addButton(QStringLiteral("New"), QStringLiteral("Neu"), QStringLiteral("new"));
     addButton(QStringLiteral("Edit"), QStringLiteral("Bearbeiten"), QStringLiteral("edit"));
     addButton(QStringLiteral("Del"), QStringLiteral("Löschen"), QStringLiteral("delete"));
+    m_restore = addButton(QStringLiteral("Restore"), QStringLiteral("Wiederherstellen"), QStringLiteral("new"));
+    m_restore->setVisible(false);
     m_toolbar->addSeparator();
     addButton(QStringLiteral("Schaden"), QStringLiteral("Schaden"), QStringLiteral("schaden"))->setEnabled(bool(m_print));
     addButton(QStringLiteral("Fahrzeug"), QStringLiteral("Fahrzeug"), QStringLiteral("fahrzeug"));
@@ -275,6 +278,9 @@ void frmMain::Form_Load()
         m_cboAuto->clear();
         m_cboAuto->addItem(QStringLiteral("Alle"));
         m_cboAuto->setCurrentIndex(0);
+        m_deletionMarks = m_db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("Geloescht"));
+        if (m_deletionMarks && m_cboStatus->count() == list::DeletedCasesIndex)
+            m_cboStatus->addItem(QStringLiteral("Gelöschte Vorgänge"));
         m_cboStatus->setCurrentIndex(0);
         m_cboSchadenart->setCurrentIndex(0);
 
@@ -337,10 +343,13 @@ void frmMain::ApplyFilter(bool bTermin)
     filter.vehicleIndex = vehicleIndex();
     filter.vehicle = m_cboAuto->currentText();
     filter.statusIndex = m_cboStatus->currentIndex();
+    filter.deletionMarks = m_deletionMarks;
+    showDeletedState(filter.statusIndex == list::DeletedCasesIndex);
     filter.kindIndex = m_cboSchadenart->currentIndex();
     const list::ListStatement statement = list::buildListStatement(filter, m_sort);
     m_model->setSource(statement);
     m_countStatement = statement.countText;
+    m_countParams = statement.countParams;
     RefreshGrid(0);
 }
 
@@ -391,7 +400,7 @@ void frmMain::showCount()
     if (m_countStatement.isEmpty())
         return;
     try {
-        m_count->setText(QStringLiteral(" ") + list::listedCasesText(list::countCases(m_db, m_countStatement, m_model->params())) +
+        m_count->setText(QStringLiteral(" ") + list::listedCasesText(list::countCases(m_db, m_countStatement, m_countParams)) +
                          QStringLiteral(" "));
     } catch (const dao::DaoError &) {
         // The list itself tells what failed; the count only goes blank.
@@ -505,6 +514,8 @@ void frmMain::ButtonClick(const QString &key)
         m_caseForm->FillSchaden(m_currentId);
     } else if (is("Del")) {
         deleteCurrentCase();
+    } else if (is("Restore")) {
+        restoreCurrentCase();
     } else if (is("Schaden")) {
         printCurrentCase();
     } else if (is("Fahrzeug")) {
@@ -612,6 +623,31 @@ void frmMain::deleteCurrentCase()
         reportError(error);
         return;
     }
+    RefreshGrid(0);
+}
+
+// The deleted cases are listed to be restored, not to be worked on.
+void frmMain::showDeletedState(bool deleted)
+{
+    m_restore->setVisible(deleted);
+    for (const char *key : {"New", "Edit", "Del"})
+        if (QAction *action = m_toolbar->findChild<QAction *>(QLatin1String(key)))
+            action->setEnabled(!deleted);
+}
+
+void frmMain::restoreCurrentCase()
+{
+    if (!GetCurrentID())
+        return;
+    const long id = m_currentId;
+    try {
+        const core::WaitCursor wait;
+        history::restoreCase(m_db, id, core::Clock::now());
+    } catch (const dao::DaoError &error) {
+        reportError(error);
+        return;
+    }
+    FillVehicleList();
     RefreshGrid(0);
 }
 

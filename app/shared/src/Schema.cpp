@@ -109,8 +109,44 @@ const QList<QStringList> &upgradeSteps()
                         "Aufnahme DATETIME,"
                         "Pruefsumme TEXT)"),
          QStringLiteral("CREATE INDEX SchadenAnhangFall ON SchadenAnhang (Schaden_ID, Reihenfolge)")},
+        // 5: every change of a case kept in a chain of records; a deleted
+        // case is only marked, and the deleted ones are found by their own index.
+        {QStringLiteral("CREATE TABLE Verlauf ("
+                        "ID INTEGER PRIMARY KEY NOT NULL,"
+                        "Schaden_ID INTEGER NOT NULL,"
+                        "Zeit DATETIME NOT NULL,"
+                        "Benutzer TEXT,"
+                        "Arbeitsplatz TEXT,"
+                        "Art TEXT NOT NULL,"
+                        "Feld TEXT,"
+                        "AlterWert MEMO TEXT,"
+                        "NeuerWert MEMO TEXT,"
+                        "Objekt_ID INTEGER,"
+                        "Hash TEXT NOT NULL)"),
+         QStringLiteral("CREATE INDEX VerlaufSchaden ON Verlauf (Schaden_ID, ID)"),
+         QStringLiteral("CREATE INDEX VerlaufObjekt ON Verlauf (Zeit) WHERE Objekt_ID IS NOT NULL"),
+         QStringLiteral("ALTER TABLE Schaden ADD COLUMN Geloescht YESNO NOT NULL DEFAULT 0"),
+         QStringLiteral("CREATE INDEX SchadenGeloescht ON Schaden (Datum) WHERE Geloescht<>0")},
     };
     return steps;
+}
+
+// What a step needs in the engine's own language: the change records refuse
+// to be changed or deleted, by anyone.
+QStringList engineSteps(dao::Database &db, int version)
+{
+    if (version != 5)
+        return {};
+    const QString refusal = QStringLiteral("Der Verlauf kann nicht geändert oder gelöscht werden.");
+    if (db.EngineName() == QLatin1String("PostgreSQL"))
+        return {QStringLiteral("CREATE OR REPLACE FUNCTION verlauf_unveraenderlich() RETURNS trigger LANGUAGE plpgsql AS "
+                               "$$BEGIN RAISE EXCEPTION '%1'; END$$").arg(refusal),
+                QStringLiteral("CREATE TRIGGER VerlaufUnveraenderlich BEFORE UPDATE OR DELETE ON Verlauf "
+                               "FOR EACH ROW EXECUTE FUNCTION verlauf_unveraenderlich()")};
+    return {QStringLiteral("CREATE TRIGGER VerlaufUnveraenderlich BEFORE UPDATE ON Verlauf BEGIN SELECT RAISE(ABORT, '%1'); END")
+                .arg(refusal),
+            QStringLiteral("CREATE TRIGGER VerlaufUnloeschbar BEFORE DELETE ON Verlauf BEGIN SELECT RAISE(ABORT, '%1'); END")
+                .arg(refusal)};
 }
 
 // Steps from `from` on, then the version written; inside the caller's transaction.
@@ -118,6 +154,8 @@ void applySteps(dao::Database &db, int from)
 {
     for (int version = from + 1; version <= SchemaVersion; ++version) {
         for (const QString &statement : upgradeSteps().at(version - 2))
+            db.Execute(statement);
+        for (const QString &statement : engineSteps(db, version))
             db.Execute(statement);
     }
     db.Execute(QStringLiteral("UPDATE Schemaversion SET Version=?"), {SchemaVersion});

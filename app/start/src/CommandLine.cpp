@@ -8,6 +8,9 @@
 #include "varnholt/modMain.h"
 #include "vehicle/DemoMarks.h"
 
+#include "history/Journal.h"
+
+#include "core/Clock.h"
 #include "core/MessageService.h"
 #include "dao/Dao.h"
 #include "dao/ServerAddress.h"
@@ -105,6 +108,7 @@ int demoCommand(const QStringList &args, CommandIo &io)
             pictures.attach(target, ids);
             estimates.attach(target, ids);
             vehicle::addDemoMarks(target, ids);
+            history::recordCreatedCases(target, ids, core::Clock::now());
         });
         const QList<long> ids = data.addCases(*db, count);
         db->Close();

@@ -13,6 +13,14 @@ const QString Columns = QStringLiteral(
 
 QVariant text(const QString &value) { return value.isEmpty() ? QVariant() : QVariant(value); }
 
+// A deleted case's marks stay with it for its restore, but no longer show
+// on the vehicle; a database that marks no deletions has none.
+QString notDeleted(dao::Database &db)
+{
+    return db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("Geloescht")) ? QStringLiteral(" And s.Geloescht=0")
+                                                                                      : QString();
+}
+
 QVariant date(const QDate &value) { return value.isValid() ? QVariant(QDateTime(value, QTime(0, 0))) : QVariant(); }
 
 } // namespace
@@ -45,12 +53,6 @@ bool MarkStore::available(dao::Database &db)
     return db.TableHasColumn(QStringLiteral("Schadenmarke"), QStringLiteral("Schaden_ID"));
 }
 
-void MarkStore::removeCase(long caseId)
-{
-    if (available(m_db))
-        m_db.Execute(QStringLiteral("DELETE FROM Schadenmarke WHERE Schaden_ID=?"), {qlonglong(caseId)});
-}
-
 QList<DamageMark> MarkStore::caseMarks(long caseId)
 {
     return read(QStringLiteral("Where m.Schaden_ID=? Order By m.Nr, m.ID"), {qlonglong(caseId)});
@@ -66,14 +68,15 @@ QList<DamageMark> MarkStore::earlierOpenMarks(const QString &plate, long caseId)
     return read(QStringLiteral("Inner Join Schaden c On c.ID=? "
                                "Where m.EigenKZ=? And m.RepariertAm Is Null And m.Schaden_ID<>c.ID And "
                                "(c.Datum Is Null And (s.Datum Is Not Null Or s.ID<c.ID) Or "
-                               "s.Datum<c.Datum Or s.Datum=c.Datum And s.ID<c.ID) "
-                               "Order By s.Datum, s.ID, m.Nr"),
+                               "s.Datum<c.Datum Or s.Datum=c.Datum And s.ID<c.ID)")
+                    + notDeleted(m_db) + QStringLiteral(" Order By s.Datum, s.ID, m.Nr"),
                 {qlonglong(caseId), plate.trimmed()});
 }
 
 QList<DamageMark> MarkStore::openMarks(const QString &plate)
 {
-    return read(QStringLiteral("Where m.EigenKZ=? And m.RepariertAm Is Null Order By s.Datum, s.ID, m.Nr"),
+    return read(QStringLiteral("Where m.EigenKZ=? And m.RepariertAm Is Null") + notDeleted(m_db)
+                    + QStringLiteral(" Order By s.Datum, s.ID, m.Nr"),
                 {plate.trimmed()});
 }
 

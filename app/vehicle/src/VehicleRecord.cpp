@@ -48,9 +48,12 @@ VehicleRecord VehicleRecord::load(dao::Database &db, const QString &plate)
     record.m_plate = plate.trimmed();
     QString type;
     QMap<int, YearSum> years;
+    const bool marksDeletions = db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("Geloescht"));
     auto rs = db.OpenRecordset(QStringLiteral("Select ID, Schadennummer, Datum, Schadenart, Schadenbetrag, "
                                               "Selbstbeteiligung, Reparaturstatus, Fahrzeugtyp From Schaden "
-                                              "Where EigenKZ=? Order By Datum, ID"),
+                                              "Where EigenKZ=?")
+                                   + (marksDeletions ? QStringLiteral(" And Geloescht=0") : QString())
+                                   + QStringLiteral(" Order By Datum, ID"),
                                dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, {record.m_plate});
     for (; !rs->IsEOF(); rs->MoveNext()) {
         Case c;

@@ -25,6 +25,8 @@ public:
     virtual QVariant value() const = 0;
     virtual void setValue(const QVariant &objektId) = 0;
     virtual bool changed() const = 0;
+    // How it differs from its row (kelvane::AttachmentChange bits), 0 for not at all.
+    virtual int pendingChange() const { return changed() ? int(kelvane::ChangeEdited) : 0; }
     virtual void setChanged(bool changed) = 0;
     virtual bool save() = 0;
     virtual QString dataField() const = 0;

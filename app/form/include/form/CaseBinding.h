@@ -33,6 +33,8 @@ struct AttachmentSaveFailed {
 class CaseBinding {
 public:
     static constexpr const char *TagProperty = "tag";
+    // What a box is called where no label of its own stands beside it.
+    static constexpr const char *LabelProperty = "fieldLabel";
 
     // Walks the tagged children of root once, in the order they were made.
     explicit CaseBinding(QWidget &root);
@@ -58,6 +60,9 @@ public:
     void addAttachment(Attachment *attachment) { m_attachments.append(attachment); }
     const QList<Attachment *> &attachments() const { return m_attachments; }
     static QString tagOf(const QObject &control);
+    // Each bound box's column and the text the form shows for it (its
+    // label, a check box's own text), in the order of the controls.
+    QList<QPair<QString, QString>> fieldLabels(QWidget &root) const;
 
 private:
     void writeAttachments(dao::Recordset &row);

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <QVariantMap>
 
 #include <functional>
 #include <optional>
@@ -50,7 +51,9 @@ struct CaseChangedElsewhere {};
 // the row is gone; the database stays as it was. Without `expected` the row
 // is overwritten whatever it holds, but a deleted case is never made anew.
 // `alongside` writes what belongs to the case beside its row, in the same
-// transaction, after the row, with the row's ID.
+// transaction, after the row, with the row's ID; there before() and after()
+// give the row as it was (empty for a new case) and as it is now written, as
+// read in the transaction. A case marked deleted counts as gone.
 class CaseStore {
 public:
     explicit CaseStore(dao::Database &db) : m_db(db) {}
@@ -60,6 +63,9 @@ public:
               const std::function<void(long)> &alongside = {});
     // The stamp the last save left on the row, as read back from it.
     const CaseStamp &written() const { return m_written; }
+    // The row's values by lower-case column name, while alongside runs.
+    const QVariantMap &before() const { return m_before; }
+    const QVariantMap &after() const { return m_after; }
 
 private:
     long writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
@@ -67,6 +73,8 @@ private:
 
     dao::Database &m_db;
     CaseStamp m_written;
+    QVariantMap m_before;
+    QVariantMap m_after;
 };
 
 } // namespace form

@@ -43,6 +43,11 @@ public:
 
     // The form's handler of a change made on the section.
     void setChangeHandler(std::function<void()> handler) { m_changed = std::move(handler); }
+    // The form's road for what a section writes at once, outside the case's
+    // save (a restore): the form settles its own changes first (the save
+    // question), runs write, then shows the stored case anew.
+    using ImmediateWrite = std::function<void(const std::function<void()> &write)>;
+    void setImmediateWriteHandler(ImmediateWrite handler) { m_writeNow = std::move(handler); }
 
 protected:
     void tellChanged() const
@@ -50,9 +55,15 @@ protected:
         if (m_changed)
             m_changed();
     }
+    void writeNow(const std::function<void()> &write) const
+    {
+        if (m_writeNow)
+            m_writeNow(write);
+    }
 
 private:
     std::function<void()> m_changed;
+    ImmediateWrite m_writeNow;
 };
 
 // The sections of the case form, in the order of their tabs.

@@ -21,6 +21,7 @@ public:
     void setValue(const QVariant &objektId) override;
     // Not Changed, which reads False while Locked.
     bool changed() const override { return m_control.PendingChange() != 0; }
+    int pendingChange() const override { return m_control.PendingChange(); }
     void setChanged(bool changed) override { m_control.SetChanged(changed); }
     bool save() override { return m_control.SavePending(); }
     QString dataField() const override { return m_control.DataField(); }

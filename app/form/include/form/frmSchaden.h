@@ -4,6 +4,7 @@
 #include "form/CaseNumbering.h"
 #include "form/CaseSection.h"
 #include "form/RecoveryCopy.h"
+#include "form/SaveHistory.h"
 #include "form/SchadenPage.h"
 #include "varnholt/CaseForm.h"
 #include "varnholt/PrintEntry.h"
@@ -74,6 +75,7 @@ private:
     void showPictureCount();
     // Writes the case; overwrite: whatever another workstation stored meanwhile.
     bool writeCase(bool overwrite);
+    form::SaveHistory saveHistory() const;
     bool settleConflict();
     // True, and told, while an attachment's insert waits (a scan): the case stays.
     bool insertRunning();
@@ -88,6 +90,7 @@ private:
     void restore(const form::RecoveredCase &copy);
     void markMandatory();
     void addSections();
+    void writeImmediately(const std::function<void()> &write);
     void tellVehicle();
     void chooseVehicle();
     void chooseCustomer();

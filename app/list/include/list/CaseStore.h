@@ -14,9 +14,9 @@ namespace list {
 // a plate have nothing to offer the vehicle lists and are passed over.
 QStringList vehiclePlates(dao::Database &db);
 
-// Deletes the case and each attachment row it refers to, all or nothing:
-// a failure leaves the case with every attachment in place.
-// Throws dao::DaoError.
+// Marks the case deleted: it keeps its number and its attachments, leaves
+// the list and can be restored; the deletion is a change record. A failure
+// leaves the case as it was. Throws dao::DaoError.
 void deleteCase(dao::Database &db, long id);
 
 // The count a "Select Count(*)" statement gives. Throws dao::DaoError.

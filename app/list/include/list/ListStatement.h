@@ -14,15 +14,20 @@ struct FilterInput {
     QString days;              // text of the day box; its leading number is the limit
     int vehicleIndex = 0;      // position of the typed plate in the vehicle list; 0 "Alle", -1 none
     QString vehicle;           // text of the vehicle box
-    int statusIndex = 0;       // 0 "Alle", 1 "Erledigt", 2 "Nicht erledigt"
+    int statusIndex = 0;       // 0 "Alle", 1 "Erledigt", 2 "Nicht erledigt", 3 "Gelöschte Vorgänge"
+    bool deletionMarks = true; // the database marks deleted cases (an older one opened read-only does not)
     int kindIndex = 0;         // 0 "Alle", 1 "Einzelschaden", 2 "Kleinstschäden"
 };
+
+// The status filter's entry that lists the deleted cases instead of the others.
+constexpr int DeletedCasesIndex = 3;
 
 struct ListStatement {
     QString text;
     dao::Params params;
-    // How many cases the list shows: the same filter, the same parameters.
+    // How many cases the list shows, and its parameters.
     QString countText;
+    dao::Params countParams;
     // The same rows for reading page by page (ListPages): the statement
     // with the sorted column's value as its last column and without its
     // order; the sorted column as the order compares it; the direction.

@@ -7,7 +7,9 @@
 #include "varnholt/CaseList.h"
 #include "varnholt/PrintEntry.h"
 
+#include <QList>
 #include <QMainWindow>
+#include <QVariant>
 
 class QAction;
 class QComboBox;
@@ -76,6 +78,8 @@ private:
     void showCaseForm();
     void openVehicleRecord();
     void deleteCurrentCase();
+    void restoreCurrentCase();
+    void showDeletedState(bool deleted);
     void printCurrentCase();
     void printList();
     void exportList();
@@ -94,6 +98,7 @@ private:
 
     QToolBar *m_toolbar = nullptr;
     QAction *m_termin = nullptr;
+    QAction *m_restore = nullptr;
     QComboBox *m_cboAuto = nullptr;
     QComboBox *m_cboStatus = nullptr;
     QComboBox *m_cboSchadenart = nullptr;
@@ -106,6 +111,7 @@ private:
     QTimer *m_clock = nullptr;
 
     bool m_loading = false;
+    bool m_deletionMarks = false;      // the database keeps deleted cases, marked
     bool m_inLoad = false;             // errors are load errors
     bool m_vehicleTextChanged = false; // the current event already re-ran the list
     bool m_columnsShown = false;
@@ -115,6 +121,7 @@ private:
     list::ColumnScale m_columnScale;
     list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
     QString m_countStatement;
+    QList<QVariant> m_countParams;
     int m_schadenOwnWidth = 0;         // pixels, as laid out or dragged, before filling
     bool m_filling = false;
 };

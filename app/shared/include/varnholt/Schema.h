@@ -9,7 +9,7 @@ namespace varnholt {
 // The version of the tables this program makes and reads, kept in the table
 // Schemaversion (one row, column Version). A database without that table is
 // version 1: Schaden and Objekt as the first program made them.
-constexpr int SchemaVersion = 4;
+constexpr int SchemaVersion = 5;
 
 // Creates the tables Schaden and Objekt with every column and the indexes
 // the list's filters and sorts use, in an empty database, at SchemaVersion.

@@ -30,5 +30,9 @@ QString versionText();
 int createDatabaseCommand(const QStringList &args, CommandIo &io);
 // --demo N [PATH]: N demo cases added to an existing database.
 int demoCommand(const QStringList &args, CommandIo &io);
+// --verify-history [PATH]: checks the chain of change records; 0 when whole, 1 naming the first bad record.
+int verifyHistoryCommand(const QStringList &args, CommandIo &io);
+// --purge-history --before DATE --yes [PATH]: deletes the kept attachment versions older than DATE.
+int purgeHistoryCommand(const QStringList &args, CommandIo &io);
 
 } // namespace varnholt

@@ -34,8 +34,6 @@ public:
     // number one of them took gets the next free one. Every mark takes the
     // case's plate. Meant to run inside the case's save transaction.
     void writeCase(long caseId, const QString &plate, const QList<DamageMark> &loaded, const QList<DamageMark> &shown);
-    // The case's marks go with the case; inside the caller's transaction.
-    void removeCase(long caseId);
     // A mark's repair date (null: not repaired).
     void setRepaired(long markId, const QDate &date);
 

@@ -194,7 +194,13 @@ private Q_SLOTS:
         QVERIFY(m_form->FormChanged());
         QVERIFY(m_form->SaveCase());
         QCOMPARE(storedNames(id), QStringList({"Kostenvoranschlag.pdf", "Front.png"}));
-        QCOMPARE(count("SELECT Count(*) FROM Objekt"), objects - 1);
+        // The deleted one's row lives on as a version its history record names.
+        QCOMPARE(count("SELECT Count(*) FROM Objekt"), objects);
+        QCOMPARE(count("SELECT Count(*) FROM Verlauf v INNER JOIN Objekt o ON o.ID = v.Objekt_ID WHERE "
+                       "v.Feld = 'Anhang \"b.png\"' AND v.NeuerWert = 'gelöscht'"),
+                 1L);
+        QCOMPARE(count("SELECT Count(*) FROM Verlauf WHERE Feld = 'Anhang \"Front.png\"' AND NeuerWert = 'eingefügt'"),
+                 1L);
         QCOMPARE(shownNames(), storedNames(id));
         // The list's "Bilder" mark stays with a save that changed only text.
         control<QPlainTextEdit>(*m_form, "txtFeld_8")->setPlainText("nur Text");

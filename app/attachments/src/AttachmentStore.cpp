@@ -6,7 +6,10 @@
 #include "form/CaseBinding.h"
 #include "report/FurtherAttachments.h"
 
+#include "core/Clock.h"
 #include "dao/Dao.h"
+#include "history/Journal.h"
+#include "history/Versions.h"
 #include "kelvane/AttachmentWriter.h"
 #include "sendral/OverlayGraphic.h"
 
@@ -81,7 +84,23 @@ void AttachmentStore::write(long caseId, const AttachmentList &list)
         return;
     if (!m_writer)
         throw form::AttachmentSaveFailed{};
+    // A deleted or redrawn attachment's row is kept as a version beside its record.
+    const bool keepsHistory = history::keepsHistory(m_db);
+    QList<history::Entry> entries;
+    const auto record = [&](const QString &name, const QString &word, long kept) {
+        if (keepsHistory)
+            entries.append({caseId, history::kind::Attachment, QStringLiteral("Anhang \"%1\"").arg(name), QVariant(),
+                            word, kept ? QVariant(qlonglong(kept)) : QVariant()});
+    };
     for (long id : list.removed()) {
+        QString name;
+        {
+            auto rs = m_db.OpenRecordset(QStringLiteral("Select Name From SchadenAnhang Where Objekt_ID=?"),
+                                         dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {qlonglong(id)});
+            if (!rs->IsEOF())
+                name = rs->Fields(0).Value().toString();
+        }
+        record(name, QStringLiteral("gelöscht"), keepsHistory ? history::keepVersion(m_db, id) : 0);
         m_db.Execute(QStringLiteral("Delete From SchadenAnhang Where Objekt_ID=?"), {qlonglong(id)});
         m_writer->DeleteObjectRecord(id);
     }
@@ -94,6 +113,10 @@ void AttachmentStore::write(long caseId, const AttachmentList &list)
                 next = nextObjektId(m_db);
             id = next++;
         }
+        if (item.objectId == 0)
+            record(item.name, QStringLiteral("eingefügt"), 0);
+        else if (item.annotated)
+            record(item.name, QStringLiteral("Anmerkungen geändert"), keepsHistory ? history::keepVersion(m_db, id) : 0);
         if (item.objectId == 0 || item.annotated) {
             sendral::OverlayGraphic overlay;
             const bool drawn = item.annotated && !item.overlay.isEmpty() && overlay.SetData(item.overlay);
@@ -110,6 +133,8 @@ void AttachmentStore::write(long caseId, const AttachmentList &list)
                          {place, qlonglong(id)});
         }
     }
+    if (!entries.isEmpty())
+        history::Journal(m_db).append(entries, core::Clock::now());
 }
 
 } // namespace attachments

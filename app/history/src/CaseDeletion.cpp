@@ -48,6 +48,8 @@ bool restoreCase(dao::Database &db, long caseId, const QDateTime &now)
     return restored;
 }
 
+bool marksDeletions(dao::Database &db) { return db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("Geloescht")); }
+
 bool isCaseDeleted(dao::Database &db, long caseId)
 {
     auto rs = db.OpenRecordset(QStringLiteral("Select Geloescht From Schaden Where ID=?"), dao::RecordsetType::ForwardOnly,

@@ -278,7 +278,7 @@ void frmMain::Form_Load()
         m_cboAuto->clear();
         m_cboAuto->addItem(QStringLiteral("Alle"));
         m_cboAuto->setCurrentIndex(0);
-        m_deletionMarks = m_db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("Geloescht"));
+        m_deletionMarks = history::marksDeletions(m_db);
         if (m_deletionMarks && m_cboStatus->count() == list::DeletedCasesIndex)
             m_cboStatus->addItem(QStringLiteral("Gelöschte Vorgänge"));
         m_cboStatus->setCurrentIndex(0);

@@ -1,6 +1,7 @@
 #include "vehicle/MarkStore.h"
 
 #include "dao/Dao.h"
+#include "history/CaseDeletion.h"
 
 #include <QSet>
 
@@ -17,8 +18,7 @@ QVariant text(const QString &value) { return value.isEmpty() ? QVariant() : QVar
 // on the vehicle; a database that marks no deletions has none.
 QString notDeleted(dao::Database &db)
 {
-    return db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("Geloescht")) ? QStringLiteral(" And s.Geloescht=0")
-                                                                                      : QString();
+    return history::marksDeletions(db) ? QStringLiteral(" And s.Geloescht=0") : QString();
 }
 
 QVariant date(const QDate &value) { return value.isValid() ? QVariant(QDateTime(value, QTime(0, 0))) : QVariant(); }

@@ -4,6 +4,7 @@
 #include "vehicle/Outline.h"
 
 #include "dao/Dao.h"
+#include "history/CaseDeletion.h"
 #include "varnholt/Globals.h"
 
 #include <QLocale>
@@ -48,7 +49,7 @@ VehicleRecord VehicleRecord::load(dao::Database &db, const QString &plate)
     record.m_plate = plate.trimmed();
     QString type;
     QMap<int, YearSum> years;
-    const bool marksDeletions = db.TableHasColumn(QStringLiteral("Schaden"), QStringLiteral("Geloescht"));
+    const bool marksDeletions = history::marksDeletions(db);
     auto rs = db.OpenRecordset(QStringLiteral("Select ID, Schadennummer, Datum, Schadenart, Schadenbetrag, "
                                               "Selbstbeteiligung, Reparaturstatus, Fahrzeugtyp From Schaden "
                                               "Where EigenKZ=?")

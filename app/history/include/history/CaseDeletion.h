@@ -15,5 +15,7 @@ void markCaseDeleted(dao::Database &db, long caseId, const QDateTime &now);
 // False when the case does not exist or was not deleted.
 bool restoreCase(dao::Database &db, long caseId, const QDateTime &now);
 bool isCaseDeleted(dao::Database &db, long caseId);
+// Whether the database marks deleted cases (an older one opened read-only does not).
+bool marksDeletions(dao::Database &db);
 
 } // namespace history

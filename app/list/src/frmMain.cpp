@@ -2,6 +2,7 @@
 
 #include "list/CaseListModel.h"
 #include "list/CaseStore.h"
+#include "list/ListActions.h"
 #include "list/ListReport.h"
 #include "list/ListStatement.h"
 
@@ -72,15 +73,6 @@ frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, varn
 
 frmMain::~frmMain() = default;
 
-QAction *frmMain::addButton(const QString &key, const QString &caption, const QString &icon)
-{
-    QAction *action = m_toolbar->addAction(QIcon(QStringLiteral(":/list/%1.png").arg(icon)), caption);
-    action->setObjectName(key);
-    action->setData(key);
-    connect(action, &QAction::triggered, this, [this, key] { ButtonClick(key); });
-    return action;
-}
-
 void frmMain::buildWindow()
 {
     setWindowTitle(QStringLiteral("Varnholt"));
@@ -96,21 +88,8 @@ void frmMain::buildWindow()
     m_toolbar->setIconSize(QSize(32, 32));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    addButton(QStringLiteral("New"), QStringLiteral("Neu"), QStringLiteral("new"));
-    addButton(QStringLiteral("Edit"), QStringLiteral("Bearbeiten"), QStringLiteral("edit"));
-    addButton(QStringLiteral("Del"), QStringLiteral("Löschen"), QStringLiteral("delete"));
-    m_restore = addButton(QStringLiteral("Restore"), QStringLiteral("Wiederherstellen"), QStringLiteral("new"));
-    m_restore->setVisible(false);
-    m_toolbar->addSeparator();
-    addButton(QStringLiteral("Schaden"), QStringLiteral("Schaden"), QStringLiteral("schaden"))->setEnabled(bool(m_print));
-    addButton(QStringLiteral("Fahrzeug"), QStringLiteral("Fahrzeug"), QStringLiteral("fahrzeug"));
-    m_termin = addButton(QStringLiteral("Termin"), QStringLiteral("Termin"), QStringLiteral("termin"));
-    m_termin->setCheckable(true);
-    addButton(QStringLiteral("Print"), QStringLiteral("Liste"), QStringLiteral("liste"))->setEnabled(bool(m_print));
-    addButton(QStringLiteral("Export"), QStringLiteral("Exportieren ..."), QStringLiteral("export"));
-    m_toolbar->addSeparator();
-    addButton(QStringLiteral("Info"), QStringLiteral("Info"), QStringLiteral("info"));
-    addButton(QStringLiteral("Exit"), QStringLiteral("Beenden"), QStringLiteral("exit"));
+    m_actions = new list::ListActions(*m_toolbar, bool(m_print));
+    connect(m_actions, &list::ListActions::triggered, this, &frmMain::ButtonClick);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
@@ -335,8 +314,8 @@ void frmMain::ApplyFilter(bool bTermin)
 {
     if (m_loading || m_unloaded)
         return;
-    if (!bTermin && m_termin->isChecked())
-        m_termin->setChecked(false);
+    if (!bTermin && m_actions->overdue())
+        m_actions->setOverdue(false);
     list::FilterInput filter;
     filter.overdue = bTermin;
     filter.days = m_txtTage->text();
@@ -344,7 +323,7 @@ void frmMain::ApplyFilter(bool bTermin)
     filter.vehicle = m_cboAuto->currentText();
     filter.statusIndex = m_cboStatus->currentIndex();
     filter.deletionMarks = m_deletionMarks;
-    showDeletedState(filter.statusIndex == list::DeletedCasesIndex);
+    m_actions->showDeleted(filter.statusIndex == list::DeletedCasesIndex);
     filter.kindIndex = m_cboSchadenart->currentIndex();
     const list::ListStatement statement = list::buildListStatement(filter, m_sort);
     m_model->setSource(statement);
@@ -486,7 +465,7 @@ void frmMain::HeadClick(int column)
 {
     const QString field = m_model->headerData(column, Qt::Horizontal).toString();
     if (m_sort.headerClicked(field))
-        ApplyFilter(m_termin->isChecked());
+        ApplyFilter(m_actions->overdue());
 }
 
 void frmMain::showCaseForm()
@@ -525,7 +504,7 @@ void frmMain::ButtonClick(const QString &key)
     } else if (is("Export")) {
         exportList();
     } else if (is("Termin")) {
-        ApplyFilter(m_termin->isChecked());
+        ApplyFilter(m_actions->overdue());
     } else if (is("Info")) {
         varnholt::frmLogo about(this);
         about.exec();
@@ -624,15 +603,6 @@ void frmMain::deleteCurrentCase()
         return;
     }
     RefreshGrid(0);
-}
-
-// The deleted cases are listed to be restored, not to be worked on.
-void frmMain::showDeletedState(bool deleted)
-{
-    m_restore->setVisible(deleted);
-    for (const char *key : {"New", "Edit", "Del"})
-        if (QAction *action = m_toolbar->findChild<QAction *>(QLatin1String(key)))
-            action->setEnabled(!deleted);
 }
 
 void frmMain::restoreCurrentCase()

@@ -11,7 +11,6 @@
 #include <QMainWindow>
 #include <QVariant>
 
-class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -26,7 +25,8 @@ class DaoError;
 
 namespace list {
 class CaseListModel;
-}
+class ListActions;
+} // namespace list
 
 // The program's main window "Varnholt": the filterable, sortable list of the
 // damage cases with the toolbar that creates, edits and deletes them. It loads
@@ -68,7 +68,6 @@ protected:
 
 private:
     void buildWindow();
-    QAction *addButton(const QString &key, const QString &caption, const QString &icon);
     void connectFilters();
     void Form_Load();
     void FillVehicleList();
@@ -79,7 +78,6 @@ private:
     void openVehicleRecord();
     void deleteCurrentCase();
     void restoreCurrentCase();
-    void showDeletedState(bool deleted);
     void printCurrentCase();
     void printList();
     void exportList();
@@ -97,8 +95,7 @@ private:
     varnholt::CaseForm *m_caseForm = nullptr;   // a window owned by this one
 
     QToolBar *m_toolbar = nullptr;
-    QAction *m_termin = nullptr;
-    QAction *m_restore = nullptr;
+    list::ListActions *m_actions = nullptr;
     QComboBox *m_cboAuto = nullptr;
     QComboBox *m_cboStatus = nullptr;
     QComboBox *m_cboSchadenart = nullptr;

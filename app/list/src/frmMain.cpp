@@ -1,14 +1,12 @@
 #include "list/frmMain.h"
 
 #include "list/CaseListModel.h"
+#include "list/CaseRoads.h"
 #include "list/CaseStore.h"
 #include "list/ListActions.h"
-#include "list/ListReport.h"
 #include "list/ListStatement.h"
 
-#include "export/ExportAction.h"
 #include "history/CaseDeletion.h"
-#include "report/GridSource.h"
 #include "report/PrintRequest.h"
 
 #include "varnholt/Shutdown.h"
@@ -21,7 +19,6 @@
 #include "core/UserSettings.h"
 #include "core/WaitCursor.h"
 #include "dao/Dao.h"
-#include "vehicle/frmFahrzeug.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -37,8 +34,6 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-
-#include <optional>
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void initListResources()
@@ -64,7 +59,7 @@ constexpr int kSchadenColumn = 5;
 
 frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, varnholt::PrintEntry print,
                  QWidget *parent)
-    : QMainWindow(parent), m_db(db), m_makeCaseForm(std::move(makeCaseForm)), m_print(std::move(print))
+    : QMainWindow(parent), m_db(db), m_makeCaseForm(std::move(makeCaseForm)), m_roads(db, std::move(print), *this, this)
 {
     initListResources();
     buildWindow();
@@ -88,7 +83,7 @@ void frmMain::buildWindow()
     m_toolbar->setIconSize(QSize(32, 32));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    m_actions = new list::ListActions(*m_toolbar, bool(m_print));
+    m_actions = new list::ListActions(*m_toolbar, m_roads.canPrint());
     connect(m_actions, &list::ListActions::triggered, this, &frmMain::ButtonClick);
 
     auto *central = new QWidget(this);
@@ -264,7 +259,7 @@ void frmMain::Form_Load()
         m_cboSchadenart->setCurrentIndex(0);
 
         if (m_makeCaseForm)
-            m_caseForm = m_makeCaseForm(*this, this);
+            m_roads.setCaseForm(m_makeCaseForm(*this, this));
 
         FillVehicleList();
         m_loading = false;
@@ -282,12 +277,12 @@ void frmMain::Form_Load()
 void frmMain::FillVehicleList()
 {
     const QStringList plates = list::vehiclePlates(m_db);
-    if (m_caseForm)
-        m_caseForm->clearVehicles();
+    if (m_roads.caseForm())
+        m_roads.caseForm()->clearVehicles();
     for (const QString &plate : plates) {
         m_cboAuto->addItem(plate);
-        if (m_caseForm)
-            m_caseForm->addVehicle(plate);
+        if (m_roads.caseForm())
+            m_roads.caseForm()->addVehicle(plate);
     }
 }
 
@@ -468,41 +463,35 @@ void frmMain::HeadClick(int column)
         ApplyFilter(m_actions->overdue());
 }
 
-void frmMain::showCaseForm()
-{
-    QWidget *form = m_caseForm->window();
-    form->show();
-    if (form->isMinimized())
-        form->showNormal();
-    form->raise();
-    form->activateWindow();
-}
-
 void frmMain::ButtonClick(const QString &key)
 {
     const auto is = [&](const char *name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
     if (is("New")) {
-        if (!m_caseForm)
-            return;
-        showCaseForm();
-        m_caseForm->FillSchaden(0);
+        m_roads.open(0);
     } else if (is("Edit")) {
-        if (!m_caseForm || !GetCurrentID())
-            return;
-        showCaseForm();
-        m_caseForm->FillSchaden(m_currentId);
+        if (m_roads.caseForm() && GetCurrentID())
+            m_roads.open(m_currentId);
     } else if (is("Del")) {
-        deleteCurrentCase();
+        if (GetCurrentID() && m_roads.remove(m_currentId, m_model->text(m_grid->currentIndex().row(), 1)))
+            RefreshGrid(0);
     } else if (is("Restore")) {
-        restoreCurrentCase();
+        if (GetCurrentID() && m_roads.restore(m_currentId)) {
+            FillVehicleList();
+            RefreshGrid(0);
+        }
     } else if (is("Schaden")) {
-        printCurrentCase();
+        if (m_roads.canPrint() && GetCurrentID())
+            m_roads.printCase(m_currentId);
     } else if (is("Fahrzeug")) {
-        openVehicleRecord();
+        if (GetCurrentID())
+            m_roads.openVehicle(m_currentId);
     } else if (is("Print")) {
-        printList();
+        if (m_roads.canPrint() && !m_model->statement().isEmpty())
+            m_roads.printList(shownRows(), report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(),
+                                                                m_cboSchadenart->currentText()));
     } else if (is("Export")) {
-        exportList();
+        if (!m_model->statement().isEmpty())
+            m_roads.exportList(shownRows());
     } else if (is("Termin")) {
         ApplyFilter(m_actions->overdue());
     } else if (is("Info")) {
@@ -513,122 +502,15 @@ void frmMain::ButtonClick(const QString &key)
     }
 }
 
-void frmMain::openVehicleRecord()
+list::ListRows frmMain::shownRows()
 {
-    if (!GetCurrentID())
-        return;
-    const auto openCase = [this](long id) {
-        if (!m_caseForm)
-            return;
-        showCaseForm();
-        m_caseForm->FillSchaden(id);
-    };
-    vehicle::frmFahrzeug::Print print;
-    if (m_print)
-        print = [this](const vehicle::VehicleRecord &record, QWidget *parent) {
-            report::requestVehicleReport(record.plate());
-            showPrinted(m_print(parent));
-        };
-    vehicle::openVehicleRecord(m_db, m_currentId, openCase, print, this);
-}
-
-void frmMain::printCurrentCase()
-{
-    if (!m_print || !GetCurrentID())
-        return;
-    report::requestCaseReport(m_currentId);
-    showPrinted(m_print(this));
-}
-
-void frmMain::printList()
-{
-    if (!m_print || m_model->statement().isEmpty())
-        return;
     SaveColumnWidths();
-    // The report reads the list's rows through a snapshot of its own, in the
-    // list's order and with the columns as wide as they are shown.
-    std::optional<report::QueryGridSource> grid;
-    long count = 0;
-    try {
-        const core::WaitCursor wait;
-        grid.emplace(m_db, m_model->statement(), m_model->params(), list::reportColumns(m_columnWidths));
-        count = grid->rowCount();
-    } catch (const dao::DaoError &error) {
-        reportError(error);
-        return;
-    }
-    // The request must not point at the grid once it is gone.
-    struct ForgetGrid {
-        ~ForgetGrid() { report::gPrintGrid = nullptr; }
-    } forget;
-    report::requestListReport(
-        *grid, count,
-        report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(), m_cboSchadenart->currentText()));
-    showPrinted(m_print(this));
-}
-
-void frmMain::exportList()
-{
-    if (m_model->statement().isEmpty())
-        return;
-    SaveColumnWidths();
-    // The export reads the list's rows afresh, in the list's order and with
-    // the columns it shows.
-    exporter::exportInteractively(this, m_db, {list::withAmounts(m_model->statement()), m_model->params(),
-                                               list::exportColumns(m_columnWidths)});
-}
-
-void frmMain::deleteCurrentCase()
-{
-    if (!GetCurrentID())
-        return;
-    const bool changed = m_caseForm && m_caseForm->FormChanged();
-    const long formCase = m_caseForm ? m_caseForm->CaseID() : 0;
-    if (formCase == m_currentId && changed) {
-        core::showMessage(QStringLiteral("Dieser Datensatz wird gerade bearbeitet'"), core::MsgIcon::Information,
-                          core::MsgButtons::Ok, {}, this);
-        showCaseForm();
-        return;
-    }
-    const QString nr = m_model->text(m_grid->currentIndex().row(), 1);
-    if (core::showMessage(QStringLiteral("Möchten Sie die Nummer '") + nr + QStringLiteral("' löschen ?"),
-                          core::MsgIcon::Question, core::MsgButtons::YesNo, {}, this)
-        != core::MsgAnswer::Yes)
-        return;
-    try {
-        const core::WaitCursor wait;
-        list::deleteCase(m_db, m_currentId);
-    } catch (const dao::DaoError &error) {
-        reportError(error);
-        return;
-    }
-    RefreshGrid(0);
-}
-
-void frmMain::restoreCurrentCase()
-{
-    if (!GetCurrentID())
-        return;
-    const long id = m_currentId;
-    try {
-        const core::WaitCursor wait;
-        history::restoreCase(m_db, id, core::Clock::now());
-    } catch (const dao::DaoError &error) {
-        reportError(error);
-        return;
-    }
-    FillVehicleList();
-    RefreshGrid(0);
+    return {m_model->statement(), m_model->params(), m_columnWidths};
 }
 
 void frmMain::reportError(const dao::DaoError &error)
 {
-    if (m_inLoad)
-        core::showMessage(QStringLiteral("Fehler beim Laden: %1: %2").arg(error.number()).arg(error.description()),
-                          core::MsgIcon::None, core::MsgButtons::Ok, {}, this);
-    else
-        core::showMessage(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(),
-                          core::MsgIcon::None, core::MsgButtons::Ok, {}, this);
+    list::CaseRoads::reportError(error, m_inLoad, this);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -637,12 +519,12 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (m_caseForm && !m_caseForm->FormSaved()) {
+    if (m_roads.caseForm() && !m_roads.caseForm()->FormSaved()) {
         event->ignore();
         return;
     }
-    if (m_caseForm)
-        m_caseForm->unload();
+    if (m_roads.caseForm())
+        m_roads.caseForm()->unload();
     if (m_columnsShown)
         SaveColumnWidths();
     m_clock->stop();

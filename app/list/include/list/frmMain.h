@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/CaseRoads.h"
 #include "list/ColumnWidths.h"
 #include "list/SortState.h"
 
@@ -60,7 +61,7 @@ public:
     const list::SortState &sortState() const { return m_sort; }
     const list::ColumnWidths &columnWidths() const { return m_columnWidths; }
     const list::ColumnScale &columnScale() const { return m_columnScale; }
-    varnholt::CaseForm *caseForm() const { return m_caseForm; }
+    varnholt::CaseForm *caseForm() const { return m_roads.caseForm(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -74,14 +75,9 @@ private:
     void SaveColumnWidths();
     void SetColumn();
     void showSortIndicator();
-    void showCaseForm();
-    void openVehicleRecord();
-    void deleteCurrentCase();
-    void restoreCurrentCase();
-    void printCurrentCase();
-    void printList();
-    void exportList();
     void comboClicked();
+    // The rows shown, with the columns as wide as they are now.
+    list::ListRows shownRows();
     int vehicleIndex() const;
     void reportError(const dao::DaoError &error);
     void updateClock();
@@ -91,8 +87,7 @@ private:
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;
-    varnholt::PrintEntry m_print;
-    varnholt::CaseForm *m_caseForm = nullptr;   // a window owned by this one
+    list::CaseRoads m_roads;   // its case form is a window owned by this one
 
     QToolBar *m_toolbar = nullptr;
     list::ListActions *m_actions = nullptr;

@@ -3,6 +3,7 @@
 #include "list/CaseListModel.h"
 #include "list/CaseRoads.h"
 #include "list/CaseStore.h"
+#include "list/GridColumns.h"
 #include "list/ListActions.h"
 #include "list/ListStatement.h"
 
@@ -28,7 +29,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -52,9 +52,6 @@ constexpr int kDesignHeight = 7500;
 constexpr int kMinimumWidth = 10000;
 constexpr int kMinimumHeight = 5710;
 
-constexpr int kVisibleColumns = 8;
-constexpr int kSchadenColumn = 5;
-
 } // namespace
 
 frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, varnholt::PrintEntry print,
@@ -67,6 +64,16 @@ frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, varn
 }
 
 frmMain::~frmMain() = default;
+
+const list::ColumnWidths &frmMain::columnWidths() const
+{
+    return m_columns->widths();
+}
+
+const list::ColumnScale &frmMain::columnScale() const
+{
+    return m_columns->scale();
+}
 
 void frmMain::buildWindow()
 {
@@ -143,7 +150,6 @@ void frmMain::buildWindow()
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setWordWrap(false);
-    m_columnScale = list::ColumnScale(m_grid->fontMetrics().averageCharWidth());
     m_grid->setSortingEnabled(false);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
@@ -155,22 +161,14 @@ void frmMain::buildWindow()
     header->setMinimumSectionSize(1);
     header->setStretchLastSection(false);
     connect(header, &QHeaderView::sectionClicked, this, &frmMain::HeadClick);
-    connect(header, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (m_filling)
-            return;
-        if (section == kSchadenColumn)
-            m_schadenOwnWidth = size;
-        else
-            fillSchadenColumn();
-    });
-    m_grid->viewport()->installEventFilter(this);
+    m_columns = new list::GridColumns(*m_grid);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] {
         if (GetCurrentID())
             ButtonClick(QStringLiteral("Edit"));
     });
     layout->addWidget(m_grid, 1);
     setCentralWidget(central);
-    SetColumn();
+    m_columns->apply();
 
     auto *status = new QStatusBar(this);
     status->setObjectName(QStringLiteral("barStatus"));
@@ -244,8 +242,8 @@ void frmMain::Form_Load()
         m_sort = list::SortState(column, flag);
         m_txtTage->setText(varnholt::ReadIniValue(kDaten, QStringLiteral("Tage"), QStringLiteral("60")));
 
-        m_columnWidths = list::parseColumnWidths(
-            varnholt::ReadIniValue(kDaten, QStringLiteral("Spalten"), list::DefaultColumnWidthsText));
+        m_columns->setWidths(list::parseColumnWidths(
+            varnholt::ReadIniValue(kDaten, QStringLiteral("Spalten"), list::DefaultColumnWidthsText)));
 
         core::UserSettings::restorePlacement(this, kMain);
 
@@ -332,7 +330,7 @@ void frmMain::RefreshGrid(long lID)
     if (m_unloaded)
         return;
     if (m_columnsShown)
-        SaveColumnWidths();
+        m_columns->measure();
     else
         m_columnsShown = true;
     if (m_model->statement().isEmpty())
@@ -341,19 +339,17 @@ void frmMain::RefreshGrid(long lID)
         const core::WaitCursor wait;
         m_model->requery();
     } catch (const dao::DaoError &error) {
-        SetColumn();
+        m_columns->apply();
         reportError(error);
         return;
     }
-    SetColumn();
-    showSortIndicator();
+    m_columns->apply();
+    m_columns->showSortIndicator(list::SortState::fieldOf(m_sort.column()), m_sort.flag());
     showCount();
 
     if (m_model->rowCount() == 0)
         return;
-    int firstVisible = 1;
-    while (firstVisible < kVisibleColumns && m_grid->isColumnHidden(firstVisible))
-        ++firstVisible;
+    const int firstVisible = m_columns->firstShown();
     m_grid->selectionModel()->setCurrentIndex(m_model->index(0, firstVisible),
                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (lID == 0)
@@ -382,71 +378,10 @@ void frmMain::showCount()
     }
 }
 
-void frmMain::fillSchadenColumn()
-{
-    QHeaderView *header = m_grid->horizontalHeader();
-    if (header->isSectionHidden(kSchadenColumn) || m_schadenOwnWidth <= 0)
-        return;
-    int others = 0;
-    for (int n = 1; n <= kVisibleColumns; ++n)
-        if (n != kSchadenColumn && !header->isSectionHidden(n))
-            others += header->sectionSize(n);
-    const QScopedValueRollback filling(m_filling, true);
-    header->resizeSection(kSchadenColumn, list::fillWidth(m_schadenOwnWidth, m_grid->viewport()->width(), others));
-}
-
 void frmMain::showPrinted(const QString &note)
 {
     if (!note.isEmpty())
         statusBar()->showMessage(note);
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
-        fillSchadenColumn();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::SaveColumnWidths()
-{
-    const QHeaderView *header = m_grid->horizontalHeader();
-    for (int n = 1; n <= kVisibleColumns; ++n) {
-        int pixels = header->isSectionHidden(n) ? 0 : header->sectionSize(n);
-        // What the column fills beyond its own width belongs to the window.
-        if (n == kSchadenColumn && pixels != 0)
-            pixels = m_schadenOwnWidth;
-        int &twips = m_columnWidths[size_t(n - 1)];
-        twips = m_columnScale.keptOrMeasured(twips, pixels);
-    }
-}
-
-void frmMain::SetColumn()
-{
-    QHeaderView *header = m_grid->horizontalHeader();
-    m_grid->setColumnHidden(0, true);
-    for (int n = 1; n <= kVisibleColumns; ++n) {
-        const int twips = m_columnWidths[size_t(n - 1)];
-        m_grid->setColumnHidden(n, twips == 0);
-        if (twips != 0) {
-            const QScopedValueRollback filling(m_filling, true);
-            header->resizeSection(n, m_columnScale.toPixels(twips));
-        }
-    }
-    m_schadenOwnWidth = m_columnScale.toPixels(m_columnWidths[size_t(kSchadenColumn - 1)]);
-    fillSchadenColumn();
-}
-
-void frmMain::showSortIndicator()
-{
-    const QString field = list::SortState::fieldOf(m_sort.column());
-    for (int section = 1; section < m_model->columnCount(); ++section) {
-        if (!field.isEmpty() && m_model->headerData(section, Qt::Horizontal).toString().toUpper() == field) {
-            m_grid->horizontalHeader()->setSortIndicator(section, m_sort.flag() ? Qt::AscendingOrder : Qt::DescendingOrder);
-            return;
-        }
-    }
-    m_grid->horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
 }
 
 bool frmMain::GetCurrentID()
@@ -504,8 +439,8 @@ void frmMain::ButtonClick(const QString &key)
 
 list::ListRows frmMain::shownRows()
 {
-    SaveColumnWidths();
-    return {m_model->statement(), m_model->params(), m_columnWidths};
+    m_columns->measure();
+    return {m_model->statement(), m_model->params(), m_columns->widths()};
 }
 
 void frmMain::reportError(const dao::DaoError &error)
@@ -526,11 +461,11 @@ void frmMain::closeEvent(QCloseEvent *event)
     if (m_roads.caseForm())
         m_roads.caseForm()->unload();
     if (m_columnsShown)
-        SaveColumnWidths();
+        m_columns->measure();
     m_clock->stop();
     // The database closes next: nothing of the list may still read from it.
     m_model->release();
     m_unloaded = true;
-    varnholt::shutdown(*this, {m_txtTage->text(), m_sort.column(), m_sort.flag(), m_columnWidths});
+    varnholt::shutdown(*this, {m_txtTage->text(), m_sort.column(), m_sort.flag(), m_columns->widths()});
     event->accept();
 }

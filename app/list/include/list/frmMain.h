@@ -26,6 +26,7 @@ class DaoError;
 
 namespace list {
 class CaseListModel;
+class GridColumns;
 class ListActions;
 } // namespace list
 
@@ -59,22 +60,18 @@ public:
     void ButtonClick(const QString &key);
 
     const list::SortState &sortState() const { return m_sort; }
-    const list::ColumnWidths &columnWidths() const { return m_columnWidths; }
-    const list::ColumnScale &columnScale() const { return m_columnScale; }
+    const list::ColumnWidths &columnWidths() const;
+    const list::ColumnScale &columnScale() const;
     varnholt::CaseForm *caseForm() const { return m_roads.caseForm(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWindow();
     void connectFilters();
     void Form_Load();
     void FillVehicleList();
-    void SaveColumnWidths();
-    void SetColumn();
-    void showSortIndicator();
     void comboClicked();
     // The rows shown, with the columns as wide as they are now.
     list::ListRows shownRows();
@@ -82,8 +79,6 @@ private:
     void reportError(const dao::DaoError &error);
     void updateClock();
     void showCount();
-    // The "Schaden" column takes the room the other columns leave.
-    void fillSchadenColumn();
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;
@@ -97,6 +92,7 @@ private:
     QLineEdit *m_txtTage = nullptr;
     QTableView *m_grid = nullptr;
     list::CaseListModel *m_model = nullptr;
+    list::GridColumns *m_columns = nullptr;
     QLabel *m_date = nullptr;
     QLabel *m_time = nullptr;
     QLabel *m_count = nullptr;
@@ -110,10 +106,6 @@ private:
     bool m_unloaded = false;
     long m_currentId = 0;
     list::SortState m_sort;
-    list::ColumnScale m_columnScale;
-    list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
     QString m_countStatement;
     QList<QVariant> m_countParams;
-    int m_schadenOwnWidth = 0;         // pixels, as laid out or dragged, before filling
-    bool m_filling = false;
 };

@@ -5,14 +5,14 @@
 #include "list/CaseStore.h"
 #include "list/GridColumns.h"
 #include "list/ListActions.h"
+#include "list/ListFilters.h"
 #include "list/ListStatement.h"
+#include "list/StoredListSettings.h"
 
 #include "history/CaseDeletion.h"
-#include "report/PrintRequest.h"
 
 #include "varnholt/Shutdown.h"
 #include "varnholt/frmLogo.h"
-#include "varnholt/modMain.h"
 
 #include "core/Clock.h"
 #include "core/MessageService.h"
@@ -23,12 +23,9 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFont>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QLineEdit>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -43,7 +40,6 @@ static void initListResources()
 
 namespace {
 
-const QString kDaten = QStringLiteral("Daten");
 const QString kMain = QStringLiteral("Main");
 
 // Design size and the smallest size the window may take, in twips.
@@ -98,44 +94,9 @@ void frmMain::buildWindow()
     layout->setContentsMargins(3, 4, 2, 2);
     layout->setSpacing(5);
 
-    auto *filters = new QHBoxLayout;
-    filters->setSpacing(6);
-    const auto label = [&](const QString &name, const QString &text, QWidget *buddy) {
-        auto *l = new QLabel(text, central);
-        l->setObjectName(name);
-        l->setBuddy(buddy);
-        return l;
-    };
-    m_cboAuto = new QComboBox(central);
-    m_cboAuto->setObjectName(QStringLiteral("cboAuto"));
-    m_cboAuto->setEditable(true);
-    m_cboAuto->setInsertPolicy(QComboBox::NoInsert);
-    m_cboAuto->setMinimumContentsLength(12);
-    m_cboStatus = new QComboBox(central);
-    m_cboStatus->setObjectName(QStringLiteral("cboStatus"));
-    m_cboStatus->addItems({QStringLiteral("Alle"), QStringLiteral("Erledigt"), QStringLiteral("Nicht erledigt")});
-    m_cboSchadenart = new QComboBox(central);
-    m_cboSchadenart->setObjectName(QStringLiteral("cboSchadenart"));
-    m_cboSchadenart->addItems({QStringLiteral("Alle"), QStringLiteral("Einzelschaden"), QStringLiteral("Kleinstschäden")});
-    m_txtTage = new QLineEdit(central);
-    m_txtTage->setObjectName(QStringLiteral("txtTage"));
-    m_txtTage->setFixedWidth(core::twipsToPixels(600));
-    m_txtTage->setAlignment(Qt::AlignRight);
-
-    filters->addWidget(label(QStringLiteral("lblAuto"), QStringLiteral("Fahrzeug"), m_cboAuto));
-    filters->addWidget(m_cboAuto);
-    filters->addSpacing(12);
-    filters->addWidget(label(QStringLiteral("lblStatus"), QStringLiteral("Status"), m_cboStatus));
-    filters->addWidget(m_cboStatus);
-    filters->addSpacing(12);
-    filters->addWidget(label(QStringLiteral("lblSchadenart"), QStringLiteral("Schadenart"), m_cboSchadenart));
-    filters->addWidget(m_cboSchadenart);
-    filters->addSpacing(12);
-    filters->addWidget(label(QStringLiteral("lblTermin"), QStringLiteral("Termin nach"), m_txtTage));
-    filters->addWidget(m_txtTage);
-    filters->addWidget(label(QStringLiteral("lblTagen"), QStringLiteral("Tagen"), m_txtTage));
-    filters->addStretch(1);
-    layout->addLayout(filters);
+    m_filters = new list::ListFilters(central);
+    connect(m_filters, &list::ListFilters::changed, this, [this] { ApplyFilter(false); });
+    layout->addLayout(m_filters->row());
 
     m_model = new list::CaseListModel(m_db, this);
     // Told after the view's painting or scrolling that read the rows is over.
@@ -191,35 +152,6 @@ void frmMain::buildWindow()
     connect(m_clock, &QTimer::timeout, this, &frmMain::updateClock);
     m_clock->start();
     updateClock();
-
-    connectFilters();
-}
-
-void frmMain::connectFilters()
-{
-    // Typing in the vehicle box re-runs the list as it goes; picking the entry
-    // already shown re-runs it too, but a pick that changed the text once only.
-    connect(m_cboAuto, &QComboBox::editTextChanged, this, [this] {
-        if (m_loading)
-            return;
-        m_vehicleTextChanged = true;
-        QTimer::singleShot(0, this, [this] { m_vehicleTextChanged = false; });
-        ApplyFilter(false);
-    });
-    connect(m_cboAuto, &QComboBox::activated, this, [this] {
-        if (m_vehicleTextChanged)
-            m_vehicleTextChanged = false;
-        else
-            comboClicked();
-    });
-    connect(m_cboStatus, &QComboBox::activated, this, &frmMain::comboClicked);
-    connect(m_cboSchadenart, &QComboBox::activated, this, &frmMain::comboClicked);
-}
-
-void frmMain::comboClicked()
-{
-    if (!m_loading)
-        ApplyFilter(false);
 }
 
 void frmMain::updateClock()
@@ -231,36 +163,23 @@ void frmMain::updateClock()
 
 void frmMain::Form_Load()
 {
-    m_loading = true;
+    setLoading(true);
     m_inLoad = true;
     try {
-        QString column = varnholt::ReadIniValue(kDaten, QStringLiteral("SortSpalte"), list::SortState::DefaultColumn);
-        // The name goes into the statement text: only a column of the cases will do.
-        if (!list::SortState::isPlainName(column) || !m_db.TableHasColumn(QStringLiteral("Schaden"), column))
-            column = list::SortState::DefaultColumn;
-        const bool flag = core::leadingNumber(varnholt::ReadIniValue(kDaten, QStringLiteral("SortDesc"), QStringLiteral("0"))) != 0;
-        m_sort = list::SortState(column, flag);
-        m_txtTage->setText(varnholt::ReadIniValue(kDaten, QStringLiteral("Tage"), QStringLiteral("60")));
-
-        m_columns->setWidths(list::parseColumnWidths(
-            varnholt::ReadIniValue(kDaten, QStringLiteral("Spalten"), list::DefaultColumnWidthsText)));
+        m_sort = list::StoredListSettings::sort(m_db);
+        m_filters->setDays(list::StoredListSettings::days());
+        m_columns->setWidths(list::StoredListSettings::widths());
 
         core::UserSettings::restorePlacement(this, kMain);
 
-        m_cboAuto->clear();
-        m_cboAuto->addItem(QStringLiteral("Alle"));
-        m_cboAuto->setCurrentIndex(0);
-        m_deletionMarks = history::marksDeletions(m_db);
-        if (m_deletionMarks && m_cboStatus->count() == list::DeletedCasesIndex)
-            m_cboStatus->addItem(QStringLiteral("Gelöschte Vorgänge"));
-        m_cboStatus->setCurrentIndex(0);
-        m_cboSchadenart->setCurrentIndex(0);
+        m_filters->clearVehicles();
+        m_filters->resetChoices(history::marksDeletions(m_db));
 
         if (m_makeCaseForm)
             m_roads.setCaseForm(m_makeCaseForm(*this, this));
 
         FillVehicleList();
-        m_loading = false;
+        setLoading(false);
         ApplyFilter(false);
     } catch (const list::WidthsError &error) {
         core::showMessage(QStringLiteral("Fehler beim Laden: %1: %2").arg(list::WidthsError::Number).arg(QString::fromUtf8(error.what())),
@@ -268,39 +187,30 @@ void frmMain::Form_Load()
     } catch (const dao::DaoError &error) {
         reportError(error);
     }
-    m_loading = false;
+    setLoading(false);
     m_inLoad = false;
+}
+
+void frmMain::setLoading(bool loading)
+{
+    m_loading = loading;
+    m_filters->setQuiet(loading);
 }
 
 void frmMain::FillVehicleList()
 {
     const QStringList plates = list::vehiclePlates(m_db);
-    if (m_roads.caseForm())
-        m_roads.caseForm()->clearVehicles();
-    for (const QString &plate : plates) {
-        m_cboAuto->addItem(plate);
-        if (m_roads.caseForm())
-            m_roads.caseForm()->addVehicle(plate);
-    }
+    m_filters->addPlates(plates);
+    if (!m_roads.caseForm())
+        return;
+    m_roads.caseForm()->clearVehicles();
+    for (const QString &plate : plates)
+        m_roads.caseForm()->addVehicle(plate);
 }
 
 void frmMain::addVehicle(const QString &plate)
 {
-    if (plate.isEmpty() || m_cboAuto->findText(plate, Qt::MatchFixedString) > 0)
-        return;
-    int at = 1;
-    while (at < m_cboAuto->count() && m_cboAuto->itemText(at).compare(plate, Qt::CaseInsensitive) < 0)
-        ++at;
-    const bool wasLoading = m_loading;
-    m_loading = true;
-    m_cboAuto->insertItem(at, plate);
-    m_loading = wasLoading;
-}
-
-int frmMain::vehicleIndex() const
-{
-    // A typed plate counts as chosen when it is an entry of the list.
-    return m_cboAuto->findText(m_cboAuto->currentText(), Qt::MatchFixedString);
+    m_filters->insertPlate(plate);
 }
 
 void frmMain::ApplyFilter(bool bTermin)
@@ -309,15 +219,8 @@ void frmMain::ApplyFilter(bool bTermin)
         return;
     if (!bTermin && m_actions->overdue())
         m_actions->setOverdue(false);
-    list::FilterInput filter;
-    filter.overdue = bTermin;
-    filter.days = m_txtTage->text();
-    filter.vehicleIndex = vehicleIndex();
-    filter.vehicle = m_cboAuto->currentText();
-    filter.statusIndex = m_cboStatus->currentIndex();
-    filter.deletionMarks = m_deletionMarks;
+    const list::FilterInput filter = m_filters->input(bTermin);
     m_actions->showDeleted(filter.statusIndex == list::DeletedCasesIndex);
-    filter.kindIndex = m_cboSchadenart->currentIndex();
     const list::ListStatement statement = list::buildListStatement(filter, m_sort);
     m_model->setSource(statement);
     m_countStatement = statement.countText;
@@ -422,8 +325,7 @@ void frmMain::ButtonClick(const QString &key)
             m_roads.openVehicle(m_currentId);
     } else if (is("Print")) {
         if (m_roads.canPrint() && !m_model->statement().isEmpty())
-            m_roads.printList(shownRows(), report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(),
-                                                                m_cboSchadenart->currentText()));
+            m_roads.printList(shownRows(), m_filters->subtitle());
     } else if (is("Export")) {
         if (!m_model->statement().isEmpty())
             m_roads.exportList(shownRows());
@@ -466,6 +368,6 @@ void frmMain::closeEvent(QCloseEvent *event)
     // The database closes next: nothing of the list may still read from it.
     m_model->release();
     m_unloaded = true;
-    varnholt::shutdown(*this, {m_txtTage->text(), m_sort.column(), m_sort.flag(), m_columns->widths()});
+    varnholt::shutdown(*this, list::StoredListSettings::toWrite(m_filters->days(), m_sort, m_columns->widths()));
     event->accept();
 }

@@ -12,9 +12,7 @@
 #include <QMainWindow>
 #include <QVariant>
 
-class QComboBox;
 class QLabel;
-class QLineEdit;
 class QTableView;
 class QTimer;
 class QToolBar;
@@ -28,6 +26,7 @@ namespace list {
 class CaseListModel;
 class GridColumns;
 class ListActions;
+class ListFilters;
 } // namespace list
 
 // The program's main window "Varnholt": the filterable, sortable list of the
@@ -69,13 +68,11 @@ protected:
 
 private:
     void buildWindow();
-    void connectFilters();
     void Form_Load();
+    void setLoading(bool loading);
     void FillVehicleList();
-    void comboClicked();
     // The rows shown, with the columns as wide as they are now.
     list::ListRows shownRows();
-    int vehicleIndex() const;
     void reportError(const dao::DaoError &error);
     void updateClock();
     void showCount();
@@ -86,10 +83,7 @@ private:
 
     QToolBar *m_toolbar = nullptr;
     list::ListActions *m_actions = nullptr;
-    QComboBox *m_cboAuto = nullptr;
-    QComboBox *m_cboStatus = nullptr;
-    QComboBox *m_cboSchadenart = nullptr;
-    QLineEdit *m_txtTage = nullptr;
+    list::ListFilters *m_filters = nullptr;
     QTableView *m_grid = nullptr;
     list::CaseListModel *m_model = nullptr;
     list::GridColumns *m_columns = nullptr;
@@ -99,9 +93,7 @@ private:
     QTimer *m_clock = nullptr;
 
     bool m_loading = false;
-    bool m_deletionMarks = false;      // the database keeps deleted cases, marked
     bool m_inLoad = false;             // errors are load errors
-    bool m_vehicleTextChanged = false; // the current event already re-ran the list
     bool m_columnsShown = false;
     bool m_unloaded = false;
     long m_currentId = 0;

@@ -7,6 +7,7 @@
 #include "list/ListActions.h"
 #include "list/ListFilters.h"
 #include "list/ListStatement.h"
+#include "list/ListStatusBar.h"
 #include "list/StoredListSettings.h"
 
 #include "history/CaseDeletion.h"
@@ -14,7 +15,6 @@
 #include "varnholt/Shutdown.h"
 #include "varnholt/frmLogo.h"
 
-#include "core/Clock.h"
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/UserSettings.h"
@@ -25,10 +25,8 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QHeaderView>
-#include <QLabel>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -131,34 +129,8 @@ void frmMain::buildWindow()
     setCentralWidget(central);
     m_columns->apply();
 
-    auto *status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("barStatus"));
-    status->setSizeGripEnabled(true);
-    m_date = new QLabel(status);
-    m_date->setObjectName(QStringLiteral("panDatum"));
-    m_date->setToolTip(QStringLiteral("Aktuelles Datum"));
-    m_time = new QLabel(status);
-    m_time->setObjectName(QStringLiteral("panZeit"));
-    m_time->setToolTip(QStringLiteral("Aktuelle Zeit"));
-    m_count = new QLabel(status);
-    m_count->setObjectName(QStringLiteral("panAnzahl"));
-    m_count->setToolTip(QStringLiteral("Anzahl der aufgelisteten Schadensfälle"));
-    status->addPermanentWidget(m_count);
-    status->addPermanentWidget(m_date);
-    status->addPermanentWidget(m_time);
-    setStatusBar(status);
-    m_clock = new QTimer(this);
-    m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &frmMain::updateClock);
-    m_clock->start();
-    updateClock();
-}
-
-void frmMain::updateClock()
-{
-    const QDateTime now = core::Clock::now();
-    m_date->setText(QStringLiteral(" ") + now.toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral(" "));
-    m_time->setText(QStringLiteral(" ") + now.toString(QStringLiteral("HH:mm")) + QStringLiteral(" "));
+    m_status = new list::ListStatusBar(this);
+    setStatusBar(m_status->bar());
 }
 
 void frmMain::Form_Load()
@@ -248,7 +220,7 @@ void frmMain::RefreshGrid(long lID)
     }
     m_columns->apply();
     m_columns->showSortIndicator(list::SortState::fieldOf(m_sort.column()), m_sort.flag());
-    showCount();
+    m_status->showCount(m_db, m_countStatement, m_countParams);
 
     if (m_model->rowCount() == 0)
         return;
@@ -266,19 +238,6 @@ void frmMain::RefreshGrid(long lID)
     const QModelIndex found = m_model->index(row, firstVisible);
     m_grid->selectionModel()->setCurrentIndex(found, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     m_grid->scrollTo(found, QAbstractItemView::PositionAtCenter);
-}
-
-void frmMain::showCount()
-{
-    if (m_countStatement.isEmpty())
-        return;
-    try {
-        m_count->setText(QStringLiteral(" ") + list::listedCasesText(list::countCases(m_db, m_countStatement, m_countParams)) +
-                         QStringLiteral(" "));
-    } catch (const dao::DaoError &) {
-        // The list itself tells what failed; the count only goes blank.
-        m_count->clear();
-    }
 }
 
 void frmMain::showPrinted(const QString &note)
@@ -364,7 +323,7 @@ void frmMain::closeEvent(QCloseEvent *event)
         m_roads.caseForm()->unload();
     if (m_columnsShown)
         m_columns->measure();
-    m_clock->stop();
+    m_status->stopClock();
     // The database closes next: nothing of the list may still read from it.
     m_model->release();
     m_unloaded = true;

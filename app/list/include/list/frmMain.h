@@ -12,9 +12,7 @@
 #include <QMainWindow>
 #include <QVariant>
 
-class QLabel;
 class QTableView;
-class QTimer;
 class QToolBar;
 
 namespace dao {
@@ -27,6 +25,7 @@ class CaseListModel;
 class GridColumns;
 class ListActions;
 class ListFilters;
+class ListStatusBar;
 } // namespace list
 
 // The program's main window "Varnholt": the filterable, sortable list of the
@@ -74,8 +73,6 @@ private:
     // The rows shown, with the columns as wide as they are now.
     list::ListRows shownRows();
     void reportError(const dao::DaoError &error);
-    void updateClock();
-    void showCount();
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;
@@ -84,13 +81,10 @@ private:
     QToolBar *m_toolbar = nullptr;
     list::ListActions *m_actions = nullptr;
     list::ListFilters *m_filters = nullptr;
+    list::ListStatusBar *m_status = nullptr;
     QTableView *m_grid = nullptr;
     list::CaseListModel *m_model = nullptr;
     list::GridColumns *m_columns = nullptr;
-    QLabel *m_date = nullptr;
-    QLabel *m_time = nullptr;
-    QLabel *m_count = nullptr;
-    QTimer *m_clock = nullptr;
 
     bool m_loading = false;
     bool m_inLoad = false;             // errors are load errors

@@ -29,10 +29,12 @@ bool PrintRun::printPage(int page, int totalPages)
 {
     if (page < 1 || page > totalPages)
         return false;
+    std::optional<core::WaitCursor> hourglass(std::in_place);
     try {
         return PagePrinter(m_job, m_printer).printPage(page);
     } catch (const dao::DaoError &error) {
         // A picture that cannot be read: the page is not printed without it.
+        hourglass.reset();
         tellFailure(error.description(), m_window);
         return false;
     }

@@ -21,9 +21,10 @@ public:
     // documents follow when the plan held every page and the printer is a
     // real queue. Returns the report's pages sent.
     int print(const QList<int> &plan, int totalPages, short copies);
+    // One page of the report, told when it fails; false then.
+    bool printPage(int page, int totalPages);
 
 private:
-    bool printPage(int page, int totalPages);
 
     ReportJob &m_job;
     QPrinter &m_printer;

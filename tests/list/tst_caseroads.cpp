@@ -59,8 +59,13 @@ private Q_SLOTS:
     {
         ListDatabase data;
         data.addObject(7);
-        for (long id : {1, 2, 3})
-            data.add({.id = id, .plate = QStringLiteral("HH-A %1").arg(id), .object1 = id == 2 ? QVariant(7) : QVariant()});
+        for (long id : {1, 2, 3}) {
+            TestCase c;
+            c.id = id;
+            c.plate = QStringLiteral("HH-A %1").arg(id);
+            c.object1 = id == 2 ? QVariant(7) : QVariant();
+            data.add(c);
+        }
         core::RecordingMessageService messages;
         PrintedNotes list;
         QWidget window;
@@ -113,8 +118,12 @@ private Q_SLOTS:
     void printing()
     {
         ListDatabase data;
-        for (long id : {4, 5, 6})
-            data.add({.id = id, .datum = QDate(2009, 3, int(id))});
+        for (long id : {4, 5, 6}) {
+            TestCase c;
+            c.id = id;
+            c.datum = QDate(2009, 3, int(id));
+            data.add(c);
+        }
         core::RecordingMessageService messages;
         PrintedNotes list;
         QWidget window;

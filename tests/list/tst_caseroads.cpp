@@ -7,12 +7,17 @@
 #include "history/CaseDeletion.h"
 #include "report/GridSource.h"
 #include "report/PrintRequest.h"
+#include "vehicle/frmFahrzeug.h"
 
 #include "varnholt/Globals.h"
 
 #include "core/MessageService.h"
+#include "core/UserSettings.h"
 #include "profile/Profile.h"
 
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
@@ -51,7 +56,12 @@ class TestCaseRoads : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { VARNHOLT_REQUIRE_TEST_ENGINE(); }
+    void initTestCase()
+    {
+        VARNHOLT_REQUIRE_TEST_ENGINE();
+        // The vehicle record keeps its placement per user.
+        core::UserSettings::useFolder(m_user.path());
+    }
 
     // Deleting asks first, keeps the attachments, refuses a case with unsaved
     // changes in the form and tells a failing write; restoring brings it back.
@@ -159,6 +169,49 @@ private Q_SLOTS:
         QCOMPARE(list.notes.size(), 2);
     }
 
+    // "Fahrzeug" opens the record of the case's vehicle, whose cases open in
+    // the case form and which prints through the print entry; a case without
+    // a plate has no record.
+    void vehicleRecord()
+    {
+        ListDatabase data;
+        for (long id : {1, 2, 3}) {
+            TestCase c;
+            c.id = id;
+            c.plate = id == 3 ? QVariant() : QVariant(QStringLiteral("HH-A 1"));
+            data.add(c);
+        }
+        core::RecordingMessageService messages;
+        PrintedNotes list;
+        QWidget window;
+        HeldCase form;
+        QStringList asked;
+        list::CaseRoads roads(*data.db, [&](QWidget *parent) {
+            asked.append(QString::number(report::gPrintKind) + u':' + report::gPrintSubtitle);
+            return parent->objectName();
+        }, list, &window);
+        roads.setCaseForm(&form);
+
+        roads.openVehicle(2);
+        auto *record = window.findChild<vehicle::frmFahrzeug *>();
+        QVERIFY(record);
+        QCOMPARE(record->record().plate(), QStringLiteral("HH-A 1"));
+        QCOMPARE(record->record().cases().size(), 2);
+        auto *cases = record->findChild<QTableView *>(QStringLiteral("grdFaelle"));
+        Q_EMIT cases->doubleClicked(cases->model()->index(1, 0));
+        QCOMPARE(form.caseId, record->record().cases().at(1).id);
+        QVERIFY(form.isVisible());
+        record->findChild<QPushButton *>(QStringLiteral("cmdDrucken"))->click();
+        QCOMPARE(asked, QStringList{QStringLiteral("%1:HH-A 1").arg(report::PrintKindVehicle)});
+        QCOMPARE(list.notes, QStringList{QStringLiteral("frmFahrzeug")});
+        QVERIFY(messages.shown.isEmpty());
+        record->close();
+
+        roads.openVehicle(3);
+        QCOMPARE(messages.shown.size(), 1);
+        QCOMPARE(window.findChildren<vehicle::frmFahrzeug *>().size(), 1);
+    }
+
     // The stored sort names a column of the cases, or the date takes its place.
     void storedSort_data()
     {
@@ -183,6 +236,9 @@ private Q_SLOTS:
         QTEST(sort.column(), "sortedBy");
         QTEST(sort.flag(), "ascending");
     }
+
+private:
+    QTemporaryDir m_user;
 };
 
 QTEST_MAIN(TestCaseRoads)

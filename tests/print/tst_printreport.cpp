@@ -46,6 +46,9 @@ Shown runPrintEntry(dao::Database &db, core::RecordingMessageService &messages)
         auto *canvas = preview->findChild<QWidget *>(QStringLiteral("picView"));
         shown.landscape = canvas->width() > canvas->height();
         shown.pages = preview->totalPages();
+        if (qEnvironmentVariableIsSet("VARNHOLT_SCREENSHOT_DIR"))
+            preview->grab().save(qEnvironmentVariable("VARNHOLT_SCREENSHOT_DIR") +
+                                 (shown.landscape ? QStringLiteral("/vorschau-liste.png") : QStringLiteral("/vorschau-bericht.png")));
         preview->findChild<QAction *>(QStringLiteral("Clip"))->trigger();
         shown.clipboard = QGuiApplication::clipboard()->text();
         shown.clipMessage = messages.lastText();

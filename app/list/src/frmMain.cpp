@@ -1,43 +1,34 @@
 #include "list/frmMain.h"
 
 #include "list/CaseListModel.h"
+#include "list/CaseRoads.h"
 #include "list/CaseStore.h"
-#include "list/ListReport.h"
+#include "list/GridColumns.h"
+#include "list/ListActions.h"
+#include "list/ListFilters.h"
 #include "list/ListStatement.h"
+#include "list/ListStatusBar.h"
+#include "list/StoredListSettings.h"
 
-#include "export/ExportAction.h"
 #include "history/CaseDeletion.h"
-#include "report/GridSource.h"
-#include "report/PrintRequest.h"
 
 #include "varnholt/Shutdown.h"
 #include "varnholt/frmLogo.h"
-#include "varnholt/modMain.h"
 
-#include "core/Clock.h"
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/UserSettings.h"
 #include "core/WaitCursor.h"
 #include "dao/Dao.h"
-#include "vehicle/frmFahrzeug.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QFont>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
-#include <QScopedValueRollback>
 #include <QStatusBar>
 #include <QTableView>
-#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
-
-#include <optional>
 
 // Resources of a static library are registered by hand, outside any namespace.
 static void initListResources()
@@ -47,7 +38,6 @@ static void initListResources()
 
 namespace {
 
-const QString kDaten = QStringLiteral("Daten");
 const QString kMain = QStringLiteral("Main");
 
 // Design size and the smallest size the window may take, in twips.
@@ -56,14 +46,11 @@ constexpr int kDesignHeight = 7500;
 constexpr int kMinimumWidth = 10000;
 constexpr int kMinimumHeight = 5710;
 
-constexpr int kVisibleColumns = 8;
-constexpr int kSchadenColumn = 5;
-
 } // namespace
 
 frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, varnholt::PrintEntry print,
                  QWidget *parent)
-    : QMainWindow(parent), m_db(db), m_makeCaseForm(std::move(makeCaseForm)), m_print(std::move(print))
+    : QMainWindow(parent), m_db(db), m_makeCaseForm(std::move(makeCaseForm)), m_roads(db, std::move(print), *this, this)
 {
     initListResources();
     buildWindow();
@@ -72,13 +59,14 @@ frmMain::frmMain(dao::Database &db, varnholt::CaseFormFactory makeCaseForm, varn
 
 frmMain::~frmMain() = default;
 
-QAction *frmMain::addButton(const QString &key, const QString &caption, const QString &icon)
+const list::ColumnWidths &frmMain::columnWidths() const
 {
-    QAction *action = m_toolbar->addAction(QIcon(QStringLiteral(":/list/%1.png").arg(icon)), caption);
-    action->setObjectName(key);
-    action->setData(key);
-    connect(action, &QAction::triggered, this, [this, key] { ButtonClick(key); });
-    return action;
+    return m_columns->widths();
+}
+
+const list::ColumnScale &frmMain::columnScale() const
+{
+    return m_columns->scale();
 }
 
 void frmMain::buildWindow()
@@ -96,65 +84,17 @@ void frmMain::buildWindow()
     m_toolbar->setIconSize(QSize(32, 32));
     m_toolbar->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-    addButton(QStringLiteral("New"), QStringLiteral("Neu"), QStringLiteral("new"));
-    addButton(QStringLiteral("Edit"), QStringLiteral("Bearbeiten"), QStringLiteral("edit"));
-    addButton(QStringLiteral("Del"), QStringLiteral("Löschen"), QStringLiteral("delete"));
-    m_restore = addButton(QStringLiteral("Restore"), QStringLiteral("Wiederherstellen"), QStringLiteral("new"));
-    m_restore->setVisible(false);
-    m_toolbar->addSeparator();
-    addButton(QStringLiteral("Schaden"), QStringLiteral("Schaden"), QStringLiteral("schaden"))->setEnabled(bool(m_print));
-    addButton(QStringLiteral("Fahrzeug"), QStringLiteral("Fahrzeug"), QStringLiteral("fahrzeug"));
-    m_termin = addButton(QStringLiteral("Termin"), QStringLiteral("Termin"), QStringLiteral("termin"));
-    m_termin->setCheckable(true);
-    addButton(QStringLiteral("Print"), QStringLiteral("Liste"), QStringLiteral("liste"))->setEnabled(bool(m_print));
-    addButton(QStringLiteral("Export"), QStringLiteral("Exportieren ..."), QStringLiteral("export"));
-    m_toolbar->addSeparator();
-    addButton(QStringLiteral("Info"), QStringLiteral("Info"), QStringLiteral("info"));
-    addButton(QStringLiteral("Exit"), QStringLiteral("Beenden"), QStringLiteral("exit"));
+    m_actions = new list::ListActions(*m_toolbar, m_roads.canPrint());
+    connect(m_actions, &list::ListActions::triggered, this, &frmMain::ButtonClick);
 
     auto *central = new QWidget(this);
     auto *layout = new QVBoxLayout(central);
     layout->setContentsMargins(3, 4, 2, 2);
     layout->setSpacing(5);
 
-    auto *filters = new QHBoxLayout;
-    filters->setSpacing(6);
-    const auto label = [&](const QString &name, const QString &text, QWidget *buddy) {
-        auto *l = new QLabel(text, central);
-        l->setObjectName(name);
-        l->setBuddy(buddy);
-        return l;
-    };
-    m_cboAuto = new QComboBox(central);
-    m_cboAuto->setObjectName(QStringLiteral("cboAuto"));
-    m_cboAuto->setEditable(true);
-    m_cboAuto->setInsertPolicy(QComboBox::NoInsert);
-    m_cboAuto->setMinimumContentsLength(12);
-    m_cboStatus = new QComboBox(central);
-    m_cboStatus->setObjectName(QStringLiteral("cboStatus"));
-    m_cboStatus->addItems({QStringLiteral("Alle"), QStringLiteral("Erledigt"), QStringLiteral("Nicht erledigt")});
-    m_cboSchadenart = new QComboBox(central);
-    m_cboSchadenart->setObjectName(QStringLiteral("cboSchadenart"));
-    m_cboSchadenart->addItems({QStringLiteral("Alle"), QStringLiteral("Einzelschaden"), QStringLiteral("Kleinstschäden")});
-    m_txtTage = new QLineEdit(central);
-    m_txtTage->setObjectName(QStringLiteral("txtTage"));
-    m_txtTage->setFixedWidth(core::twipsToPixels(600));
-    m_txtTage->setAlignment(Qt::AlignRight);
-
-    filters->addWidget(label(QStringLiteral("lblAuto"), QStringLiteral("Fahrzeug"), m_cboAuto));
-    filters->addWidget(m_cboAuto);
-    filters->addSpacing(12);
-    filters->addWidget(label(QStringLiteral("lblStatus"), QStringLiteral("Status"), m_cboStatus));
-    filters->addWidget(m_cboStatus);
-    filters->addSpacing(12);
-    filters->addWidget(label(QStringLiteral("lblSchadenart"), QStringLiteral("Schadenart"), m_cboSchadenart));
-    filters->addWidget(m_cboSchadenart);
-    filters->addSpacing(12);
-    filters->addWidget(label(QStringLiteral("lblTermin"), QStringLiteral("Termin nach"), m_txtTage));
-    filters->addWidget(m_txtTage);
-    filters->addWidget(label(QStringLiteral("lblTagen"), QStringLiteral("Tagen"), m_txtTage));
-    filters->addStretch(1);
-    layout->addLayout(filters);
+    m_filters = new list::ListFilters(central);
+    connect(m_filters, &list::ListFilters::changed, this, [this] { ApplyFilter(false); });
+    layout->addLayout(m_filters->row());
 
     m_model = new list::CaseListModel(m_db, this);
     // Told after the view's painting or scrolling that read the rows is over.
@@ -169,7 +109,6 @@ void frmMain::buildWindow()
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);
     m_grid->setWordWrap(false);
-    m_columnScale = list::ColumnScale(m_grid->fontMetrics().averageCharWidth());
     m_grid->setSortingEnabled(false);
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
@@ -181,114 +120,38 @@ void frmMain::buildWindow()
     header->setMinimumSectionSize(1);
     header->setStretchLastSection(false);
     connect(header, &QHeaderView::sectionClicked, this, &frmMain::HeadClick);
-    connect(header, &QHeaderView::sectionResized, this, [this](int section, int, int size) {
-        if (m_filling)
-            return;
-        if (section == kSchadenColumn)
-            m_schadenOwnWidth = size;
-        else
-            fillSchadenColumn();
-    });
-    m_grid->viewport()->installEventFilter(this);
+    m_columns = new list::GridColumns(*m_grid);
     connect(m_grid, &QAbstractItemView::doubleClicked, this, [this] {
         if (GetCurrentID())
             ButtonClick(QStringLiteral("Edit"));
     });
     layout->addWidget(m_grid, 1);
     setCentralWidget(central);
-    SetColumn();
+    m_columns->apply();
 
-    auto *status = new QStatusBar(this);
-    status->setObjectName(QStringLiteral("barStatus"));
-    status->setSizeGripEnabled(true);
-    m_date = new QLabel(status);
-    m_date->setObjectName(QStringLiteral("panDatum"));
-    m_date->setToolTip(QStringLiteral("Aktuelles Datum"));
-    m_time = new QLabel(status);
-    m_time->setObjectName(QStringLiteral("panZeit"));
-    m_time->setToolTip(QStringLiteral("Aktuelle Zeit"));
-    m_count = new QLabel(status);
-    m_count->setObjectName(QStringLiteral("panAnzahl"));
-    m_count->setToolTip(QStringLiteral("Anzahl der aufgelisteten Schadensfälle"));
-    status->addPermanentWidget(m_count);
-    status->addPermanentWidget(m_date);
-    status->addPermanentWidget(m_time);
-    setStatusBar(status);
-    m_clock = new QTimer(this);
-    m_clock->setInterval(1000);
-    connect(m_clock, &QTimer::timeout, this, &frmMain::updateClock);
-    m_clock->start();
-    updateClock();
-
-    connectFilters();
-}
-
-void frmMain::connectFilters()
-{
-    // Typing in the vehicle box re-runs the list as it goes; picking the entry
-    // already shown re-runs it too, but a pick that changed the text once only.
-    connect(m_cboAuto, &QComboBox::editTextChanged, this, [this] {
-        if (m_loading)
-            return;
-        m_vehicleTextChanged = true;
-        QTimer::singleShot(0, this, [this] { m_vehicleTextChanged = false; });
-        ApplyFilter(false);
-    });
-    connect(m_cboAuto, &QComboBox::activated, this, [this] {
-        if (m_vehicleTextChanged)
-            m_vehicleTextChanged = false;
-        else
-            comboClicked();
-    });
-    connect(m_cboStatus, &QComboBox::activated, this, &frmMain::comboClicked);
-    connect(m_cboSchadenart, &QComboBox::activated, this, &frmMain::comboClicked);
-}
-
-void frmMain::comboClicked()
-{
-    if (!m_loading)
-        ApplyFilter(false);
-}
-
-void frmMain::updateClock()
-{
-    const QDateTime now = core::Clock::now();
-    m_date->setText(QStringLiteral(" ") + now.toString(QStringLiteral("dd.MM.yyyy")) + QStringLiteral(" "));
-    m_time->setText(QStringLiteral(" ") + now.toString(QStringLiteral("HH:mm")) + QStringLiteral(" "));
+    m_status = new list::ListStatusBar(this);
+    setStatusBar(m_status->bar());
 }
 
 void frmMain::Form_Load()
 {
-    m_loading = true;
+    setLoading(true);
     m_inLoad = true;
     try {
-        QString column = varnholt::ReadIniValue(kDaten, QStringLiteral("SortSpalte"), list::SortState::DefaultColumn);
-        // The name goes into the statement text: only a column of the cases will do.
-        if (!list::SortState::isPlainName(column) || !m_db.TableHasColumn(QStringLiteral("Schaden"), column))
-            column = list::SortState::DefaultColumn;
-        const bool flag = core::leadingNumber(varnholt::ReadIniValue(kDaten, QStringLiteral("SortDesc"), QStringLiteral("0"))) != 0;
-        m_sort = list::SortState(column, flag);
-        m_txtTage->setText(varnholt::ReadIniValue(kDaten, QStringLiteral("Tage"), QStringLiteral("60")));
-
-        m_columnWidths = list::parseColumnWidths(
-            varnholt::ReadIniValue(kDaten, QStringLiteral("Spalten"), list::DefaultColumnWidthsText));
+        m_sort = list::StoredListSettings::sort(m_db);
+        m_filters->setDays(list::StoredListSettings::days());
+        m_columns->setWidths(list::StoredListSettings::widths());
 
         core::UserSettings::restorePlacement(this, kMain);
 
-        m_cboAuto->clear();
-        m_cboAuto->addItem(QStringLiteral("Alle"));
-        m_cboAuto->setCurrentIndex(0);
-        m_deletionMarks = history::marksDeletions(m_db);
-        if (m_deletionMarks && m_cboStatus->count() == list::DeletedCasesIndex)
-            m_cboStatus->addItem(QStringLiteral("Gelöschte Vorgänge"));
-        m_cboStatus->setCurrentIndex(0);
-        m_cboSchadenart->setCurrentIndex(0);
+        m_filters->clearVehicles();
+        m_filters->resetChoices(history::marksDeletions(m_db));
 
         if (m_makeCaseForm)
-            m_caseForm = m_makeCaseForm(*this, this);
+            m_roads.setCaseForm(m_makeCaseForm(*this, this));
 
         FillVehicleList();
-        m_loading = false;
+        setLoading(false);
         ApplyFilter(false);
     } catch (const list::WidthsError &error) {
         core::showMessage(QStringLiteral("Fehler beim Laden: %1: %2").arg(list::WidthsError::Number).arg(QString::fromUtf8(error.what())),
@@ -296,56 +159,40 @@ void frmMain::Form_Load()
     } catch (const dao::DaoError &error) {
         reportError(error);
     }
-    m_loading = false;
+    setLoading(false);
     m_inLoad = false;
+}
+
+void frmMain::setLoading(bool loading)
+{
+    m_loading = loading;
+    m_filters->setQuiet(loading);
 }
 
 void frmMain::FillVehicleList()
 {
     const QStringList plates = list::vehiclePlates(m_db);
-    if (m_caseForm)
-        m_caseForm->clearVehicles();
-    for (const QString &plate : plates) {
-        m_cboAuto->addItem(plate);
-        if (m_caseForm)
-            m_caseForm->addVehicle(plate);
-    }
+    m_filters->addPlates(plates);
+    if (!m_roads.caseForm())
+        return;
+    m_roads.caseForm()->clearVehicles();
+    for (const QString &plate : plates)
+        m_roads.caseForm()->addVehicle(plate);
 }
 
 void frmMain::addVehicle(const QString &plate)
 {
-    if (plate.isEmpty() || m_cboAuto->findText(plate, Qt::MatchFixedString) > 0)
-        return;
-    int at = 1;
-    while (at < m_cboAuto->count() && m_cboAuto->itemText(at).compare(plate, Qt::CaseInsensitive) < 0)
-        ++at;
-    const bool wasLoading = m_loading;
-    m_loading = true;
-    m_cboAuto->insertItem(at, plate);
-    m_loading = wasLoading;
-}
-
-int frmMain::vehicleIndex() const
-{
-    // A typed plate counts as chosen when it is an entry of the list.
-    return m_cboAuto->findText(m_cboAuto->currentText(), Qt::MatchFixedString);
+    m_filters->insertPlate(plate);
 }
 
 void frmMain::ApplyFilter(bool bTermin)
 {
     if (m_loading || m_unloaded)
         return;
-    if (!bTermin && m_termin->isChecked())
-        m_termin->setChecked(false);
-    list::FilterInput filter;
-    filter.overdue = bTermin;
-    filter.days = m_txtTage->text();
-    filter.vehicleIndex = vehicleIndex();
-    filter.vehicle = m_cboAuto->currentText();
-    filter.statusIndex = m_cboStatus->currentIndex();
-    filter.deletionMarks = m_deletionMarks;
-    showDeletedState(filter.statusIndex == list::DeletedCasesIndex);
-    filter.kindIndex = m_cboSchadenart->currentIndex();
+    if (!bTermin && m_actions->overdue())
+        m_actions->setOverdue(false);
+    const list::FilterInput filter = m_filters->input(bTermin);
+    m_actions->showDeleted(filter.statusIndex == list::DeletedCasesIndex);
     const list::ListStatement statement = list::buildListStatement(filter, m_sort);
     m_model->setSource(statement);
     m_countStatement = statement.countText;
@@ -358,7 +205,7 @@ void frmMain::RefreshGrid(long lID)
     if (m_unloaded)
         return;
     if (m_columnsShown)
-        SaveColumnWidths();
+        m_columns->measure();
     else
         m_columnsShown = true;
     if (m_model->statement().isEmpty())
@@ -367,19 +214,17 @@ void frmMain::RefreshGrid(long lID)
         const core::WaitCursor wait;
         m_model->requery();
     } catch (const dao::DaoError &error) {
-        SetColumn();
+        m_columns->apply();
         reportError(error);
         return;
     }
-    SetColumn();
-    showSortIndicator();
-    showCount();
+    m_columns->apply();
+    m_columns->showSortIndicator(list::SortState::fieldOf(m_sort.column()), m_sort.flag());
+    m_status->showCount(m_db, m_countStatement, m_countParams);
 
     if (m_model->rowCount() == 0)
         return;
-    int firstVisible = 1;
-    while (firstVisible < kVisibleColumns && m_grid->isColumnHidden(firstVisible))
-        ++firstVisible;
+    const int firstVisible = m_columns->firstShown();
     m_grid->selectionModel()->setCurrentIndex(m_model->index(0, firstVisible),
                                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     if (lID == 0)
@@ -395,84 +240,10 @@ void frmMain::RefreshGrid(long lID)
     m_grid->scrollTo(found, QAbstractItemView::PositionAtCenter);
 }
 
-void frmMain::showCount()
-{
-    if (m_countStatement.isEmpty())
-        return;
-    try {
-        m_count->setText(QStringLiteral(" ") + list::listedCasesText(list::countCases(m_db, m_countStatement, m_countParams)) +
-                         QStringLiteral(" "));
-    } catch (const dao::DaoError &) {
-        // The list itself tells what failed; the count only goes blank.
-        m_count->clear();
-    }
-}
-
-void frmMain::fillSchadenColumn()
-{
-    QHeaderView *header = m_grid->horizontalHeader();
-    if (header->isSectionHidden(kSchadenColumn) || m_schadenOwnWidth <= 0)
-        return;
-    int others = 0;
-    for (int n = 1; n <= kVisibleColumns; ++n)
-        if (n != kSchadenColumn && !header->isSectionHidden(n))
-            others += header->sectionSize(n);
-    const QScopedValueRollback filling(m_filling, true);
-    header->resizeSection(kSchadenColumn, list::fillWidth(m_schadenOwnWidth, m_grid->viewport()->width(), others));
-}
-
 void frmMain::showPrinted(const QString &note)
 {
     if (!note.isEmpty())
         statusBar()->showMessage(note);
-}
-
-bool frmMain::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == m_grid->viewport() && event->type() == QEvent::Resize)
-        fillSchadenColumn();
-    return QMainWindow::eventFilter(watched, event);
-}
-
-void frmMain::SaveColumnWidths()
-{
-    const QHeaderView *header = m_grid->horizontalHeader();
-    for (int n = 1; n <= kVisibleColumns; ++n) {
-        int pixels = header->isSectionHidden(n) ? 0 : header->sectionSize(n);
-        // What the column fills beyond its own width belongs to the window.
-        if (n == kSchadenColumn && pixels != 0)
-            pixels = m_schadenOwnWidth;
-        int &twips = m_columnWidths[size_t(n - 1)];
-        twips = m_columnScale.keptOrMeasured(twips, pixels);
-    }
-}
-
-void frmMain::SetColumn()
-{
-    QHeaderView *header = m_grid->horizontalHeader();
-    m_grid->setColumnHidden(0, true);
-    for (int n = 1; n <= kVisibleColumns; ++n) {
-        const int twips = m_columnWidths[size_t(n - 1)];
-        m_grid->setColumnHidden(n, twips == 0);
-        if (twips != 0) {
-            const QScopedValueRollback filling(m_filling, true);
-            header->resizeSection(n, m_columnScale.toPixels(twips));
-        }
-    }
-    m_schadenOwnWidth = m_columnScale.toPixels(m_columnWidths[size_t(kSchadenColumn - 1)]);
-    fillSchadenColumn();
-}
-
-void frmMain::showSortIndicator()
-{
-    const QString field = list::SortState::fieldOf(m_sort.column());
-    for (int section = 1; section < m_model->columnCount(); ++section) {
-        if (!field.isEmpty() && m_model->headerData(section, Qt::Horizontal).toString().toUpper() == field) {
-            m_grid->horizontalHeader()->setSortIndicator(section, m_sort.flag() ? Qt::AscendingOrder : Qt::DescendingOrder);
-            return;
-        }
-    }
-    m_grid->horizontalHeader()->setSortIndicator(-1, Qt::DescendingOrder);
 }
 
 bool frmMain::GetCurrentID()
@@ -486,46 +257,39 @@ void frmMain::HeadClick(int column)
 {
     const QString field = m_model->headerData(column, Qt::Horizontal).toString();
     if (m_sort.headerClicked(field))
-        ApplyFilter(m_termin->isChecked());
-}
-
-void frmMain::showCaseForm()
-{
-    QWidget *form = m_caseForm->window();
-    form->show();
-    if (form->isMinimized())
-        form->showNormal();
-    form->raise();
-    form->activateWindow();
+        ApplyFilter(m_actions->overdue());
 }
 
 void frmMain::ButtonClick(const QString &key)
 {
     const auto is = [&](const char *name) { return key.compare(QLatin1String(name), Qt::CaseInsensitive) == 0; };
     if (is("New")) {
-        if (!m_caseForm)
-            return;
-        showCaseForm();
-        m_caseForm->FillSchaden(0);
+        m_roads.open(0);
     } else if (is("Edit")) {
-        if (!m_caseForm || !GetCurrentID())
-            return;
-        showCaseForm();
-        m_caseForm->FillSchaden(m_currentId);
+        if (m_roads.caseForm() && GetCurrentID())
+            m_roads.open(m_currentId);
     } else if (is("Del")) {
-        deleteCurrentCase();
+        if (GetCurrentID() && m_roads.remove(m_currentId, m_model->text(m_grid->currentIndex().row(), 1)))
+            RefreshGrid(0);
     } else if (is("Restore")) {
-        restoreCurrentCase();
+        if (GetCurrentID() && m_roads.restore(m_currentId)) {
+            FillVehicleList();
+            RefreshGrid(0);
+        }
     } else if (is("Schaden")) {
-        printCurrentCase();
+        if (m_roads.canPrint() && GetCurrentID())
+            m_roads.printCase(m_currentId);
     } else if (is("Fahrzeug")) {
-        openVehicleRecord();
+        if (GetCurrentID())
+            m_roads.openVehicle(m_currentId);
     } else if (is("Print")) {
-        printList();
+        if (m_roads.canPrint() && !m_model->statement().isEmpty())
+            m_roads.printList(shownRows(), m_filters->subtitle());
     } else if (is("Export")) {
-        exportList();
+        if (!m_model->statement().isEmpty())
+            m_roads.exportList(shownRows());
     } else if (is("Termin")) {
-        ApplyFilter(m_termin->isChecked());
+        ApplyFilter(m_actions->overdue());
     } else if (is("Info")) {
         varnholt::frmLogo about(this);
         about.exec();
@@ -534,131 +298,15 @@ void frmMain::ButtonClick(const QString &key)
     }
 }
 
-void frmMain::openVehicleRecord()
+list::ListRows frmMain::shownRows()
 {
-    if (!GetCurrentID())
-        return;
-    const auto openCase = [this](long id) {
-        if (!m_caseForm)
-            return;
-        showCaseForm();
-        m_caseForm->FillSchaden(id);
-    };
-    vehicle::frmFahrzeug::Print print;
-    if (m_print)
-        print = [this](const vehicle::VehicleRecord &record, QWidget *parent) {
-            report::requestVehicleReport(record.plate());
-            showPrinted(m_print(parent));
-        };
-    vehicle::openVehicleRecord(m_db, m_currentId, openCase, print, this);
-}
-
-void frmMain::printCurrentCase()
-{
-    if (!m_print || !GetCurrentID())
-        return;
-    report::requestCaseReport(m_currentId);
-    showPrinted(m_print(this));
-}
-
-void frmMain::printList()
-{
-    if (!m_print || m_model->statement().isEmpty())
-        return;
-    SaveColumnWidths();
-    // The report reads the list's rows through a snapshot of its own, in the
-    // list's order and with the columns as wide as they are shown.
-    std::optional<report::QueryGridSource> grid;
-    long count = 0;
-    try {
-        const core::WaitCursor wait;
-        grid.emplace(m_db, m_model->statement(), m_model->params(), list::reportColumns(m_columnWidths));
-        count = grid->rowCount();
-    } catch (const dao::DaoError &error) {
-        reportError(error);
-        return;
-    }
-    // The request must not point at the grid once it is gone.
-    struct ForgetGrid {
-        ~ForgetGrid() { report::gPrintGrid = nullptr; }
-    } forget;
-    report::requestListReport(
-        *grid, count,
-        report::listSubtitle(m_cboAuto->currentText(), m_cboStatus->currentText(), m_cboSchadenart->currentText()));
-    showPrinted(m_print(this));
-}
-
-void frmMain::exportList()
-{
-    if (m_model->statement().isEmpty())
-        return;
-    SaveColumnWidths();
-    // The export reads the list's rows afresh, in the list's order and with
-    // the columns it shows.
-    exporter::exportInteractively(this, m_db, {list::withAmounts(m_model->statement()), m_model->params(),
-                                               list::exportColumns(m_columnWidths)});
-}
-
-void frmMain::deleteCurrentCase()
-{
-    if (!GetCurrentID())
-        return;
-    const bool changed = m_caseForm && m_caseForm->FormChanged();
-    const long formCase = m_caseForm ? m_caseForm->CaseID() : 0;
-    if (formCase == m_currentId && changed) {
-        core::showMessage(QStringLiteral("Dieser Datensatz wird gerade bearbeitet'"), core::MsgIcon::Information,
-                          core::MsgButtons::Ok, {}, this);
-        showCaseForm();
-        return;
-    }
-    const QString nr = m_model->text(m_grid->currentIndex().row(), 1);
-    if (core::showMessage(QStringLiteral("Möchten Sie die Nummer '") + nr + QStringLiteral("' löschen ?"),
-                          core::MsgIcon::Question, core::MsgButtons::YesNo, {}, this)
-        != core::MsgAnswer::Yes)
-        return;
-    try {
-        const core::WaitCursor wait;
-        list::deleteCase(m_db, m_currentId);
-    } catch (const dao::DaoError &error) {
-        reportError(error);
-        return;
-    }
-    RefreshGrid(0);
-}
-
-// The deleted cases are listed to be restored, not to be worked on.
-void frmMain::showDeletedState(bool deleted)
-{
-    m_restore->setVisible(deleted);
-    for (const char *key : {"New", "Edit", "Del"})
-        if (QAction *action = m_toolbar->findChild<QAction *>(QLatin1String(key)))
-            action->setEnabled(!deleted);
-}
-
-void frmMain::restoreCurrentCase()
-{
-    if (!GetCurrentID())
-        return;
-    const long id = m_currentId;
-    try {
-        const core::WaitCursor wait;
-        history::restoreCase(m_db, id, core::Clock::now());
-    } catch (const dao::DaoError &error) {
-        reportError(error);
-        return;
-    }
-    FillVehicleList();
-    RefreshGrid(0);
+    m_columns->measure();
+    return {m_model->statement(), m_model->params(), m_columns->widths()};
 }
 
 void frmMain::reportError(const dao::DaoError &error)
 {
-    if (m_inLoad)
-        core::showMessage(QStringLiteral("Fehler beim Laden: %1: %2").arg(error.number()).arg(error.description()),
-                          core::MsgIcon::None, core::MsgButtons::Ok, {}, this);
-    else
-        core::showMessage(QStringLiteral("Folgender Fehler ist aufgetreten: ") + error.description(),
-                          core::MsgIcon::None, core::MsgButtons::Ok, {}, this);
+    list::CaseRoads::reportError(error, m_inLoad, this);
 }
 
 void frmMain::closeEvent(QCloseEvent *event)
@@ -667,18 +315,18 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (m_caseForm && !m_caseForm->FormSaved()) {
+    if (m_roads.caseForm() && !m_roads.caseForm()->FormSaved()) {
         event->ignore();
         return;
     }
-    if (m_caseForm)
-        m_caseForm->unload();
+    if (m_roads.caseForm())
+        m_roads.caseForm()->unload();
     if (m_columnsShown)
-        SaveColumnWidths();
-    m_clock->stop();
+        m_columns->measure();
+    m_status->stopClock();
     // The database closes next: nothing of the list may still read from it.
     m_model->release();
     m_unloaded = true;
-    varnholt::shutdown(*this, {m_txtTage->text(), m_sort.column(), m_sort.flag(), m_columnWidths});
+    varnholt::shutdown(*this, list::StoredListSettings::toWrite(m_filters->days(), m_sort, m_columns->widths()));
     event->accept();
 }

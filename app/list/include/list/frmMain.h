@@ -1,5 +1,6 @@
 #pragma once
 
+#include "list/CaseRoads.h"
 #include "list/ColumnWidths.h"
 #include "list/SortState.h"
 
@@ -11,12 +12,7 @@
 #include <QMainWindow>
 #include <QVariant>
 
-class QAction;
-class QComboBox;
-class QLabel;
-class QLineEdit;
 class QTableView;
-class QTimer;
 class QToolBar;
 
 namespace dao {
@@ -26,7 +22,11 @@ class DaoError;
 
 namespace list {
 class CaseListModel;
-}
+class GridColumns;
+class ListActions;
+class ListFilters;
+class ListStatusBar;
+} // namespace list
 
 // The program's main window "Varnholt": the filterable, sortable list of the
 // damage cases with the toolbar that creates, edits and deletes them. It loads
@@ -58,70 +58,40 @@ public:
     void ButtonClick(const QString &key);
 
     const list::SortState &sortState() const { return m_sort; }
-    const list::ColumnWidths &columnWidths() const { return m_columnWidths; }
-    const list::ColumnScale &columnScale() const { return m_columnScale; }
-    varnholt::CaseForm *caseForm() const { return m_caseForm; }
+    const list::ColumnWidths &columnWidths() const;
+    const list::ColumnScale &columnScale() const;
+    varnholt::CaseForm *caseForm() const { return m_roads.caseForm(); }
 
 protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void buildWindow();
-    QAction *addButton(const QString &key, const QString &caption, const QString &icon);
-    void connectFilters();
     void Form_Load();
+    void setLoading(bool loading);
     void FillVehicleList();
-    void SaveColumnWidths();
-    void SetColumn();
-    void showSortIndicator();
-    void showCaseForm();
-    void openVehicleRecord();
-    void deleteCurrentCase();
-    void restoreCurrentCase();
-    void showDeletedState(bool deleted);
-    void printCurrentCase();
-    void printList();
-    void exportList();
-    void comboClicked();
-    int vehicleIndex() const;
+    // The rows shown, with the columns as wide as they are now.
+    list::ListRows shownRows();
     void reportError(const dao::DaoError &error);
-    void updateClock();
-    void showCount();
-    // The "Schaden" column takes the room the other columns leave.
-    void fillSchadenColumn();
 
     dao::Database &m_db;
     varnholt::CaseFormFactory m_makeCaseForm;
-    varnholt::PrintEntry m_print;
-    varnholt::CaseForm *m_caseForm = nullptr;   // a window owned by this one
+    list::CaseRoads m_roads;   // its case form is a window owned by this one
 
     QToolBar *m_toolbar = nullptr;
-    QAction *m_termin = nullptr;
-    QAction *m_restore = nullptr;
-    QComboBox *m_cboAuto = nullptr;
-    QComboBox *m_cboStatus = nullptr;
-    QComboBox *m_cboSchadenart = nullptr;
-    QLineEdit *m_txtTage = nullptr;
+    list::ListActions *m_actions = nullptr;
+    list::ListFilters *m_filters = nullptr;
+    list::ListStatusBar *m_status = nullptr;
     QTableView *m_grid = nullptr;
     list::CaseListModel *m_model = nullptr;
-    QLabel *m_date = nullptr;
-    QLabel *m_time = nullptr;
-    QLabel *m_count = nullptr;
-    QTimer *m_clock = nullptr;
+    list::GridColumns *m_columns = nullptr;
 
     bool m_loading = false;
-    bool m_deletionMarks = false;      // the database keeps deleted cases, marked
     bool m_inLoad = false;             // errors are load errors
-    bool m_vehicleTextChanged = false; // the current event already re-ran the list
     bool m_columnsShown = false;
     bool m_unloaded = false;
     long m_currentId = 0;
     list::SortState m_sort;
-    list::ColumnScale m_columnScale;
-    list::ColumnWidths m_columnWidths = list::parseColumnWidths(list::DefaultColumnWidthsText);
     QString m_countStatement;
     QList<QVariant> m_countParams;
-    int m_schadenOwnWidth = 0;         // pixels, as laid out or dragged, before filling
-    bool m_filling = false;
 };

@@ -1,19 +1,15 @@
 #include "preview/frmPrint.h"
 
 #include "preview/CanvasPlacement.h"
-#include "preview/DocumentPrinting.h"
-#include "preview/MailHandoff.h"
+#include "preview/ClipboardCopy.h"
 #include "preview/PageCanvas.h"
-#include "preview/PagePrinter.h"
-#include "preview/PdfExport.h"
+#include "preview/PreviewToolbar.h"
 #include "preview/PrintChoice.h"
-#include "preview/ToolbarIcons.h"
-#include "preview/UpDownButtons.h"
+#include "preview/PrintRun.h"
 #include "preview/frmDruckmenu.h"
 
 #include "report/ReportJob.h"
 
-#include "core/Clock.h"
 #include "core/MessageService.h"
 #include "core/Twips.h"
 #include "core/UserSettings.h"
@@ -21,60 +17,26 @@
 
 #include "dao/Error.h"
 
-#include <QAction>
-#include <QClipboard>
 #include <QCursor>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPainter>
 #include <QPrinter>
-#include <QSet>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolBar>
 
-#include <cmath>
 #include <optional>
 
 namespace report {
-namespace {
-
-const QString kPrint = QStringLiteral("Print");
-constexpr int kZoomPlaceholderTwips = 1400;
-constexpr int kCommandsPlaceholderTwips = 2000;
-
-QLineEdit *readOnlyBox(const QString &name, int width, QWidget *parent)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
-    box->setAlignment(Qt::AlignRight);
-    box->setFixedWidth(width);
-    return box;
-}
-
-} // namespace
 
 frmPrint::frmPrint(ReportJob &job, QPrinter &printer, QWidget *parent)
-    : QDialog(parent), m_job(job), m_printer(printer)
+    : QDialog(parent), m_job(job), m_printer(printer),
+      m_pdf(job, this, [this](const QString &suggested) { return PdfRoads::askWithDialog(this, suggested); })
 {
     buildWindow();
-    m_zoomKept = !core::UserSettings::value(kPrint, QStringLiteral("Scale")).isEmpty();
-    m_zoom = ZoomFactor::fromSetting(core::UserSettings::number(kPrint, QStringLiteral("Scale"), ZoomFactor::DefaultSetting));
-}
-
-QString frmPrint::placementSection() const
-{
-    // An upright report and a landscape list want windows of other shapes.
-    return m_printer.pageLayout().orientation() == QPageLayout::Portrait ? kPrint : kPrint + QStringLiteral(" Querformat");
+    m_scale = PreviewScale::fromSettings();
 }
 
 const QScreen *frmPrint::openingScreen() const
@@ -114,79 +76,12 @@ void frmPrint::buildWindow()
         connect(bar, &QScrollBar::valueChanged, this, &frmPrint::placeCanvas);
     }
 
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar"));
-    m_toolbar->setPalette(QGuiApplication::palette());
-    m_toolbar->setAutoFillBackground(true);
-    m_toolbar->setMovable(false);
-    m_toolbar->setFloatable(false);
-    m_toolbar->setIconSize(QSize(32, 32));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    m_toolbar->setContextMenuPolicy(Qt::PreventContextMenu);
-
-    m_lblZoom = new QLabel(QStringLiteral("Zoom :"), m_toolbar);
-    m_lblZoom->setObjectName(QStringLiteral("lblZoom"));
-    m_txtScale = readOnlyBox(QStringLiteral("txtScale"), 52, m_toolbar);
-    m_updScale = new UpDownButtons(m_toolbar);
-    m_updScale->setObjectName(QStringLiteral("updScale"));
-    connect(m_updScale, &UpDownButtons::up, this, [this] { zoomBy(1); });
-    connect(m_updScale, &UpDownButtons::down, this, [this] { zoomBy(-1); });
-    m_txtPage = readOnlyBox(QStringLiteral("txtPage"), 40, m_toolbar);
-    m_txtPages = readOnlyBox(QStringLiteral("txtPages"), 40, m_toolbar);
-
-    addPlaceholder(kZoomPlaceholderTwips, {m_lblZoom, m_txtScale, m_updScale});
-    m_first = addButton(QStringLiteral("Erste"), QStringLiteral("Erste Seite"));
-    m_back = addButton(QStringLiteral("Zurueck"), QStringLiteral("Vorherige Seite"));
-    addPlaceholder(0, {m_txtPage, m_txtPages});
-    m_next = addButton(QStringLiteral("Vor"), QStringLiteral("Nächste Seite"));
-    m_last = addButton(QStringLiteral("Letzte"), QStringLiteral("Letzte Seite"));
-    addPlaceholder(kCommandsPlaceholderTwips);
-    addButton(QStringLiteral("Clip"), QStringLiteral("In die Zwischenablage kopieren"));
-    addButton(QStringLiteral("Print"), QStringLiteral("Seite ausdrucken"));
-    addButton(QStringLiteral("PDF"), QStringLiteral("Als PDF speichern..."))->setShortcut(QKeySequence::Save);
-    addButton(QStringLiteral("Mail"), QStringLiteral("Per E-Mail senden ..."));
-    addButton(QStringLiteral("Ende"), QStringLiteral("Druckvorschau beenden"));
+    m_toolbar = new PreviewToolbar(this);
+    connect(m_toolbar, &PreviewToolbar::triggered, this, &frmPrint::ButtonClick);
+    connect(m_toolbar, &PreviewToolbar::zoomStep, this, &frmPrint::zoomBy);
     showNavigation();
 
     resize(core::twipsToPixels(9000), core::twipsToPixels(11000));
-}
-
-QAction *frmPrint::addButton(const QString &key, const QString &tooltip)
-{
-    QAction *action = m_toolbar->addAction(previewIcon(key), tooltip);
-    action->setObjectName(key);
-    action->setData(key);
-    action->setToolTip(tooltip);
-    connect(action, &QAction::triggered, this, [this, key] { ButtonClick(key); });
-    return action;
-}
-
-QAction *frmPrint::addPlaceholder(int widthTwips, const QList<QWidget *> &content)
-{
-    auto *holder = new QWidget(m_toolbar);
-    auto *row = new QHBoxLayout(holder);
-    row->setContentsMargins(6, 0, 6, 0);
-    row->setSpacing(3);
-    for (QWidget *w : content)
-        row->addWidget(w);
-    holder->setMinimumWidth(std::max(core::twipsToPixels(widthTwips), holder->sizeHint().width()));
-    return m_toolbar->addWidget(holder);
-}
-
-QSize frmPrint::pageTwips() const
-{
-    // Millimetres, as points are whole numbers and would lose the sheet's last twips.
-    const QRectF page = m_printer.pageLayout().fullRect(QPageLayout::Millimeter);
-    constexpr double twipsPerMm = 1440 / 25.4;
-    return QSize(static_cast<int>(std::lround(page.width() * twipsPerMm)),
-                 static_cast<int>(std::lround(page.height() * twipsPerMm)));
-}
-
-QSize frmPrint::canvasSize() const
-{
-    const QSize page = pageTwips();
-    return QSize(std::max(1, core::twipsToPixels(page.width() * m_zoom.factor())),
-                 std::max(1, core::twipsToPixels(page.height() * m_zoom.factor())));
 }
 
 bool frmPrint::ReadIt()
@@ -230,11 +125,7 @@ void frmPrint::setLaying(bool laying)
 {
     m_laying = laying;
     m_navigation.setGrowing(laying);
-    // Printing, saving and copying take the whole report, once it is there.
-    for (const char *key : {"Clip", "Print", "PDF", "Mail"}) {
-        if (QAction *action = m_toolbar->findChild<QAction *>(QString::fromLatin1(key)))
-            action->setEnabled(!laying);
-    }
+    m_toolbar->setLaying(laying);
 }
 
 bool frmPrint::layoutProgress(int pages)
@@ -246,7 +137,7 @@ bool frmPrint::layoutProgress(int pages)
     if (pages > 1 && !wanted && m_lastLook.isValid() && m_lastLook.elapsed() < 100)
         return true;
     m_navigation.setTotal(pages);
-    m_txtPages->setText(m_navigation.totalText());
+    m_toolbar->showTotal(m_navigation.totalText());
     if (m_navigation.shown() < 1 || wanted) {
         const int page = m_navigation.shown() < 1 ? 1 : m_wantedPage;
         m_wantedPage = 0;
@@ -265,8 +156,8 @@ void frmPrint::Output()
     ReadIt();
     if (m_stopLayout)
         return;
-    m_txtPage->setText(QString::number(m_navigation.total()));
-    m_txtPages->setText(QString::number(m_navigation.total()));
+    m_toolbar->showPage(QString::number(m_navigation.total()));
+    m_toolbar->showTotal(QString::number(m_navigation.total()));
     // A page asked for while the layout went on is shown now that it is there.
     const int wanted = std::min(m_wantedPage, m_navigation.total());
     m_wantedPage = 0;
@@ -277,19 +168,19 @@ void frmPrint::loadOnScreen()
 {
     m_loaded = true;
     m_onScreen = true;
-    const QSize page = pageTwips();
-    const QRect remembered = core::UserSettings::placement(placementSection());
+    const QSize page = PreviewScale::pageTwips(m_printer);
+    const QRect remembered = core::UserSettings::placement(PreviewScale::placementSection(m_printer));
     m_placeKept = !remembered.isNull();
     if (const QScreen *screen = openingScreen()) {
-        const QRect rect = previewWindowRect(QSizeF(page), screen->availableGeometry(), m_toolbar->sizeHint(), remembered);
+        const QRect rect =
+            previewWindowRect(QSizeF(page), screen->availableGeometry(), m_toolbar->bar()->sizeHint(), remembered);
         resize(rect.size());
         move(rect.topLeft());
     }
     // Until the user chooses a zoom, the page opens whole and as large as the window allows.
-    if (!m_zoomKept)
-        m_zoom = ZoomFactor(fitZoomTenths(page, size(), m_toolbar->sizeHint().height()));
-    m_txtScale->setText(m_zoom.percentText());
-    m_picView->resize(canvasSize());
+    m_scale.fitUnlessKept(page, size(), m_toolbar->bar()->sizeHint().height());
+    m_toolbar->showZoom(m_scale.zoom().percentText());
+    m_picView->resize(m_scale.canvasSize(page));
     placeCanvas();
     // Drawn once the canvas has the size it is shown at; a long list once
     // the window is up, so that its first page shows while the rest is laid out.
@@ -304,9 +195,9 @@ void frmPrint::loadOnScreen()
 
 void frmPrint::SetScale()
 {
-    m_txtScale->setText(m_zoom.percentText());
+    m_toolbar->showZoom(m_scale.zoom().percentText());
     m_picView->hide();
-    m_picView->resize(canvasSize());
+    m_picView->resize(m_scale.canvasSize(PreviewScale::pageTwips(m_printer)));
     placeCanvas();
     if (m_navigation.shown() >= 1)
         RenderPage(true, m_navigation.shown());
@@ -315,15 +206,19 @@ void frmPrint::SetScale()
 
 void frmPrint::zoomBy(int steps)
 {
-    if (steps > 0 ? m_zoom.stepUp() : m_zoom.stepDown()) {
-        m_zoomKept = true;
+    if (m_scale.step(steps))
         SetScale();
-    }
 }
 
 bool frmPrint::RenderPage(bool toScreen, int page)
 {
-    if (toScreen && m_laying && page > m_navigation.total()) {
+    if (!toScreen) {
+        // Printing leaves the page shown as it is.
+        const bool printed = PrintRun(m_job, m_printer, this).printPage(page, m_navigation.total());
+        showNavigation();
+        return printed;
+    }
+    if (m_laying && page > m_navigation.total()) {
         // Not laid out yet: shown as soon as it is, with the hourglass till then.
         m_wantedPage = page;
         if (!m_waiting)
@@ -335,22 +230,17 @@ bool frmPrint::RenderPage(bool toScreen, int page)
     std::optional<core::WaitCursor> hourglass(std::in_place);
     bool drawn = false;
     try {
-        if (toScreen) {
-            QImage image = m_picView->blankPage();
-            QPainter painter(&image);
-            drawn = m_job.renderPage(painter, page, QRectF(QPointF(0, 0), QSizeF(m_picView->size())),
-                                     RenderOptions{true, m_zoom.factor()});
-            painter.end();
-            if (drawn) {
-                m_picView->setPage(std::move(image));
-                m_navigation.setShown(page);
-            }
-        } else {
-            // Printing leaves the page shown as it is.
-            drawn = PagePrinter(m_job, m_printer).printPage(page);
+        QImage image = m_picView->blankPage();
+        QPainter painter(&image);
+        drawn = m_job.renderPage(painter, page, QRectF(QPointF(0, 0), QSizeF(m_picView->size())),
+                                 RenderOptions{true, m_scale.zoom().factor()});
+        painter.end();
+        if (drawn) {
+            m_picView->setPage(std::move(image));
+            m_navigation.setShown(page);
         }
     } catch (const dao::DaoError &error) {
-        // A picture that cannot be read: the page is neither shown nor printed without it.
+        // A picture that cannot be read: the page is not shown without it.
         hourglass.reset();
         core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
                           core::MsgButtons::Ok, {}, this);
@@ -362,12 +252,7 @@ bool frmPrint::RenderPage(bool toScreen, int page)
 
 void frmPrint::showNavigation()
 {
-    if (m_navigation.shown() >= 1)
-        m_txtPage->setText(QString::number(m_navigation.shown()));
-    m_first->setEnabled(m_navigation.backEnabled());
-    m_back->setEnabled(m_navigation.backEnabled());
-    m_next->setEnabled(m_navigation.forwardEnabled());
-    m_last->setEnabled(m_navigation.forwardEnabled());
+    m_toolbar->showNavigation(m_navigation);
 }
 
 void frmPrint::placeCanvas()
@@ -375,8 +260,9 @@ void frmPrint::placeCanvas()
     if (m_placing)
         return;
     m_placing = true;
-    const int toolbarHeight = m_toolbar->sizeHint().height();
-    m_toolbar->setGeometry(0, 0, width(), toolbarHeight);
+    QToolBar *toolbar = m_toolbar->bar();
+    const int toolbarHeight = toolbar->sizeHint().height();
+    toolbar->setGeometry(0, 0, width(), toolbarHeight);
     const CanvasPlacement p =
         report::placeCanvas(size(), toolbarHeight, m_picView->size(), m_hScroll->value(), m_vScroll->value());
     const int barWidth = m_vScroll->sizeHint().width();
@@ -396,7 +282,7 @@ void frmPrint::placeCanvas()
     m_picView->move(p.canvasPos);
     m_hScroll->raise();
     m_vScroll->raise();
-    m_toolbar->raise();
+    toolbar->raise();
     m_placing = false;
 }
 
@@ -412,44 +298,15 @@ void frmPrint::ButtonClick(const QString &key)
     if (const int page = m_navigation.target(key))
         RenderPage(true, page);
     else if (key == u"Clip")
-        copyToClipboard();
+        ClipboardCopy::copy(m_clipText, this);
     else if (key == u"Print")
         printChosen();
     else if (key == u"PDF")
-        saveAsPdf();
+        m_pdf.save();
     else if (key == u"Mail")
-        sendByMail();
+        m_pdf.mail();
     else if (key == u"Ende")
         close();
-}
-
-void frmPrint::copyToClipboard()
-{
-    const auto fail = [this](const QString &reason) {
-        core::showMessage(QStringLiteral("Die Auswertung konnte nicht in die Zwischenablage kopiert werden: ") + reason,
-                          core::MsgIcon::Exclamation, core::MsgButtons::Ok, {}, this);
-    };
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!clipboard)
-        return fail(QStringLiteral("Es steht keine Zwischenablage zur Verfügung."));
-    QString text;
-    // The text is read from the database: what it holds before stays there.
-    try {
-        if (m_clipText)
-            text = m_clipText();
-    } catch (const dao::DaoError &error) {
-        return fail(error.description());
-    } catch (const std::exception &error) {
-        return fail(QString::fromLocal8Bit(error.what()));
-    }
-    clipboard->clear();
-    clipboard->setText(text);
-    // The clipboard gives no answer of its own: a text that did not arrive
-    // is a failed copy.
-    if (clipboard->text() != text)
-        return fail(QStringLiteral("Die Zwischenablage hat den Text nicht angenommen."));
-    core::showMessage(QStringLiteral("Auswertung wurde in die Zwischenablage kopiert !"), core::MsgIcon::Information,
-                      core::MsgButtons::Ok, {}, this);
 }
 
 void frmPrint::printChosen()
@@ -460,108 +317,8 @@ void frmPrint::printChosen()
         frmDruckmenu dialog(*this, m_navigation.total(), this);
         dialog.exec();
     }
-    std::optional<core::WaitCursor> hourglass(std::in_place);
     const QList<int> plan = printPlan(m_copies, m_allPages, m_navigation.total(), m_navigation.shown());
-    // A run through all pages takes one more layout, not one per page.
-    try {
-        const bool printed = m_job.drawPages(plan, [this](int page) {
-            // A printer that is not ready is reported once, not once per page.
-            if (!RenderPage(false, page))
-                return false;
-            ++m_pagesPrinted;
-            return true;
-        });
-        if (!printed)
-            return;
-    } catch (const dao::DaoError &error) {
-        hourglass.reset();
-        core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error.description(), core::MsgIcon::Information,
-                          core::MsgButtons::Ok, {}, this);
-        return;
-    }
-    // The whole report printed (a single page is all of it): its attached documents follow it.
-    const QSet<int> printed(plan.begin(), plan.end());
-    if (printed.size() != m_navigation.total() || m_printer.outputFormat() != QPrinter::NativeFormat)
-        return;
-    QString error;
-    try {
-        if (printDocuments(m_printer.printerName(), m_job.attachedDocuments(), m_copies, &error))
-            return;
-    } catch (const dao::DaoError &failure) {
-        error = failure.description();
-    }
-    hourglass.reset();
-    core::showMessage(QStringLiteral("Fehler beim Drucken: ") + error, core::MsgIcon::Information,
-                      core::MsgButtons::Ok, {}, this);
-}
-
-QString frmPrint::askPdfFile(const QString &suggested)
-{
-    QFileDialog dialog(this, QStringLiteral("Als PDF speichern"), suggested,
-                       QStringLiteral("PDF-Dateien (*.pdf)"));
-    dialog.setObjectName(QStringLiteral("dlgPdf"));
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setDefaultSuffix(QStringLiteral("pdf"));
-    // Replacing a file is asked below, in the program's own words.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().first();
-}
-
-QString frmPrint::suggestedPdfName()
-{
-    ReportData &data = m_job.data();
-    return PdfExport::suggestedName(data.request().kind,
-                                    data.CaseFieldValue(QStringLiteral("S"), QStringLiteral("Schadennummer")),
-                                    core::Clock::today());
-}
-
-void frmPrint::sendByMail()
-{
-    const auto offerPdf = [this](const QString &why) {
-        if (core::showMessage(why + QStringLiteral(" Soll der Bericht stattdessen als PDF gespeichert werden?"),
-                              core::MsgIcon::Question, core::MsgButtons::YesNo, {}, this) == core::MsgAnswer::Yes)
-            saveAsPdf();
-    };
-    std::optional<core::WaitCursor> hourglass(std::in_place);
-    if (!MailHandoff::mailProgramSetUp()) {
-        hourglass.reset();
-        offerPdf(QStringLiteral("Auf diesem Rechner ist kein E-Mail-Programm eingerichtet."));
-        return;
-    }
-    const QString name = suggestedPdfName();
-    const QString folder = MailHandoff::copyFolder();
-    QString message = QStringLiteral("Der Ordner für temporäre Dateien ist nicht beschreibbar.");
-    if (folder.isEmpty() || !m_job.writePdf(QDir(folder).filePath(name), &message)) {
-        hourglass.reset();
-        core::showMessage(message, core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
-        return;
-    }
-    const bool started = MailHandoff::handOver(QFileInfo(name).completeBaseName(), QDir(folder).filePath(name));
-    hourglass.reset();
-    if (!started)
-        offerPdf(QStringLiteral("Das E-Mail-Programm konnte nicht gestartet werden."));
-}
-
-void frmPrint::saveAsPdf()
-{
-    const QString name = suggestedPdfName();
-    const QString file = askPdfFile(QDir(PdfExport::folder()).filePath(name));
-    if (file.isEmpty())
-        return;
-    if (QFileInfo::exists(file) &&
-        core::showMessage(QStringLiteral("Die Datei ") + file + QStringLiteral(" besteht bereits. Soll sie ersetzt werden?"),
-                          core::MsgIcon::Question, core::MsgButtons::YesNo, {}, this) != core::MsgAnswer::Yes)
-        return;
-    QString message;
-    std::optional<core::WaitCursor> hourglass(std::in_place);
-    if (!m_job.writePdf(file, &message)) {
-        hourglass.reset();
-        core::showMessage(message, core::MsgIcon::Information, core::MsgButtons::Ok, {}, this);
-        return;
-    }
-    PdfExport::rememberFolder(file);
+    m_pagesPrinted += PrintRun(m_job, m_printer, this).print(plan, m_navigation.total(), m_copies);
 }
 
 void frmPrint::showEvent(QShowEvent *event)
@@ -605,9 +362,8 @@ void frmPrint::done(int result)
     // Closing stops a layout still going on.
     m_stopLayout = m_laying;
     if (m_onScreen && isVisible()) {
-        if (m_zoomKept)
-            core::UserSettings::setNumber(kPrint, QStringLiteral("Scale"), m_zoom.setting());
-        core::UserSettings::savePlacement(this, placementSection());
+        m_scale.save();
+        core::UserSettings::savePlacement(this, PreviewScale::placementSection(m_printer));
     }
     QDialog::done(result);
 }

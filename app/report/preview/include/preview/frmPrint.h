@@ -1,6 +1,8 @@
 #pragma once
 
 #include "preview/PageNavigation.h"
+#include "preview/PdfRoads.h"
+#include "preview/PreviewScale.h"
 #include "preview/ZoomFactor.h"
 
 #include "core/WaitCursor.h"
@@ -12,19 +14,15 @@
 #include <functional>
 #include <optional>
 
-class QAction;
-class QLabel;
-class QLineEdit;
 class QPrinter;
 class QScreen;
 class QScrollBar;
-class QToolBar;
 
 namespace report {
 
 class PageCanvas;
+class PreviewToolbar;
 class ReportJob;
-class UpDownButtons;
 
 // The print preview ("Druckvorschau"): shows a laid-out report page by
 // page, zooms, pans, copies to the clipboard and prints the pages chosen in
@@ -61,7 +59,7 @@ public:
     bool allPages() const { return m_allPages; }
 
     ReportJob &job() const { return m_job; }
-    const ZoomFactor &zoom() const { return m_zoom; }
+    const ZoomFactor &zoom() const { return m_scale.zoom(); }
     int shownPage() const { return m_navigation.shown(); }
     int totalPages() const { return m_navigation.total(); }
 
@@ -79,23 +77,12 @@ protected:
 
 private:
     void buildWindow();
-    QAction *addButton(const QString &key, const QString &tooltip);
-    QAction *addPlaceholder(int widthTwips, const QList<QWidget *> &content = {});
     void loadOnScreen();
-    // Upright and landscape pages keep a window placement each.
-    QString placementSection() const;
     const QScreen *openingScreen() const;
-    QSize pageTwips() const;
-    QSize canvasSize() const;
     void placeCanvas();
     void showNavigation();
     void zoomBy(int steps);
-    void copyToClipboard();
     void printChosen();
-    void saveAsPdf();
-    QString suggestedPdfName();
-    void sendByMail();
-    QString askPdfFile(const QString &suggested);
     void pan(QPoint displacement);
     void setLaying(bool laying);
     bool layoutProgress(int pages);
@@ -104,7 +91,8 @@ private:
     QPrinter &m_printer;
     std::function<QString()> m_clipText;
 
-    ZoomFactor m_zoom;
+    PdfRoads m_pdf;
+    PreviewScale m_scale;
     PageNavigation m_navigation;
     short m_copies = 0;
     int m_pagesPrinted = 0;
@@ -112,8 +100,6 @@ private:
     bool m_loaded = false;
     bool m_onScreen = false;
     bool m_placing = false;
-    // A zoom the user chose (now or before) is kept; else the page opens fitted.
-    bool m_zoomKept = false;
     bool m_placeKept = false;
     bool m_laying = false;             // the layout goes on, pages are shown as they come
     bool m_stopLayout = false;
@@ -121,16 +107,7 @@ private:
     std::optional<core::WaitCursor> m_waiting;
     QElapsedTimer m_lastLook;
 
-    QToolBar *m_toolbar = nullptr;
-    QAction *m_first = nullptr;
-    QAction *m_back = nullptr;
-    QAction *m_next = nullptr;
-    QAction *m_last = nullptr;
-    QLabel *m_lblZoom = nullptr;
-    QLineEdit *m_txtScale = nullptr;
-    UpDownButtons *m_updScale = nullptr;
-    QLineEdit *m_txtPage = nullptr;
-    QLineEdit *m_txtPages = nullptr;
+    PreviewToolbar *m_toolbar = nullptr;
     PageCanvas *m_picView = nullptr;
     QScrollBar *m_hScroll = nullptr;
     QScrollBar *m_vScroll = nullptr;

@@ -1,4 +1,3 @@
-#include "core/Clock.h"
 #include "core/FontFaces.h"
 #include "core/GermanLocale.h"
 #include "core/MessageService.h"
@@ -24,16 +23,6 @@ private Q_SLOTS:
         QCOMPARE(core::leadingNumber(""), 0.0);
         QCOMPARE(core::leadingNumber("-"), 0.0);
         QCOMPARE(core::shortestText(1440), QStringLiteral("1440"));
-    }
-
-    void clock_canBeFixedAndReleased()
-    {
-        const QDateTime moment(QDate(2010, 3, 5), QTime(9, 30));
-        Clock::setFixed(moment);
-        QCOMPARE(Clock::now(), moment);
-        QCOMPARE(Clock::today(), QDate(2010, 3, 5));
-        Clock::reset();
-        QVERIFY(qAbs(Clock::now().secsTo(QDateTime::currentDateTime())) < 5);
     }
 
     void placement_survivesARoundTripInTwips()

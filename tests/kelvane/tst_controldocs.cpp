@@ -388,26 +388,6 @@ void TestControlDocs::aFileTheContainerCannotTakeKeepsTheStoredRow()
     QVERIFY(!control->Changed());
     QVERIFY(control->Save());
     QCOMPARE(storedBytes(10), testpictures::png(Qt::red));
-
-    // An empty document chosen in "Objekt einfügen" is refused as an empty picture is.
-    m_boxes->clear();
-    const QString empty = file(QStringLiteral("Leer.pdf"), QByteArray());
-    answerInsertDialog([empty](QFileDialog *dialog) {
-        dialog->selectFile(empty);
-        static_cast<QDialog *>(dialog)->accept();
-    });
-    control->DoAction(razDelete);
-    QVERIFY(control->DoAction(razCreateOle));
-    QCOMPARE(m_boxes->lastText(), QStringLiteral("Die Datei \"Leer.pdf\" ist leer."));
-    QVERIFY(container(*control).className().isEmpty());
-    QVERIFY(control->Save());
-    QVERIFY(storedBytes(10).isEmpty());
-
-    // A missing file alike.
-    m_boxes->clear();
-    testpictures::drop(*control->hWnd(), {m_dir.filePath(QStringLiteral("fehlt.txt"))});
-    QCOMPARE(m_boxes->shown.size(), 1);
-    QVERIFY(m_boxes->lastText().contains(QLatin1String("fehlt.txt")));
 }
 
 void TestControlDocs::aFailingDocumentSaveReportsFalseAndKeepsTheChange()

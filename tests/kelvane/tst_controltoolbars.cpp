@@ -15,17 +15,6 @@ class TestControlToolbars : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void keysAreFoundWhateverTheirCase()
-    {
-        QWidget owner;
-        const ControlToolbars bars = ControlToolbars::build(owner);
-        QCOMPARE(bars.action(QStringLiteral("delete")), bars.action(QStringLiteral("Delete")));
-        QVERIFY(bars.action(QStringLiteral("SIZETOFIT"))->isCheckable());
-        // The menu's entries are found as the buttons are.
-        QVERIFY(bars.newMenu->actions().contains(bars.action(QStringLiteral("scanner"))));
-        QCOMPARE(bars.action(QStringLiteral("Nichts")), nullptr);
-    }
-
     void droppedCaptionsComeBackExactly()
     {
         QWidget owner;

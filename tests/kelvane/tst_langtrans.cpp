@@ -39,16 +39,7 @@ private Q_SLOTS:
 void TestLangTrans::builtInTableLeavesEveryTextAlone()
 {
     OLELangTrans trans;
-    const MessageTable table = trans.Messages();
-    QCOMPARE(table.size(), 32);
-    QCOMPARE(table[0].source, QStringLiteral("Neu anlegen "));
-    QCOMPARE(table[6].source, QStringLiteral("Löschen     "));
-    QCOMPARE(table[9].source, QStringLiteral("Darstellung vergrößern"));
-    QCOMPARE(table[13].source, QStringLiteral("Line einfügen"));
-    QCOMPARE(table[7].source, table[19].source);
-    QCOMPARE(table[30].source, QStringLiteral("OK      "));
-    QCOMPARE(table[31].source, QStringLiteral("Speichern und beenden"));
-    for (const MessageEntry &entry : table) {
+    for (const MessageEntry &entry : trans.Messages()) {
         QVERIFY(!entry.translation);
         QCOMPARE(trans.Translate(entry.source), entry.source);
     }
@@ -93,7 +84,7 @@ void TestLangTrans::tableIsSharedAndSurvivesNewObjects()
 
     // An emptied table is built anew by the next object.
     SetMessages({});
-    QCOMPARE(OLELangTrans().Messages().size(), 32);
+    QCOMPARE(OLELangTrans().Messages().size(), OLELangTrans::BuiltInTexts().size());
     QCOMPARE(Messages(), OLELangTrans().Messages());
 }
 

@@ -135,54 +135,49 @@ private Q_SLOTS:
     void aRefusedInsertChangesNothing_data()
     {
         QTest::addColumn<int>("before");
-        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");   // "/" makes a folder, "-" no file at all
+        QTest::addColumn<QString>("expected");   // empty: any refusal
         const QList<std::pair<const char *, Before>> states = {
             {"empty", Before::Empty}, {"stored", Before::Stored}, {"pending", Before::Pending}};
-        for (const auto &[state, before] : states)
-            for (const char *what : {"folder", "folder named as picture", "empty picture", "empty document",
-                                     "damaged container file", "text named as picture", "missing file",
-                                     "display refuses"})
-                QTest::addRow("%s over %s", what, state) << int(before) << QString::fromLatin1(what);
+        const QString folder = QStringLiteral("\"%1\" ist ein Ordner; eingefügt werden kann nur eine Datei.");
+        const QString empty = QStringLiteral("Die Datei \"%1\" ist leer.");
+        for (const auto &[state, before] : states) {
+            const auto row = [&, state = state, before = before](const char *what, const char *name,
+                                                                 const QByteArray &bytes, const QString &expected) {
+                QTest::addRow("%s over %s", what, state) << int(before) << QString::fromUtf8(name) << bytes << expected;
+            };
+            row("folder", "Fotos", "/", folder.arg("Fotos"));
+            row("folder named as picture", "bilder.png", "/", folder.arg("bilder.png"));
+            row("empty picture", "leer.jpg", {}, empty.arg("leer.jpg"));
+            row("empty document", "leer.pdf", {}, empty.arg("leer.pdf"));
+            row("damaged container file", "tmp3.OLE", "KELVANE-DOKUMENT\nabgeschnitten", {});
+            row("text named as picture", "fake.jpg", "Nur ein Text, kein Bild.\n", {});
+            row("missing file", "fehlt.png", "-", QStringLiteral("Die Datei \"fehlt.png\" wurde nicht gefunden."));
+            row("display refuses", "gut.png", testpictures::png(Qt::green), QStringLiteral("Kein Speicher für das Bild."));
+        }
     }
 
     void aRefusedInsertChangesNothing()
     {
         QFETCH(int, before);
-        QFETCH(QString, what);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, expected);
         ObjectSession session;
         start(session, Before(before));
         const Held was = held(session);
         const QByteArray rowWas = rowBytes(7);
         const int shownBefore = m_shownCount;
 
-        QString path;
-        QString expected;
-        if (what == QLatin1String("folder")) {
-            path = m_dir.filePath(QStringLiteral("Fotos"));
-            expected = QStringLiteral("\"Fotos\" ist ein Ordner; eingefügt werden kann nur eine Datei.");
-        } else if (what == QLatin1String("folder named as picture")) {
-            path = m_dir.filePath(QStringLiteral("bilder.png"));
-            expected = QStringLiteral("\"bilder.png\" ist ein Ordner; eingefügt werden kann nur eine Datei.");
-        } else if (what == QLatin1String("empty picture")) {
-            path = file(QStringLiteral("leer.jpg"), {});
-            expected = QStringLiteral("Die Datei \"leer.jpg\" ist leer.");
-        } else if (what == QLatin1String("empty document")) {
-            path = file(QStringLiteral("leer.pdf"), {});
-            expected = QStringLiteral("Die Datei \"leer.pdf\" ist leer.");
-        } else if (what == QLatin1String("damaged container file")) {
-            path = file(QStringLiteral("tmp3.OLE"), "KELVANE-DOKUMENT\nabgeschnitten");
-        } else if (what == QLatin1String("text named as picture")) {
-            path = file(QStringLiteral("fake.jpg"), "Nur ein Text, kein Bild.\n");
-        } else if (what == QLatin1String("missing file")) {
-            path = m_dir.filePath(QStringLiteral("fehlt.png"));
-            expected = QStringLiteral("Die Datei \"fehlt.png\" wurde nicht gefunden.");
-        } else {
-            path = file(QStringLiteral("gut.png"), testpictures::png(Qt::green));
-            m_refuse = QStringLiteral("Kein Speicher für das Bild.");
-            expected = m_refuse;
-        }
-        if (what.startsWith(QLatin1String("folder")))
+        const QString path = m_dir.filePath(name);
+        if (bytes == "/")
             QDir().mkpath(path);
+        else if (bytes != "-")
+            file(name, bytes);
+        const bool displayRefuses = name == QLatin1String("gut.png");
+        if (displayRefuses)
+            m_refuse = expected;
 
         const QString refusal = session.insert(path);
         QVERIFY(!refusal.isEmpty());
@@ -190,7 +185,7 @@ private Q_SLOTS:
             QCOMPARE(refusal, expected);
         QVERIFY(held(session) == was);
         // The display shows what it showed: untouched, or shown again after its refusal.
-        if (what == QLatin1String("display refuses")) {
+        if (displayRefuses) {
             QCOMPARE(m_shownCount, shownBefore + 2);
             QCOMPARE(m_last.pictureFile, was.picture);
         } else {

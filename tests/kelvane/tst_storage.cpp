@@ -5,6 +5,7 @@
 
 #include "SqliteDamage.h"
 #include "TestEngine.h"
+#include "TestPictures.h"
 
 #include "varnholt/Schema.h"
 
@@ -34,20 +35,7 @@ QByteArray randomBytes(int size, quint32 seed)
     return bytes;
 }
 
-QString writeFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+QString writeFile(const QString &path, const QByteArray &bytes) { return testpictures::write(path, bytes); }
 
 std::shared_ptr<sendral::OverlayGraphic> sampleOverlay()
 {
@@ -176,7 +164,7 @@ void TestStorage::aServerGoneDuringASaveKeepsTheOldPicture()
     testengine::allowWrites(*m_db, QStringLiteral("gone"), QStringLiteral("Objekt"));
     QCOMPARE(column(3, QStringLiteral("lbObjekt")).toByteArray(), old);
     QVERIFY(m_storage->SaveObject(3, fresh, nullptr, {}));
-    QCOMPARE(column(3, QStringLiteral("lbObjekt")).toByteArray(), readFile(fresh));
+    QCOMPARE(column(3, QStringLiteral("lbObjekt")).toByteArray(), testpictures::read(fresh));
 }
 
 void TestStorage::aScriptThatCannotBeReadFailsTheLoad()
@@ -266,7 +254,7 @@ void TestStorage::savingReplacesTheBytesAndRecordsTheKind()
     QVERIFY(l.result);
     QVERIFY(l.isBitmap);
     QCOMPARE(l.tempFile, ownTemp() + QStringLiteral("/tmp5.JPG"));
-    QCOMPARE(readFile(l.tempFile), second);
+    QCOMPARE(testpictures::read(l.tempFile), second);
     QVERIFY(!l.overlay);
     QCOMPARE(l.script, QStringLiteral("unchanged"));
 
@@ -284,7 +272,7 @@ void TestStorage::savingReplacesTheBytesAndRecordsTheKind()
     QVERIFY(l.result);
     QVERIFY(!l.isBitmap);
     QCOMPARE(l.tempFile, ownTemp() + QStringLiteral("/tmp6.OLE"));
-    QCOMPARE(readFile(l.tempFile), second);
+    QCOMPARE(testpictures::read(l.tempFile), second);
     QVERIFY(m_boxes->shown.isEmpty());
 }
 
@@ -351,7 +339,7 @@ void TestStorage::overlayAndScriptTravelWithThePicture()
     QCOMPARE(m_boxes->shown[1].title, QStringLiteral("Kelvane: SaveObject"));
     QVERIFY(m_boxes->shown[1].text.contains(QStringLiteral("Die Objekt-Grafik kann nicht als Bild gespeichert werden")));
     QCOMPARE(column(9, QStringLiteral("mScript")), before);
-    QCOMPARE(column(9, QStringLiteral("lbObjekt")).toByteArray(), readFile(picture));
+    QCOMPARE(column(9, QStringLiteral("lbObjekt")).toByteArray(), testpictures::read(picture));
 }
 
 void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
@@ -385,7 +373,7 @@ void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
     l = Loaded();
     l.result = oldStorage.LoadObject(8, l.tempFile, l.isBitmap, l.overlay, l.script);
     QVERIFY(l.result);
-    QCOMPARE(readFile(l.tempFile), QByteArray("BM picture"));
+    QCOMPARE(testpictures::read(l.tempFile), QByteArray("BM picture"));
     QVERIFY(!l.overlay);
     QVERIFY(m_boxes->shown.isEmpty());
     // The ignored failure leaves nothing behind for a later error box.
@@ -402,7 +390,7 @@ void TestStorage::rowsWithoutBytesOrScriptsLoadAsStated()
     QCOMPARE(m_boxes->shown[0].title, QStringLiteral("Kelvane: SaveObject"));
     l = Loaded();
     QVERIFY(oldStorage.LoadObject(8, l.tempFile, l.isBitmap, l.overlay, l.script));
-    QCOMPARE(readFile(l.tempFile), picture);
+    QCOMPARE(testpictures::read(l.tempFile), picture);
 }
 
 void TestStorage::unusableFilesAreRefusedBeforeTheTableIsTouched()
@@ -489,8 +477,8 @@ void TestStorage::temporaryNamesAvoidExistingFiles()
     Loaded l = load(7);
     QVERIFY(l.result);
     QCOMPARE(l.tempFile, own + QStringLiteral("/tmp7(2).jpg"));
-    QCOMPARE(readFile(l.tempFile), jpeg);
-    QCOMPARE(readFile(own + QStringLiteral("/tmp7.jpg")), QByteArray("a"));
+    QCOMPARE(testpictures::read(l.tempFile), jpeg);
+    QCOMPARE(testpictures::read(own + QStringLiteral("/tmp7.jpg")), QByteArray("a"));
 
     // The control's temporary file goes, and its name with it; a named file goes on its own.
     DeleteTempFile(QString(), l.tempFile);

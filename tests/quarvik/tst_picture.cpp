@@ -22,6 +22,51 @@
 using namespace quarvik;
 using namespace testpictures;
 
+namespace {
+
+// Left half red, right half blue: which way up it is shows at a glance.
+QImage halves(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB888);
+    image.fill(QColor(0, 0, 255));
+    QPainter(&image).fillRect(0, 0, width / 2, height, QColor(255, 0, 0));
+    return image;
+}
+
+bool isReddish(QRgb c) { return qRed(c) > 180 && qBlue(c) < 90; }
+bool isBluish(QRgb c) { return qBlue(c) > 180 && qRed(c) < 90; }
+
+QByteArray jpegBytes(const QImage &image) { return encoded(image, "jpg"); }
+
+// The JPEG with `tail` put after its EXIF directory, as an embedded thumbnail lies.
+QByteArray withThumbnail(const QByteArray &jpeg, const QByteArray &tail)
+{
+    QByteArray exif = jpegWithOrientation(halves(2, 2), 1).mid(2);
+    exif = exif.left(((quint8(exif[2]) << 8) | quint8(exif[3])) + 2) + tail;   // the APP1 segment, longer
+    exif[2] = char((exif.size() - 2) >> 8);
+    exif[3] = char((exif.size() - 2) & 0xff);
+    return jpeg.left(2) + exif + jpeg.mid(2);
+}
+
+// A PNG whose header declares the size but that carries no picture data.
+QByteArray pngDeclaring(int width, int height)
+{
+    const auto big32 = [](quint32 v) -> QByteArray { return QByteArray(1, char(v >> 24)) + char(v >> 16) + char(v >> 8) + char(v); };
+    const auto chunk = [&](const QByteArray &type, const QByteArray &data) -> QByteArray {
+        quint32 crc = 0xFFFFFFFFu;
+        for (char c : QByteArray(type + data)) {
+            crc ^= quint8(c);
+            for (int k = 0; k < 8; ++k)
+                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+        }
+        return big32(quint32(data.size())) + type + data + big32(~crc);
+    };
+    const QByteArray header = big32(quint32(width)) + big32(quint32(height)) + QByteArray("\x08\x02\x00\x00\x00", 5);
+    return QByteArray("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", {}) + chunk("IEND", {});
+}
+
+} // namespace
+
 class TestPicture : public QObject {
     Q_OBJECT
 
@@ -46,7 +91,7 @@ private Q_SLOTS:
     {
         // Stored lying 40 x 20, red left; orientation 6 turns it clockwise.
         const QString file = path(QStringLiteral("Hochkant.jpg"));
-        QVERIFY(writeFile(file, withExif(jpegBytes(halves(40, 20)), 6)));
+        write(file, jpegWithOrientation(halves(40, 20), 6));
 
         PictureReader reader(file);
         QVERIFY(reader.probe());
@@ -78,8 +123,7 @@ private Q_SLOTS:
         // 48 MP: 192 MB decoded, past Qt's default limit of 128 MB.
         const QString file = path(QStringLiteral("48MP.jpg"));
         {
-            QImage big = halves(8000, 6000);
-            QVERIFY(writeFile(file, jpegBytes(big, 60)));
+            write(file, jpegBytes(halves(8000, 6000)));
         }
         PictureView view;
         view.resize(800, 600);
@@ -143,14 +187,14 @@ private Q_SLOTS:
     void picturesAreKnownByContentNotByName()
     {
         const QByteArray jpeg = jpegBytes(halves(30, 20));
-        QVERIFY(writeFile(path(QStringLiteral("Foto.jpg.txt")), jpeg));
+        write(path(QStringLiteral("Foto.jpg.txt")), jpeg);
         QVERIFY(PictureImport::isPictureFile(path(QStringLiteral("Foto.jpg.txt"))));
         const PreparedPicture named = PictureImport::prepare(path(QStringLiteral("Foto.jpg.txt")));
         QVERIFY(named.ok());
         QCOMPARE(named.path, path(QStringLiteral("Foto.jpg.txt")));
         QVERIFY(!named.temporary);
 
-        QVERIFY(writeFile(path(QStringLiteral("Notiz.jpg")), "Kratzer an der Stossstange\n"));
+        write(path(QStringLiteral("Notiz.jpg")), "Kratzer an der Stossstange\n");
         QVERIFY(!PictureImport::isPictureFile(path(QStringLiteral("Notiz.jpg"))));
         const PreparedPicture text = PictureImport::prepare(path(QStringLiteral("Notiz.jpg")));
         QVERIFY(!text.ok());
@@ -187,7 +231,7 @@ private Q_SLOTS:
         buffer.open(QIODevice::WriteOnly);
         QVERIFY(picture.save(&buffer, format.constData()));
         const QString file = path(QStringLiteral("druck.") + QString::fromLatin1(format));
-        QVERIFY(writeFile(file, bytes));
+        write(file, bytes);
         const QImage whole = PictureReader(bytes, QStringLiteral("ganz")).read();
         const auto metres = [](const QImage &image) { return double(image.width()) / image.dotsPerMeterX(); };
         for (PictureReader reader : {PictureReader(bytes, QStringLiteral("Bild")),
@@ -205,17 +249,17 @@ private Q_SLOTS:
         QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("a.gif.txt")));
         QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("/home/bilder.png/")));
         QVERIFY(!PictureImport::hasPictureExtension(QStringLiteral("/home/bilder.png/liste")));
-        QVERIFY(writeFile(path(QStringLiteral("Foto.dat")), jpegBytes(halves(30, 20))));
+        write(path(QStringLiteral("Foto.dat")), jpegBytes(halves(30, 20)));
         QVERIFY(PictureImport::countsAsPicture(path(QStringLiteral("Foto.dat"))));
-        QVERIFY(writeFile(path(QStringLiteral("Kaputt.png")), "kein Bild"));
+        write(path(QStringLiteral("Kaputt.png")), "kein Bild");
         QVERIFY(PictureImport::countsAsPicture(path(QStringLiteral("Kaputt.png"))));
-        QVERIFY(writeFile(path(QStringLiteral("Notiz.txt")), "Text"));
+        write(path(QStringLiteral("Notiz.txt")), "Text");
         QVERIFY(!PictureImport::countsAsPicture(path(QStringLiteral("Notiz.txt"))));
     }
 
     void damagedFilesAreRefusedInGerman()
     {
-        QVERIFY(writeFile(path(QStringLiteral("Leer.jpg")), {}));
+        write(path(QStringLiteral("Leer.jpg")), {});
         QCOMPARE(PictureImport::prepare(path(QStringLiteral("Leer.jpg"))).error,
                  QStringLiteral("Die Datei \"Leer.jpg\" ist leer."));
         QCOMPARE(PictureImport::prepare(path(QStringLiteral("Fehlt.jpg"))).error,
@@ -223,17 +267,17 @@ private Q_SLOTS:
 
         // Cut in half: Qt alone would show a grey lower half without a word.
         const QByteArray jpeg = jpegBytes(halves(200, 200));
-        QVERIFY(writeFile(path(QStringLiteral("Halb.jpg")), jpeg.left(jpeg.size() / 2)));
+        write(path(QStringLiteral("Halb.jpg")), jpeg.left(jpeg.size() / 2));
         QImageReader qt(path(QStringLiteral("Halb.jpg")));
         QVERIFY(!qt.read().isNull());
         const QString cut = QStringLiteral("Die Bilddatei \"Halb.jpg\" ist unvollständig oder beschädigt.");
         QCOMPARE(PictureImport::prepare(path(QStringLiteral("Halb.jpg"))).error, cut);
         // An embedded thumbnail's end marker does not make a cut file whole.
         const QByteArray thumb = QByteArray("\xFF\xD8\xFF\xD9", 4);
-        QVERIFY(writeFile(path(QStringLiteral("Daumen.jpg")), withExif(jpeg, 1, thumb).left(jpeg.size() / 2)));
+        write(path(QStringLiteral("Daumen.jpg")), withThumbnail(jpeg, thumb).left(jpeg.size() / 2));
         QVERIFY(!PictureImport::prepare(path(QStringLiteral("Daumen.jpg"))).ok());
         // Whole, with the thumbnail and bytes after the end, it is fine.
-        QVERIFY(writeFile(path(QStringLiteral("Ganz.jpg")), withExif(jpeg, 1, thumb) + "Nachspann"));
+        write(path(QStringLiteral("Ganz.jpg")), withThumbnail(jpeg, thumb) + "Nachspann");
         QVERIFY(PictureImport::prepare(path(QStringLiteral("Ganz.jpg"))).ok());
 
         // A PNG cut short fails when its data is decoded.
@@ -244,16 +288,16 @@ private Q_SLOTS:
         QByteArray png;
         QBuffer buffer(&png);
         QVERIFY(buffer.open(QIODevice::WriteOnly) && noisy.save(&buffer, "png"));
-        QVERIFY(writeFile(path(QStringLiteral("Halb.png")), png.left(png.size() / 2)));
+        write(path(QStringLiteral("Halb.png")), png.left(png.size() / 2));
         QVERIFY(PictureImport::prepare(path(QStringLiteral("Halb.png"))).error.startsWith(
             QStringLiteral("Das Bild \"Halb.png\" ist beschädigt und kann nicht gelesen werden")));
 
-        QVERIFY(writeFile(path(QStringLiteral("Riesig.png")), pngDeclaring(30000, 30000)));
+        write(path(QStringLiteral("Riesig.png")), pngDeclaring(30000, 30000));
         QCOMPARE(PictureImport::prepare(path(QStringLiteral("Riesig.png"))).error,
                  QStringLiteral("Das Bild \"Riesig.png\" ist mit 30000 x 30000 Bildpunkten zu groß; es werden "
                                 "höchstens 120 Millionen Bildpunkte gezeigt."));
         // Declaring a fair size but holding no picture data.
-        QVERIFY(writeFile(path(QStringLiteral("Hohl.png")), pngDeclaring(300, 200)));
+        write(path(QStringLiteral("Hohl.png")), pngDeclaring(300, 200));
         const PreparedPicture hollow = PictureImport::prepare(path(QStringLiteral("Hohl.png")));
         QVERIFY(hollow.error.startsWith(QStringLiteral("Das Bild \"Hohl.png\" ist beschädigt")));
 

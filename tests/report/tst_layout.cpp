@@ -55,8 +55,8 @@ private Q_SLOTS:
     void filters();
     void filterOperators();
     void firstPageHeader();
-    void memoOverThreePages();
-    void longMemoWithParagraphs();
+    void memoOverPages_data();
+    void memoOverPages();
     void memoWithoutRoomEnds();
     void gridOverPages();
     void emptySectionAndListWithoutBody();
@@ -199,17 +199,28 @@ void LayoutTest::firstPageHeader()
     QCOMPARE(following, (QList<int>{2, 3}));
 }
 
-void LayoutTest::memoOverThreePages()
+void LayoutTest::memoOverPages_data()
 {
+    QTest::addColumn<int>("characters");
+    QTest::addColumn<bool>("paragraphs");
+    QTest::addColumn<int>("right");   // cm
+    QTest::newRow("three pages") << 9000 << false << 15;
+    QTest::newRow("long, with paragraphs") << 20000 << true << 20;
+}
+
+void LayoutTest::memoOverPages()
+{
+    QFETCH(int, characters);
+    QFETCH(bool, paragraphs);
+    QFETCH(int, right);
     ReportDatabase base;
-    const QString description = words(9000);
+    const QString description = words(characters, paragraphs);
     base.addCase(1, {{QStringLiteral("Schadenbeschreibung"), description}});
     CaseLayout run(base.db.get(), 1,
-                   kHeaders + QStringLiteral("[SCHADEN]\rMEMO,1,1,15,3,1,Arial,,10,0,S_Schadenbeschreibung\r"
-                                             "ENDEMEMO,1,1\rCT,1,0.5,5,1,0,Arial,,10,danach\rENDE,0,2"));
+                   kHeaders + QStringLiteral("[SCHADEN]\rMEMO,1,1,%1,3,1,Arial,,10,0,S_Schadenbeschreibung\r"
+                                             "ENDEMEMO,1,1\rCT,1,0.5,5,1,0,Arial,,10,danach\rENDE,0,2").arg(right));
     const QList<ReportElement> memos = run.live(ElementKind::Memo);
-    QCOMPARE(memos.size(), 3);
-    QCOMPARE(run.layout->totalPages(), 3);
+    QVERIFY(memos.size() >= 3);
     QString joined;
     const FontMeasure font(reportFont(QStringLiteral("Arial"), QString(), 10));
     double lastBottom = 0;
@@ -217,43 +228,31 @@ void LayoutTest::memoOverThreePages()
         const ReportElement &memo = memos[i];
         QCOMPARE(memo.page, i + 1);
         QVERIFY(!memo.text.isEmpty());
-        joined += memo.text;
+        joined += memo.text + (paragraphs ? QStringLiteral(" ") : QString());
         const double top = memo.y1 + memo.flow;
         // Continuations start just below the header, at the top of the body.
         if (i == 0)
             QCOMPARE(top, 3.0);
         else
             QVERIFY(std::abs(top - 2.1) < 1e-9);
-        const WrappedText lines(memo.text, font, cmToTwips(15 - 1 - 0.1));
+        const WrappedText lines(memo.text, font, cmToTwips(right - 1 - 0.1));
         lastBottom = top + 0.05 + twipsToCm(lines.lines().size() * font.lineHeight());
         QVERIFY(lastBottom < 20);
     }
-    QCOMPARE(joined, description);   // complete, in order, nothing twice
+    // Complete, in order, nothing twice (line breaks end lines, so they are not kept).
+    if (paragraphs)
+        QCOMPARE(withoutBlanks(joined), withoutBlanks(description));
+    else
+        QCOMPARE(joined, description);
 
-    // What follows the memo comes below its end on the last page.
+    // What follows the memo comes below its end on its last page, or on the next.
     const ReportElement after = run.live(ElementKind::Text).last();
     QCOMPARE(after.text, QStringLiteral("danach"));
-    QCOMPARE(after.page, 3);
-    QVERIFY(after.y1 + after.flow >= lastBottom);
-}
-
-void LayoutTest::longMemoWithParagraphs()
-{
-    ReportDatabase base;
-    const QString description = words(20000, true);
-    base.addCase(1, {{QStringLiteral("Schadenbeschreibung"), description}});
-    CaseLayout run(base.db.get(), 1,
-                   kHeaders + QStringLiteral("[SCHADEN]\rMEMO,1,1,20,3,0,Arial,,10,0,S_Schadenbeschreibung\r"
-                                             "ENDEMEMO,1,1\rENDE,0,2"));
-    QString joined;
-    int page = 0;
-    for (const ReportElement &memo : run.live(ElementKind::Memo)) {
-        QCOMPARE(memo.page, page + 1);
-        page = memo.page;
-        joined += memo.text + u' ';
-    }
-    QVERIFY(page >= 3);
-    QCOMPARE(withoutBlanks(joined), withoutBlanks(description));
+    QCOMPARE(run.layout->totalPages(), after.page);
+    if (after.page == memos.size())
+        QVERIFY(after.y1 + after.flow >= lastBottom);
+    else
+        QCOMPARE(after.page, memos.size() + 1);
 }
 
 void LayoutTest::memoWithoutRoomEnds()

@@ -41,22 +41,6 @@ private Q_SLOTS:
         QVERIFY(picture.pixelColor(picture.width() / 2, picture.height() / 2).alpha() > 0);
         keepScreenshot(window);
     }
-
-    void okAndEscape_closeTheWindow()
-    {
-        frmLogo byButton;
-        byButton.show();
-        auto *ok = byButton.findChild<QPushButton *>("Command1");
-        QVERIFY(ok);
-        ok->click();
-        QVERIFY(!byButton.isVisible());
-
-        frmLogo byKey;
-        byKey.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&byKey));
-        QTest::keyClick(&byKey, Qt::Key_Escape);
-        QVERIFY(!byKey.isVisible());
-    }
 };
 
 QTEST_MAIN(TestAbout)

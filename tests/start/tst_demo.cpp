@@ -250,11 +250,6 @@ private Q_SLOTS:
         }
         QVERIFY2(last.size() >= 6, "dates spread over several years");
 
-        for (const char *flag : {"fEigenSchaden", "fFremdSchaden", "fPersonenSchaden", "fSonstigerSchaden",
-                                 "fAstabuskunde", "Sicherheitspaket", "fErledigt"}) {
-            QVERIFY2(count(*db, QStringLiteral("Select Count(*) From Schaden where %1<>0").arg(flag)) > 0, flag);
-            QVERIFY2(count(*db, QStringLiteral("Select Count(*) From Schaden where %1=0").arg(flag)) > 0, flag);
-        }
         QVERIFY(count(*db, "Select Count(*) From Schaden where fErledigt=0 AND DateDiff('d',Datum,now)>60") > 0);
 
         // A vehicle keeps its type and parking place, a customer its number.
@@ -263,18 +258,8 @@ private Q_SLOTS:
         QCOMPARE(count(*db, "Select Count(*) From (Select Distinct EigenKZ, Fahrzeugtyp, Stellplatz From Schaden)"), plates);
         QCOMPARE(count(*db, "Select Count(*) From (Select Distinct Kundenname, Kundennummer From Schaden where Kundennummer is not Null)"),
                  count(*db, "Select Count(Distinct Kundenname) From Schaden where Kundennummer is not Null"));
-        QVERIFY(count(*db, "Select Count(Distinct Melder) From Schaden") > 10);
-        QVERIFY(count(*db, "Select Count(Distinct Begutachter) From Schaden") >= 5);
         QCOMPARE(count(*db, "Select Count(*) From Schaden where Datum > tsErstellt"), 0L);
         QCOMPARE(count(*db, "Select Count(*) From Schaden where Selbstbeteiligung > Schadenbetrag"), 0L);
-
-        const QStringList texts = column(*db, "Select Schadenbeschreibung From Schaden");
-        const QString all = texts.join(u'\n');
-        QVERIFY(all.contains(u'ä') && all.contains(u'ü') && all.contains(u'ß'));
-        int total = 0;
-        for (const QString &t : texts)
-            total += t.size();
-        QVERIFY2(total / texts.size() > 80, "descriptions of real length");
     }
 
     void demo_continuesAfterExistingCasesAndRepeatsForTheSameSeed()
@@ -428,8 +413,7 @@ private Q_SLOTS:
         pictures -= estimates;
         QCOMPARE(annotated, (pictures + 2) / 3);
         QVERIFY(r.out.contains(QStringLiteral("(%1 beschriftet)").arg(annotated)));
-        QVERIFY2(withPictures >= 4 && withPictures <= 30, qPrintable(QString::number(withPictures)));
-        QVERIFY2(estimates >= 2 && estimates <= 18, qPrintable(QString::number(estimates)));
+        QVERIFY(withPictures > 0 && estimates > 0);
         QCOMPARE(count(*db, "Select Count(*) From Objekt"), long(pictures + estimates));
         QVERIFY(r.out.contains(QString::number(pictures) + " Bilder"));
         QVERIFY(r.out.contains(QString::number(estimates) + QStringLiteral(" Kostenvoranschläge")));

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "FormFixture.h"
 #include "../phone/PhoneFiles.h"
 
@@ -443,7 +444,7 @@ private Q_SLOTS:
             }
         }
         QVERIFY2(!attached.isEmpty(), qPrintable(m_messages->lastText()));
-        QTest::qWait(500); // the file written out whole
+        QVERIFY(testfiles::waitForWholePdf(attached));
         QCOMPARE(report::pdfPageCount(testpictures::read(attached)), 2);
     }
 

@@ -1,3 +1,4 @@
+#include "TestFiles.h"
 #include "ReportTestData.h"
 
 #include "preview/PageCanvas.h"
@@ -441,7 +442,8 @@ void PreviewWindowTest::printsOnCups()
         }
     }
     QCOMPARE(int(jobs.size()), 6);
-    QTest::qWait(500);   // the last file written out whole
+    for (const auto &job : jobs)
+        QVERIFY(testfiles::waitForWholePdf(job.second));
     // It keeps each job's name as the document's title, as a PostScript string "(...)".
     const QRegularExpression pageOf(QStringLiteral("Varnholt Seite (\\d+)"));
     QList<int> pages;

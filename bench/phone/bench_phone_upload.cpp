@@ -93,14 +93,19 @@ QStringList curlArguments(const QStringList &photos, const QString &url)
     return arguments;
 }
 
-// Runs curl and the event loop until curl has ended and done() holds.
+// Runs curl and the event loop until curl has ended and done() holds. The
+// loop sleeps until the next event: processEvents with a time limit never
+// waits, and its spinning took a processor from the receivers and curl.
 void runCurl(const QStringList &arguments, const std::function<bool()> &done)
 {
     QProcess curl;
     curl.start(QStringLiteral("curl"), arguments);
     QEventLoop loop;
-    while (curl.state() != QProcess::NotRunning || !done())
-        loop.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (curl.state() != QProcess::NotRunning || !done()) {
+        if (curl.state() == QProcess::NotRunning && curl.exitCode() != 0)
+            break;
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
     if (curl.exitCode() != 0)
         qFatal("curl failed: %d", curl.exitCode());
 }

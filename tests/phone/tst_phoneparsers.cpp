@@ -139,6 +139,12 @@ void TestPhoneParsers::onlyPicturesAndPdfsAreKnown_data()
     };
     QTest::newRow("JPEG") << jpeg << int(FileKind::Jpeg);
     QTest::newRow("JPEG cut short") << jpeg.left(jpeg.size() / 2) << int(FileKind::None);
+    // The end marker is looked for from the back: what follows it (a motion
+    // photo's video) does not hide it, and one inside a segment before the
+    // picture data does not stand for it.
+    QTest::newRow("JPEG with a video after it") << jpeg + QByteArray(5000, '\x42') << int(FileKind::Jpeg);
+    const QByteArray markerInSegment = phonefiles::withExif(jpeg, QByteArray("MM\0*\xFF\xD9", 6));
+    QTest::newRow("JPEG cut short, end marker in its Exif") << markerInSegment.left(markerInSegment.size() / 2) << int(FileKind::None);
     QTest::newRow("PNG") << encoded("PNG") << int(FileKind::Png);
     QTest::newRow("PNG cut short") << encoded("PNG").chopped(12) << int(FileKind::None);
     // Qt writes no GIF: one pixel, by hand.

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QLabel>
 #include <QListWidget>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void filesAreCheckedNamedByUsAndDelivered_data();
     void filesAreCheckedNamedByUsAndDelivered();
     void limitsOfSizeAndCountAreKept();
+    void largeAndSlowBodiesArriveWhole();
     void aStalledPhoneHoldsNoOtherAndIsLetGo();
     void theDialogListensOnlyWhileItIsOpen();
 
@@ -254,6 +256,49 @@ void TestPhoneReceiver::limitsOfSizeAndCountAreKept()
     client.send(small);
     QTRY_VERIFY(client.ended);
     QCOMPARE(client.status(), 201);
+}
+
+void TestPhoneReceiver::largeAndSlowBodiesArriveWhole()
+{
+    ReceiverOptions options = loopback();
+    options.idleTimeout = 1s;
+    PhoneReceiver receiver(options);
+    QList<IncomingFile> delivered;
+    receiver.setDelivery([&delivered](const IncomingFile &file) {
+        delivered.append(file);
+        return QString();
+    });
+    QVERIFY(receiver.start());
+    const QByteArray page = receiver.loopbackAddress().path().toLatin1();
+
+    // A photo with megabytes after its end, as a motion photo carries its
+    // video: many pieces, more than the hashing may lag behind.
+    QByteArray large = phonefiles::jpeg(phonefiles::photo(64, 48, Qt::red));
+    QByteArray video(3 * 1024 * 1024, Qt::Uninitialized);
+    QRandomGenerator(28).fillRange(reinterpret_cast<quint32 *>(video.data()), video.size() / 4);
+    large += video;
+    QCOMPARE(exchange(receiver.port(), phonefiles::upload(page, "gross.jpg", large))->status(), 201);
+
+    // A phone sending in small bits, slower than a read each idle time
+    // would need, but never pausing that long: slow, not stalled.
+    const QByteArray small = phonefiles::jpeg(phonefiles::photo(64, 48, Qt::blue));
+    const QByteArray request = phonefiles::upload(page, "langsam.jpg", small);
+    RawClient slow(receiver.port());
+    const qsizetype bit = request.size() / 12 + 1;
+    for (qsizetype at = 0; at < request.size(); at += bit) {
+        slow.send(request.mid(at, bit));
+        QTest::qWait(200);
+        QVERIFY(!slow.ended || at + bit >= request.size());
+    }
+    QTRY_VERIFY(slow.ended);
+    QCOMPARE(slow.status(), 201);
+
+    QCOMPARE(delivered.size(), 2);
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray &sent = i == 0 ? large : small;
+        QCOMPARE(delivered[i].sha256, QString::fromLatin1(QCryptographicHash::hash(sent, QCryptographicHash::Sha256).toHex()));
+        QCOMPARE(RawClient::readFile(delivered[i].path), sent);
+    }
 }
 
 void TestPhoneReceiver::aStalledPhoneHoldsNoOtherAndIsLetGo()

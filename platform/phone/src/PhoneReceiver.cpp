@@ -4,6 +4,7 @@
 #include "phone/FileKind.h"
 #include "phone/Routes.h"
 
+#include "BodyHasher.h"
 #include "UploadConnection.h"
 
 #include "core/PrivateTempFolders.h"
@@ -16,6 +17,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -101,6 +103,11 @@ bool PhoneReceiver::start()
         Q_EMIT expired();
     });
     m_expiry->start(m_options.lifetime);
+    m_hashing = new QThread(this);
+    m_hasher = new QObject;
+    m_hasher->moveToThread(m_hashing);
+    connect(m_hashing, &QThread::finished, m_hasher, &QObject::deleteLater);
+    m_hashing->start();
     return true;
 }
 
@@ -118,6 +125,14 @@ void PhoneReceiver::stop()
     // Every connection goes, and with it what it received only in part.
     for (UploadConnection *connection : findChildren<UploadConnection *>(Qt::FindDirectChildrenOnly))
         delete connection;
+    // Their pieces still waiting there are let go as the thread ends.
+    if (m_hashing) {
+        m_hashing->quit();
+        m_hashing->wait();
+        delete m_hashing;
+        m_hashing = nullptr;
+        m_hasher = nullptr;
+    }
 }
 
 bool PhoneReceiver::listening() const
@@ -188,6 +203,11 @@ int PhoneReceiver::admit(qint64 length, QString &text)
 QString PhoneReceiver::partPath()
 {
     return m_folder->filePath(QStringLiteral("Eingang-%1.part").arg(++m_parts));
+}
+
+std::unique_ptr<BodyHasher> PhoneReceiver::bodyHasher(QObject *owner, std::function<void()> resume)
+{
+    return std::make_unique<BodyHasher>(m_hasher, this, owner, std::move(resume));
 }
 
 int PhoneReceiver::finish(const QString &part, const QString &originalName, const QByteArray &start,

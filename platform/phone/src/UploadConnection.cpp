@@ -1,5 +1,7 @@
 #include "UploadConnection.h"
 
+#include "BodyHasher.h"
+
 #include "phone/ExifTime.h"
 #include "phone/PhoneReceiver.h"
 #include "phone/Routes.h"
@@ -8,12 +10,18 @@
 #include <QTcpSocket>
 #include <QUrl>
 
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
 namespace phone {
 namespace {
 
-// Read in pieces of this size at most, and buffered no further: a phone
-// faster than the disk waits in its own send buffer, not in our memory.
-constexpr qint64 kPiece = 1024 * 1024;
+// The socket buffers this much at most: a phone faster than the disk
+// waits in its own send buffer, not in our memory.
+constexpr qint64 kSocketBuffer = 1024 * 1024;
+// A body's reader is woken when this much has come (or the rest of the
+// body): fewer and larger reads than one for each segment.
+constexpr qint64 kLowWater = 512 * 1024;
 constexpr int kMaxNameLength = 120;
 constexpr std::chrono::seconds kAnswerGrace(10);
 
@@ -27,6 +35,19 @@ QString displayName(const QByteArray &sent)
     if (name.size() > kMaxNameLength)
         name = name.left(kMaxNameLength - 1) + QChar(0x2026);
     return name.isEmpty() ? QStringLiteral("Datei") : name;
+}
+
+void setLowWater(QTcpSocket &socket, qint64 bytes)
+{
+    const int value = int(qBound<qint64>(1, bytes, kLowWater));
+    setsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_RCVLOWAT, &value, sizeof value);
+}
+
+// Bytes the system has received for the socket and not handed on yet.
+int waitingBytes(QTcpSocket &socket)
+{
+    int bytes = 0;
+    return ioctl(int(socket.socketDescriptor()), FIONREAD, &bytes) == 0 ? bytes : 0;
 }
 
 QByteArray contentTypeOf(const QByteArray &asset)
@@ -44,7 +65,7 @@ UploadConnection::UploadConnection(QTcpSocket *socket, PhoneReceiver &receiver)
     : QObject(&receiver), m_socket(socket), m_receiver(receiver)
 {
     m_socket->setParent(this);
-    m_socket->setReadBufferSize(kPiece);
+    m_socket->setReadBufferSize(kSocketBuffer);
     ++m_receiver.m_connections;
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &UploadConnection::stalled);
@@ -74,6 +95,13 @@ void UploadConnection::dropPart()
 
 void UploadConnection::stalled()
 {
+    // A slow phone's bytes may wait below the low-water mark: it is slow,
+    // not stalled, as long as some came since the last read.
+    if (m_phase == Phase::Body && (m_socket->bytesAvailable() > 0 || waitingBytes(*m_socket) > 0)) {
+        setLowWater(*m_socket, 1);
+        m_timer.start(m_receiver.options().idleTimeout);
+        return;
+    }
     if (m_phase == Phase::Body && !m_name.isEmpty())
         Q_EMIT m_receiver.rejected(m_name, QStringLiteral("Die Übertragung ist stehen geblieben."));
     m_socket->abort();
@@ -82,23 +110,27 @@ void UploadConnection::stalled()
 
 void UploadConnection::readSome()
 {
-    // One buffer for the connection's reads: a body of many megabytes
-    // passes through it piece by piece without an allocation for each.
-    if (m_piece.isEmpty())
-        m_piece.resize(kPiece);
-    while (m_phase != Phase::Answered && m_socket->bytesAvailable() > 0) {
-        const qint64 wanted = m_phase == Phase::Body ? qMin(kPiece, m_remaining) : kPiece;
-        const qint64 got = m_socket->read(m_piece.data(), wanted);
-        if (got <= 0)
-            return;
-        const QByteArrayView bytes(m_piece.constData(), got);
+    while (m_socket->bytesAvailable() > 0) {
         if (m_phase == Phase::Head) {
-            if (m_parser.feed(bytes.toByteArray()) == HttpHeadParser::State::NeedMore)
+            // No more than a head's worth: the body goes past the parser.
+            char head[HttpHeadParser::kMaxHead];
+            const qint64 got = m_socket->read(head, sizeof head);
+            if (got <= 0)
+                return;
+            if (m_parser.feed(QByteArray(head, got)) == HttpHeadParser::State::NeedMore)
                 continue;
             takeHead();
-        } else {
+        } else if (m_phase == Phase::Body && !m_hash->mustWait()) {
+            // All that is there, up to the body's end: the socket then hands
+            // its buffered piece over as it is, mostly without copying it.
+            QByteArray piece = m_socket->read(qMin(m_socket->bytesAvailable(), m_remaining));
+            if (piece.isEmpty())
+                return;
+            setLowWater(*m_socket, m_remaining - piece.size());
             m_timer.start(m_receiver.options().idleTimeout);
-            takeBody(bytes);
+            takeBody(std::move(piece));
+        } else {
+            return;
         }
     }
 }
@@ -132,32 +164,37 @@ void UploadConnection::takeHead()
         answerText(500, QStringLiteral("Die Datei kann auf dem Arbeitsplatz nicht gespeichert werden."));
         return;
     }
+    m_hash = m_receiver.bodyHasher(this, [this] { readSome(); });
     m_phase = Phase::Body;
     m_remaining = head.contentLength;
     m_timer.start(m_receiver.options().idleTimeout);
     if (head.expectContinue)
         m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-    const QByteArray rest = m_parser.rest().left(m_remaining);
+    QByteArray rest = m_parser.rest().left(m_remaining);
+    setLowWater(*m_socket, m_remaining - rest.size());
     if (!rest.isEmpty() || m_remaining == 0)
-        takeBody(rest);
+        takeBody(std::move(rest));
 }
 
-void UploadConnection::takeBody(QByteArrayView bytes)
+void UploadConnection::takeBody(QByteArray bytes)
 {
     if (m_part.write(bytes.data(), bytes.size()) != bytes.size()) {
         dropPart();
         answerText(500, QStringLiteral("Die Datei kann auf dem Arbeitsplatz nicht gespeichert werden."));
         return;
     }
-    m_hash.add(bytes);
     if (m_start.size() < kExifHeadBytes)
         m_start.append(bytes.first(qMin(bytes.size(), kExifHeadBytes - m_start.size())));
     m_remaining -= bytes.size();
-    if (m_remaining == 0)
-        finishBody();
+    m_hash->add(std::move(bytes));
+    if (m_remaining > 0)
+        return;
+    // The answer waits for the hash, which follows the last piece closely.
+    m_phase = Phase::Hashing;
+    m_hash->finish([this](const QString &sha256) { finishBody(sha256); });
 }
 
-void UploadConnection::finishBody()
+void UploadConnection::finishBody(const QString &sha256)
 {
     m_part.close();
     if (m_part.error() != QFileDevice::NoError) {
@@ -166,7 +203,7 @@ void UploadConnection::finishBody()
         return;
     }
     QString line;
-    const int status = m_receiver.finish(m_part.fileName(), m_name, m_start, m_hash.hex(), line);
+    const int status = m_receiver.finish(m_part.fileName(), m_name, m_start, sha256, line);
     m_admitted = false;
     // Taken or refused, the part is no longer ours: what was taken has its own name now.
     m_part.setFileName(QString());

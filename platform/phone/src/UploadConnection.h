@@ -2,20 +2,22 @@
 
 #include "phone/HttpHead.h"
 
-#include "Sha256.h"
-
 #include <QFile>
 #include <QObject>
 #include <QTimer>
+
+#include <memory>
 
 class QTcpSocket;
 
 namespace phone {
 
+class BodyHasher;
 class PhoneReceiver;
 
 // One phone's connection: reads one request's head, answers it or streams
-// its body into a file of the receiver's folder, answers, and closes. Its
+// its body into a file of the receiver's folder (hashed on the receiver's
+// hashing thread meanwhile), answers once it is stored, and closes. Its
 // timer ends a connection whose head or body stalls; it deletes itself when
 // the connection ends, and with it what was received only in part.
 class UploadConnection : public QObject {
@@ -26,12 +28,12 @@ public:
     ~UploadConnection() override;
 
 private:
-    enum class Phase { Head, Body, Answered };
+    enum class Phase { Head, Body, Hashing, Answered };
 
     void readSome();
     void takeHead();
-    void takeBody(QByteArrayView bytes);
-    void finishBody();
+    void takeBody(QByteArray bytes);
+    void finishBody(const QString &sha256);
     void answer(int status, const QByteArray &type, const QByteArray &body, const QByteArray &allow = {});
     void answerText(int status, const QString &line) { answer(status, "text/plain; charset=utf-8", line.toUtf8()); }
     void serveAsset(const QByteArray &asset);
@@ -44,8 +46,7 @@ private:
     Phase m_phase = Phase::Head;
     QTimer m_timer;
     QFile m_part;
-    Sha256 m_hash;
-    QByteArray m_piece; // what was last read
+    std::unique_ptr<BodyHasher> m_hash;
     QByteArray m_start; // the body's first bytes, for the photo's time
     qint64 m_remaining = 0;
     QString m_name;

@@ -43,9 +43,10 @@ bool jpegIsComplete(const QByteArray &bytes)
         if (marker == kSos)
             break;
     }
-    // Entropy-coded data stuffs every 0xFF with 0x00, so FF D9 is the end;
-    // searched for by the library, as a photo's data is megabytes long.
-    return i < n && bytes.indexOf(QByteArrayView("\xFF\xD9", 2), i) >= 0;
+    // Entropy-coded data stuffs every 0xFF with 0x00, so FF D9 is the end.
+    // Searched for from the back: a whole photo ends with it, so only its
+    // last bytes are read instead of megabytes of picture data.
+    return i < n && bytes.lastIndexOf(QByteArrayView("\xFF\xD9", 2)) >= i;
 }
 
 } // namespace quarvik

@@ -13,10 +13,12 @@
 
 class QTcpServer;
 class QTemporaryDir;
+class QThread;
 class QTimer;
 
 namespace phone {
 
+class BodyHasher;
 class UploadConnection;
 struct Route;
 struct HttpHead;
@@ -40,11 +42,12 @@ struct ReceiverOptions {
 // A small HTTP/1.1 server for files from a phone, knowing nothing of cases:
 // it listens on a port of its range, answers only below the address of a
 // fresh token (the page and the files' POST), streams each body into a
-// private temporary folder while hashing it, takes only pictures and PDFs,
-// and hands each file to its delivery. Everything is event-driven: a slow
-// or stalled phone never holds the window, and each connection has its
-// own time limits. Stopping (or destroying it) ends the token, drops every
-// connection and, with the receiver, the files.
+// private temporary folder while hashing it (on a thread of its own),
+// takes only pictures and PDFs, and hands each file to its delivery.
+// Everything is event-driven: a slow or stalled phone never holds the
+// window, and each connection has its own time limits. Stopping (or
+// destroying it) ends the token, drops every connection and, with the
+// receiver, the files.
 class PhoneReceiver : public QObject {
     Q_OBJECT
 public:
@@ -93,6 +96,8 @@ private:
     int admit(qint64 length, QString &text);
     // Folder and name for a body being received.
     QString partPath();
+    // The hash of one body on the hashing thread; see BodyHasher.
+    std::unique_ptr<BodyHasher> bodyHasher(QObject *owner, std::function<void()> resume);
     // Checks, names and delivers a complete body; the status and the page's line.
     int finish(const QString &part, const QString &originalName, const QByteArray &start, const QString &sha256,
                QString &text);
@@ -104,6 +109,8 @@ private:
     std::unique_ptr<QTemporaryDir> m_folder;
     QTcpServer *m_server = nullptr;
     QTimer *m_expiry = nullptr;
+    QThread *m_hashing = nullptr;
+    QObject *m_hasher = nullptr; // lives in m_hashing
     Delivery m_delivery;
     QString m_error;
     int m_received = 0;

@@ -20,7 +20,7 @@
 #include "core/UserSettings.h"
 #include "core/WaitCursor.h"
 #include "dao/Dao.h"
-#include "vehicle/frmFahrzeug.h"
+#include "vehicle/RecordRoads.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -491,12 +491,7 @@ void frmMain::HeadClick(int column)
 
 void frmMain::showCaseForm()
 {
-    QWidget *form = m_caseForm->window();
-    form->show();
-    if (form->isMinimized())
-        form->showNormal();
-    form->raise();
-    form->activateWindow();
+    vehicle::RecordRoads::showForm(*m_caseForm);
 }
 
 void frmMain::ButtonClick(const QString &key)
@@ -538,19 +533,8 @@ void frmMain::openVehicleRecord()
 {
     if (!GetCurrentID())
         return;
-    const auto openCase = [this](long id) {
-        if (!m_caseForm)
-            return;
-        showCaseForm();
-        m_caseForm->FillSchaden(id);
-    };
-    vehicle::frmFahrzeug::Print print;
-    if (m_print)
-        print = [this](const vehicle::VehicleRecord &record, QWidget *parent) {
-            report::requestVehicleReport(record.plate());
-            showPrinted(m_print(parent));
-        };
-    vehicle::openVehicleRecord(m_db, m_currentId, openCase, print, this);
+    const vehicle::RecordRoads roads(m_caseForm, this, m_print);
+    vehicle::openVehicleRecord(m_db, m_currentId, roads.opener(), roads.printer(), this);
 }
 
 void frmMain::printCurrentCase()

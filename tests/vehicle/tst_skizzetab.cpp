@@ -196,7 +196,9 @@ private Q_SLOTS:
         const auto openRow = [cases](int row) {
             const QModelIndex index = cases->model()->index(row, 0);
             cases->scrollTo(index);
-            QTest::mouseDClick(cases->viewport(), Qt::LeftButton, {}, cases->visualRect(index).center());
+            const QPoint middle = cases->visualRect(index).center();
+            QTest::mouseClick(cases->viewport(), Qt::LeftButton, {}, middle);
+            QTest::mouseDClick(cases->viewport(), Qt::LeftButton, {}, middle);
         };
 
         // Cancelled: the form keeps its case and the mark not yet saved.

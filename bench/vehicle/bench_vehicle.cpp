@@ -122,9 +122,8 @@ int measure(const QString &path)
         auto record = std::make_unique<vehicle::frmFahrzeug>(vehicle::VehicleRecord::load(*db, RecordPlate),
                                                              vehicle::frmFahrzeug::OpenCase(),
                                                              vehicle::frmFahrzeug::Print());
-        // Painted once, at once, as the list's grid is: no second paint
-        // after the window system's first one.
         record->show();
+        QApplication::processEvents();
         record->repaint();
     };
     const std::vector<double> opened = bestOfEach(5, {listFirstScreen, recordPainted});

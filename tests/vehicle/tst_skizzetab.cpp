@@ -3,8 +3,12 @@
 #include "vehicle/MarkSet.h"
 #include "vehicle/MarkSheet.h"
 #include "vehicle/MarkStore.h"
+#include "vehicle/frmFahrzeug.h"
+
+#include "report/PrintRequest.h"
 
 #include <QDateEdit>
+#include <QTableView>
 
 // The tab "Skizze" of the case form: placing, moving, undoing, saving with
 // the case, the earlier cases' damage and two workstations at one case.
@@ -160,6 +164,59 @@ private Q_SLOTS:
         QCOMPARE(places(both), (QList<QPoint>{QPoint(100, 100), QPoint(800, 800)}));
         QCOMPARE(both[1].nr, 2);
         QCOMPARE(places(here.marks().own()), places(both));
+    }
+
+    // The record opened from the form's tab opens cases in the form and
+    // prints as the list's record does; the form's unsaved marks are asked
+    // about first and stay when the question is cancelled.
+    void theRecordFromTheFormOpensCasesAndPrints_keepingWhatIsTyped()
+    {
+        const QDateTime day(QDate(2010, 3, 1), QTime(0, 0));
+        const long earlier = insertCase("B-AB 1", "10/001", {{"Datum", day.addDays(-40)}});
+        const long id = insertCase("B-AB 1", "10/002", {{"Datum", day}});
+        QList<std::pair<short, QString>> printed;
+        makeForm([&printed](QWidget *) {
+            printed.append({report::gPrintKind, report::gPrintSubtitle});
+            return QStringLiteral("An Drucker PDF gesendet");
+        });
+        m_form->FillSchaden(id);
+        showSkizze(*m_form);
+        vehicle::MarkSheet &on = sheet(*m_form);
+        const QImage before = on.grab().toImage();
+        QTest::mouseClick(&on, Qt::LeftButton, {}, at(on, QPoint(300, 300)));
+        QVERIFY(m_form->FormChanged());
+        // The sheet keeps its picture between paints, but not past a change.
+        QVERIFY(on.grab().toImage() != before);
+
+        control<QPushButton>(*m_form, "cmdFahrzeugakte")->click();
+        auto *record = m_form->findChild<vehicle::frmFahrzeug *>();
+        QVERIFY(record);
+        QCOMPARE(record->record().cases().size(), 2);
+        auto *cases = control<QTableView>(*record, "grdFaelle");
+        const auto openRow = [cases](int row) {
+            const QModelIndex index = cases->model()->index(row, 0);
+            cases->scrollTo(index);
+            const QPoint middle = cases->visualRect(index).center();
+            QTest::mouseClick(cases->viewport(), Qt::LeftButton, {}, middle);
+            QTest::mouseDClick(cases->viewport(), Qt::LeftButton, {}, middle);
+        };
+
+        // Cancelled: the form keeps its case and the mark not yet saved.
+        m_messages->answers = {core::MsgAnswer::Cancel};
+        openRow(0);
+        QCOMPARE(m_messages->lastText(), QString("Möchten Sie Ihre Änderung speichern ?"));
+        QCOMPARE(m_form->CaseID(), id);
+        QVERIFY(m_form->FormChanged());
+        QCOMPARE(on.marks().own().size(), 1);
+        // Saved: the mark is stored and the earlier case is in the form.
+        m_messages->answers = {core::MsgAnswer::Yes};
+        openRow(0);
+        QCOMPARE(m_form->CaseID(), earlier);
+        QCOMPARE(places(storedMarks(id)), QList<QPoint>{QPoint(300, 300)});
+
+        control<QPushButton>(*record, "cmdDrucken")->click();
+        QCOMPARE(printed, (QList<std::pair<short, QString>>{{report::PrintKindVehicle, QString("B-AB 1")}}));
+        QCOMPARE(m_list.printed, QStringList{"An Drucker PDF gesendet"});
     }
 };
 

@@ -10,6 +10,10 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -130,6 +134,22 @@ private slots:
         // The drawing is painted with the case's own mark in red.
         QVERIFY(redPixels(*marked, drawing->page) > 20);
         QCOMPARE(redPixels(*before, 1), 0);
+
+        // The drawing's side names reach the PDF as text, not as glyph
+        // outlines that made the page several times larger and slower.
+        if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("case.pdf"));
+        QString message;
+        QVERIFY2(marked->writePdf(pdf, &message), qPrintable(message));
+        QProcess tool;
+        tool.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(tool.waitForFinished(30000));
+        const QStringList words = QString::fromUtf8(tool.readAllStandardOutput()).split(
+            QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
+        for (const char *side : {"vorne", "hinten", "links", "rechts"})
+            QVERIFY2(words.contains(QLatin1String(side)), side);
     }
 
     void theVehicleRecordListsEveryCaseAndTheSumsPerYear()

@@ -117,6 +117,7 @@ void frmSchaden::addSections()
         m_tabs->addTab(section->page(), section->title());
         section->setChangeHandler([this] { markChanged(); });
         section->setImmediateWriteHandler([this](const std::function<void()> &write) { writeImmediately(write); });
+        section->setHost({this, &m_list, m_print});
     }
 }
 

@@ -8,7 +8,7 @@
 #include "history/CaseDeletion.h"
 #include "report/GridSource.h"
 #include "report/PrintRequest.h"
-#include "vehicle/frmFahrzeug.h"
+#include "vehicle/RecordRoads.h"
 
 #include "core/Clock.h"
 #include "core/MessageService.h"
@@ -27,20 +27,12 @@ CaseRoads::CaseRoads(dao::Database &db, varnholt::PrintEntry print, varnholt::Ca
 
 void CaseRoads::showCaseForm()
 {
-    QWidget *form = m_caseForm->window();
-    form->show();
-    if (form->isMinimized())
-        form->showNormal();
-    form->raise();
-    form->activateWindow();
+    vehicle::RecordRoads::showForm(*m_caseForm);
 }
 
 void CaseRoads::open(long id)
 {
-    if (!m_caseForm)
-        return;
-    showCaseForm();
-    m_caseForm->FillSchaden(id);
+    vehicle::RecordRoads(m_caseForm, &m_list, m_print).openCase(id);
 }
 
 bool CaseRoads::remove(long id, const QString &number)
@@ -120,13 +112,8 @@ void CaseRoads::exportList(const ListRows &rows)
 
 void CaseRoads::openVehicle(long id)
 {
-    vehicle::frmFahrzeug::Print print;
-    if (m_print)
-        print = [this](const vehicle::VehicleRecord &record, QWidget *parent) {
-            report::requestVehicleReport(record.plate());
-            m_list.showPrinted(m_print(parent));
-        };
-    vehicle::openVehicleRecord(m_db, id, [this](long caseId) { open(caseId); }, print, m_window);
+    const vehicle::RecordRoads roads(m_caseForm, &m_list, m_print);
+    vehicle::openVehicleRecord(m_db, id, roads.opener(), roads.printer(), m_window);
 }
 
 void CaseRoads::reportError(const dao::DaoError &error, bool loading, QWidget *window)

@@ -2,9 +2,14 @@
 
 #include "vehicle/Outline.h"
 
+#include <QFile>
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QXmlStreamReader>
+
+#include <cmath>
 
 // The drawings are compiled into a static library: its resources are
 // registered by hand, once.
@@ -23,24 +28,35 @@ namespace {
 const QColor Own(200, 0, 0);
 const QColor Earlier(120, 120, 120);
 
+struct MarkFonts {
+    explicit MarkFonts(double radius) : number(QStringLiteral("Arial")), caption(QStringLiteral("Arial"))
+    {
+        number.setPixelSize(std::max(1, int(radius * 1.2)));
+        number.setBold(true);
+        caption.setPixelSize(std::max(1, int(radius * 0.9)));
+    }
+    QFont number;
+    QFont caption;
+};
+
 void paintMark(QPainter &painter, const QPointF &centre, double radius, const QColor &colour, const QString &number,
-               const QString &caption, bool selected)
+               const QString &caption, bool selected, const MarkFonts &fonts)
 {
-    painter.setPen(QPen(colour, radius * (selected ? 0.35 : 0.18)));
+    // The ring as two filled discs: a wide pen's stroke costs several times
+    // as much on screen, and a record shows a hundred marks.
+    const double ring = radius * (selected ? 0.35 : 0.18) / 2;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    painter.drawEllipse(centre, radius + ring, radius + ring);
     painter.setBrush(Qt::white);
-    painter.drawEllipse(centre, radius, radius);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(std::max(1, int(radius * 1.2)));
-    font.setBold(true);
-    painter.setFont(font);
+    painter.drawEllipse(centre, radius - ring, radius - ring);
+    painter.setFont(fonts.number);
     painter.setPen(colour);
     const QRectF box(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
     painter.drawText(box, Qt::AlignCenter, number);
     if (caption.isEmpty())
         return;
-    font.setBold(false);
-    font.setPixelSize(std::max(1, int(radius * 0.9)));
-    painter.setFont(font);
+    painter.setFont(fonts.caption);
     // On white, so the drawing's lines do not cross the case number.
     QRectF label = painter.fontMetrics().boundingRect(caption);
     label.moveTopLeft(QPointF(centre.x() + radius * 1.1, centre.y() - label.height() / 2));
@@ -48,12 +64,48 @@ void paintMark(QPainter &painter, const QPointF &centre, double radius, const QC
     painter.drawText(label, Qt::AlignCenter, caption);
 }
 
+// The texts of the group "Seiten": a size on a text or its group.
+QList<DiagramPainter::Label> readLabels(const QByteArray &svg)
+{
+    QList<DiagramPainter::Label> labels;
+    QXmlStreamReader xml(svg);
+    int depth = 0;
+    int labelsDepth = 0;
+    double groupSize = 0;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::EndElement && depth-- == labelsDepth)
+            labelsDepth = 0;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        ++depth;
+        const QXmlStreamAttributes attributes = xml.attributes();
+        if (xml.name() == QLatin1String("g") && attributes.value(QLatin1String("id")) == QLatin1String("Seiten")) {
+            labelsDepth = depth;
+            groupSize = attributes.value(QLatin1String("font-size")).toDouble();
+        } else if (labelsDepth != 0 && xml.name() == QLatin1String("text")) {
+            DiagramPainter::Label label;
+            label.at = QPointF(attributes.value(QLatin1String("x")).toDouble(),
+                               attributes.value(QLatin1String("y")).toDouble());
+            const double size = attributes.value(QLatin1String("font-size")).toDouble();
+            label.size = size > 0 ? size : groupSize;
+            label.text = xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
+            --depth;
+            labels.append(label);
+        }
+    }
+    return labels;
+}
+
 } // namespace
 
 DiagramPainter::DiagramPainter(const QString &outline)
 {
     registerDrawings();
-    m_drawing = std::make_unique<QSvgRenderer>(OutlineChoice::drawingFile(outline));
+    QFile file(OutlineChoice::drawingFile(outline));
+    const QByteArray svg = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    m_drawing = std::make_unique<QSvgRenderer>(svg);
+    m_labels = readLabels(svg);
 }
 
 DiagramPainter::~DiagramPainter() = default;
@@ -74,13 +126,33 @@ void DiagramPainter::paint(QPainter &painter, const DiagramGeometry &where, cons
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     m_drawing->render(&painter, where.drawn());
+    paintLabels(painter, where.drawn());
+    const MarkFonts fonts(radius);
     for (const DamageMark &mark : earlier)
         paintMark(painter, where.toArea(mark.at), radius, Earlier, QString::number(mark.nr), mark.caseNumber,
-                  mark.id == selectedEarlier && selectedEarlier != 0);
+                  mark.id == selectedEarlier && selectedEarlier != 0, fonts);
     for (const DamageMark &mark : own)
         paintMark(painter, where.toArea(mark.at), radius, Own, QString::number(mark.nr), QString(),
-                  mark.nr == selected);
+                  mark.nr == selected, fonts);
     painter.restore();
+}
+
+void DiagramPainter::paintLabels(QPainter &painter, const QRectF &drawn) const
+{
+    const QRectF box = m_drawing->viewBoxF();
+    if (box.isEmpty())
+        return;
+    const double scale = drawn.width() / box.width();
+    painter.setPen(Qt::black);
+    for (const Label &label : m_labels) {
+        QFont font(QStringLiteral("Arial"));
+        font.setPixelSize(std::max(1, int(std::lround(label.size * scale))));
+        painter.setFont(font);
+        const QPointF middle(drawn.left() + (label.at.x() - box.left()) * scale,
+                             drawn.top() + (label.at.y() - box.top()) * drawn.height() / box.height());
+        painter.drawText(middle - QPointF(QFontMetricsF(font, painter.device()).horizontalAdvance(label.text) / 2, 0),
+                         label.text);
+    }
 }
 
 } // namespace vehicle

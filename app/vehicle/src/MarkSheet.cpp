@@ -18,7 +18,7 @@ MarkSheet::MarkSheet(MarkSet &marks, QWidget *parent) : QWidget(parent), m_marks
     connect(&m_marks, &MarkSet::marksChanged, this, [this] {
         if (m_selected != 0 && m_marks.indexOf(m_selected) < 0)
             choose(0, 0);
-        update();
+        redraw();
     });
 }
 
@@ -30,7 +30,7 @@ void MarkSheet::setOutline(const QString &outline)
         return;
     m_outline = outline;
     m_painter = std::make_unique<DiagramPainter>(outline);
-    update();
+    redraw();
 }
 
 void MarkSheet::setLocked(bool locked)
@@ -42,14 +42,14 @@ void MarkSheet::setLocked(bool locked)
 void MarkSheet::setZoom(double zoom)
 {
     m_zoom = zoom;
-    update();
+    redraw();
 }
 
 void MarkSheet::choose(int nr, long earlierId)
 {
     m_selected = nr;
     m_selectedEarlier = earlierId;
-    update();
+    redraw();
     emit chosen();
 }
 
@@ -58,11 +58,30 @@ DiagramGeometry MarkSheet::geometry() const
     return m_painter->geometry(QRectF(rect()).adjusted(MarkRadius, MarkRadius, -MarkRadius, -MarkRadius), m_zoom);
 }
 
+void MarkSheet::redraw()
+{
+    m_picture = QPixmap();
+    update();
+}
+
+void MarkSheet::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    m_picture = QPixmap();
+}
+
 void MarkSheet::paintEvent(QPaintEvent *)
 {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::white);
-    m_painter->paint(painter, geometry(), m_marks.own(), m_marks.earlier(), MarkRadius, m_selected, m_selectedEarlier);
+    const qreal ratio = devicePixelRatioF();
+    if (m_picture.isNull()) {
+        m_picture = QPixmap(size() * ratio);
+        m_picture.setDevicePixelRatio(ratio);
+        m_picture.fill(Qt::white);
+        QPainter picture(&m_picture);
+        m_painter->paint(picture, geometry(), m_marks.own(), m_marks.earlier(), MarkRadius, m_selected,
+                         m_selectedEarlier);
+    }
+    QPainter(this).drawPixmap(0, 0, m_picture);
 }
 
 void MarkSheet::mousePressEvent(QMouseEvent *event)

@@ -11,6 +11,10 @@
 
 namespace vehicle {
 
+SkizzeAddition::SkizzeAddition(dao::Database &db) : m_db(db) {}
+
+SkizzeAddition::~SkizzeAddition() = default;
+
 void SkizzeAddition::read(long caseId)
 {
     if (caseId == m_caseId)
@@ -56,9 +60,12 @@ void SkizzeAddition::draw(QPainter &painter, const QRectF &box, long caseId, con
 {
     (void)field;
     read(caseId);
-    const DiagramPainter diagram(m_outline);
-    const DiagramGeometry where = diagram.geometry(box);
-    diagram.paint(painter, where, m_own, m_earlier, where.drawn().width() / 45.0);
+    if (!m_painter || m_painterOutline != m_outline) {
+        m_painter = std::make_unique<DiagramPainter>(m_outline);
+        m_painterOutline = m_outline;
+    }
+    const DiagramGeometry where = m_painter->geometry(box);
+    m_painter->paint(painter, where, m_own, m_earlier, where.drawn().width() / 45.0);
 }
 
 } // namespace vehicle

@@ -3,6 +3,7 @@
 #include "vehicle/MarkSheet.h"
 #include "vehicle/frmFahrzeug.h"
 #include "vehicle/MarkStore.h"
+#include "vehicle/RecordRoads.h"
 #include "vehicle/Outline.h"
 
 #include "core/Clock.h"
@@ -107,9 +108,11 @@ void SkizzeSection::buildPage()
             m_marks.remove(m_sheet->selected());
     });
     QObject::connect(m_repair, &QPushButton::clicked, m_page, [this] { repairChosen(); });
-    // The record shows what is stored; cases are opened from the list's record.
-    QObject::connect(record, &QPushButton::clicked, m_page,
-                     [this] { openVehicleRecord(m_db, m_plate, {}, {}, m_page->window()); });
+    // The record shows what is stored; its cases open in this form, as from the list's record.
+    QObject::connect(record, &QPushButton::clicked, m_page, [this] {
+        const RecordRoads roads(host().form, host().list, host().print);
+        openVehicleRecord(m_db, m_plate, roads.opener(), roads.printer(), m_page->window());
+    });
     showChosen();
 }
 

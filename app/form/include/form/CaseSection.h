@@ -1,5 +1,7 @@
 #pragma once
 
+#include "varnholt/PrintEntry.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,6 +14,11 @@ namespace dao {
 class Database;
 class Recordset;
 } // namespace dao
+
+namespace varnholt {
+class CaseForm;
+class CaseList;
+} // namespace varnholt
 
 namespace form {
 
@@ -48,6 +55,14 @@ public:
     // question), runs write, then shows the stored case anew.
     using ImmediateWrite = std::function<void(const std::function<void()> &write)>;
     void setImmediateWriteHandler(ImmediateWrite handler) { m_writeNow = std::move(handler); }
+    // The form the section sits on, its list window and the print entry, for
+    // a section that opens another case in the form or prints.
+    struct Host {
+        varnholt::CaseForm *form = nullptr;
+        varnholt::CaseList *list = nullptr;
+        varnholt::PrintEntry print;
+    };
+    void setHost(Host host) { m_host = std::move(host); }
 
 protected:
     void tellChanged() const
@@ -60,10 +75,12 @@ protected:
         if (m_writeNow)
             m_writeNow(write);
     }
+    const Host &host() const { return m_host; }
 
 private:
     std::function<void()> m_changed;
     ImmediateWrite m_writeNow;
+    Host m_host;
 };
 
 // The sections of the case form, in the order of their tabs.

@@ -2,6 +2,7 @@
 
 #include "vehicle/DiagramPainter.h"
 
+#include <QPixmap>
 #include <QWidget>
 
 #include <memory>
@@ -40,12 +41,18 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // Paints anew on the next paint event; until then the kept picture
+    // serves every repaint (a window moved over it, the record's table scrolled).
+    void redraw();
+
     static constexpr double MarkRadius = 10.0;   // screen pixels
 
     MarkSet &m_marks;
     std::unique_ptr<DiagramPainter> m_painter;
+    QPixmap m_picture;
     QString m_outline;
     bool m_locked = false;
     double m_zoom = 1.0;

@@ -6,11 +6,15 @@
 
 #include <QList>
 
+#include <memory>
+
 namespace dao {
 class Database;
 }
 
 namespace vehicle {
+
+class DiagramPainter;
 
 // The damage diagram in a case's report: the section SKIZZE when the diagram
 // shows marks (the case's own and the vehicle's earlier unrepaired ones),
@@ -18,7 +22,8 @@ namespace vehicle {
 // the earlier ones last) and the drawing SKIZZE.
 class SkizzeAddition : public report::CaseAddition {
 public:
-    explicit SkizzeAddition(dao::Database &db) : m_db(db) {}
+    explicit SkizzeAddition(dao::Database &db);
+    ~SkizzeAddition() override;
 
     QStringList sections(long caseId) override;
     std::optional<QVariant> value(long caseId, const QString &name) override;
@@ -32,6 +37,9 @@ private:
     QString m_outline;
     QList<DamageMark> m_own;
     QList<DamageMark> m_earlier;
+    // The parsed drawing, kept for the preview's every page render and zoom.
+    std::unique_ptr<DiagramPainter> m_painter;
+    QString m_painterOutline;
 };
 
 } // namespace vehicle

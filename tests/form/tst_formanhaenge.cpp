@@ -103,6 +103,19 @@ class TestFormAnhaenge : public QObject, FormFixture {
         return names;
     }
 
+    // The picture at index opened in the annotation editor, an arrow drawn, "OK".
+    void drawArrowOver(int index)
+    {
+        QTimer::singleShot(0, [] {
+            auto *editor = qobject_cast<kelvane::editor::frmMain *>(QApplication::activeModalWidget());
+            if (!editor)
+                qFatal("the editor is not shown");
+            editor->DoCommand(QStringLiteral("Arrow"));
+            control<QAction>(*control<QToolBar>(*editor, "tbOKCancel"), "Ok")->trigger();
+        });
+        section()->open(index);
+    }
+
     // A stored case with the attachments named, opened in the form.
     long caseWith(const QStringList &names)
     {
@@ -371,14 +384,7 @@ private Q_SLOTS:
     void anAnnotationDrawnOverAStoredPhotoIsStoredWithTheCase()
     {
         const long id = caseWith({"delle.png"});
-        QTimer::singleShot(0, [] {
-            auto *editor = qobject_cast<kelvane::editor::frmMain *>(QApplication::activeModalWidget());
-            if (!editor)
-                qFatal("the editor is not shown");
-            editor->DoCommand(QStringLiteral("Arrow"));
-            control<QAction>(*control<QToolBar>(*editor, "tbOKCancel"), "Ok")->trigger();
-        });
-        section()->open(0);
+        drawArrowOver(0);
         QVERIFY(m_form->FormChanged());
         const QVariant object = qlonglong(section()->list().at(0).objectId);
         auto script = [&] {
@@ -455,14 +461,7 @@ private Q_SLOTS:
     void keptVersionsComeBackWithTheSave()
     {
         const long id = caseWith({"delle.png", "kratzer.png"});
-        QTimer::singleShot(0, [] {
-            auto *editor = qobject_cast<kelvane::editor::frmMain *>(QApplication::activeModalWidget());
-            if (!editor)
-                qFatal("the editor is not shown");
-            editor->DoCommand(QStringLiteral("Arrow"));
-            control<QAction>(*control<QToolBar>(*editor, "tbOKCancel"), "Ok")->trigger();
-        });
-        section()->open(0);
+        drawArrowOver(0);
         QVERIFY(m_form->SaveCase());
         section()->remove(1);
         QVERIFY(m_form->SaveCase());

@@ -71,10 +71,13 @@ private:
         }
         for (; at < utf8.size(); ++at)
             characters -= (static_cast<unsigned char>(utf8[at]) & 0xC0) == 0x80;
-        char digits[24];
-        m_bytes.append(digits, size_t(std::to_chars(digits, digits + sizeof digits, characters).ptr - digits));
-        m_bytes += ':';
-        m_bytes.append(utf8.data(), size_t(utf8.size()));
+        const size_t start = m_bytes.size();
+        m_bytes.resize(start + 21 + size_t(utf8.size()));
+        char *to = m_bytes.data() + start;
+        to = std::to_chars(to, to + 20, characters).ptr;
+        *to++ = ':';
+        std::memcpy(to, utf8.data(), size_t(utf8.size()));
+        m_bytes.resize(size_t(to - m_bytes.data()) + size_t(utf8.size()));
     }
 
     EVP_MD *m_md;
@@ -101,6 +104,9 @@ bool sameHash(QByteArrayView hex, const unsigned char *raw)
 
 ChainPart::ChainPart(dao::Database &db, qint64 from, qint64 to)
 {
+    // A file read whole goes quicker mapped than copied page by page.
+    if (db.EngineName() == QLatin1String("SQLite"))
+        db.Execute(QStringLiteral("PRAGMA mmap_size=1073741824"));
     {
         dao::RowReader before(db, QStringLiteral("Select ID,Hash From Verlauf Where ID=(Select Max(ID) From Verlauf "
                                                  "Where ID<?)"),

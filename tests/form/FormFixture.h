@@ -111,6 +111,14 @@ protected:
         return rs->IsEOF() ? QByteArray() : rs->Value("lbObjekt").toByteArray();
     }
 
+    // Where the screenshots go when asked for (VARNHOLT_SCREENSHOT_DIR).
+    static void screenshot(QWidget &window, const QString &name)
+    {
+        const QString folder = qEnvironmentVariable("VARNHOLT_SCREENSHOT_DIR");
+        if (!folder.isEmpty())
+            window.grab().save(folder + u'/' + name);
+    }
+
     long caseCount()
     {
         auto rs = m_db->OpenRecordset(QStringLiteral("SELECT Count(*) AS n FROM Schaden"), dao::RecordsetType::Snapshot);

@@ -5,6 +5,7 @@
 #include "attachments/AttachmentList.h"
 #include "attachments/AttachmentsSection.h"
 #include "attachments/Thumbnails.h"
+#include "history/ChainCheck.h"
 #include "editor/frmMain.h"
 #include "preview/frmDruckmenu.h"
 #include "preview/frmPrint.h"
@@ -15,6 +16,7 @@
 #include "phone/PhoneDialog.h"
 
 #include <QListWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QToolBar>
 #include <QPainter>
@@ -100,6 +102,19 @@ class TestFormAnhaenge : public QObject, FormFixture {
         for (const attachments::CaseAttachment &item : section()->list().items())
             names << item.name;
         return names;
+    }
+
+    // The picture at index opened in the annotation editor, an arrow drawn, "OK".
+    void drawArrowOver(int index)
+    {
+        QTimer::singleShot(0, [] {
+            auto *editor = qobject_cast<kelvane::editor::frmMain *>(QApplication::activeModalWidget());
+            if (!editor)
+                qFatal("the editor is not shown");
+            editor->DoCommand(QStringLiteral("Arrow"));
+            control<QAction>(*control<QToolBar>(*editor, "tbOKCancel"), "Ok")->trigger();
+        });
+        section()->open(index);
     }
 
     // A stored case with the attachments named, opened in the form.
@@ -370,14 +385,7 @@ private Q_SLOTS:
     void anAnnotationDrawnOverAStoredPhotoIsStoredWithTheCase()
     {
         const long id = caseWith({"delle.png"});
-        QTimer::singleShot(0, [] {
-            auto *editor = qobject_cast<kelvane::editor::frmMain *>(QApplication::activeModalWidget());
-            if (!editor)
-                qFatal("the editor is not shown");
-            editor->DoCommand(QStringLiteral("Arrow"));
-            control<QAction>(*control<QToolBar>(*editor, "tbOKCancel"), "Ok")->trigger();
-        });
-        section()->open(0);
+        drawArrowOver(0);
         QVERIFY(m_form->FormChanged());
         const QVariant object = qlonglong(section()->list().at(0).objectId);
         auto script = [&] {
@@ -446,6 +454,73 @@ private Q_SLOTS:
         QVERIFY2(!attached.isEmpty(), qPrintable(m_messages->lastText()));
         QVERIFY(testfiles::waitForWholePdf(attached));
         QCOMPARE(report::pdfPageCount(testpictures::read(attached)), 2);
+    }
+
+    // The versions a redrawn and a deleted attachment left come back from
+    // the tab "Verlauf" with the case's save, beside a pending change; a
+    // save that fails writes none of it.
+    void keptVersionsComeBackWithTheSave()
+    {
+        const long id = caseWith({"delle.png", "kratzer.png"});
+        drawArrowOver(0);
+        QVERIFY(m_form->SaveCase());
+        section()->remove(1);
+        QVERIFY(m_form->SaveCase());
+        const auto scriptOf = [&](const QString &name) {
+            auto rs = m_db->OpenRecordset(QStringLiteral("SELECT o.mScript FROM SchadenAnhang a INNER JOIN Objekt o ON "
+                                                         "o.ID = a.Objekt_ID WHERE a.Name = ?"),
+                                          dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {name});
+            return rs->Fields(0).Value().toString();
+        };
+        QVERIFY(scriptOf("delle.png").contains("ARROW"));
+
+        section()->addFiles({{picture("neu.png", Qt::blue), {}, {}, {}}});
+        control<QPlainTextEdit>(*m_form, "txtFeld_8")->setPlainText("zurückgeholt");
+        const long records = count("SELECT Count(*) FROM Verlauf");
+        auto *tabs = control<QTabWidget>(*m_form, "tabSchaden");
+        tabs->setCurrentWidget(control<QWidget>(*m_form, "tabVerlauf"));
+        auto *grid = control<QTableView>(*m_form, "grdVerlauf");
+        const auto restore = [&](const QString &field, const QString &what) {
+            const QAbstractItemModel &model = *grid->model();
+            for (int row = 0; row < model.rowCount(); ++row)
+                if (model.index(row, 3).data().toString() == field && model.index(row, 5).data().toString() == what) {
+                    grid->setCurrentIndex(model.index(row, 0));
+                    control<QPushButton>(*m_form, "cmdVersionWiederherstellen")->click();
+                    return;
+                }
+            QFAIL(qPrintable("no record " + field));
+        };
+        restore("Anhang \"kratzer.png\"", "gelöscht");
+        restore("Anhang \"delle.png\"", "Anmerkungen geändert");
+        QCOMPARE(shownNames(), QStringList({"delle.png", "neu.png", "kratzer.png"}));
+        QVERIFY(m_form->FormChanged());
+        QCOMPARE(storedNames(id), QStringList({"delle.png"}));
+        QCOMPARE(count("SELECT Count(*) FROM Verlauf"), records);
+
+        QVERIFY(QFile::remove(section()->list().at(1).file));
+        QVERIFY(!m_form->SaveCase());
+        QCOMPARE(storedNames(id), QStringList({"delle.png"}));
+        QCOMPARE(count("SELECT Count(*) FROM Verlauf"), records);
+        QCOMPARE(shownNames(), QStringList({"delle.png", "neu.png", "kratzer.png"}));
+
+        section()->remove(1);
+        QVERIFY(m_form->SaveCase());
+        QCOMPARE(storedNames(id), QStringList({"delle.png", "kratzer.png"}));
+        QCOMPARE(stored(id, "Anmerkung").toString(), QString("zurückgeholt"));
+        QVERIFY(scriptOf("delle.png").isEmpty());
+        QVERIFY(scriptOf("kratzer.png").isEmpty());
+        QCOMPARE(section()->list().at(1).size, QFileInfo(m_dir.filePath("kratzer.png")).size());
+        // The drawn row stays as the version the restore's record names.
+        QCOMPARE(count("SELECT Count(*) FROM Verlauf v INNER JOIN Objekt o ON o.ID = v.Objekt_ID WHERE v.NeuerWert = "
+                       "'wiederhergestellt' AND o.mScript LIKE '%ARROW%'"),
+                 1L);
+        QCOMPARE(count("SELECT Count(*) FROM Verlauf WHERE NeuerWert = 'wiederhergestellt'"), 2L);
+        const history::ChainReport chain = history::verifyChain(*m_db);
+        QVERIFY2(chain.ok(), qPrintable(chain.text()));
+        tabs->setCurrentWidget(control<QWidget>(*m_form, "tabVerlauf"));
+        grid->setCurrentIndex(grid->model()->index(2, 0));   // the drawn row the restore replaced
+        m_form->resize(900, 620);
+        screenshot(*m_form, QStringLiteral("verlauf-anhang.png"));
     }
 
     void aWriteThatFailsUndoesTheWholeSave()

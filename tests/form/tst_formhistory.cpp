@@ -32,14 +32,6 @@ class TestFormHistory : public QObject, FormFixture {
 
     QWidget *ole(int index) { return control<QWidget>(*m_form, QStringLiteral("Ole_%1").arg(index)); }
 
-    // Where the screenshots go when asked for (VARNHOLT_SCREENSHOT_DIR).
-    void screenshot(QWidget &window, const QString &name)
-    {
-        const QString folder = qEnvironmentVariable("VARNHOLT_SCREENSHOT_DIR");
-        if (!folder.isEmpty())
-            window.grab().save(folder + u'/' + name);
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {

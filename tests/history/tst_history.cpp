@@ -78,7 +78,8 @@ private Q_SLOTS:
     void initTestCase() { VARNHOLT_REQUIRE_TEST_ENGINE(); }
 
     // Five records of two cases: the chain holds, and each kind of tampering
-    // is named at the record where it shows, by the program's own check.
+    // is named at the first record where it shows, by the program's own
+    // check, however the chain is split to be checked side by side.
     void verifyFindsTampering_data()
     {
         QTest::addColumn<QStringList>("tampering");
@@ -95,6 +96,11 @@ private Q_SLOTS:
                                                       "UPDATE Verlauf SET ID=3 WHERE ID=4",
                                                       "UPDATE Verlauf SET ID=4 WHERE ID=100"}
                                        << int(history::ChainReport::OutOfOrder) << 3L;
+        QTest::newRow("first deleted") << QStringList{"DELETE FROM Verlauf WHERE ID=1"}
+                                       << int(history::ChainReport::Missing) << 2L;
+        QTest::newRow("two changed") << QStringList{"UPDATE Verlauf SET Feld='x' WHERE ID=4",
+                                                    "UPDATE Verlauf SET AlterWert=NULL WHERE ID=2"}
+                                     << int(history::ChainReport::Changed) << 2L;
     }
 
     void verifyFindsTampering()
@@ -113,7 +119,7 @@ private Q_SLOTS:
             journal.append(change(2, QStringLiteral("Fahrzeug"), QStringLiteral("B-AB 1"), QStringLiteral("B-CD 2")),
                            kNow.addSecs(60));
             journal.append({change(1, QStringLiteral("Schadenbetrag"), QStringLiteral("100,00"), QStringLiteral("120,00")),
-                            change(1, QStringLiteral("Anmerkung"), QString(), QString())},
+                            change(1, QStringLiteral("Anmerkung"), QString(), QStringLiteral("Stoßfänger \U0001F697"))},
                            kNow.addSecs(120));
             tx.commit();
         }
@@ -125,6 +131,11 @@ private Q_SLOTS:
         const history::ChainReport report = history::verifyChain(*data.db);
         QCOMPARE(int(report.fault), fault);
         QCOMPARE(report.recordId, recordId);
+        for (int parts : {2, 3, 5}) {
+            const history::ChainReport split = history::verifyChain(*data.db, parts);
+            QCOMPARE(split.text(), report.text());
+            QCOMPARE(split.records, report.records);
+        }
         data.db->Close();
         const Run run = runProgram({QStringLiteral("--verify-history"), data.path()});
         if (fault == history::ChainReport::None) {

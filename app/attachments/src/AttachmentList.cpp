@@ -77,6 +77,18 @@ void AttachmentList::annotate(int index, const QString &file, const QString &scr
     item.overlay = overlay;
 }
 
+void AttachmentList::restore(int index, long versionId)
+{
+    if (index < 0 || index >= count())
+        return;
+    CaseAttachment &item = m_items[size_t(index)];
+    item.restoreFrom = versionId;
+    item.file.clear();
+    item.annotated = false;
+    item.script.clear();
+    item.overlay.clear();
+}
+
 std::vector<long> AttachmentList::removed() const
 {
     std::vector<long> gone;
@@ -92,7 +104,7 @@ bool AttachmentList::changed() const
     if (m_items.size() != m_storedOrder.size())
         return true;
     for (size_t i = 0; i < m_items.size(); ++i) {
-        if (m_items[i].objectId != m_storedOrder[i] || m_items[i].annotated)
+        if (m_items[i].objectId != m_storedOrder[i] || m_items[i].annotated || m_items[i].restoreFrom != 0)
             return true;
     }
     return false;

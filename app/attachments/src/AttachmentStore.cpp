@@ -30,6 +30,29 @@ long nextObjektId(dao::Database &db)
     return long(dao::isNull(highest) ? 0 : highest.toLongLong()) + 1;
 }
 
+// A kept version back in the case: a new row with its content takes the
+// attachment's place (or a place of its own for a deleted one), the row the
+// attachment held stays untouched as a version. Returns the new row's ID.
+long putBack(dao::Database &db, long caseId, int place, const CaseAttachment &item, QList<history::Entry> *entries)
+{
+    const long back = history::keepVersion(db, item.restoreFrom);
+    if (back == 0)
+        dao::DBEngine::instance().raise(dao::ErrNoCurrentRecord,
+                                        QStringLiteral("Die Version von \"%1\" ist nicht mehr vorhanden.").arg(item.name));
+    if (item.objectId != 0)
+        db.Execute(QStringLiteral("Update SchadenAnhang Set Objekt_ID=? Where Objekt_ID=?"),
+                   {qlonglong(back), qlonglong(item.objectId)});
+    else
+        db.Execute(QStringLiteral("Insert Into SchadenAnhang (Objekt_ID, Schaden_ID, Reihenfolge, Name, Hinzugefuegt, "
+                                  "Groesse) Values (?,?,?,?,?,?)"),
+                   {qlonglong(back), qlonglong(caseId), place, item.name, nullable(item.added), item.size});
+    if (entries)
+        entries->append({caseId, history::kind::Restored, history::attachmentField(item.name),
+                         QStringLiteral("Version %1").arg(item.restoreFrom), QStringLiteral("wiederhergestellt"),
+                         item.objectId != 0 ? QVariant(qlonglong(item.objectId)) : QVariant()});
+    return back;
+}
+
 } // namespace
 
 bool AttachmentStore::available(dao::Database &db)
@@ -62,7 +85,7 @@ QByteArray AttachmentStore::content(const CaseAttachment &item)
     if (item.file.isEmpty()) {
         auto rs = m_db.OpenRecordset(QStringLiteral("Select lbObjekt From Objekt Where ID=?"),
                                      dao::RecordsetType::Snapshot, dao::RecordsetOption::None,
-                                     {qlonglong(item.objectId)});
+                                     {qlonglong(item.restoreFrom != 0 ? item.restoreFrom : item.objectId)});
         if (!rs->IsEOF())
             stored = rs->Fields(0).Value().toByteArray();
         rs->Close();
@@ -89,8 +112,8 @@ void AttachmentStore::write(long caseId, const AttachmentList &list)
     QList<history::Entry> entries;
     const auto record = [&](const QString &name, const QString &word, long kept) {
         if (keepsHistory)
-            entries.append({caseId, history::kind::Attachment, QStringLiteral("Anhang \"%1\"").arg(name), QVariant(),
-                            word, kept ? QVariant(qlonglong(kept)) : QVariant()});
+            entries.append({caseId, history::kind::Attachment, history::attachmentField(name), QVariant(), word,
+                            kept ? QVariant(qlonglong(kept)) : QVariant()});
     };
     for (long id : list.removed()) {
         QString name;
@@ -107,23 +130,27 @@ void AttachmentStore::write(long caseId, const AttachmentList &list)
     long next = 0;
     for (int place = 0; place < list.count(); ++place) {
         const CaseAttachment &item = list.at(place);
+        const bool fresh = item.objectId == 0 && item.restoreFrom == 0;
         long id = item.objectId;
-        if (id == 0) {
+        if (item.restoreFrom != 0) {
+            id = putBack(m_db, caseId, place, item, keepsHistory ? &entries : nullptr);
+            next = 0;   // the copy took the next free number
+        } else if (id == 0) {
             if (next == 0)
                 next = nextObjektId(m_db);
             id = next++;
         }
-        if (item.objectId == 0)
+        if (fresh)
             record(item.name, QStringLiteral("eingefügt"), 0);
         else if (item.annotated)
             record(item.name, QStringLiteral("Anmerkungen geändert"), keepsHistory ? history::keepVersion(m_db, id) : 0);
-        if (item.objectId == 0 || item.annotated) {
+        if (fresh || item.annotated) {
             sendral::OverlayGraphic overlay;
             const bool drawn = item.annotated && !item.overlay.isEmpty() && overlay.SetData(item.overlay);
             if (!m_writer->SaveObject(id, item.file, drawn ? &overlay : nullptr, drawn ? item.script : QString()))
                 throw form::AttachmentSaveFailed{};
         }
-        if (item.objectId == 0) {
+        if (fresh) {
             m_db.Execute(QStringLiteral("Insert Into SchadenAnhang (Objekt_ID, Schaden_ID, Reihenfolge, Name, "
                                         "Hinzugefuegt, Groesse, Aufnahme, Pruefsumme) Values (?,?,?,?,?,?,?,?)"),
                          {qlonglong(id), qlonglong(caseId), place, item.name, nullable(item.added), item.size,

@@ -78,8 +78,9 @@ QString captionOf(const CaseAttachment &item)
 
 QString thumbnailKey(const CaseAttachment &item)
 {
-    return item.objectId != 0 && item.file.isEmpty() ? QStringLiteral("objekt:%1").arg(item.objectId)
-                                                     : QStringLiteral("datei:") + item.file;
+    // A version coming back shows its own content.
+    const long row = item.restoreFrom != 0 ? item.restoreFrom : item.objectId;
+    return row != 0 && item.file.isEmpty() ? QStringLiteral("objekt:%1").arg(row) : QStringLiteral("datei:") + item.file;
 }
 
 AttachmentsPage::AttachmentsPage(const AttachmentList &list, Thumbnails &thumbnails, QWidget *parent)

@@ -8,6 +8,8 @@
 #include "core/PrivateTempFolders.h"
 #include "core/WaitCursor.h"
 #include "dao/Dao.h"
+#include "history/Record.h"
+#include "history/Versions.h"
 #include "kelvane/AttachmentWriter.h"
 #include "phone/PhoneDialog.h"
 #include "quarvik/ScannerAcquisition.h"
@@ -197,6 +199,39 @@ void AttachmentsSection::open(int index)
         showDocument(index);
 }
 
+QString AttachmentsSection::restoreVersion(const history::Record &record)
+{
+    const QString name = history::attachmentOfField(record.field);
+    const long versionId = long(record.objectId.toLongLong());
+    if (name.isNull() || versionId == 0)
+        return QStringLiteral("Dieser Eintrag bewahrt keine Version eines Anhangs.");
+    if (m_locked)
+        return QStringLiteral("Der Vorgang ist erledigt; seine Anhänge bleiben, wie sie sind.");
+    if (!m_available || !m_writer)
+        return QStringLiteral("Die Anhänge dieses Vorgangs können hier nicht geändert werden.");
+    const history::Version version = history::readVersion(m_db, versionId);
+    if (!version.exists())
+        return QStringLiteral("Diese Version wurde bereinigt.");
+    int index = -1;
+    if (record.newValue.toString() != QStringLiteral("gelöscht")) {
+        for (int i = 0; i < m_list.count() && index < 0; ++i)
+            if (m_list.at(i).objectId != 0 && m_list.at(i).name == name)
+                index = i;
+    }
+    if (index >= 0) {
+        m_list.restore(index, versionId);
+    } else {
+        CaseAttachment item;
+        item.name = name;
+        item.picture = version.picture;
+        item.size = contentOf(version.bytes, version.picture).size();
+        item.restoreFrom = versionId;
+        m_list.append(std::move(item));
+    }
+    changedHere();
+    return {};
+}
+
 // The file a stored attachment's content is read from, with its stored
 // script; a new one's own file.
 QString AttachmentsSection::contentFile(int index, bool *isBitmap, QString *script)
@@ -208,7 +243,8 @@ QString AttachmentsSection::contentFile(int index, bool *isBitmap, QString *scri
         return item.file;
     QString file;
     std::shared_ptr<sendral::OverlayGraphic> overlay;
-    if (!m_writer->LoadObject(item.objectId, file, *isBitmap, *script, overlay))
+    if (!m_writer->LoadObject(item.restoreFrom != 0 ? item.restoreFrom : item.objectId, file, *isBitmap, *script,
+                              overlay))
         return {};
     return file;
 }

@@ -49,6 +49,10 @@ HistorySection::HistorySection() : m_page(std::make_unique<QWidget>())
     m_restore->setObjectName(QStringLiteral("cmdVersionWiederherstellen"));
     m_restore->setEnabled(false);
     side->addWidget(m_restore);
+    m_pending = new QLabel(m_page.get());
+    m_pending->setObjectName(QStringLiteral("lblVersionHinweis"));
+    m_pending->setWordWrap(true);
+    side->addWidget(m_pending);
     layout->addLayout(side, 1);
 
     QObject::connect(m_view->selectionModel(), &QItemSelectionModel::currentRowChanged, m_page.get(),
@@ -92,6 +96,7 @@ void HistorySection::refresh()
                           core::MsgIcon::Exclamation, core::MsgButtons::Ok, {}, m_shown);
     }
     m_model->setRecords(std::move(records));
+    m_pending->clear();
     m_view->resizeColumnsToContents();
     showSelected();
 }
@@ -106,7 +111,10 @@ void HistorySection::showSelected()
 {
     const int row = selectedRow();
     const bool kept = row >= 0 && !m_model->record(row).objectId.isNull();
-    m_restore->setEnabled(kept && !m_locked && history::slotOfField(m_model->record(row).field) > 0);
+    const bool restorable = kept
+        && (history::slotOfField(m_model->record(row).field) > 0
+            || (m_restoreAttachment && !history::attachmentOfField(m_model->record(row).field).isNull()));
+    m_restore->setEnabled(restorable && !m_locked);
     m_version->clear();
     if (!kept || !m_db)
         return;
@@ -138,6 +146,19 @@ void HistorySection::restoreSelected()
         return;
     const history::Record record = m_model->record(row);
     const int slot = history::slotOfField(record.field);
+    if (slot == 0) {
+        QString refusal;
+        try {
+            refusal = m_restoreAttachment ? m_restoreAttachment(record) : QStringLiteral("Nicht wiederherstellbar.");
+        } catch (const dao::DaoError &error) {
+            refusal = error.description();
+        }
+        if (!refusal.isEmpty())
+            core::showMessage(refusal, core::MsgIcon::Information, core::MsgButtons::Ok, {}, m_shown);
+        else
+            m_pending->setText(QStringLiteral("%1 kommt mit dem Speichern des Vorgangs zurück.").arg(record.field));
+        return;
+    }
     dao::Database &db = *m_db;
     const long caseId = m_caseId;
     writeNow([&db, caseId, record, slot] {

@@ -61,6 +61,9 @@ QString changedElsewhereQuestion(dao::Database &db, long caseId)
 SaveHistory::SaveHistory(QList<QPair<QString, QString>> fields, QHash<QString, QString> attachments)
     : m_fields(std::move(fields)), m_attachments(std::move(attachments))
 {
+    // The row's values are keyed in lower case; made once, not per save.
+    for (auto &field : m_fields)
+        field.first = field.first.toLower();
 }
 
 void SaveHistory::noteAttachment(dao::Database &db, const QString &dataField, int change, const QVariant &stored)
@@ -87,8 +90,8 @@ QList<history::Entry> SaveHistory::fieldEntries(long caseId, const QVariantMap &
         return entries;
     }
     for (const auto &[column, label] : m_fields) {
-        const QVariant was = before.value(column.toLower());
-        const QVariant is = after.value(column.toLower());
+        const QVariant was = before.value(column);
+        const QVariant is = after.value(column);
         // Most fields stay as they were: told apart without making their texts.
         if (dao::isNull(was) ? dao::isNull(is) : (!dao::isNull(is) && was == is))
             continue;

@@ -1,15 +1,23 @@
 #include "history/ChainCheck.h"
 
 #include "history/Record.h"
+#include "ChainPart.h"
 #include "RecordRow.h"
 
 #include "dao/Dao.h"
+#include "dao/RowReader.h"
 
 #include <algorithm>
+#include <exception>
+#include <limits>
+#include <thread>
 #include <vector>
 
 namespace history {
 namespace {
+
+// Fewer records than this are checked in one part: another connection would cost more.
+constexpr qint64 ShortChain = 50000;
 
 // Whether the record matches its content after some other record of the chain.
 bool intactElsewhere(dao::Database &db, const Record &record)
@@ -24,20 +32,6 @@ bool intactElsewhere(dao::Database &db, const Record &record)
         found = chainHash(record, QByteArray::fromHex(rs->Fields(0).Value().toString().toLatin1())) == stored;
     rs->Close();
     return found;
-}
-
-// Whether the stored hex text is the raw hash, without decoding the text.
-bool sameHash(const QString &hex, const QByteArray &raw)
-{
-    static constexpr char digits[] = "0123456789abcdef";
-    if (hex.size() != raw.size() * 2)
-        return false;
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(raw[i]);
-        if (hex[2 * i] != QLatin1Char(digits[byte >> 4]) || hex[2 * i + 1] != QLatin1Char(digits[byte & 15]))
-            return false;
-    }
-    return true;
 }
 
 } // namespace
@@ -58,63 +52,108 @@ QString ChainReport::text() const
     return {};
 }
 
-ChainReport verifyChain(dao::Database &db, const std::function<bool(qint64)> &progress)
+namespace {
+
+// Checks the parts side by side, each through a connection of its own
+// (rows written in an open transaction are seen by its own connection only).
+std::vector<ChainPart::Outcome> checkParts(dao::Database &db, qint64 first, qint64 last, int parts)
+{
+    // Declared first, closed last: the parts read through them.
+    std::vector<std::unique_ptr<dao::Database>> connections;
+    std::vector<std::unique_ptr<ChainPart>> checked;
+    const qint64 span = (last - first) / parts + 1;
+    for (int i = 0; i < parts; ++i) {
+        const qint64 from = first + i * span;
+        if (from > last)
+            break;
+        dao::Database *on = &db;
+        if (parts > 1) {
+            dao::OpenOptions reading;
+            reading.readOnly = true;
+            connections.push_back(dao::DBEngine::instance().Workspaces(0).OpenDatabase(db.Name(), reading));
+            on = connections.back().get();
+        }
+        checked.push_back(std::make_unique<ChainPart>(*on, from, std::min(last, from + span - 1)));
+    }
+    std::atomic<qint64> firstFault = std::numeric_limits<qint64>::max();
+    std::vector<std::exception_ptr> errors(checked.size());
+    std::vector<std::thread> threads;
+    for (size_t i = 1; i < checked.size(); ++i)
+        threads.emplace_back([&, i] {
+            try {
+                checked[i]->run(firstFault);
+            } catch (...) {
+                errors[i] = std::current_exception();
+            }
+        });
+    try {
+        checked.front()->run(firstFault);
+    } catch (...) {
+        errors.front() = std::current_exception();
+    }
+    for (std::thread &thread : threads)
+        thread.join();
+    for (const std::exception_ptr &error : errors)
+        if (error)
+            std::rethrow_exception(error);
+    std::vector<ChainPart::Outcome> outcomes;
+    for (const std::unique_ptr<ChainPart> &part : checked)
+        outcomes.push_back(std::move(part->outcome()));
+    return outcomes;
+}
+
+} // namespace
+
+ChainReport verifyChain(dao::Database &db, int parts)
 {
     ChainReport report;
-    std::vector<bool> cases;   // by case ID: IDs are dense, a set would cost more than the rest of a record
-    QByteArray previous = chainStart();
-    qint64 lastId = 0;
-    // The time as the engine's text: the same on either engine, and no date to make per record.
-    auto rs = db.OpenRecordset(QStringLiteral("Select ID,Schaden_ID,CAST(Zeit AS TEXT) AS ZeitText,Benutzer,Arbeitsplatz,"
-                                              "Art,Feld,AlterWert,NeuerWert,Objekt_ID,Hash From Verlauf Order By ID"),
-                               dao::RecordsetType::ForwardOnly);
-    QByteArray bytes;
-    HashedValues values;
-    for (; !rs->IsEOF(); rs->MoveNext()) {
-        const qint64 id = rs->Fields(0).Value().toLongLong();
-        const qint64 caseId = rs->Fields(1).Value().toLongLong();
-        values.caseId = caseId;
-        values.time = rs->Fields(2).Value().toString();
-        values.user = rs->Fields(3).Value().toString();
-        values.workstation = rs->Fields(4).Value().toString();
-        values.kind = rs->Fields(5).Value().toString();
-        values.field = rs->Fields(6).Value().toString();
-        values.oldValue = rs->Fields(7).Value();
-        values.newValue = rs->Fields(8).Value();
-        values.objectId = rs->Fields(9).Value();
-        const QString stored = rs->Fields(10).Value().toString();
-        if (id != lastId + 1) {
-            report.fault = ChainReport::Missing;
-            report.recordId = long(id);
-            break;
-        }
-        bytes.resize(0);
-        appendHashedBytes(bytes, values, previous);
-        previous = sha256(bytes);
-        if (!sameHash(stored, previous)) {
-            rs->Close();
-            auto again = db.OpenRecordset(QStringLiteral("Select %1 From Verlauf Where ID=?").arg(recordColumns()),
-                                          dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, {id});
-            const Record record = readRecord(*again);
-            again->Close();
-            report.fault = intactElsewhere(db, record) ? ChainReport::OutOfOrder : ChainReport::Changed;
-            report.recordId = long(id);
+    qint64 first = 0;
+    qint64 last = 0;
+    {
+        dao::RowReader range(db, QStringLiteral("Select Min(ID),Max(ID) From Verlauf"));
+        if (!range.next() || range.isNull(0))
             return report;
-        }
-        lastId = id;
-        ++report.records;
-        if (caseId > 0) {
-            if (size_t(caseId) >= cases.size())
-                cases.resize(std::max(size_t(caseId) + 1, cases.size() * 2));
-            if (!cases[size_t(caseId)]) {
-                cases[size_t(caseId)] = true;
-                ++report.cases;
-            }
-        }
-        if (progress && report.records % 4096 == 0 && !progress(report.records))
-            break;
+        first = range.integer(0);
+        last = range.integer(1);
+        if (parts <= 0)
+            parts = last - first < ShortChain ? 1 : int(std::max(1u, std::thread::hardware_concurrency()));
     }
-    rs->Close();
+    // What another connection cannot see yet is checked in one part on this one.
+    if (db.TransactionDepth() > 0)
+        parts = 1;
+    std::vector<ChainPart::Outcome> checked;
+    try {
+        checked = checkParts(db, first, last, parts);
+    } catch (const dao::DaoError &) {
+        if (parts == 1)
+            throw;
+        // A database another connection cannot read alongside (held exclusively): in one part.
+        checked = checkParts(db, first, last, 1);
+    }
+    std::vector<bool> cases;
+    for (const ChainPart::Outcome &part : checked) {
+        report.records += part.records;
+        if (part.fault != ChainReport::None) {
+            report.fault = part.fault;
+            report.recordId = long(part.faultId);
+            break;
+        }
+        if (cases.size() < part.cases.size())
+            cases.resize(part.cases.size());
+        for (size_t c = 0; c < part.cases.size(); ++c)
+            if (part.cases[c])
+                cases[c] = true;
+    }
+    if (report.fault == ChainReport::Changed) {
+        auto again = db.OpenRecordset(QStringLiteral("Select %1 From Verlauf Where ID=?").arg(recordColumns()),
+                                      dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None,
+                                      {qlonglong(report.recordId)});
+        const Record record = readRecord(*again);
+        again->Close();
+        if (intactElsewhere(db, record))
+            report.fault = ChainReport::OutOfOrder;
+    }
+    report.cases = std::count(cases.begin(), cases.end(), true);
     return report;
 }
 

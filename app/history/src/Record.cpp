@@ -94,6 +94,15 @@ int slotOfField(const QString &field)
     return ok && slot > 0 ? slot : 0;
 }
 
+QString attachmentField(const QString &name) { return QStringLiteral("Anhang \"%1\"").arg(name); }
+
+QString attachmentOfField(const QString &field)
+{
+    if (!field.startsWith(QLatin1String("Anhang \"")) || !field.endsWith(u'"') || field.size() < 9)
+        return {};
+    return field.mid(8, field.size() - 9);
+}
+
 QString timeText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
 void appendHashedBytes(QByteArray &out, const HashedValues &values, const QByteArray &previousRawHash)

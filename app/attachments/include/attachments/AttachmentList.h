@@ -33,6 +33,10 @@ public:
     // A new annotation of the picture at index, drawn over file (ours).
     void annotate(int index, const QString &file, const QString &script, const QByteArray &overlay);
 
+    // The content of kept version versionId comes back into the attachment
+    // at index with the save, drawn over no more.
+    void restore(int index, long versionId);
+
     // The stored attachments no longer listed.
     std::vector<long> removed() const;
     bool changed() const;

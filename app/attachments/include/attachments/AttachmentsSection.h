@@ -11,6 +11,9 @@
 
 #include <memory>
 
+namespace history {
+struct Record;
+}
 namespace kelvane {
 class IAttachmentWriter;
 }
@@ -53,6 +56,10 @@ public:
     void arrange(const std::vector<int> &order);
     // Pictures in the annotation editor, documents in their application.
     void open(int index);
+    // A kept version of a further attachment comes back with the case's
+    // save: into the stored attachment of its name, or, when the record
+    // tells of its deletion or none is left, as one more. "" or why not.
+    QString restoreVersion(const history::Record &record);
 
     const AttachmentList &list() const { return m_list; }
     Thumbnails &thumbnails() { return *m_thumbnails; }

@@ -32,6 +32,8 @@ struct CaseAttachment {
     bool annotated = false;
     QString script;
     QByteArray overlay; // PNG; empty for none
+    // A kept version (Objekt row) whose content the save puts back; 0 for none.
+    long restoreFrom = 0;
 };
 
 } // namespace attachments

@@ -2,6 +2,12 @@
 
 #include "form/CaseSection.h"
 
+#include <functional>
+
+namespace history {
+struct Record;
+}
+
 class QLabel;
 class QPushButton;
 class QTableView;
@@ -12,8 +18,10 @@ class HistoryModel;
 
 // The tab "Verlauf": the case's change records, newest first, read only.
 // A record that kept an attachment's earlier version shows it beside the
-// list, and puts it back into its slot on "Version wiederherstellen" (at
-// once, as a change record of its own, after the form's save question).
+// list. "Version wiederherstellen" puts a picture slot's version back at
+// once (a change record of its own, after the form's save question), and
+// hands a further attachment's to the tab that keeps them, where it waits
+// for the case's save like any change there.
 class HistorySection : public CaseSection {
 public:
     HistorySection();
@@ -27,6 +35,10 @@ public:
     void write(dao::Database &db, long caseId) override;
     void settle() override;
 
+    // Takes a further attachment's version back; "" or why not.
+    using AttachmentRestore = std::function<QString(const history::Record &)>;
+    void setAttachmentRestore(AttachmentRestore restore) { m_restoreAttachment = std::move(restore); }
+
 private:
     void showSelected();
     void restoreSelected();
@@ -39,6 +51,8 @@ private:
     QTableView *m_view = nullptr;
     QLabel *m_version = nullptr;
     QPushButton *m_restore = nullptr;
+    QLabel *m_pending = nullptr;
+    AttachmentRestore m_restoreAttachment;
     dao::Database *m_db = nullptr;
     long m_caseId = 0;
     bool m_locked = false;

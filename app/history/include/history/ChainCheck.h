@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 namespace dao {
 class Database;
 }
@@ -23,11 +21,12 @@ struct ChainReport {
 };
 
 // Reads the records in the order of their IDs and checks each hash against
-// its content and the previous record's hash. A record whose ID does not
-// follow the previous one is reported as missing (one before it was taken
-// out); one that matches its content only after another record of the chain
-// as out of order; any other mismatch as changed. `progress` is told the
-// records read so far now and then and may ask to stop (false).
-ChainReport verifyChain(dao::Database &db, const std::function<bool(qint64)> &progress = {});
+// its content and the previous record's stored hash. A record whose ID does
+// not follow the previous one is reported as missing (one before it was
+// taken out); one that matches its content only after another record of
+// the chain as out of order; any other mismatch as changed; always the
+// first such record by ID. A long chain is checked in `parts` runs of IDs
+// side by side, each through a connection of its own (0: one per core).
+ChainReport verifyChain(dao::Database &db, int parts = 0);
 
 } // namespace history

@@ -40,6 +40,10 @@ struct Record : Entry {
 // the tab's text "Bild n"; and back, 0 for no slot's text.
 QString slotField(int slot);
 int slotOfField(const QString &field);
+// The text a further attachment goes by: Anhang "name"; and back, a null
+// string for no attachment's text.
+QString attachmentField(const QString &name);
+QString attachmentOfField(const QString &field);
 
 // The bytes a record's hash covers: every value of it but ID and Hash, in
 // UTF-8, each after its length in characters and ":" ("~" for Null), so

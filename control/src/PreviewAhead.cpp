@@ -19,10 +19,18 @@ void askPreviewAhead(dao::Database &db, long id, ole::OleContainer &container)
         return;
     QByteArray stored;
     try {
-        auto rs = db.OpenRecordset(QStringLiteral("Select fBitmap, lbObjekt from Objekt where ID =?"), dao::RecordsetType::Snapshot,
-                                   dao::RecordsetOption::None, {qlonglong(id)});
-        // Pictures go to the viewer, which reads them itself.
-        if (rs->RecordCount() != 0 && !rs->Value(QStringLiteral("fBitmap")).toBool()) {
+        const dao::Params key{qlonglong(id)};
+        auto kind = db.OpenRecordset(QStringLiteral("Select fBitmap from Objekt where ID =?"), dao::RecordsetType::Snapshot,
+                                     dao::RecordsetOption::None, key);
+        // Pictures go to the viewer, which reads them itself: their bytes
+        // are not read here.
+        const bool document = kind->RecordCount() != 0 && !kind->Value(QStringLiteral("fBitmap")).toBool();
+        kind->Close();
+        if (!document)
+            return;
+        auto rs = db.OpenRecordset(QStringLiteral("Select lbObjekt from Objekt where ID =?"), dao::RecordsetType::Snapshot,
+                                   dao::RecordsetOption::None, key);
+        if (rs->RecordCount() != 0) {
             dao::Field &bytes = rs->Fields(QStringLiteral("lbObjekt"));
             stored = bytes.GetChunk(0, bytes.FieldSize());
         }

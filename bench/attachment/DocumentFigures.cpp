@@ -76,15 +76,18 @@ ole::OleContainer *containerOf(QWidget &form, int index)
     return form.findChild<QWidget *>(QStringLiteral("Ole_%1").arg(index))->findChild<ole::OleContainer *>(QStringLiteral("OLE1"));
 }
 
-// Shows the three picture tabs until each shows its page.
+// Shows the three picture tabs until each shows its page. Waits for events
+// as a window's loop does: spinning here would take from the preview
+// programs the core they draw on.
 void paintThreeTabs(frmSchaden &form)
 {
     auto *tabs = form.findChild<QTabWidget *>(QStringLiteral("tabSchaden"));
     for (int index = 0; index < 3; ++index) {
         tabs->setCurrentIndex(index + 1);
         ole::OleContainer *container = containerOf(form, index);
+        form.repaint();
         for (int round = 0; round < 2000 && (container->shownImage().isNull() || container->isMakingPreview()); ++round) {
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
+            QApplication::processEvents(QEventLoop::WaitForMoreEvents);
             form.repaint();
         }
     }

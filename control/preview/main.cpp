@@ -7,6 +7,7 @@
 // preview client, not by hand.
 
 #include "Limits.h"
+#include "PdfReader.h"
 #include "Readers.h"
 
 #include "sandbox/PreviewProtocol.h"
@@ -120,6 +121,9 @@ int main(int argc, char *argv[])
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
     QCoreApplication application(argc, argv);
     try {
+        // Started ahead of need: the set-up falls in the time the parent
+        // does not wait for us.
+        preview::warmUpPdf();
         return serve();
     } catch (const std::bad_alloc &) {
         return sandbox::ExitTooLarge;

@@ -1,5 +1,6 @@
 #include "RAZOleCtrlWidget.h"
 
+#include "PreviewAhead.h"
 #include "ZoomSteps.h"
 
 #include "kelvane/ErrorMessage.h"
@@ -153,9 +154,22 @@ void RAZOleCtrl::SetDatabaseID(long ID)
     if (!m_started)
         return;
     m_session.begin(ID);
-    if (ID != 0 && IsOnScreen())
+    if (ID != 0 && IsOnScreen()) {
         loadNow();
+    } else if (ID != 0 && !m_aheadQueued) {
+        m_aheadQueued = true;
+        // Once the form that loads the case is shown.
+        QMetaObject::invokeMethod(this, &RAZOleCtrl::previewAhead, Qt::QueuedConnection);
+    }
     UpdateButtons();
+}
+
+void RAZOleCtrl::previewAhead()
+{
+    m_aheadQueued = false;
+    const long id = idOf(m_session.Value());
+    if (m_started && id != 0 && !m_session.Loaded() && m_session.database() && m_document)
+        askPreviewAhead(*m_session.database(), id, m_document->OLECTRL());
 }
 
 void RAZOleCtrl::loadNow()

@@ -88,6 +88,7 @@ private:
     void runTimeStart();
     void layOut();
     void deferredLoad();
+    void previewAhead();
     void loadNow();
     ContentKind contentKind() const;
     // The attachment as the user knows it, for messages.
@@ -152,6 +153,7 @@ private:
     const bool m_userMode;
     bool m_started = false;
     bool m_loadQueued = false;
+    bool m_aheadQueued = false;
     bool m_enabled = true;
     bool m_hasButtons = true;
     bool m_locked = false;

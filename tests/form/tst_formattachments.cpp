@@ -1,4 +1,10 @@
 #include "FormFixture.h"
+#include "OleTestFiles.h"
+
+#include "kelvane/ObjectStorage.h"
+#include "ole/DocumentFormat.h"
+#include "ole/OleContainer.h"
+#include "sandbox/Previews.h"
 
 // The case form's pictures and documents: saved with the case, never lost on a
 // refused, locked, cancelled or failing road.
@@ -314,6 +320,47 @@ private Q_SLOTS:
         QCOMPARE(m_form->CaseID(), second);
     }
 
+    // A case's three PDF estimates are made while the first tab is read, at
+    // the size their tabs show them, each once; the controls still load
+    // their objects only when their tabs are shown.
+    void aCasesDocumentsAreMadeBeforeTheirTabsAreShown()
+    {
+        const QList<QColor> colours{QColor(200, 30, 30), QColor(30, 160, 30), QColor(30, 30, 200)};
+        QVariantMap objects;
+        for (int i = 0; i < 3; ++i) {
+            const QString pdf = testpictures::write(m_dir.filePath(QStringLiteral("KV%1.pdf").arg(i)), oletest::pdfBytes(colours[i]));
+            const QString stored = m_dir.filePath(QStringLiteral("tmp%1.OLE").arg(i));
+            QFile file(stored);
+            QVERIFY(file.open(QIODevice::WriteOnly) && ole::writeDocument(file, ole::documentFromFile(pdf)));
+            file.close();
+            QVERIFY(kelvane::ObjectStorage(m_db.get()).SaveObject(50 + i, stored, nullptr, QString()));
+            objects.insert(QStringLiteral("Objekt_ID_%1").arg(i + 1), 50 + i);
+        }
+        objects.insert(QStringLiteral("Schadenbilder"), -1);
+        const long id = insertCase("B-KV 1", "10/050", objects);
+        makeForm();
+        sandbox::Previews *previews = sandbox::Previews::ofApplication();
+        const int before = previews->requestsSent();
+        m_form->FillSchaden(id);
+        QTRY_COMPARE(previews->requestsSent(), before + 3);
+        auto *tabs = control<QTabWidget>(*m_form, "tabSchaden");
+        QCOMPARE(tabs->currentIndex(), 0);
+        const auto containerOf = [this](int i) {
+            return control<QWidget>(*m_form, QStringLiteral("Ole_%1").arg(i))->findChild<ole::OleContainer *>("OLE1");
+        };
+        for (int i = 0; i < 3; ++i)
+            QVERIFY(containerOf(i)->document().isEmpty());
+        for (int i = 0; i < 3; ++i) {
+            tabs->setCurrentIndex(i + 1);
+            ole::OleContainer *container = containerOf(i);
+            QTRY_VERIFY(!container->shownImage().isNull() && !container->isMakingPreview());
+            const QImage shown = container->shownImage();
+            QCOMPARE(QColor(shown.pixel(shown.width() / 2, shown.height() / 2)), colours[i]);
+        }
+        QCOMPARE(previews->requestsSent(), before + 3);
+        QVERIFY(m_messages->shown.isEmpty());
+        tabs->setCurrentIndex(0);
+    }
 };
 
 QTEST_MAIN(TestFormAttachments)

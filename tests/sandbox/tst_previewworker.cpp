@@ -3,6 +3,7 @@
 
 #include "core/UserSettings.h"
 #include "sandbox/PreviewWorker.h"
+#include "sandbox/Previews.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
@@ -28,6 +29,7 @@ private Q_SLOTS:
     void oneChildServesManyRequests();
     void aFailingChildCostsOnlyTheRequestItServed_data();
     void aFailingChildCostsOnlyTheRequestItServed();
+    void previewsAreMadeSideBySideAndAskedOnce();
 
 private:
     sandbox::PreviewLaunch launch(const QString &standIn, int timeoutMs);
@@ -146,6 +148,41 @@ void TestPreviewWorker::aFailingChildCostsOnlyTheRequestItServed()
     QCOMPARE(first.result().failure, failure);
     QCOMPARE(second.result().failure, standIn.isEmpty() ? PreviewFailure::None : failure);
     QCOMPARE(worker.childrenStarted(), 2);
+}
+
+// Two preview programs serve at once, and a preview asked ahead (a document
+// on a tab not shown yet) is sent once, whether the window then asks for it
+// or printing waits for it.
+void TestPreviewWorker::previewsAreMadeSideBySideAndAskedOnce()
+{
+    sandbox::Previews previews(QString(), 0, 64 << 20);
+    const auto use = [this](const QString &standIn, int timeoutMs) {
+        core::UserSettings::setValue(QStringLiteral("Main"), QStringLiteral("Vorschauprogramm"),
+                                     standIn.isEmpty() ? QString() : hostile::standIn(m_dir.path(), QStringLiteral("stand-in-side.sh"), standIn.toUtf8()));
+        core::UserSettings::setNumber(QStringLiteral("Main"), QStringLiteral("VorschauZeitlimit"), timeoutMs);
+    };
+    // Two hanging children time out together, not one after the other.
+    use(QStringLiteral("exec sleep 60"), 2000);
+    QElapsedTimer clock;
+    clock.start();
+    std::unique_ptr<sandbox::PreviewJob> first(previews.start({sandbox::PreviewMode::Fit, QSize(50, 50), "%PDF-1.4 1"}, nullptr));
+    std::unique_ptr<sandbox::PreviewJob> second(previews.start({sandbox::PreviewMode::Fit, QSize(50, 50), "%PDF-1.4 2"}, nullptr));
+    QTRY_VERIFY_WITH_TIMEOUT(first->isFinished() && second->isFinished(), 10'000);
+    QVERIFY2(clock.elapsed() < 3500, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(first->result().failure, PreviewFailure::TimedOut);
+    QCOMPARE(second->result().failure, PreviewFailure::TimedOut);
+
+    use({}, 10'000);
+    const sandbox::PreviewRequest request{sandbox::PreviewMode::Fit, QSize(60, 80), oletest::pdfBytes(QColor(0, 160, 0))};
+    const int sent = previews.requestsSent();
+    previews.prefetch(request);
+    std::unique_ptr<sandbox::PreviewJob> shown(previews.start(request, nullptr));
+    const sandbox::PreviewResult printed = previews.make(request);
+    QVERIFY(printed.ok());
+    QTRY_VERIFY(shown->isFinished());
+    QCOMPARE(shown->result().image, printed.image);
+    QVERIFY(QColor(printed.image.pixel(30, 40)).green() > 120);
+    QCOMPARE(previews.requestsSent(), sent + 1);
 }
 
 QTEST_MAIN(TestPreviewWorker)

@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QTimer>
 
 namespace ole {
 
@@ -28,6 +29,11 @@ constexpr QSize PictureSize(1240, 1754);
 OleContainer::OleContainer(QWidget *parent) : QWidget(parent), m_watch(new SettledFileWatch(this))
 {
     setObjectName(QStringLiteral("OLE1"));
+    // Once the window is up: made before it is needed, not on its first paint.
+    QTimer::singleShot(0, this, [] {
+        if (sandbox::Previews *previews = sandbox::Previews::ofApplication())
+            previews->warmUp();
+    });
     connect(m_watch, &SettledFileWatch::settled, this, [this](const QByteArray &content) {
         takeBack(content, m_linked ? UpdatedClosed : UpdatedChanged);
     });

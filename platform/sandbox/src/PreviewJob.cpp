@@ -16,8 +16,12 @@ void PreviewJob::waitForFinished()
 {
     if (m_finished)
         return;
-    if (m_worker)
+    if (m_joined) {
+        m_joined->waitForFinished();
+        finish(m_joined ? m_joined->result() : PreviewResult{{}, {}, PreviewFailure::NotStarted});
+    } else if (m_worker) {
         m_worker->serveUntilDone(this);
+    }
     if (!m_finished) // its worker is gone
         finish(PreviewResult{{}, {}, PreviewFailure::NotStarted});
 }

@@ -51,10 +51,13 @@ PreviewWorker::~PreviewWorker()
         m_inFlight->job->m_worker = nullptr;
 }
 
-void PreviewWorker::submit(PreviewJob *job)
+void PreviewWorker::submit(PreviewJob *job, Order order)
 {
     job->m_worker = this;
-    m_queue.append(job);
+    if (order == Order::First)
+        m_queue.prepend(job);
+    else
+        m_queue.append(job);
     dispatch();
 }
 
@@ -84,6 +87,17 @@ void PreviewWorker::serveUntilDone(PreviewJob *job)
         }
     }
 }
+
+void PreviewWorker::warmUp()
+{
+    if (m_child)
+        return;
+    const PreviewLaunch launch = m_launchSource();
+    if (!launch.program.isEmpty())
+        startChild(launch);
+}
+
+int PreviewWorker::pending() const { return int(m_queue.size()) + (m_inFlight ? 1 : 0); }
 
 void PreviewWorker::dispatch()
 {

@@ -31,11 +31,14 @@ Q_SIGNALS:
 
 private:
     friend class PreviewWorker;
+    friend class Previews;
     void finish(PreviewResult result);
 
     PreviewRequest m_request;
     PreviewResult m_result;
     QPointer<PreviewWorker> m_worker;
+    // The same request asked ahead, which this job waits for instead.
+    QPointer<PreviewJob> m_joined;
     bool m_finished = false;
 };
 

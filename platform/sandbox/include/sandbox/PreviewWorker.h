@@ -28,11 +28,18 @@ public:
     explicit PreviewWorker(LaunchSource launch, QObject *parent = nullptr);
     ~PreviewWorker() override;
 
-    // Served in the order given; job->finished() when done.
-    void submit(PreviewJob *job);
+    // Served in the order given, those given First (shown now) before
+    // those asked ahead; job->finished() when done.
+    enum class Order { Last, First };
+    void submit(PreviewJob *job, Order order = Order::Last);
     void withdraw(PreviewJob *job);
     // Serves without the event loop until job is done.
     void serveUntilDone(PreviewJob *job);
+    // Starts the child before it is asked anything, so that the first
+    // request pays neither its start nor its readers' set-up.
+    void warmUp();
+    // Requests given and not yet served, the one in flight included.
+    int pending() const;
 
     int childrenStarted() const { return m_childrenStarted; }
     int requestsSent() const { return m_requestsSent; }

@@ -44,6 +44,14 @@ QList<long> caseIds(const QList<DamageMark> &marks)
     return ids;
 }
 
+QList<long> markIds(const QList<DamageMark> &marks)
+{
+    QList<long> ids;
+    for (const DamageMark &mark : marks)
+        ids.append(mark.id);
+    return ids;
+}
+
 } // namespace
 
 class TestMarks : public QObject {
@@ -144,6 +152,13 @@ private slots:
         QCOMPARE(caseIds(store.earlierOpenMarks(QStringLiteral("hh-vh 100 "), 0)), (QList<long>{1, 2, 3, 4, 5}));
         QCOMPARE(caseIds(store.earlierOpenMarks(QString(), 0)), QList<long>{});
         QCOMPARE(caseIds(store.openMarks(QStringLiteral("HH-VH 200"))), QList<long>{6});
+        // The report reads both at once, in the same order.
+        for (long id = 1; id <= 7; ++id) {
+            const QString plateOf = id == 6 ? QStringLiteral("HH-VH 200") : plate;
+            const vehicle::MarkStore::CaseDiagram diagram = store.caseDiagram(id, plateOf);
+            QCOMPARE(markIds(diagram.own), markIds(store.caseMarks(id)));
+            QCOMPARE(markIds(diagram.earlier), markIds(store.earlierOpenMarks(plateOf, id)));
+        }
 
         // Repaired, it is no longer carried forward.
         store.setRepaired(earlier[1].id, kDay);

@@ -1,6 +1,8 @@
 #include "ListDatabase.h"
 
+#include "vehicle/DiagramPainter.h"
 #include "vehicle/MarkStore.h"
+#include "vehicle/Outline.h"
 #include "vehicle/RecordDrawing.h"
 #include "vehicle/SkizzeAddition.h"
 #include "vehicle/VehicleRecord.h"
@@ -13,6 +15,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -62,6 +65,36 @@ int redPixels(report::ReportJob &job, int page)
             red += c.red() > 150 && c.green() < 110 && c.blue() < 110;
         }
     return red;
+}
+
+// The drawing as the SVG renderer shows it (its texts hidden in the file)
+// and as the diagram paints it, the label boxes left white in both.
+QList<QImage> bothDrawings(const QString &outline, const QSize &size)
+{
+    const vehicle::DiagramPainter diagram(outline);
+    QFile file(vehicle::OutlineChoice::drawingFile(outline));
+    file.open(QIODevice::ReadOnly);
+    QSvgRenderer renderer(file.readAll());
+    QList<QImage> images;
+    for (int i = 0; i < 2; ++i) {
+        QImage image(size, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const vehicle::DiagramGeometry where = diagram.geometry(QRectF(QPointF(0, 0), size));
+        if (i == 0)
+            renderer.render(&painter, where.drawn());
+        else
+            diagram.paint(painter, where, {}, {}, 10);
+        const double scale = where.drawn().width() / diagram.drawingSize().width();
+        for (const vehicle::DiagramPainter::Label &label : diagram.labels()) {
+            const QPointF at = where.drawn().topLeft() + label.at * scale;
+            const double height = label.size * scale;
+            painter.fillRect(QRectF(at.x() - 4 * height, at.y() - 1.2 * height, 8 * height, 1.6 * height), Qt::white);
+        }
+        images.append(image);
+    }
+    return images;
 }
 
 } // namespace
@@ -150,6 +183,32 @@ private slots:
             QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts);
         for (const char *side : {"vorne", "hinten", "links", "rechts"})
             QVERIFY2(words.contains(QLatin1String(side)), side);
+    }
+
+    void theOutlineIsPaintedAsItsFileShowsIt_data()
+    {
+        QTest::addColumn<QString>("outline");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("car, 6 cm at 300 dpi") << vehicle::OutlineChoice::car() << QSize(709, 532);
+        QTest::newRow("van, on screen") << vehicle::OutlineChoice::van() << QSize(400, 320);
+    }
+    void theOutlineIsPaintedAsItsFileShowsIt()
+    {
+        QFETCH(QString, outline);
+        QFETCH(QSize, size);
+        const QList<QImage> images = bothDrawings(outline, size);
+        int lines = 0, apart = 0;
+        for (int y = 0; y < size.height(); ++y)
+            for (int x = 0; x < size.width(); ++x) {
+                const int svg = qGray(images[0].pixel(x, y));
+                const int painted = qGray(images[1].pixel(x, y));
+                lines += svg < 128;
+                apart += qAbs(svg - painted) > 96;
+            }
+        // Every shape in its place, filled and as wide as the file has it:
+        // only the anti-aliased edges may differ.
+        QVERIFY2(lines > size.width() * 5, qPrintable(QString::number(lines)));
+        QVERIFY2(apart < lines / 50, qPrintable(QStringLiteral("%1 of %2").arg(apart).arg(lines)));
     }
 
     void theVehicleRecordListsEveryCaseAndTheSumsPerYear()

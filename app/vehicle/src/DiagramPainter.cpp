@@ -6,8 +6,6 @@
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QSvgRenderer>
-#include <QXmlStreamReader>
 
 #include <cmath>
 
@@ -64,55 +62,22 @@ void paintMark(QPainter &painter, const QPointF &centre, double radius, const QC
     painter.drawText(label, Qt::AlignCenter, caption);
 }
 
-// The texts of the group "Seiten": a size on a text or its group.
-QList<DiagramPainter::Label> readLabels(const QByteArray &svg)
+QByteArray drawingOf(const QString &outline)
 {
-    QList<DiagramPainter::Label> labels;
-    QXmlStreamReader xml(svg);
-    int depth = 0;
-    int labelsDepth = 0;
-    double groupSize = 0;
-    while (!xml.atEnd()) {
-        const QXmlStreamReader::TokenType token = xml.readNext();
-        if (token == QXmlStreamReader::EndElement && depth-- == labelsDepth)
-            labelsDepth = 0;
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-        ++depth;
-        const QXmlStreamAttributes attributes = xml.attributes();
-        if (xml.name() == QLatin1String("g") && attributes.value(QLatin1String("id")) == QLatin1String("Seiten")) {
-            labelsDepth = depth;
-            groupSize = attributes.value(QLatin1String("font-size")).toDouble();
-        } else if (labelsDepth != 0 && xml.name() == QLatin1String("text")) {
-            DiagramPainter::Label label;
-            label.at = QPointF(attributes.value(QLatin1String("x")).toDouble(),
-                               attributes.value(QLatin1String("y")).toDouble());
-            const double size = attributes.value(QLatin1String("font-size")).toDouble();
-            label.size = size > 0 ? size : groupSize;
-            label.text = xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
-            --depth;
-            labels.append(label);
-        }
-    }
-    return labels;
+    registerDrawings();
+    QFile file(OutlineChoice::drawingFile(outline));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
 
-DiagramPainter::DiagramPainter(const QString &outline)
-{
-    registerDrawings();
-    QFile file(OutlineChoice::drawingFile(outline));
-    const QByteArray svg = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    m_drawing = std::make_unique<QSvgRenderer>(svg);
-    m_labels = readLabels(svg);
-}
+DiagramPainter::DiagramPainter(const QString &outline) : m_drawing(drawingOf(outline)) {}
 
 DiagramPainter::~DiagramPainter() = default;
 
 QSizeF DiagramPainter::drawingSize() const
 {
-    return m_drawing->viewBoxF().size();
+    return m_drawing.viewBox().size();
 }
 
 DiagramGeometry DiagramPainter::geometry(const QRectF &area, double zoom) const
@@ -125,7 +90,7 @@ void DiagramPainter::paint(QPainter &painter, const DiagramGeometry &where, cons
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    m_drawing->render(&painter, where.drawn());
+    paintOutline(painter, where.drawn());
     paintLabels(painter, where.drawn());
     const MarkFonts fonts(radius);
     for (const DamageMark &mark : earlier)
@@ -137,14 +102,36 @@ void DiagramPainter::paint(QPainter &painter, const DiagramGeometry &where, cons
     painter.restore();
 }
 
+void DiagramPainter::paintOutline(QPainter &painter, const QRectF &drawn) const
+{
+    const QRectF box = m_drawing.viewBox();
+    if (box.isEmpty())
+        return;
+    const QTransform before = painter.transform();
+    painter.translate(drawn.topLeft());
+    painter.scale(drawn.width() / box.width(), drawn.height() / box.height());
+    painter.translate(-box.topLeft());
+    QPen pen(Qt::black, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    for (const OutlineDrawing::Shape &shape : m_drawing.shapes()) {
+        if (pen.widthF() != shape.strokeWidth) {
+            pen.setWidthF(shape.strokeWidth);
+            painter.setPen(pen);
+        }
+        painter.setBrush(shape.filled ? QBrush(Qt::white) : QBrush(Qt::NoBrush));
+        painter.drawPath(shape.path);
+    }
+    painter.setTransform(before);
+}
+
 void DiagramPainter::paintLabels(QPainter &painter, const QRectF &drawn) const
 {
-    const QRectF box = m_drawing->viewBoxF();
+    const QRectF box = m_drawing.viewBox();
     if (box.isEmpty())
         return;
     const double scale = drawn.width() / box.width();
     painter.setPen(Qt::black);
-    for (const Label &label : m_labels) {
+    for (const Label &label : m_drawing.labels()) {
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize(std::max(1, int(std::lround(label.size * scale))));
         painter.setFont(font);

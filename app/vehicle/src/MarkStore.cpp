@@ -8,9 +8,14 @@
 namespace vehicle {
 namespace {
 
-const QString Columns = QStringLiteral(
-    "Select m.ID, m.Schaden_ID, m.Nr, m.X, m.Y, m.Art, m.Schwere, m.Bild, m.Notiz, m.RepariertAm, s.Schadennummer "
-    "From Schadenmarke m Inner Join Schaden s On s.ID = m.Schaden_ID ");
+const QString Fields = QStringLiteral(
+    "Select m.ID, m.Schaden_ID, m.Nr, m.X, m.Y, m.Art, m.Schwere, m.Bild, m.Notiz, m.RepariertAm, s.Schadennummer");
+const QString Marks = QStringLiteral(" From Schadenmarke m Inner Join Schaden s On s.ID = m.Schaden_ID ");
+// Of the vehicle's marks not repaired, those of cases before case c.
+// A case without a date comes after every dated one, among them by ID.
+const QString Earlier = QStringLiteral("m.RepariertAm Is Null And m.Schaden_ID<>c.ID And "
+                                       "(c.Datum Is Null And (s.Datum Is Not Null Or s.ID<c.ID) Or "
+                                       "s.Datum<c.Datum Or s.Datum=c.Datum And s.ID<c.ID)");
 
 QVariant text(const QString &value) { return value.isEmpty() ? QVariant() : QVariant(value); }
 
@@ -23,27 +28,32 @@ QString notDeleted(dao::Database &db)
 
 QVariant date(const QDate &value) { return value.isValid() ? QVariant(QDateTime(value, QTime(0, 0))) : QVariant(); }
 
+DamageMark markOf(dao::Recordset &rs)
+{
+    DamageMark mark;
+    mark.id = long(rs.Fields(0).Value().toLongLong());
+    mark.caseId = long(rs.Fields(1).Value().toLongLong());
+    mark.nr = rs.Fields(2).Value().toInt();
+    mark.at = QPoint(rs.Fields(3).Value().toInt(), rs.Fields(4).Value().toInt());
+    mark.kind = rs.Fields(5).Value().toString();
+    mark.severity = rs.Fields(6).Value().toString();
+    mark.picture = rs.Fields(7).Value().toInt();
+    mark.note = rs.Fields(8).Value().toString();
+    const QVariant repaired = rs.Fields(9).Value();
+    mark.repairedOn = dao::isNull(repaired) ? QDate() : repaired.toDateTime().date();
+    mark.caseNumber = rs.Fields(10).Value().toString();
+    return mark;
+}
+
 } // namespace
 
 QList<DamageMark> MarkStore::read(const QString &where, const QList<QVariant> &params)
 {
     QList<DamageMark> marks;
-    auto rs = m_db.OpenRecordset(Columns + where, dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, params);
-    for (; !rs->IsEOF(); rs->MoveNext()) {
-        DamageMark mark;
-        mark.id = long(rs->Fields(0).Value().toLongLong());
-        mark.caseId = long(rs->Fields(1).Value().toLongLong());
-        mark.nr = rs->Fields(2).Value().toInt();
-        mark.at = QPoint(rs->Fields(3).Value().toInt(), rs->Fields(4).Value().toInt());
-        mark.kind = rs->Fields(5).Value().toString();
-        mark.severity = rs->Fields(6).Value().toString();
-        mark.picture = rs->Fields(7).Value().toInt();
-        mark.note = rs->Fields(8).Value().toString();
-        const QVariant repaired = rs->Fields(9).Value();
-        mark.repairedOn = dao::isNull(repaired) ? QDate() : repaired.toDateTime().date();
-        mark.caseNumber = rs->Fields(10).Value().toString();
-        marks.append(mark);
-    }
+    auto rs = m_db.OpenRecordset(Fields + Marks + where, dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None,
+                                 params);
+    for (; !rs->IsEOF(); rs->MoveNext())
+        marks.append(markOf(*rs));
     rs->Close();
     return marks;
 }
@@ -64,13 +74,26 @@ QList<DamageMark> MarkStore::earlierOpenMarks(const QString &plate, long caseId)
         return {};
     if (caseId == 0)
         return openMarks(plate);
-    // A case without a date comes after every dated one, among them by ID.
-    return read(QStringLiteral("Inner Join Schaden c On c.ID=? "
-                               "Where m.EigenKZ=? And m.RepariertAm Is Null And m.Schaden_ID<>c.ID And "
-                               "(c.Datum Is Null And (s.Datum Is Not Null Or s.ID<c.ID) Or "
-                               "s.Datum<c.Datum Or s.Datum=c.Datum And s.ID<c.ID)")
-                    + notDeleted(m_db) + QStringLiteral(" Order By s.Datum, s.ID, m.Nr"),
+    return read(QStringLiteral("Inner Join Schaden c On c.ID=? Where m.EigenKZ=? And ") + Earlier + notDeleted(m_db)
+                    + QStringLiteral(" Order By s.Datum, s.ID, m.Nr"),
                 {qlonglong(caseId), plate.trimmed()});
+}
+
+MarkStore::CaseDiagram MarkStore::caseDiagram(long caseId, const QString &plate)
+{
+    // Column 12 tells the case's own (0) from the earlier ones (1); the
+    // order is caseMarks' and then earlierOpenMarks'.
+    const QString statement = Fields + QStringLiteral(", 0, s.Datum") + Marks
+        + QStringLiteral("Where m.Schaden_ID=? Union All ") + Fields + QStringLiteral(", 1, s.Datum") + Marks
+        + QStringLiteral("Inner Join Schaden c On c.ID=? Where m.EigenKZ=? And ") + Earlier + notDeleted(m_db)
+        + QStringLiteral(" Order By 12, 13, 2, 3, 1");
+    CaseDiagram diagram;
+    auto rs = m_db.OpenRecordset(statement, dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None,
+                                 {qlonglong(caseId), qlonglong(caseId), plate.trimmed()});
+    for (; !rs->IsEOF(); rs->MoveNext())
+        (rs->Fields(11).Value().toInt() == 0 ? diagram.own : diagram.earlier).append(markOf(*rs));
+    rs->Close();
+    return diagram;
 }
 
 QList<DamageMark> MarkStore::openMarks(const QString &plate)

@@ -20,16 +20,25 @@ void SkizzeAddition::read(long caseId)
     if (caseId == m_caseId)
         return;
     auto row = m_db.OpenRecordset(QStringLiteral("Select EigenKZ, Fahrzeugtyp From Schaden Where ID=?"),
-                                  dao::RecordsetType::Snapshot, dao::RecordsetOption::None, {qlonglong(caseId)});
+                                  dao::RecordsetType::ForwardOnly, dao::RecordsetOption::None, {qlonglong(caseId)});
     const QString plate = row->IsEOF() ? QString() : row->Fields(0).Value().toString();
-    const QString type = row->IsEOF() ? QString() : row->Fields(1).Value().toString();
+    m_vehicleType = row->IsEOF() ? QString() : row->Fields(1).Value().toString();
     row->Close();
-    MarkStore store(m_db);
-    const bool available = MarkStore::available(m_db);
-    m_own = available ? store.caseMarks(caseId) : QList<DamageMark>();
-    m_earlier = available ? store.earlierOpenMarks(plate, caseId) : QList<DamageMark>();
-    m_outline = OutlineChoice::fromIni(varnholt::gIniFile).outlineFor(type);
+    MarkStore::CaseDiagram diagram;
+    if (MarkStore::available(m_db))
+        diagram = MarkStore(m_db).caseDiagram(caseId, plate);
+    m_own = diagram.own;
+    m_earlier = diagram.earlier;
+    m_outline.clear();
     m_caseId = caseId;
+}
+
+QString SkizzeAddition::outline()
+{
+    // The settings are read only for a drawing: most reports have none.
+    if (m_outline.isEmpty())
+        m_outline = OutlineChoice::fromIni(varnholt::gIniFile).outlineFor(m_vehicleType);
+    return m_outline;
 }
 
 QStringList SkizzeAddition::sections(long caseId)
@@ -60,9 +69,10 @@ void SkizzeAddition::draw(QPainter &painter, const QRectF &box, long caseId, con
 {
     (void)field;
     read(caseId);
-    if (!m_painter || m_painterOutline != m_outline) {
-        m_painter = std::make_unique<DiagramPainter>(m_outline);
-        m_painterOutline = m_outline;
+    const QString drawing = outline();
+    if (!m_painter || m_painterOutline != drawing) {
+        m_painter = std::make_unique<DiagramPainter>(drawing);
+        m_painterOutline = drawing;
     }
     const DiagramGeometry where = m_painter->geometry(box);
     m_painter->paint(painter, where, m_own, m_earlier, where.drawn().width() / 45.0);

@@ -2,22 +2,22 @@
 
 #include "vehicle/DamageMark.h"
 #include "vehicle/DiagramGeometry.h"
+#include "vehicle/OutlineDrawing.h"
 
 #include <QList>
 #include <QString>
 
-#include <memory>
 
 class QPainter;
-class QSvgRenderer;
 
 namespace vehicle {
 
 // Draws an outline and its marks: the case's own in red, earlier cases'
 // grey with their case number. The same code for the tab, the vehicle's
 // record and paper, so that each shows the marks where the others do.
-// The drawing's texts (group "Seiten", hidden in the file) are drawn here as
-// plain text: the SVG renderer would hand them to a PDF as glyph outlines,
+// The drawing's lines are painted as plain paths and its texts (group
+// "Seiten", hidden in the file) as plain text: the SVG renderer would hand a
+// PDF state changes and clips per shape and the texts as glyph outlines,
 // several times the size and the time of the rest of the report page.
 class DiagramPainter {
 public:
@@ -36,20 +36,14 @@ public:
     void paint(QPainter &painter, const DiagramGeometry &where, const QList<DamageMark> &own,
                const QList<DamageMark> &earlier, double radius, int selected = 0, long selectedEarlier = 0) const;
 
-    // A text of the drawing ("vorne", "links" ...): where its baseline's
-    // middle stands in the drawing's own coordinates, and its size there.
-    struct Label {
-        QPointF at;
-        double size = 0;
-        QString text;
-    };
-    const QList<Label> &labels() const { return m_labels; }
+    using Label = OutlineDrawing::Label;
+    const QList<Label> &labels() const { return m_drawing.labels(); }
 
 private:
+    void paintOutline(QPainter &painter, const QRectF &drawn) const;
     void paintLabels(QPainter &painter, const QRectF &drawn) const;
 
-    std::unique_ptr<QSvgRenderer> m_drawing;
-    QList<Label> m_labels;
+    OutlineDrawing m_drawing;
 };
 
 } // namespace vehicle

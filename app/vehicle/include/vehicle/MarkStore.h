@@ -25,6 +25,13 @@ public:
     // (by date, then by ID), the oldest first; caseId 0 (a new case): all of
     // the vehicle's cases.
     QList<DamageMark> earlierOpenMarks(const QString &plate, long caseId);
+    // What a case's diagram shows, read at once: caseMarks(caseId) and
+    // earlierOpenMarks(plate, caseId) of a stored case.
+    struct CaseDiagram {
+        QList<DamageMark> own;
+        QList<DamageMark> earlier;
+    };
+    CaseDiagram caseDiagram(long caseId, const QString &plate);
     // Every mark of the vehicle without a repair date, the oldest case first.
     QList<DamageMark> openMarks(const QString &plate);
 

@@ -31,9 +31,12 @@ public:
 
 private:
     void read(long caseId);
+    // The drawing for the case read last, chosen when first drawn.
+    QString outline();
 
     dao::Database &m_db;
     long m_caseId = -1;
+    QString m_vehicleType;
     QString m_outline;
     QList<DamageMark> m_own;
     QList<DamageMark> m_earlier;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <thread>
 
 
 using namespace dao;
@@ -300,6 +301,46 @@ private Q_SLOTS:
         m_db->Rollback();
         auto count = m_db->OpenRecordset("SELECT Count(*) AS n FROM Schaden", RecordsetType::Snapshot);
         QCOMPARE(count->Value("n").toInt(), 2);
+    }
+
+    void transactionStartsWithARead()
+    {
+        const QString count = "SELECT Count(*) AS n FROM Schaden WHERE Kennzeichen=?";
+        m_db->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('B-1')");
+        // Another workstation holds the write lock and adds a row: the read
+        // waits for the lock and sees the row.
+        auto other = open("t.db");
+        other->BeginTrans();
+        other->Execute("INSERT INTO Schaden (Kennzeichen) VALUES ('B-1')");
+        std::thread committer([&other] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            other->CommitTrans();
+        });
+        m_db->BeginTrans(count, {"B-1"});
+        committer.join();
+        QVERIFY(!m_db->TakeBegunRead(count, {"B-2"}));
+        auto rs = m_db->TakeBegunRead(count, {"B-1"});
+        QVERIFY(rs);
+        QCOMPARE(rs->Value("n").toInt(), 2);
+        QVERIFY2(!m_db->TakeBegunRead(count, {"B-1"}), "taken once");
+        m_db->Rollback();
+
+        // Not kept past the transaction, nor read by a nested one.
+        m_db->BeginTrans(count, {"B-1"});
+        m_db->Rollback();
+        QVERIFY(!m_db->TakeBegunRead(count, {"B-1"}));
+        m_db->BeginTrans();
+        m_db->BeginTrans(count, {"B-1"});
+        QCOMPARE(m_db->TransactionDepth(), 2);
+        QVERIFY(!m_db->TakeBegunRead(count, {"B-1"}));
+        m_db->Rollback();
+        m_db->Rollback();
+
+        // A read that fails starts nothing and leaves the lock free.
+        QVERIFY(raisedNumber([&] { m_db->BeginTrans("SELECT Keine FROM Schaden"); }) != 0);
+        QCOMPARE(m_db->TransactionDepth(), 0);
+        other->BeginTrans();
+        other->Rollback();
     }
 
     void badFilesAreRefusedUntouched()

@@ -20,7 +20,8 @@ int main(int argc, char *argv[])
         history::Journal journal(*db, {QStringLiteral("writer%1").arg(caseId), QStringLiteral("host%1").arg(caseId)});
         for (int i = 0; i < count; ++i) {
             dao::retryWhileLocked(*db, [&] {
-                dao::Transaction tx(*db);
+                // Both roads to the chain's head: read with the transaction's start, as a case save does, or by append.
+                dao::Transaction tx = i % 2 ? dao::Transaction(*db, history::chainHeadQuery()) : dao::Transaction(*db);
                 journal.append({caseId, QStringLiteral("Feld"), QStringLiteral("Schadenbetrag"), QString::number(i),
                                 QString::number(i + 1), QVariant()},
                                QDateTime::currentDateTime());

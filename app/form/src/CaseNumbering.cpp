@@ -3,6 +3,7 @@
 #include "core/NumberText.h"
 #include "core/Twips.h"
 #include "dao/Dao.h"
+#include "history/Journal.h"
 
 #include <cmath>
 #include <limits>
@@ -58,7 +59,9 @@ long CaseStore::save(long caseId, const QDateTime &now, const std::function<void
 long CaseStore::writeOnce(long caseId, const QDateTime &now, const std::function<void(dao::Recordset &)> &fill,
                           const std::optional<CaseStamp> &expected, const std::function<void(long)> &alongside)
 {
-    dao::Transaction tx(m_db);
+    // The chain's head comes with the start; the save's change records need it.
+    dao::Transaction tx = history::keepsHistory(m_db) ? dao::Transaction(m_db, history::chainHeadQuery())
+                                                      : dao::Transaction(m_db);
     std::unique_ptr<dao::Recordset> row;
     long id = caseId;
     m_before.clear();

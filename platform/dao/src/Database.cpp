@@ -139,6 +139,7 @@ void Database::Close()
         return;
     while (!m_recordsets.empty())
         m_recordsets.back()->Close();
+    m_begunRead.reset();
     if (m_transactionDepth > 0) {
         try {
             m_connection->rollback();
@@ -226,6 +227,32 @@ void Database::BeginTrans()
     ++m_transactionDepth;
 }
 
+void Database::BeginTrans(const QString &statement, const Params &params)
+{
+    if (m_transactionDepth > 0) {
+        BeginTrans();
+        return;
+    }
+    requireOpen();
+    DBEngine::instance().clearErrors();
+    std::unique_ptr<detail::Statement> rows =
+        m_connection->beginReading(m_connection->dialect().translate(statement), params);
+    m_begunRead = BegunRead{statement, params, std::move(rows)};
+    ++m_transactionDepth;
+}
+
+std::unique_ptr<Recordset> Database::TakeBegunRead(const QString &statement, const Params &params)
+{
+    if (!m_begunRead || m_begunRead->statement != statement || m_begunRead->params != params)
+        return nullptr;
+    auto cursor = std::make_unique<detail::Cursor>(std::move(m_begunRead->rows), false);
+    m_begunRead.reset();
+    std::unique_ptr<Recordset> rs(new Recordset(this, RecordsetType::ForwardOnly, RecordsetOption::None,
+                                                std::move(cursor)));
+    m_recordsets.push_back(rs.get());
+    return rs;
+}
+
 void Database::CommitTrans()
 {
     requireOpen();
@@ -233,8 +260,10 @@ void Database::CommitTrans()
     if (m_transactionDepth == 0)
         DBEngine::instance().raise(ErrNoTransaction,
                                    QStringLiteral("Übernehmen oder Rückgängigmachen ohne BeginTrans."));
-    if (m_transactionDepth == 1)
+    if (m_transactionDepth == 1) {
+        m_begunRead.reset();
         m_connection->commit();
+    }
     else
         m_connection->release(QStringLiteral("dao_level_%1").arg(m_transactionDepth - 1));
     --m_transactionDepth;
@@ -249,6 +278,7 @@ void Database::Rollback()
                                    QStringLiteral("Übernehmen oder Rückgängigmachen ohne BeginTrans."));
     --m_transactionDepth;
     if (m_transactionDepth == 0) {
+        m_begunRead.reset();
         m_connection->rollback();
     } else {
         const QString name = QStringLiteral("dao_level_%1").arg(m_transactionDepth);

@@ -87,6 +87,18 @@ public:
     virtual long execute(const QString &statement, const Params &params) = 0;
 
     virtual void begin() = 0;
+    // begin(), then a short read of the translated statement once the write
+    // lock is held; a server answers both in one round trip.
+    virtual std::unique_ptr<Statement> beginReading(const QString &statement, const Params &params)
+    {
+        begin();
+        try {
+            return prepare(statement, params, false);
+        } catch (const DaoError &) {
+            rollback();
+            throw;
+        }
+    }
     virtual void commit() = 0;
     virtual void rollback() = 0;
     virtual void savepoint(const QString &name) = 0;

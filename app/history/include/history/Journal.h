@@ -43,6 +43,11 @@ void recordCreatedCases(dao::Database &db, const QList<long> &caseIds, const QDa
 // Whether the database keeps change records (an older one opened read-only does not).
 bool keepsHistory(dao::Database &db);
 
+// The read of the chain's last record. A write transaction that may append
+// records starts with it (dao::Transaction(db, chainHeadQuery())), so that
+// Journal::append finds the head without a further round trip to a server.
+const QString &chainHeadQuery();
+
 // The records of one case, newest first.
 QList<Record> caseRecords(dao::Database &db, long caseId);
 // The newest record of a case; id 0 when it has none.

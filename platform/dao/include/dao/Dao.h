@@ -24,6 +24,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dao {
@@ -31,6 +32,7 @@ namespace dao {
 namespace detail {
 class Connection;
 class Cursor;
+class Statement;
 } // namespace detail
 
 class Database;
@@ -186,6 +188,15 @@ public:
     // raise ErrConnectionLost, its rollback does not, and the first action
     // after it connects anew.
     void BeginTrans();
+    // BeginTrans that also reads `statement` (a short read) right after the
+    // write lock is taken, in the same round trip to a server. Its rows are
+    // kept for TakeBegunRead until the transaction ends; inside a transaction
+    // it is a plain BeginTrans.
+    void BeginTrans(const QString &statement, const Params &params = {});
+    // The rows that BeginTrans read for this very statement and parameters,
+    // once: they show the database as the transaction found it. Null when
+    // none are kept; the caller then reads for itself.
+    std::unique_ptr<Recordset> TakeBegunRead(const QString &statement, const Params &params = {});
     void CommitTrans();
     void Rollback();
     int TransactionDepth() const { return m_transactionDepth; }
@@ -214,6 +225,12 @@ private:
     QString m_name;
     std::unique_ptr<detail::Connection> m_connection;
     int m_transactionDepth = 0;
+    struct BegunRead {
+        QString statement;
+        Params params;
+        std::unique_ptr<detail::Statement> rows;
+    };
+    std::optional<BegunRead> m_begunRead;   // what BeginTrans read, until taken or the transaction ends
     std::vector<Recordset *> m_recordsets;   // open ones, closed with the database
     LockWaitObserver m_lockWaitObserver;
 };
@@ -222,6 +239,11 @@ private:
 class Transaction {
 public:
     explicit Transaction(Database &db) : m_db(db) { m_db.BeginTrans(); }
+    // Reads `statement` as it starts (Database::BeginTrans).
+    Transaction(Database &db, const QString &statement, const Params &params = {}) : m_db(db)
+    {
+        m_db.BeginTrans(statement, params);
+    }
     ~Transaction();
     void commit();
     Transaction(const Transaction &) = delete;

@@ -202,13 +202,23 @@ long PostgresConnection::execute(const QString &statement, const Params &params)
     return QByteArray(PQcmdTuples(result.get())).toLong();
 }
 
-void PostgresConnection::begin()
+void PostgresConnection::begin() { beginWith({}); }
+
+std::unique_ptr<Statement> PostgresConnection::beginReading(const QString &statement, const Params &params)
+{
+    std::vector<Result> results = beginWith({{statement.toUtf8(), params}});
+    return makeStatement(std::move(results.back()), statement);
+}
+
+std::vector<Result> PostgresConnection::beginWith(const std::vector<Session::Step> &afterLock)
 {
     Session &session = target();
     session.reconnectIfGone();
     m_write = &session;
+    std::vector<Session::Step> steps{{"SELECT pg_advisory_xact_lock(" + QByteArray::number(WriteLockKey) + ")", {}}};
+    steps.insert(steps.end(), afterLock.begin(), afterLock.end());
     try {
-        session.begin("BEGIN", {{"SELECT pg_advisory_xact_lock(" + QByteArray::number(WriteLockKey) + ")", {}}});
+        return session.begin("BEGIN", steps);
     } catch (const DaoError &) {
         rollback();
         throw;

@@ -39,6 +39,7 @@ public:
     long execute(const QString &statement, const Params &params) override;
 
     void begin() override;
+    std::unique_ptr<Statement> beginReading(const QString &statement, const Params &params) override;
     void commit() override;
     void rollback() override;
     void savepoint(const QString &name) override;
@@ -59,6 +60,8 @@ public:
 
 private:
     Result fetchMore(PostgresStatement &statement) override;
+    // BEGIN, the write lock and what is to run under it, in one round trip; their results after BEGIN's.
+    std::vector<Result> beginWith(const std::vector<Session::Step> &afterLock);
     void forget(PostgresStatement &statement) noexcept override;
 
     // Where a statement other than a cursor's read runs.

@@ -1,9 +1,8 @@
 #include "ChainPart.h"
+#include "RecordRow.h"
 
 #include "dao/Dao.h"
 #include "dao/RowReader.h"
-
-#include <openssl/evp.h>
 
 #include <algorithm>
 #include <charconv>
@@ -19,19 +18,7 @@ enum Column { Id, CaseId, Time, User, Workstation, Kind, Field, OldValue, NewVal
 // as the engine delivers them (UTF-8) and hashed in one call.
 class RecordHash {
 public:
-    RecordHash() : m_md(EVP_MD_fetch(nullptr, "SHA256", nullptr)), m_context(EVP_MD_CTX_new())
-    {
-        if (!m_md || !m_context)
-            unavailable();
-        m_bytes.reserve(512);
-    }
-    ~RecordHash()
-    {
-        EVP_MD_CTX_free(m_context);
-        EVP_MD_free(m_md);
-    }
-    RecordHash(const RecordHash &) = delete;
-    RecordHash &operator=(const RecordHash &) = delete;
+    RecordHash() { m_bytes.reserve(512); }
 
     void operator()(const dao::RowReader &row, const unsigned char *previous, unsigned char *digest)
     {
@@ -44,20 +31,11 @@ public:
             else
                 put(row.text(column));
         }
-        m_bytes.append(reinterpret_cast<const char *>(previous), 32);
-        unsigned int size = 0;
-        if (EVP_DigestInit_ex(m_context, m_md, nullptr) != 1
-            || EVP_DigestUpdate(m_context, m_bytes.data(), m_bytes.size()) != 1
-            || EVP_DigestFinal_ex(m_context, digest, &size) != 1 || size != 32)
-            unavailable();
+        m_bytes.append(reinterpret_cast<const char *>(previous), Sha256Size);
+        sha256(m_bytes, digest);
     }
 
 private:
-    [[noreturn]] static void unavailable()
-    {
-        dao::DBEngine::instance().raise(dao::ErrEngine, QStringLiteral("SHA-256 ist nicht verfügbar."));
-    }
-
     // Its length in characters (every byte but those that continue one), ":" and the bytes.
     void put(QByteArrayView utf8)
     {
@@ -80,8 +58,6 @@ private:
         m_bytes.resize(size_t(to - m_bytes.data()) + size_t(utf8.size()));
     }
 
-    EVP_MD *m_md;
-    EVP_MD_CTX *m_context;
     std::string m_bytes;
 };
 

@@ -1,5 +1,7 @@
 #include "history/Record.h"
 
+#include "RecordRow.h"
+
 #include "dao/Dao.h"
 
 #include <openssl/evp.h>
@@ -65,15 +67,13 @@ public:
     Sha256(const Sha256 &) = delete;
     Sha256 &operator=(const Sha256 &) = delete;
 
-    QByteArray operator()(const QByteArray &bytes)
+    void operator()(QByteArrayView bytes, unsigned char *digest)
     {
-        unsigned char digest[EVP_MAX_MD_SIZE];
         unsigned int size = 0;
         if (!m_md || !m_context || EVP_DigestInit_ex(m_context, m_md, nullptr) != 1
-            || EVP_DigestUpdate(m_context, bytes.constData(), size_t(bytes.size())) != 1
-            || EVP_DigestFinal_ex(m_context, digest, &size) != 1)
+            || EVP_DigestUpdate(m_context, bytes.data(), size_t(bytes.size())) != 1
+            || EVP_DigestFinal_ex(m_context, digest, &size) != 1 || size != Sha256Size)
             dao::DBEngine::instance().raise(dao::ErrEngine, QStringLiteral("SHA-256 ist nicht verfügbar."));
-        return QByteArray(reinterpret_cast<const char *>(digest), int(size));
     }
 
 private:
@@ -105,34 +105,33 @@ QString attachmentOfField(const QString &field)
 
 QString timeText(const QDateTime &time) { return time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
-void appendHashedBytes(QByteArray &out, const HashedValues &values, const QByteArray &previousRawHash)
-{
-    put(out, QString::number(values.caseId));
-    put(out, values.time);
-    put(out, values.user);
-    put(out, values.workstation);
-    put(out, values.kind);
-    put(out, values.field);
-    putValue(out, values.oldValue);
-    putValue(out, values.newValue);
-    putValue(out, values.objectId);
-    out += previousRawHash;
-}
-
 QByteArray hashedBytes(const Record &record, const QByteArray &previousRawHash)
 {
     QByteArray out;
-    appendHashedBytes(out,
-                      {record.caseId, timeText(record.time), record.user, record.workstation, record.kind, record.field,
-                       record.oldValue, record.newValue, record.objectId},
-                      previousRawHash);
+    put(out, QString::number(record.caseId));
+    put(out, timeText(record.time));
+    put(out, record.user);
+    put(out, record.workstation);
+    put(out, record.kind);
+    put(out, record.field);
+    putValue(out, record.oldValue);
+    putValue(out, record.newValue);
+    putValue(out, record.objectId);
+    out += previousRawHash;
     return out;
+}
+
+void sha256(QByteArrayView bytes, unsigned char *digest)
+{
+    thread_local Sha256 hash;
+    hash(bytes, digest);
 }
 
 QByteArray sha256(const QByteArray &bytes)
 {
-    thread_local Sha256 hash;
-    return hash(bytes);
+    QByteArray digest(Sha256Size, Qt::Uninitialized);
+    sha256(bytes, reinterpret_cast<unsigned char *>(digest.data()));
+    return digest;
 }
 
 QByteArray chainHash(const Record &record, const QByteArray &previousRawHash)

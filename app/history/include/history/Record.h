@@ -50,18 +50,6 @@ QString attachmentOfField(const QString &field);
 // that no two records share them, followed by the previous record's hash
 // (raw; 32 zero bytes before the first record). The time counts as
 // "yyyy-MM-dd HH:mm:ss", as both engines give it as text.
-struct HashedValues {
-    qint64 caseId;
-    QString time;
-    QString user;
-    QString workstation;
-    QString kind;
-    QString field;
-    QVariant oldValue;     // null for none (dao::isNull)
-    QVariant newValue;
-    QVariant objectId;
-};
-void appendHashedBytes(QByteArray &out, const HashedValues &values, const QByteArray &previousRawHash);
 QByteArray hashedBytes(const Record &record, const QByteArray &previousRawHash);
 QString timeText(const QDateTime &time);
 // SHA-256, raw.
